@@ -1,0 +1,57 @@
+// Code pages and the plain-text encoding rules.
+#include <QtTest>
+
+#include "text/CodePage.h"
+
+class TestCodePage : public QObject {
+    Q_OBJECT
+private slots:
+    void cp1252RoundTripsEveryByte()
+    {
+        for (int b = 0; b < 256; ++b) {
+            const QChar c = text::cp1252ToUnicode(static_cast<unsigned char>(b));
+            QCOMPARE(text::unicodeToCp1252(c.unicode()), b);
+        }
+        QCOMPARE(text::cp1252ToUnicode(0x93), QChar(0x201C));
+        QCOMPARE(text::cp1252ToUnicode(0x94), QChar(0x201D));
+    }
+    void symbolLongDash()
+    {
+        QCOMPARE(text::symbolToUnicode(0xBE), char16_t(0x23AF));
+        QCOMPARE(text::unicodeToSymbol(0x23AF), 0xBE);
+        QCOMPARE(text::unicodeToSymbol(0xF0BE), 0xBE);
+    }
+    void plainTextDecoding_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("ascii") << QByteArray("abc") << QStringLiteral("abc");
+        QTest::newRow("utf8") << QByteArray("caf\xC3\xA9") << QStringLiteral("caf\u00E9");
+        QTest::newRow("utf8 bom") << QByteArray("\xEF\xBB\xBFx\xE2\x82\xAC") << QStringLiteral("x\u20AC");
+        QTest::newRow("cp1252") << QByteArray("caf\xE9 \x93q\x94") << QStringLiteral("caf\u00E9 \u201Cq\u201D");
+        QTest::newRow("overlong is not utf8") << QByteArray("\xC0\xAF") << QStringLiteral("\u00C0\u00AF");
+        QTest::newRow("truncated sequence") << QByteArray("a\xE2\x82") << QStringLiteral("a\u00E2\u201A");
+    }
+    void plainTextDecoding()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, expected);
+        QCOMPARE(text::decodePlainText(bytes), expected);
+    }
+    void plainTextEncoding()
+    {
+        QCOMPARE(text::encodePlainText(QStringLiteral("caf\u00E9\u2014")), QByteArray("caf\xE9\x97"));
+        QCOMPARE(text::encodePlainText(QStringLiteral("\u0416")), QByteArray("\xEF\xBB\xBF\xD0\x96"));
+    }
+    void otherCodePagesThroughIconv()
+    {
+        QCOMPARE(text::decode(QByteArray("\xC0"), 1251), QStringLiteral("\u0410"));
+        QCOMPARE(text::decode(QByteArray("\x82\xA0"), 932), QStringLiteral("\u3042"));
+        bool lossless = false;
+        QCOMPARE(text::encode(QStringLiteral("\u0410"), 1251, &lossless), QByteArray("\xC0"));
+        QVERIFY(lossless);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestCodePage)
+#include "tst_codepage.moc"
