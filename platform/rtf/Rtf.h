@@ -1,0 +1,37 @@
+#pragma once
+// Rich Text Format in and out of the engine's document. The engine's stream operations call
+// these; nothing else in the program parses or writes RTF.
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+class QTextCursor;
+class QTextDocument;
+
+namespace rtf {
+
+// Pulls up to max bytes into buf; returns the count, 0 at the end, -1 on a read error.
+using ByteSource = std::function<qint64(char *buf, qint64 max)>;
+// Takes the bytes; false stops the writer with an error.
+using ByteSink = std::function<bool(const char *data, qint64 len)>;
+
+struct ReadOptions {
+    bool plainRtf = false; // SFF_PLAINRTF: keep only the basic formatting
+};
+struct ReadResult {
+    bool ok = true;       // false: the bytes are not RTF at all (the caller retries as text)
+    QString message;      // why, for diagnostics
+};
+// Reads RTF from source and inserts it at cursor, replacing the cursor's selection.
+ReadResult readRtf(const ByteSource &source, QTextCursor &cursor, const ReadOptions &options = {});
+
+struct WriteOptions {
+    bool plainRtf = false;  // SFF_PLAINRTF
+    bool noObjects = false; // SF_RTFNOOBJS: pictures left out
+};
+// Writes the characters [from, to) of the document (to = -1: up to the end) as RTF.
+bool writeRtf(const QTextDocument &document, int from, int to, const ByteSink &sink,
+              const WriteOptions &options = {});
+
+} // namespace rtf
