@@ -122,6 +122,7 @@ void PrinterDevice::createPrinter()
     m_printer.reset();
     m_quality = -3;
     m_dither = 1;
+    m_duplex = DMDUP_SIMPLEX;
     if (!canOpen())
         return;
     // The driver's defaults: a fresh printer object for the selected queue.
@@ -205,11 +206,7 @@ bool PrinterDevice::deviceMode(DEVMODE &mode) const
     mode.dmPrintQuality = m_quality;
     mode.dmColor = m_printer->colorMode() == QPrinter::GrayScale ? DMCOLOR_MONOCHROME
                                                                   : DMCOLOR_COLOR;
-    switch (m_printer->duplex()) {
-    case QPrinter::DuplexLongSide: mode.dmDuplex = DMDUP_VERTICAL; break;
-    case QPrinter::DuplexShortSide: mode.dmDuplex = DMDUP_HORIZONTAL; break;
-    default: mode.dmDuplex = DMDUP_SIMPLEX; break;
-    }
+    mode.dmDuplex = m_duplex;
     mode.dmCollate = m_printer->collateCopies() ? 1 : 0;
     mode.dmDitherType = m_dither;
     return true;
@@ -239,6 +236,8 @@ bool PrinterDevice::setDeviceMode(const DEVMODE &mode)
                                                                    : QPrinter::Color);
     }
     if ((mode.dmFields & DM_DUPLEX) && !printing) {
+        // Kept as written even when the driver cannot print on both sides.
+        m_duplex = mode.dmDuplex;
         switch (mode.dmDuplex) {
         case DMDUP_VERTICAL: m_printer->setDuplex(QPrinter::DuplexLongSide); break;
         case DMDUP_HORIZONTAL: m_printer->setDuplex(QPrinter::DuplexShortSide); break;

@@ -142,8 +142,10 @@ private:
     std::unique_ptr<QPainter> m_painter;
     ReferenceDevice m_reference;
     Metrics m_jobMetrics;
-    int m_quality = -3;   // kept here: the driver has no such setting in Qt
+    // Device-mode fields Qt has no setting for (or that a driver may not support) are kept here.
+    int m_quality = -3;
     int m_dither = 1;
+    int m_duplex = DMDUP_SIMPLEX;
 };
 
 } // namespace printing
