@@ -62,11 +62,10 @@ TGmCustomMemoList::~TGmCustomMemoList()
 QWidget *TGmCustomMemoList::Host()
 {
     if (!m_host) {
-        // Shown but empty: its children get native state while nothing appears on screen.
+        // Never shown: the controls lay out and render without being on screen.
         m_host = new QWidget(nullptr, Qt::FramelessWindowHint | Qt::Tool);
         m_host->setAttribute(Qt::WA_DontShowOnScreen);
         m_host->resize(0, 0);
-        m_host->show();
     }
     return m_host;
 }
@@ -181,6 +180,19 @@ TGmPage *TGmPageList::AddPage()
     return result;
 }
 
+void TGmPageList::RemoveLastPage()
+{
+    if (Count() <= 1)
+        return;
+    m_pages.pop_back();
+    pageCountChanged();
+    pagesChanged();
+    if (m_currentPage > Count()) {
+        m_currentPage = Count();
+        send(Events.OnCurrentPageChanged);
+    }
+}
+
 void TGmPageList::Clear()
 {
     m_pages.clear();
@@ -279,11 +291,11 @@ void TGmPageList::drawSlice(TGmPage *page, QPainter &canvas, Extended ppiX, Exte
 
     canvas.save();
     auto restore = qScopeGuard([&canvas] { canvas.restore(); });
-    if (&canvas != m_printer.Canvas()) {
-        // Another canvas: the text keeps the printer's layout and is scaled to the canvas.
-        const qreal targetX = fr.hdcTarget->logicalDpiX();
-        const qreal targetY = fr.hdcTarget->logicalDpiY();
-        canvas.scale(double(ppiX) / targetX, double(ppiY) / targetY);
+    if (&canvas != m_printer.Canvas() && canvas.device()) {
+        // The operation draws in the canvas device's own pixels; the canvas's units are
+        // 1/ppi inch. The lines stay those of the printer whatever the scale.
+        canvas.scale(double(ppiX) / canvas.device()->logicalDpiX(),
+                     double(ppiY) / canvas.device()->logicalDpiY());
     }
     fr.hdc = &canvas;
     gmFormatRange(info.RichEdit(), fr, true);

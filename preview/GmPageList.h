@@ -139,6 +139,9 @@ public:
     int CurrentPage() const { return m_currentPage; }
     void SetCurrentPage(int n);
     TGmPage *AddPage();
+    // Removes the last page unless it is the only one; the current page moves back onto the
+    // list when it pointed past it.
+    void RemoveLastPage();
     void Clear();
 
     void BeginUpdate();
