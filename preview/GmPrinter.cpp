@@ -1,6 +1,8 @@
 #include "preview/GmPrinter.h"
 
 #include <QDebug>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QPainter>
 #include <QTransform>
 
@@ -137,7 +139,9 @@ int TGmPrinterInfo::OffsetBottom() const
 
 Extended TGmPrinterInfo::ScreenToPrinterX() const
 {
-    return Extended(96) / qMax(1, m_metrics.dpiX);
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const Extended screenDpi = screen ? screen->logicalDotsPerInchX() : 96;
+    return screenDpi / qMax(1, m_metrics.dpiX);
 }
 
 int TGmPrinterInfo::LandscapeRotation() const

@@ -134,7 +134,10 @@ public:
     // Shows the system's messages to the user; without one they go to the log.
     std::function<void(const QString &)> OnMessage;
 
-    static QString noPrinterMessage() { return QStringLiteral("Unable to print... No Printer available."); }
+    static QString noPrinterMessage()
+    {
+        return QStringLiteral("Unable to print... No Printer available.");
+    }
 
 private:
     void writeDeviceMode(std::uint32_t field, const printing::DEVMODE &mode);

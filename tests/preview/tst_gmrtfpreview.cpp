@@ -47,8 +47,10 @@ struct Fixture {
     QList<QPair<int, int>> ranges() const
     {
         QList<QPair<int, int>> r;
-        for (int n = 1; n <= preview.Count(); ++n)
-            r << qMakePair(preview.Pages(n)->RtfInfo().cpMin(), preview.Pages(n)->RtfInfo().cpMax());
+        for (int n = 1; n <= preview.Count(); ++n) {
+            const TGmPageRtfInfo &info = preview.Pages(n)->RtfInfo();
+            r << qMakePair(info.cpMin(), info.cpMax());
+        }
         return r;
     }
 };
