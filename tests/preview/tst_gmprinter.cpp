@@ -120,6 +120,8 @@ private slots:
     void printsPagesPerSheet_data();
     void printsPagesPerSheet();
     void printsCurrentPageOnly();
+    void paperSizeReachesThePrinter_data();
+    void paperSizeReachesThePrinter();
     void beforePrintCanAbort();
 
 private:
@@ -424,6 +426,42 @@ void TestGmPrinter::printsCurrentPageOnly()
     QVERIFY(sheet != pdfSheet(allPdf, 4));
     QFile::remove(pdf);
     QFile::remove(allPdf);
+}
+
+void TestGmPrinter::paperSizeReachesThePrinter_data()
+{
+    QTest::addColumn<int>("paper");
+    QTest::addColumn<QSizeF>("points");
+    QTest::newRow("A5") << int(TGmPaperSize::A5) << QSizeF(421, 595);
+    QTest::newRow("A3") << int(TGmPaperSize::A3) << QSizeF(842, 1191);
+    QTest::newRow("Letter") << int(TGmPaperSize::Letter) << QSizeF(612, 792);
+}
+
+void TestGmPrinter::paperSizeReachesThePrinter()
+{
+    if (!havePdfPrinter())
+        QSKIP("no CUPS \"PDF\" queue (scripts/printer.sh sets one up)");
+    QFETCH(int, paper);
+    QFETCH(QSizeF, points);
+    TGmPageList list;
+    list.GmPrinter().SelectPrinter(list.GmPrinter().Printers().indexOf(pdfQueue));
+    list.SetPaperSize(TGmPaperSize(paper));
+    list.Header().setVisible(true);
+    list.Header().setCaption(0, QStringLiteral("Paper"));
+    const QString title = QStringLiteral("scvpaper%1x%2")
+                              .arg(paper)
+                              .arg(QCoreApplication::applicationPid());
+    list.GmPrinter().Title = title;
+    QVERIFY(list.PrintPages(1, 1));
+    const QString pdf = waitForPdf(title);
+    QVERIFY(!pdf.isEmpty());
+    const PdfInfo info = pdfInfo(pdf);
+    QCOMPARE(info.pages, 1);
+    QVERIFY2(qAbs(info.sizes.first().width() - points.width()) < 2
+                 && qAbs(info.sizes.first().height() - points.height()) < 2,
+             qPrintable(QStringLiteral("%1 x %2").arg(info.sizes.first().width())
+                            .arg(info.sizes.first().height())));
+    QFile::remove(pdf);
 }
 
 void TestGmPrinter::beforePrintCanAbort()
