@@ -365,6 +365,7 @@ bool TGmPageList::PrintPageList(const QVector<int> &numbers)
 
     for (int i = 0; i < pages.size(); ++i) {
         TGmPage *page = pages.at(i);
+        m_printer.StartPendingSheet();
         QPainter *canvas = m_printer.Canvas();
         const Extended x = m_printer.PrinterInfo().PixelsPerInchX();
         const Extended y = m_printer.PrinterInfo().PixelsPerInchY();
@@ -388,7 +389,7 @@ bool TGmPageList::PrintPageList(const QVector<int> &numbers)
         if (Events.OnPrintProgress)
             Events.OnPrintProgress(i + 1, int(pages.size()));
         if (m_printer.Aborted()) {
-            // An aborted job is cancelled rather than left open on the printer.
+            // An aborted job is ended rather than left open on the printer.
             m_printer.CancelJob();
             return false;
         }

@@ -365,6 +365,7 @@ bool TGmPrinter::BeginJob()
         return false;
     }
     m_counter = 1;
+    m_sheetPending = false;
     setUpMapping();
     return true;
 }
@@ -390,9 +391,19 @@ void TGmPrinter::NextPage()
         return;
     const int a = m_counter;
     m_counter = a + 1;
+    // The sheet itself starts when something is drawn on it, so that a job that ends or is
+    // aborted here leaves no blank sheet.
     if (gmStartsNewSheet(m_pagesPerSheet, a))
-        m_device.newPage();
+        m_sheetPending = true;
     setUpMapping();
+}
+
+void TGmPrinter::StartPendingSheet()
+{
+    if (m_printing && m_sheetPending) {
+        m_sheetPending = false;
+        m_device.newPage();
+    }
 }
 
 void TGmPrinter::EndJob()
@@ -410,6 +421,7 @@ void TGmPrinter::CancelJob()
 {
     if (!m_printing)
         return;
+    m_sheetPending = false;
     m_device.abortDoc();
     m_printing = false;
     if (AfterPrint)

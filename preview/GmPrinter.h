@@ -111,10 +111,13 @@ public:
     // Starts a job; false (and nothing printed) when the printer cannot be opened, a job runs
     // already, there is no printer, or BeforePrint aborted it.
     bool BeginJob();
-    // Moves to the next page, starting a new sheet when the current one is full.
+    // Moves to the next page, starting a new sheet when the current one is full. The new
+    // sheet is begun by StartPendingSheet, before the page is drawn.
     void NextPage();
+    void StartPendingSheet();
     void EndJob();
-    // Ends an aborted job without printing its pages.
+    // Ends an aborted job, discarding it where the driver allows (else the sheets printed so
+    // far go out).
     void CancelJob();
     bool Printing() const { return m_printing; }
     bool Aborted() const { return m_aborted; }
@@ -152,5 +155,6 @@ private:
     bool m_printing = false;
     bool m_aborted = false;
     int m_counter = 0;
+    bool m_sheetPending = false;
     QString m_lastError;
 };

@@ -303,13 +303,16 @@ bool PrinterDevice::endDoc()
     return ok;
 }
 
-void PrinterDevice::abortDoc()
+bool PrinterDevice::abortDoc()
 {
     if (!isPrinting())
-        return;
-    m_printer->abort();
+        return false;
+    // Not every driver can take a job back (CUPS receives it only when it ends): then the
+    // sheets printed so far go out.
+    const bool discarded = m_printer->abort();
     m_painter->end();
     m_painter.reset();
+    return discarded;
 }
 
 } // namespace printing

@@ -124,8 +124,8 @@ public:
     bool startDoc(const QString &title);
     bool newPage();
     bool endDoc();
-    // Ends the job and throws its pages away.
-    void abortDoc();
+    // Ends the job, throwing its pages away where the driver allows; true when it did.
+    bool abortDoc();
     bool isPrinting() const { return m_painter != nullptr; }
     QPainter *painter() const { return m_painter.get(); }
     QString errorString() const { return m_error; }

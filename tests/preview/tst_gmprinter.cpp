@@ -320,11 +320,14 @@ void TestGmPrinter::makeFivePages(TGmPageList &list)
 void TestGmPrinter::printsPagesPerSheet_data()
 {
     QTest::addColumn<int>("perSheet");
+    QTest::addColumn<bool>("landscapePages");
     QTest::addColumn<int>("sheets");
     QTest::addColumn<bool>("landscapeSheets");
-    QTest::newRow("one") << int(gmOnePage) << 5 << false;
-    QTest::newRow("two") << int(gmTwoPage) << 3 << true;
-    QTest::newRow("four") << int(gmFourPage) << 2 << false;
+    QTest::newRow("one") << int(gmOnePage) << false << 5 << false;
+    QTest::newRow("two") << int(gmTwoPage) << false << 3 << true;
+    QTest::newRow("four") << int(gmFourPage) << false << 2 << false;
+    QTest::newRow("one, landscape pages") << int(gmOnePage) << true << 5 << true;
+    QTest::newRow("two, landscape pages") << int(gmTwoPage) << true << 3 << false;
 }
 
 void TestGmPrinter::printsPagesPerSheet()
@@ -332,15 +335,19 @@ void TestGmPrinter::printsPagesPerSheet()
     if (!havePdfPrinter())
         QSKIP("no CUPS \"PDF\" queue (scripts/printer.sh sets one up)");
     QFETCH(int, perSheet);
+    QFETCH(bool, landscapePages);
     QFETCH(int, sheets);
     QFETCH(bool, landscapeSheets);
 
-    // Given five A4 portrait pages printed n per sheet
+    // Given five A4 pages printed n per sheet
     TGmPageList list;
     makeFivePages(list);
+    if (landscapePages)
+        list.SetOrientation(gmLandscape);
     list.SetPagesPerSheet(TGmPagesPerSheet(perSheet));
-    const QString title = QStringLiteral("scvsheets%1x%2")
+    const QString title = QStringLiteral("scvsheets%1x%2x%3")
                               .arg(perSheet)
+                              .arg(int(landscapePages))
                               .arg(QCoreApplication::applicationPid());
     list.GmPrinter().Title = title;
     QList<QPair<int, int>> progress;
@@ -372,18 +379,20 @@ void TestGmPrinter::printsPagesPerSheet()
     QVERIFY(!first.isNull() && !last.isNull());
     const int w = first.width();
     const int h = first.height();
+    auto along = [landscapeSheets](const QRect &box) {
+        return landscapeSheets ? box.height() > 3 * box.width() : box.width() > 3 * box.height();
+    };
     const QRect top(0, 0, w, h / 2);
     const QRect bottom(0, h / 2, w, h - h / 2);
     if (perSheet == gmOnePage) {
         const QRect box = inkBox(first, first.rect());
-        QVERIFY(box.width() > 3 * box.height());
-        QVERIFY(box.top() > h * 3 / 4);
-    } else if (landscapeSheets) {
-        // Pages 1 and 2 side by side; the last sheet holds page 5 alone.
+        QVERIFY(!box.isEmpty() && along(box));
+    } else if (perSheet == gmTwoPage) {
+        // Pages 1 and 2 on one sheet; the last sheet holds page 5 alone.
         const QRect a = inkBox(first, top);
         const QRect b = inkBox(first, bottom);
         QVERIFY(!a.isEmpty() && !b.isEmpty());
-        QVERIFY(a.height() > 3 * a.width() && b.height() > 3 * b.width());
+        QVERIFY(along(a) && along(b));
         QVERIFY((inkBox(last, top).isEmpty()) != (inkBox(last, bottom).isEmpty()));
     } else {
         // Four cells on the first sheet; page 5 alone top-left on the second.
@@ -476,6 +485,37 @@ void TestGmPrinter::beforePrintCanAbort()
     QVERIFY(!list.PrintPages(1, 5));
     QCOMPARE(progress, 0);
     QVERIFY(!list.GmPrinter().Printing());
+
+    // Aborted after the second page: the job is ended, not left open; what CUPS receives
+    // (it cannot take a job back) is the two pages drawn, without a blank third sheet.
+    list.GmPrinter().BeforePrint = nullptr;
+    int aborts = 0;
+    int after = 0;
+    list.GmPrinter().OnAbortPrint = [&] { ++aborts; };
+    list.GmPrinter().AfterPrint = [&] { ++after; };
+    list.Events.OnPrintProgress = [&](int i, int) {
+        ++progress;
+        if (i == 2)
+            list.GmPrinter().Abort();
+    };
+    const QString title = QStringLiteral("scvabort%1").arg(QCoreApplication::applicationPid());
+    list.GmPrinter().Title = title;
+    QVERIFY(!list.PrintPages(1, 5));
+    QCOMPARE(progress, 2);
+    QCOMPARE(aborts, 1);
+    QCOMPARE(after, 1);
+    QVERIFY(!list.GmPrinter().Printing());
+    const QString pdf = waitForPdf(title);
+    QVERIFY(!pdf.isEmpty());
+    QCOMPARE(pdfInfo(pdf).pages, 2);
+    QFile::remove(pdf);
+    // And the printer takes the next job.
+    list.Events.OnPrintProgress = nullptr;
+    list.GmPrinter().Title = title + QStringLiteral("next");
+    QVERIFY(list.PrintPages(1, 1));
+    const QString next = waitForPdf(title + QStringLiteral("next"));
+    QCOMPARE(pdfInfo(next).pages, 1);
+    QFile::remove(next);
 }
 
 QTEST_MAIN(TestGmPrinter)
