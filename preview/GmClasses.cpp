@@ -149,17 +149,21 @@ TGmValueRect::TGmValueRect()
 
 TGmValue &TGmValueRect::value(int index)
 {
-    return const_cast<TGmValue &>(std::as_const(*this).value(index));
+    switch (index) {
+    case 1: return m_topLeft.x();
+    case 2: return m_topLeft.y();
+    case 3: return m_bottomRight.x();
+    default: return m_bottomRight.y();
+    }
 }
 
 const TGmValue &TGmValueRect::value(int index) const
 {
-    auto &self = const_cast<TGmValueRect &>(*this);
     switch (index) {
-    case 1: return self.m_topLeft.x();
-    case 2: return self.m_topLeft.y();
-    case 3: return self.m_bottomRight.x();
-    default: return self.m_bottomRight.y();
+    case 1: return m_topLeft.x();
+    case 2: return m_topLeft.y();
+    case 3: return m_bottomRight.x();
+    default: return m_bottomRight.y();
     }
 }
 

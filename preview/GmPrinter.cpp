@@ -81,60 +81,35 @@ void TGmPrinterInfo::update()
     m_metrics = m_cannotOpen ? fixedMetrics() : m_device.metrics();
 }
 
-int TGmPrinterInfo::PixelsPerInchX() const
+TGmOrientedMetrics TGmPrinterInfo::oriented(const Metrics &m, bool landscape)
 {
-    return landscape() ? m_metrics.dpiY : m_metrics.dpiX;
-}
-
-int TGmPrinterInfo::PixelsPerInchY() const
-{
-    return landscape() ? m_metrics.dpiX : m_metrics.dpiY;
-}
-
-Extended TGmPrinterInfo::PhysicalWidthInches() const
-{
-    if (landscape())
-        return Extended(m_metrics.physicalHeight) / PixelsPerInchY();
-    return Extended(m_metrics.physicalWidth) / PixelsPerInchX();
-}
-
-Extended TGmPrinterInfo::PhysicalHeightInches() const
-{
-    if (landscape())
-        return Extended(m_metrics.physicalWidth) / PixelsPerInchX();
-    return Extended(m_metrics.physicalHeight) / PixelsPerInchY();
-}
-
-namespace {
-// Portrait offsets in the order left, top, right, bottom.
-std::array<int, 4> portraitOffsets(const Metrics &m)
-{
-    return {m.offsetX, m.offsetY, m.offsetRight, m.physicalHeight - m.printableHeight - m.offsetY};
-}
-} // namespace
-
-int TGmPrinterInfo::OffsetLeft() const
-{
-    const auto o = portraitOffsets(m_metrics);
-    return landscape() ? o[1] : o[0];
-}
-
-int TGmPrinterInfo::OffsetTop() const
-{
-    const auto o = portraitOffsets(m_metrics);
-    return landscape() ? o[2] : o[1];
-}
-
-int TGmPrinterInfo::OffsetRight() const
-{
-    const auto o = portraitOffsets(m_metrics);
-    return landscape() ? o[3] : o[2];
-}
-
-int TGmPrinterInfo::OffsetBottom() const
-{
-    const auto o = portraitOffsets(m_metrics);
-    return landscape() ? o[0] : o[3];
+    TGmOrientedMetrics o;
+    // Portrait offsets: left, top, right, bottom.
+    const int left = m.offsetX;
+    const int top = m.offsetY;
+    const int right = m.offsetRight;
+    const int bottom = m.physicalHeight - m.printableHeight - m.offsetY;
+    if (!landscape) {
+        o.ppiX = m.dpiX;
+        o.ppiY = m.dpiY;
+        o.widthInches = Extended(m.physicalWidth) / qMax(1, o.ppiX);
+        o.heightInches = Extended(m.physicalHeight) / qMax(1, o.ppiY);
+        o.left = left;
+        o.top = top;
+        o.right = right;
+        o.bottom = bottom;
+    } else {
+        o.ppiX = m.dpiY;
+        o.ppiY = m.dpiX;
+        // The sides keep the resolutions they were measured at.
+        o.widthInches = Extended(m.physicalHeight) / qMax(1, m.dpiY);
+        o.heightInches = Extended(m.physicalWidth) / qMax(1, m.dpiX);
+        o.left = top;
+        o.top = right;
+        o.right = bottom;
+        o.bottom = left;
+    }
+    return o;
 }
 
 Extended TGmPrinterInfo::ScreenToPrinterX() const

@@ -30,6 +30,18 @@ TGmSheetCell gmSheetCell(TGmPagesPerSheet perSheet, int n, int b, int c, bool la
 // Whether moving on from page a (the old counter) starts a new sheet.
 bool gmStartsNewSheet(TGmPagesPerSheet perSheet, int a);
 
+// Printer metrics as read in one orientation.
+struct TGmOrientedMetrics {
+    int ppiX = 0;
+    int ppiY = 0;
+    Extended widthInches = 0;
+    Extended heightInches = 0;
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
 // Metrics of the selected printer in printer pixels, read in portrait; the orientation-aware
 // reads follow the printer's current orientation.
 class TGmPrinterInfo
@@ -42,21 +54,27 @@ public:
     bool cannotOpen() const { return m_cannotOpen; }
     const printing::Metrics &portraitMetrics() const { return m_metrics; }
 
-    int PixelsPerInchX() const;
-    int PixelsPerInchY() const;
-    Extended PhysicalWidthInches() const;
-    Extended PhysicalHeightInches() const;
+    int PixelsPerInchX() const { return current().ppiX; }
+    int PixelsPerInchY() const { return current().ppiY; }
+    Extended PhysicalWidthInches() const { return current().widthInches; }
+    Extended PhysicalHeightInches() const { return current().heightInches; }
     // Unprintable borders, turned for landscape.
-    int OffsetLeft() const;
-    int OffsetTop() const;
-    int OffsetRight() const;
-    int OffsetBottom() const;
+    int OffsetLeft() const { return current().left; }
+    int OffsetTop() const { return current().top; }
+    int OffsetRight() const { return current().right; }
+    int OffsetBottom() const { return current().bottom; }
+    // Portrait metrics read in an orientation: in landscape the resolutions swap, the width is
+    // the physical height, and the borders turn (left := top, top := right, right := bottom,
+    // bottom := left).
+    static TGmOrientedMetrics oriented(const printing::Metrics &m, bool landscape);
     // Screen pixels per inch over the printer's horizontal pixels per inch.
     Extended ScreenToPrinterX() const;
     // 1 for a driver that turns landscape by 90 degrees, 2 for 270, else 0.
     int LandscapeRotation() const;
 
 private:
+    TGmOrientedMetrics current() const { return oriented(m_metrics, landscape()); }
+
     printing::PrinterDevice &m_device;
     printing::Metrics m_metrics = printing::fixedMetrics();
     bool m_cannotOpen = true;

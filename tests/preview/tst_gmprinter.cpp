@@ -115,6 +115,7 @@ private slots:
     void paperCodes_data();
     void paperCodes();
     void twoPerSheetScaleOfA4Is70();
+    void landscapeTurnsMetrics();
     void noPrinterUsesFixedMetricsAndRefusesJob();
     void deviceModeValuesRoundTrip();
     void printsPagesPerSheet_data();
@@ -237,6 +238,27 @@ void TestGmPrinter::twoPerSheetScaleOfA4Is70()
         const int c = int(gmRound(210 / 25.4L * dpi));
         QCOMPARE(gmSheetCell(gmTwoPage, 1, b, c, true).scalePercent, 70);
     }
+}
+
+void TestGmPrinter::landscapeTurnsMetrics()
+{
+    printing::Metrics m = printing::fixedMetrics();
+    m.dpiX = 300;
+    m.dpiY = 600;
+    m.physicalHeight = 7014; // 11.69 in at 600
+    m.printableHeight = 7014 - 100 - 90;
+    const TGmOrientedMetrics p = TGmPrinterInfo::oriented(m, false);
+    QCOMPARE(p.ppiX, 300);
+    QCOMPARE(p.ppiY, 600);
+    QCOMPARE(p.widthInches, 2481 / 300.0L);
+    QCOMPARE(p.heightInches, 7014 / 600.0L);
+    QCOMPARE(QList<int>({p.left, p.top, p.right, p.bottom}), QList<int>({65, 50, 58, 140}));
+    const TGmOrientedMetrics l = TGmPrinterInfo::oriented(m, true);
+    QCOMPARE(l.ppiX, 600);
+    QCOMPARE(l.ppiY, 300);
+    QCOMPARE(l.widthInches, 7014 / 600.0L);
+    QCOMPARE(l.heightInches, 2481 / 300.0L);
+    QCOMPARE(QList<int>({l.left, l.top, l.right, l.bottom}), QList<int>({50, 58, 140, 65}));
 }
 
 void TestGmPrinter::noPrinterUsesFixedMetricsAndRefusesJob()
