@@ -121,6 +121,8 @@ void TGmRtfPreview::LoadFromRichEdit(TRxRichEdit *source)
         return;
     list.ResourceTable().MemoList.Add(copy);
     copy->resize(0, 0);
+    // The source streams out whether or not it sits in a window; Rich Text read into the
+    // copy's (empty) selection becomes its whole document.
     replaceSelectionWithRtf(*copy, streamOutRtf(*source));
 
     const int topOffset = m_topOffset.twips();
