@@ -118,6 +118,7 @@ void fromQFont(const QFont &font, FontSpec &spec)
 void messageBox(QMessageBox::Icon icon, const QString &title, const QString &text)
 {
     QMessageBox box(icon, title, text, QMessageBox::Ok, parentWindow());
+    box.setTextFormat(Qt::PlainText); // file names may hold "<" and "&"
     box.exec();
 }
 
@@ -155,6 +156,7 @@ Answer QtDialogs::confirm(const QString &title, const QString &text, Buttons but
     if (buttons == Buttons::YesNoCancel)
         set |= QMessageBox::Cancel;
     QMessageBox box(QMessageBox::Question, title, text, set, parentWindow());
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(buttons == Buttons::YesNoCancel ? QMessageBox::Cancel : QMessageBox::No);
     switch (box.exec()) {

@@ -111,6 +111,12 @@ Profile::Profile(const QString &path)
         parse(file.readAll());
 }
 
+Profile::Profile(const QString &path, const QByteArray &contents)
+    : m_path(path)
+{
+    parse(contents);
+}
+
 void Profile::parse(const QByteArray &bytesIn)
 {
     QByteArray bytes = bytesIn;

@@ -40,6 +40,8 @@ struct SaveResult {
 class Profile {
 public:
     explicit Profile(const QString &path);
+    // A profile with the given bytes as its contents, saved to path (the file is not read).
+    Profile(const QString &path, const QByteArray &contents);
 
     QString path() const { return m_path; }
     QByteArray contents() const;

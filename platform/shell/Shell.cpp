@@ -10,9 +10,19 @@
 
 namespace shell {
 
+namespace {
+
+// True when a GUI application runs (not a bare QCoreApplication of a headless job).
+bool haveGui()
+{
+    return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
+}
+
+} // namespace
+
 int screenDpi()
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QScreen *screen = haveGui() ? QGuiApplication::primaryScreen() : nullptr;
     if (!screen)
         return 96;
     const int dpi = qRound(screen->logicalDotsPerInch());
@@ -20,13 +30,16 @@ int screenDpi()
 }
 
 HourglassCursor::HourglassCursor()
+    : m_shown(haveGui())
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (m_shown)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
 HourglassCursor::~HourglassCursor()
 {
-    QApplication::restoreOverrideCursor();
+    if (m_shown && haveGui())
+        QGuiApplication::restoreOverrideCursor();
 }
 
 void fadeOut(QWidget *window, int milliseconds)

@@ -13,13 +13,17 @@ namespace shell {
 int screenDpi();
 
 // Shows the hourglass (wait) cursor for its lifetime. Instances nest: the cursor goes back to
-// normal only when the outermost one ends.
+// normal only when the outermost one ends. Without a GUI application (headless jobs) it does
+// nothing.
 class HourglassCursor {
 public:
     HourglassCursor();
     ~HourglassCursor();
     HourglassCursor(const HourglassCursor &) = delete;
     HourglassCursor &operator=(const HourglassCursor &) = delete;
+
+private:
+    bool m_shown = false;
 };
 
 // Blends the window out over the given time and hides it, returning when it is hidden (events

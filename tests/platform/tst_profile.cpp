@@ -3,6 +3,7 @@
 
 #include "profile/Profile.h"
 
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 namespace {
@@ -225,6 +226,67 @@ private slots:
         QVERIFY(!result.reason.isEmpty());
         QCOMPARE(readFile(dir.filePath(QStringLiteral("plain"))), QByteArray("x"));
         QVERIFY(QFileInfo(dir.filePath(QStringLiteral("folder"))).isDir());
+    }
+
+    // Given random files built from typical and odd lines, when one key is written, then it
+    // reads back, every other key reads as before, and the old lines are all still there, in
+    // order, with at most the written line changed.
+    void randomFilesKeepTheirLines()
+    {
+        const QList<QByteArray> fragments = {
+            "[Page View]", " [ page view ] ", "[Font Name]", "[Broken", "[]", "ToolBar=1",
+            "toolbar = 0x10", "Name=Arial", " name = \"Times\" ", ";comment=1", "garbage",
+            "", "   ", "Editor Colour=$FF", "=no key", "Size=12", "caf\xE9=\xE9t\xE9",
+            "K\xC3\xA9=v"};
+        const QList<QByteArray> breaks = {"\r\n", "\n", "\r\n", ""};
+        const QStringList sections = {"Page View", "Font Name", "Print Margins"};
+        const QStringList keys = {"ToolBar", "Name", "Size", "Editor Colour", "New Key"};
+        QRandomGenerator rng(2047);
+        for (int round = 0; round < 2000; ++round) {
+            QByteArray bytes;
+            const int lines = rng.bounded(0, 10);
+            for (int i = 0; i < lines; ++i) {
+                bytes += fragments[rng.bounded(int(fragments.size()))];
+                bytes += i + 1 < lines ? breaks[rng.bounded(3)] : breaks[rng.bounded(4)];
+            }
+            profile::Profile p(QStringLiteral("/nowhere.ini"), bytes);
+            QHash<QString, QString> before;
+            for (const QString &sec : sections)
+                for (const QString &key : keys)
+                    before[sec + u'/' + key] = p.readString(sec, key, QStringLiteral("<none>"));
+
+            const QString section = sections[rng.bounded(int(sections.size()))];
+            const QString key = keys[rng.bounded(int(keys.size()))];
+            const QString value = QString::number(rng.bounded(1000));
+            p.writeString(section, key, value);
+            QCOMPARE(p.readString(section, key, {}), value);
+            for (const QString &sec : sections)
+                for (const QString &k : keys)
+                    if (sec.compare(section, Qt::CaseInsensitive) || k != key)
+                        QCOMPARE(p.readString(sec, k, QStringLiteral("<none>")),
+                                 before[sec + u'/' + k]);
+
+            auto linesOf = [](const QByteArray &b) {
+                QList<QByteArray> out;
+                for (QByteArray l : b.split('\n'))
+                    out.append(l.endsWith('\r') ? l.chopped(1) : l);
+                if (!out.isEmpty() && out.last().isEmpty())
+                    out.removeLast();
+                return out;
+            };
+            const QList<QByteArray> old = linesOf(bytes);
+            const QList<QByteArray> now = linesOf(p.contents());
+            // Longest common subsequence: at most one old line (the written key) is gone, and
+            // at most three lines (blank, section, key) are new.
+            QList<QList<int>> lcs(old.size() + 1, QList<int>(now.size() + 1, 0));
+            for (qsizetype a = old.size() - 1; a >= 0; --a)
+                for (qsizetype b = now.size() - 1; b >= 0; --b)
+                    lcs[a][b] = old[a] == now[b] ? lcs[a + 1][b + 1] + 1
+                                                 : qMax(lcs[a + 1][b], lcs[a][b + 1]);
+            const int common = lcs[0][0];
+            QVERIFY2(old.size() - common <= 1, bytes.constData());
+            QVERIFY2(now.size() - common <= 3, bytes.constData());
+        }
     }
 
     void devicesAreNeverReplaced()
