@@ -110,8 +110,15 @@ StatusPanelTexts statusPanelTexts(int caretLine, int caretColumn, const Statisti
 
 StatisticsCache::StatisticsCache(QTextDocument *document, QObject *parent)
     : QObject(parent)
-    , m_document(document)
 {
+    setDocument(document);
+}
+
+void StatisticsCache::setDocument(QTextDocument *document)
+{
+    if (m_document)
+        disconnect(m_document, nullptr, this, nullptr);
+    m_document = document;
     if (document) {
         // A document announces its changes only once it has a layout; an editor's document
         // always has one, a bare document gets it here.

@@ -78,6 +78,8 @@ public:
     explicit StatisticsCache(QTextDocument *document, QObject *parent = nullptr);
 
     QTextDocument *document() const { return m_document; }
+    // Follows another document from now on (the editor's document was replaced).
+    void setDocument(QTextDocument *document);
     // Counts the whole document again first if it changed without telling (a safety net).
     TextCounts counts();
     StatisticsTexts texts(int lineCount) { return statisticsTexts(counts(), lineCount); }

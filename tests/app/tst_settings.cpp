@@ -137,24 +137,6 @@ private slots:
         QCOMPARE(readSettings(path), s);
     }
 
-    void roundTrip()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("DeskTopDock.ini"));
-        Settings s;
-        s.editorFont.face = QStringLiteral("Liberation Serif");
-        s.editorFont.size = 16;
-        s.TopSize = 0;
-        s.LeftSize = 1000;
-        s.RightSize = 7;
-        s.BottomSize = 9;
-        s.hideScrollBar = true;
-        s.halfLevel = true;
-        s.editorColour = 0xFFFFFFFF;
-        QVERIFY(saveSettings(s, path).ok);
-        QCOMPARE(readSettings(path), s);
-    }
-
     // Root can write anywhere, so the unwritable place is a path through a regular file.
     void unwritableFileGivesTheMessage()
     {

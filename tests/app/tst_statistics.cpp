@@ -145,6 +145,13 @@ private slots:
         QCOMPARE(cache.counts(), (TextCounts{3, 6}));
         doc.clear();
         QCOMPARE(cache.counts(), TextCounts{});
+
+        QTextDocument other(QStringLiteral("new document"));
+        cache.setDocument(&other);
+        QCOMPARE(cache.counts(), (TextCounts{2, 12}));
+        QTextCursor(&doc).insertText(QStringLiteral("ignored now"));
+        QTextCursor(&other).insertText(QStringLiteral("a "));
+        QCOMPARE(cache.counts(), (TextCounts{3, 14}));
     }
 
     // Given a document under a long run of random edits (typing, deleting across paragraphs,

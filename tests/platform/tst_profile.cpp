@@ -105,18 +105,6 @@ private slots:
         QCOMPARE(p.readString(u"S", u"K", {}).size(), profile::MaxStringLength);
     }
 
-    void integersAndBooleans()
-    {
-        QTemporaryDir dir;
-        const profile::Profile p(writeFile(
-            dir, "[Page View]\nToolBar=2\nScrollBar=0\nEditor Colour=blue\nHalf Level=$0\n"));
-        QCOMPARE(p.readBool(u"Page View", u"ToolBar", false), true);
-        QCOMPARE(p.readBool(u"Page View", u"ScrollBar", true), false);
-        QCOMPARE(p.readBool(u"Page View", u"Half Level", true), false);
-        QCOMPARE(p.readBool(u"Page View", u"Third Level", true), true);
-        QCOMPARE(p.readInteger(u"Page View", u"Editor Colour", 16047801), 16047801);
-    }
-
     void missingOrUnreadableFileReadsEmpty()
     {
         QTemporaryDir dir;
