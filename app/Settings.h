@@ -4,7 +4,7 @@
 // colour. Reading and writing are plain functions over a value struct; the main window applies
 // the values to its widgets and collects them back.
 
-#include "dialogs/FontSpec.h"
+#include "dialogs/FontChoice.h"
 
 #include <QString>
 #include <cstdint>
@@ -16,7 +16,7 @@ class Profile;
 enum class EyeLevelMode { None, Half, Third };
 
 struct Settings {
-    FontSpec editorFont;                    // only face and size are stored
+    FontChoice editorFont;                    // only face and size are stored
     int TopSize = 15;                       // print margins, whole millimetres
     int LeftSize = 25;
     int RightSize = 25;

@@ -92,27 +92,27 @@ QWidget *parentWindow()
     return QApplication::activeWindow();
 }
 
-QFont toQFont(const FontSpec &spec)
+QFont toQFont(const FontChoice &choice)
 {
-    QFont font(spec.face);
-    if (spec.size > 0)
-        font.setPointSize(spec.size);
-    font.setBold(spec.has(FontSpec::Bold));
-    font.setItalic(spec.has(FontSpec::Italic));
-    font.setUnderline(spec.has(FontSpec::Underline));
-    font.setStrikeOut(spec.has(FontSpec::StrikeOut));
+    QFont font(choice.face);
+    if (choice.size > 0)
+        font.setPointSize(choice.size);
+    font.setBold(choice.has(FontChoice::Bold));
+    font.setItalic(choice.has(FontChoice::Italic));
+    font.setUnderline(choice.has(FontChoice::Underline));
+    font.setStrikeOut(choice.has(FontChoice::StrikeOut));
     return font;
 }
 
-void fromQFont(const QFont &font, FontSpec &spec)
+void fromQFont(const QFont &font, FontChoice &choice)
 {
-    spec.face = font.family();
+    choice.face = font.family();
     if (font.pointSize() > 0)
-        spec.size = font.pointSize();
-    spec.set(FontSpec::Bold, font.bold());
-    spec.set(FontSpec::Italic, font.italic());
-    spec.set(FontSpec::Underline, font.underline());
-    spec.set(FontSpec::StrikeOut, font.strikeOut());
+        choice.size = font.pointSize();
+    choice.set(FontChoice::Bold, font.bold());
+    choice.set(FontChoice::Italic, font.italic());
+    choice.set(FontChoice::Underline, font.underline());
+    choice.set(FontChoice::StrikeOut, font.strikeOut());
 }
 
 void messageBox(QMessageBox::Icon icon, const QString &title, const QString &text)
@@ -218,7 +218,7 @@ bool QtDialogs::runFileDialog(FileDialogOptions &options, bool save)
     return true;
 }
 
-bool QtDialogs::chooseFont(FontSpec &font)
+bool QtDialogs::chooseFont(FontChoice &font)
 {
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, toQFont(font), parentWindow());

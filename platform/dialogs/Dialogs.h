@@ -4,7 +4,7 @@
 // current implementation (the Qt one in the program, a scripted one in tests), so commands
 // never create dialogs themselves.
 
-#include "dialogs/FontSpec.h"
+#include "dialogs/FontChoice.h"
 
 #include <QList>
 #include <QString>
@@ -68,7 +68,7 @@ public:
     virtual bool saveFile(FileDialogOptions &options) = 0;
 
     // Font dialog preset with font; true and font changed when the user confirms.
-    virtual bool chooseFont(FontSpec &font) = 0;
+    virtual bool chooseFont(FontChoice &font) = 0;
     // Colour dialog preset with colour (0x00BBGGRR); fullOpen shows the custom-colour part.
     virtual bool chooseColour(std::uint32_t &colour, bool fullOpen) = 0;
     // Input box: true and value changed when the user confirms.
@@ -92,7 +92,7 @@ public:
     void error(const QString &title, const QString &text) override;
     bool openFile(FileDialogOptions &options) override;
     bool saveFile(FileDialogOptions &options) override;
-    bool chooseFont(FontSpec &font) override;
+    bool chooseFont(FontChoice &font) override;
     bool chooseColour(std::uint32_t &colour, bool fullOpen) override;
     bool inputQuery(const QString &title, const QString &prompt, QString &value) override;
 

@@ -27,7 +27,7 @@ void ScriptedDialogs::answerFile(const QString &typedName, int filterIndex)
     m_answers.append(s);
 }
 
-void ScriptedDialogs::answerFont(const FontSpec &font)
+void ScriptedDialogs::answerFont(const FontChoice &font)
 {
     Scripted s{AnswerKind::Font};
     s.font = font;
@@ -158,7 +158,7 @@ bool ScriptedDialogs::saveFile(dialogs::FileDialogOptions &options)
     return runFile(options, Kind::SaveFile);
 }
 
-bool ScriptedDialogs::chooseFont(FontSpec &font)
+bool ScriptedDialogs::chooseFont(FontChoice &font)
 {
     Shown shown{Kind::Font};
     shown.font = font;

@@ -20,7 +20,7 @@ public:
         QString text;                       // message, or input prompt
         dialogs::Buttons buttons = dialogs::Buttons::YesNo; // confirmations
         dialogs::FileDialogOptions file;    // file dialogs, as they were when shown
-        FontSpec font;                      // font dialog preset
+        FontChoice font;                      // font dialog preset
         std::uint32_t colour = 0;           // colour dialog preset
         bool fullOpen = false;
         QString defaultText;                // input box preset
@@ -36,7 +36,7 @@ public:
     // boxes take no answer.
     void answer(dialogs::Answer answer);                  // confirmation
     void answerFile(const QString &typedName, int filterIndex = 0); // 0: keep the filter
-    void answerFont(const FontSpec &font);
+    void answerFont(const FontChoice &font);
     void answerColour(std::uint32_t colour);
     void answerText(const QString &text);
     void cancelNext(); // the next file, font, colour or input dialog is cancelled
@@ -54,7 +54,7 @@ public:
     void error(const QString &title, const QString &text) override;
     bool openFile(dialogs::FileDialogOptions &options) override;
     bool saveFile(dialogs::FileDialogOptions &options) override;
-    bool chooseFont(FontSpec &font) override;
+    bool chooseFont(FontChoice &font) override;
     bool chooseColour(std::uint32_t &colour, bool fullOpen) override;
     bool inputQuery(const QString &title, const QString &prompt, QString &value) override;
 
@@ -65,7 +65,7 @@ private:
         dialogs::Answer button = dialogs::Answer::Cancel;
         QString text;
         int filterIndex = 0;
-        FontSpec font;
+        FontChoice font;
         std::uint32_t colour = 0;
     };
 

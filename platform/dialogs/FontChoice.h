@@ -5,7 +5,7 @@
 #include <QString>
 #include <cstdint>
 
-struct FontSpec {
+struct FontChoice {
     enum Style : std::uint32_t {
         Bold = 0x1,
         Italic = 0x2,
@@ -21,5 +21,5 @@ struct FontSpec {
 
     bool has(Style s) const { return (style & s) != 0; }
     void set(Style s, bool on) { style = on ? (style | s) : (style & ~std::uint32_t(s)); }
-    bool operator==(const FontSpec &) const = default;
+    bool operator==(const FontChoice &) const = default;
 };
