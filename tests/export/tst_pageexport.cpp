@@ -45,7 +45,8 @@ private slots:
         QTest::newRow("a third, truncated") << qint64(1) << qint64(3) << QStringLiteral("33%");
         QTest::newRow("two thirds, truncated") << qint64(2) << qint64(3) << QStringLiteral("66%");
         QTest::newRow("exact share") << qint64(29) << qint64(100) << QStringLiteral("29%");
-        QTest::newRow("just short of the end") << qint64(999) << qint64(1000) << QStringLiteral("99%");
+        QTest::newRow("just short of the end")
+            << qint64(999) << qint64(1000) << QStringLiteral("99%");
         QTest::newRow("end") << qint64(300) << qint64(300) << QStringLiteral("100%");
         QTest::newRow("empty document") << qint64(0) << qint64(0) << QStringLiteral("100%");
         QTest::newRow("large document") << qint64(3000000000LL) << qint64(4000000000LL)
