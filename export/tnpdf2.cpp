@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QSaveFile>
 #include <QScreen>
@@ -360,6 +361,12 @@ void TPrintPDF1::writeTail()
     line(m_object, ">>");
     line(m_object, "endobj");
     appendObject();
+
+    // The images make up nearly all of the file: grow the document once, not by doubling.
+    qint64 stagedBytes = 0;
+    for (int n = 1; n <= images; ++n)
+        stagedBytes += QFileInfo(stagedFileName(n)).size() + 64;
+    m_document.reserve(m_document.size() + stagedBytes + 256 * (pages + 32));
 
     for (int n = 1; n <= images; ++n) {
         const QString name = stagedFileName(n);
