@@ -47,8 +47,8 @@ class TextPages : public PdfPageSource
 public:
     explicit TextPages(int pages) : m_length(pages * LinesPerPage) {}
 
-    QColor backgroundColor() const override { return m_color; }
-    void setBackgroundColor(const QColor &c) override { m_color = c; }
+    ColorValue backgroundColor() const override { return m_color; }
+    void setBackgroundColor(ColorValue c) override { m_color = c; }
     int documentLength() const override { return m_length; }
     void setPageRect(const richedit::RECT &) override {}
 
@@ -80,7 +80,7 @@ public:
 
 private:
     int m_length;
-    QColor m_color = Qt::white;
+    ColorValue m_color = White;
 };
 
 } // namespace

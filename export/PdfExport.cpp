@@ -100,9 +100,9 @@ void ExportPdf(PdfPageSource &source, const QString &fileName, const QString &ti
 {
     using namespace pdfexport;
 
-    const QColor savedColor = source.backgroundColor();
+    const PdfPageSource::ColorValue savedColor = source.backgroundColor();
     Finally restoreColor([&] { source.setBackgroundColor(savedColor); });
-    source.setBackgroundColor(Qt::white);
+    source.setBackgroundColor(PdfPageSource::White);
     WaitCursor cursor;
     bool progressOpen = false;
     Finally closeProgress([&] {

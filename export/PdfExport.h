@@ -8,12 +8,12 @@
 
 #include "richedit/RichEditTypes.h"
 
-#include <QColor>
 #include <QDateTime>
 #include <QImage>
 #include <QSize>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 
 class TfrmExport;
@@ -22,10 +22,15 @@ class TfrmExport;
 class PdfPageSource
 {
 public:
+    // A colour value as the control holds it: 0x00BBGGRR or a system colour, kept verbatim so
+    // that restoring it gives back exactly what was there.
+    using ColorValue = std::uint32_t;
+    static constexpr ColorValue White = 0x00FFFFFF;
+
     virtual ~PdfPageSource() = default;
     // The control's background colour (`Color`).
-    virtual QColor backgroundColor() const = 0;
-    virtual void setBackgroundColor(const QColor &color) = 0;
+    virtual ColorValue backgroundColor() const = 0;
+    virtual void setBackgroundColor(ColorValue color) = 0;
     // Length of the text between positions 0 and the end, one position per paragraph break.
     virtual int documentLength() const = 0;
     // Stores the rectangle (twips) the control uses as its page rectangle.

@@ -29,18 +29,18 @@ public:
     int perPage = 100;
     int failOnPage = 0;   // 1-based; 0 never
     bool stuck = false;   // report no progress at all
-    QColor color = Qt::white;
+    ColorValue color = White;
     TfrmExport *progress = nullptr;
 
     QList<richedit::RECT> pageRects;
     QList<richedit::RECT> drawRects;
-    QList<QColor> colorsWhileRendering;
+    QList<ColorValue> colorsWhileRendering;
     QStringList labels;   // lblProgBar as each call began
     QList<int> targetDpi;
     int releases = 0;
 
-    QColor backgroundColor() const override { return color; }
-    void setBackgroundColor(const QColor &c) override { color = c; }
+    ColorValue backgroundColor() const override { return color; }
+    void setBackgroundColor(ColorValue c) override { color = c; }
     int documentLength() const override { return length; }
     void setPageRect(const richedit::RECT &rect) override { pageRects.append(rect); }
 
@@ -185,14 +185,14 @@ private slots:
         // its colour is back afterwards, and the file shows black text blocks on white pages.
         ScriptedSource source;
         source.length = 150;
-        source.color = QColor(255, 255, 0);
+        source.color = 0x0000FFFF; // yellow
         QStringList messages;
         const QString file = path(QStringLiteral("white.pdf"));
         ExportPdf(source, file, QStringLiteral("a (draft) \\ copy.pdf"), nullptr,
                   options(&messages));
 
-        QCOMPARE(source.colorsWhileRendering, QList<QColor>(2, QColor(Qt::white)));
-        QCOMPARE(source.color, QColor(255, 255, 0));
+        QCOMPARE(source.colorsWhileRendering, QList<PdfPageSource::ColorValue>(2, 0x00FFFFFF));
+        QCOMPARE(source.color, PdfPageSource::ColorValue(0x0000FFFF));
 
         const ToolRun check = runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), file});
         QVERIFY2(check.exitCode == 0, check.out.constData());
@@ -250,7 +250,7 @@ private slots:
         source.length = 300;
         source.failOnPage = failOnPage;
         source.stuck = stuck;
-        source.color = Qt::blue;
+        source.color = 0x80000005; // a system colour comes back as it was
         QStringList messages;
         const QString file = dir.filePath(target);
 
@@ -263,7 +263,7 @@ private slots:
         QCOMPARE(error, QString(message).replace(QStringLiteral("%1"), file));
         QVERIFY(messages.isEmpty());
         QCOMPARE(source.releases, 1);
-        QCOMPARE(source.color, QColor(Qt::blue));
+        QCOMPARE(source.color, PdfPageSource::ColorValue(0x80000005));
         QVERIFY(!progress.isVisible());
         QCOMPARE(progress.lblProgBar->text(), QStringLiteral("0%"));
         if (pagesSaved < 0) {
