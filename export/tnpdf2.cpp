@@ -154,7 +154,7 @@ void TPrintPDF1::BeginDoc()
     line(m_object, "<<");
     line(m_object, "/Producer (" + pdfStringBody(Producer) + ")");
     line(m_object, "/Author (" + pdfStringBody(Author) + ")");
-    const QDateTime now = m_clock();
+    const QDateTime now = m_clock ? m_clock() : QDateTime::currentDateTime();
     line(m_object, "/CreationDate (D:" + now.toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1()
                        + ")");
     line(m_object, "/Creator (" + pdfStringBody(Creator) + ")");
@@ -219,11 +219,15 @@ QString TPrintPDF1::stagedFileName(int image) const
 void TPrintPDF1::writeStagedFile(int image, const QByteArray &body)
 {
     if (!m_staging) {
-        m_staging = std::make_unique<QTemporaryDir>(QDir::tempPath()
-                                                    + QStringLiteral("/scrivelle-pdf-XXXXXX"));
-        if (!m_staging->isValid()) {
-            const QString where = m_staging->path();
+        // An unusable TMPDIR gives an empty temporary path; refuse it rather than stage in the
+        // root folder.
+        const QString base = QDir::tempPath();
+        if (!base.isEmpty())
+            m_staging = std::make_unique<QTemporaryDir>(base
+                                                        + QStringLiteral("/scrivelle-pdf-XXXXXX"));
+        if (!m_staging || !m_staging->isValid()) {
             m_staging.reset();
+            const QString where = base.isEmpty() ? qEnvironmentVariable("TMPDIR") : base;
             throw std::runtime_error(("Cannot create file " + where).toStdString());
         }
     }

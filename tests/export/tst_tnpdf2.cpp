@@ -339,6 +339,38 @@ private slots:
         QVERIFY(!QFile::exists(path(QStringLiteral("order.pdf.tmp"))));
     }
 
+    void failedDrawLeavesAConsistentDocument()
+    {
+        // Given no usable temporary folder, when Draw cannot stage its image, then it reports
+        // the folder, and the document still finishes without a reference to that image.
+        QTemporaryDir dir;
+        QFile plain(dir.filePath(QStringLiteral("plain")));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        const QByteArray savedTmp = qgetenv("TMPDIR");
+        const QString blocked = plain.fileName() + QStringLiteral("/tmp");
+        TPrintPDF1 w;
+        setUp(w, dir.filePath(QStringLiteral("after-failure.pdf")));
+        w.BeginDoc();
+        QImage im = tinyBitmap();
+        qputenv("TMPDIR", blocked.toLocal8Bit());
+        QString error;
+        try {
+            w.Draw(25, 20, im);
+        } catch (const std::runtime_error &e) {
+            error = QString::fromStdString(e.what());
+        }
+        qputenv("TMPDIR", savedTmp);
+        QCOMPARE(error, QStringLiteral("Cannot create file ") + blocked);
+        w.NewPage();
+        w.Draw(25, 20, im);
+        w.EndDoc();
+        const QByteArray pdf = readAll(w.FileName);
+        QVERIFY(pdf.contains("<< /Size 27\r\n")); // two pages, one image
+        QCOMPARE(zstream::inflate(streamData(pdf, 2)).data, QByteArray());
+        QVERIFY(zstream::inflate(streamData(pdf, 4)).data.contains("/Im1 Do"));
+    }
+
     void writersStageApartAndCleanUp()
     {
         // Two writers open at once never share staged files; each folder goes with its writer.
