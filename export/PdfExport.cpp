@@ -1,5 +1,7 @@
 #include "export/PdfExport.h"
 
+#include "app/Exceptions.h"
+#include "editor/RxRichEd.h"
 #include "export/PageExport.h"
 #include "export/tnpdf2.h"
 
@@ -78,6 +80,30 @@ public:
 
 private:
     F m_f;
+};
+
+// The rich text control as a page source.
+class EditorPages : public PdfPageSource
+{
+public:
+    explicit EditorPages(TRxRichEdit &editor) : m_editor(editor) {}
+
+    ColorValue backgroundColor() const override { return m_editor.Color(); }
+    void setBackgroundColor(ColorValue color) override { m_editor.setColor(color); }
+    // The window text counts two characters per paragraph break; the text between 0 and that
+    // length counts one, as the control's positions do.
+    int documentLength() const override
+    {
+        return int(m_editor.TextBetween(0, int(m_editor.windowText().size())).size());
+    }
+    void setPageRect(const richedit::RECT &rect) override { m_editor.PageArea = rect; }
+    int formatRange(richedit::FORMATRANGE *fr, bool render) override
+    {
+        return m_editor.formatRange(fr, render);
+    }
+
+private:
+    TRxRichEdit &m_editor;
 };
 
 } // namespace
@@ -186,9 +212,10 @@ void ExportPdf(PdfPageSource &source, const QString &fileName, const QString &ti
         if (r < length) {
             // A page that takes nothing would repeat for ever.
             if (r <= fr.chrg.cpMin) {
-                failure = std::make_exception_ptr(std::runtime_error(
-                    "The document could not be laid out: position "
-                    + std::to_string(fr.chrg.cpMin) + " does not fit on a page."));
+                failure = std::make_exception_ptr(EScrivelleError(
+                    QStringLiteral("The document could not be laid out: position %1 does not "
+                                   "fit on a page.")
+                        .arg(fr.chrg.cpMin)));
                 break;
             }
             writer->NewPage();
@@ -223,4 +250,11 @@ void ExportPdf(PdfPageSource &source, const QString &fileName, const QString &ti
     pumpMessages();
     if (options.showInformation)
         options.showInformation(QString::fromLatin1(DoneMessage));
+}
+
+void ExportPdf(TRxRichEdit &editor, const QString &fileName, const QString &title,
+               TfrmExport *progress, const PdfExportOptions &options)
+{
+    EditorPages pages(editor);
+    ExportPdf(pages, fileName, title, progress, options);
 }

@@ -17,6 +17,7 @@
 #include <functional>
 
 class TfrmExport;
+class TRxRichEdit;
 
 // What the export needs of the rich text control.
 class PdfPageSource
@@ -70,8 +71,14 @@ richedit::RECT textRect(QSize dpi);
 void SwapRedBlue(QImage &bitmap);
 
 // Exports the whole document of source to fileName (replaced atomically) with title as the
-// document title. Throws std::runtime_error with the user message when rendering, staging or
+// document title. Throws EScrivelleError with the user message when rendering, staging or
 // saving fails; the pages made before a rendering failure are still saved. On every path the
 // control's background colour is restored, its cached layout released and progress closed.
 void ExportPdf(PdfPageSource &source, const QString &fileName, const QString &title,
+               TfrmExport *progress, const PdfExportOptions &options = {});
+
+// The same for the rich text control: its background colour, text, page rectangle and
+// format-range operation serve as the page source. title is the file-name part of the name last
+// chosen in the save dialog; progress may be null (headless).
+void ExportPdf(TRxRichEdit &editor, const QString &fileName, const QString &title,
                TfrmExport *progress, const PdfExportOptions &options = {});

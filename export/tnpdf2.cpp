@@ -1,5 +1,6 @@
 #include "export/tnpdf2.h"
 
+#include "app/Exceptions.h"
 #include "zlib/ZStream.h"
 
 #include <QDir>
@@ -228,7 +229,7 @@ void TPrintPDF1::writeStagedFile(int image, const QByteArray &body)
         if (!m_staging || !m_staging->isValid()) {
             m_staging.reset();
             const QString where = base.isEmpty() ? qEnvironmentVariable("TMPDIR") : base;
-            throw std::runtime_error(("Cannot create file " + where).toStdString());
+            throw EScrivelleError("Cannot create file " + where);
         }
     }
     const QString name = stagedFileName(image);
@@ -236,7 +237,7 @@ void TPrintPDF1::writeStagedFile(int image, const QByteArray &body)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(body) != body.size()
         || !file.flush()) {
         file.remove();
-        throw std::runtime_error(("Cannot create file " + name).toStdString());
+        throw EScrivelleError("Cannot create file " + name);
     }
 }
 
@@ -376,12 +377,12 @@ void TPrintPDF1::writeTail()
         const QString name = stagedFileName(n);
         QFile staged(name);
         if (!staged.open(QIODevice::ReadOnly))
-            throw std::runtime_error(("Cannot open file " + name).toStdString());
+            throw EScrivelleError("Cannot open file " + name);
         m_object.clear();
         line(m_object, num(nextObject()) + " 0 obj");
         m_object.append(staged.readAll());
         if (staged.error() != QFileDevice::NoError)
-            throw std::runtime_error(("Cannot open file " + name).toStdString());
+            throw EScrivelleError("Cannot open file " + name);
         m_object.append("\r\n");
         line(m_object, "endstream");
         line(m_object, "endobj");
@@ -434,6 +435,6 @@ void TPrintPDF1::saveDocument()
     QSaveFile file(FileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(m_document) != m_document.size()
         || !file.commit()) {
-        throw std::runtime_error(("Cannot create file " + FileName).toStdString());
+        throw EScrivelleError("Cannot create file " + FileName);
     }
 }

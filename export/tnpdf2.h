@@ -9,7 +9,7 @@
 // stream of page k and its length, then the outline root, the fourteen standard fonts, the pages
 // tree, the shared resources, the images, the page objects and the catalog.
 //
-// Failures throw std::runtime_error with the user message ("Cannot create file %s", "Cannot open
+// Failures throw EScrivelleError with the user message ("Cannot create file %s", "Cannot open
 // file %s"); calls out of order throw std::logic_error. Whatever happens, EndDoc leaves the
 // writer idle with its staged files removed, and a failed EndDoc leaves any earlier file of that
 // name untouched.

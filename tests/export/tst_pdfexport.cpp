@@ -1,7 +1,9 @@
 // The PDF export against a scripted page source: page count and NewPage only when text is left,
 // the text rectangle and placement at two screen resolutions, the progress label, the
-// background colour, clean-up on failure, the red/blue swap, and the rendered file.
+// background colour, clean-up on failure, the red/blue swap, and the rendered file. Then the
+// same through the rich text control: its pagination, its colour, its text on the pages.
 
+#include "editor/RxRichEd.h"
 #include "export/PageExport.h"
 #include "export/PdfExport.h"
 #include "support/PdfInspect.h"
@@ -82,6 +84,37 @@ QByteArray operators(const QByteArray &pdf, int page)
 int pageCount(const QByteArray &pdf)
 {
     return pdf.count("/Type /Page\r\n");
+}
+
+// Pages the control lays the document out on at a resolution, counted with the format-range
+// operation alone (measuring, nothing drawn).
+int controlPages(TRxRichEdit &editor, int dpi)
+{
+    QImage device(1, 1, QImage::Format_RGB32);
+    device.setDotsPerMeterX(qRound(dpi / 0.0254));
+    device.setDotsPerMeterY(qRound(dpi / 0.0254));
+    richedit::FORMATRANGE fr;
+    fr.hdcTarget = &device;
+    fr.rc = fr.rcPage = pdfexport::textRect(QSize(dpi, dpi));
+    const int length = int(editor.TextBetween(0, int(editor.windowText().size())).size());
+    fr.chrg = {0, length};
+    int pages = 0;
+    int r = 0;
+    do {
+        r = editor.formatRange(&fr, false);
+        fr.chrg.cpMin = r;
+        ++pages;
+    } while (r < length && pages < 1000);
+    editor.formatRange(nullptr, false);
+    return pages;
+}
+
+QString paragraphs(int count)
+{
+    QStringList lines;
+    for (int i = 1; i <= count; ++i)
+        lines << QStringLiteral("Paragraph %1: the quick brown fox jumps over the lazy dog.").arg(i);
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -271,6 +304,84 @@ private slots:
         } else {
             QCOMPARE(pageCount(readAll(file)), pagesSaved);
         }
+    }
+
+
+    void controlDocumentBecomesPages_data()
+    {
+        QTest::addColumn<int>("paragraphs");
+        QTest::addColumn<int>("dpi");
+        QTest::newRow("empty document") << 0 << 96;
+        QTest::newRow("one page") << 5 << 96;
+        QTest::newRow("several pages at 96 dpi") << 150 << 96;
+        QTest::newRow("several pages at 120 dpi") << 150 << 120;
+    }
+    void controlDocumentBecomesPages()
+    {
+        QFETCH(int, paragraphs);
+        QFETCH(int, dpi);
+        TRxRichEdit editor;
+        editor.setWindowText(::paragraphs(paragraphs));
+        editor.setColor(0x00C0FFC0);
+        const int expectedPages = controlPages(editor, dpi);
+        TfrmExport progress;
+        QStringList messages;
+        const QString file = path(QStringLiteral("control.pdf"));
+
+        ExportPdf(editor, file, QStringLiteral("control.pdf"), &progress,
+                  options(&messages, QSize(dpi, dpi)));
+
+        const QByteArray pdf = readAll(file);
+        QCOMPARE(pageCount(pdf), expectedPages);
+        QCOMPARE(pdf.count("/Subtype /Image"), expectedPages);
+        if (paragraphs > 100)
+            QVERIFY(expectedPages > 2);
+        QCOMPARE(editor.Color(), TColor(0x00C0FFC0));
+        QCOMPARE(editor.PageArea.right, 997920 / dpi);
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(progress.lblProgBar->text(), QStringLiteral("0%"));
+
+        if (!haveTool("pdftoppm"))
+            QSKIP("poppler-utils not installed");
+        // The first page shows dark text pixels in its top text lines and white elsewhere,
+        // the page bitmap's top-left corner included (the editor's colour does not show).
+        const QImage shown = renderPage(file, 1, 72, path(QStringLiteral("control")));
+        QCOMPARE(shown.size(), QSize(596, 842));
+        auto darkIn = [&](QRect area) {
+            int dark = 0;
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x)
+                    dark += QColor(shown.pixel(x, y)).lightness() < 128;
+            return dark;
+        };
+        QCOMPARE(darkIn(QRect(0, 0, 596, 20)), 0);   // above the bitmap
+        QCOMPARE(darkIn(QRect(0, 0, 25, 842)), 0);   // left of it
+        QCOMPARE(darkIn(QRect(26, 21, 10, 10)), 0);  // the bitmap's white margin
+        QCOMPARE(QColor(shown.pixel(30, 25)), QColor(Qt::white));
+        const int textPixels = darkIn(QRect(40, 36, 300, 60));
+        if (paragraphs == 0)
+            QCOMPARE(textPixels, 0);
+        else
+            QVERIFY2(textPixels > 100, qPrintable(QString::number(textPixels)));
+    }
+
+    void largerScreenTextNeedsMorePages()
+    {
+        TRxRichEdit editor;
+        // Single-line paragraphs of 12-point text: about 49 lines a page at 96 dpi, 39 at 120.
+        editor.setWindowText(::paragraphs(300));
+        editor.SelectEverything();
+        editor.SelectionFormat.setSize(12);
+        QStringList messages;
+        int pages[2] = {};
+        const int dpis[2] = {96, 120};
+        for (int i = 0; i < 2; ++i) {
+            const QString file = path(QStringLiteral("dpi.pdf"));
+            ExportPdf(editor, file, QStringLiteral("dpi.pdf"), nullptr,
+                      options(&messages, QSize(dpis[i], dpis[i])));
+            pages[i] = pageCount(readAll(file));
+        }
+        QVERIFY2(pages[1] > pages[0], qPrintable(QStringLiteral("%1 %2").arg(pages[0]).arg(pages[1])));
     }
 
     void swapRedBlueExchangesBytesKeepsColours()
