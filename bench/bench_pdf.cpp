@@ -1,16 +1,20 @@
-// PDF export figures: time per page and peak memory for a 100-page export through ExportPdf,
-// with each page painted like a page of text, and, when LibreOffice is installed and an RTF
-// file is given, the time `soffice --headless --convert-to pdf` takes for that file.
+// PDF export figures.
+//   1. A document of about 100 pages in the rich text control exported with ExportPdf: time
+//      per page, file size, resident memory along the way and at its peak.
+//   2. The writer alone: 100 page bitmaps of 693 x 950 painted with text lines, drawn and saved.
+//   3. When LibreOffice is installed and an RTF file is given, that file through both
+//      `soffice --headless --convert-to pdf` and ExportPdf.
 //
 //   bench_pdf [pages] [file.rtf]
 
+#include "editor/RxRichEd.h"
 #include "export/PdfExport.h"
+#include "export/tnpdf2.h"
 
-#include <QDir>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -41,87 +45,135 @@ Memory memoryNow()
     return m;
 }
 
-// A document of `pages` pages of 40 lines each, painted as text lines of 11-point type.
-class TextPages : public PdfPageSource
+// The control as page source, printing memory every tenth page.
+class MeteredPages : public PdfPageSource
 {
 public:
-    explicit TextPages(int pages) : m_length(pages * LinesPerPage) {}
-
-    ColorValue backgroundColor() const override { return m_color; }
-    void setBackgroundColor(ColorValue c) override { m_color = c; }
-    int documentLength() const override { return m_length; }
-    void setPageRect(const richedit::RECT &) override {}
-
+    explicit MeteredPages(TRxRichEdit &editor) : m_editor(editor) {}
+    ColorValue backgroundColor() const override { return m_editor.Color(); }
+    void setBackgroundColor(ColorValue c) override { m_editor.setColor(c); }
+    int documentLength() const override
+    {
+        return int(m_editor.TextBetween(0, int(m_editor.windowText().size())).size());
+    }
+    void setPageRect(const richedit::RECT &rect) override { m_editor.PageArea = rect; }
     int formatRange(richedit::FORMATRANGE *fr, bool render) override
     {
-        if (!fr)
-            return 0;
-        const int first = fr->chrg.cpMin;
-        const int last = std::min(first + LinesPerPage, fr->chrg.cpMax);
-        if (render && fr->hdc) {
-            QPainter &p = *fr->hdc;
-            QFont font(QStringLiteral("Times New Roman"));
-            font.setPixelSize(15);
-            p.setFont(font);
-            p.setPen(Qt::black);
-            for (int line = first; line < last; ++line)
-                p.drawText(24, 40 + (line - first) * 22,
-                           QStringLiteral("%1. The quick brown fox jumps over the lazy dog, "
-                                          "page text for the export benchmark.")
-                               .arg(line + 1));
+        if (fr && ++pages % 10 == 0) {
+            const Memory m = memoryNow();
+            std::printf("  page %4d: rss %6ld KiB, peak %6ld KiB\n", pages, m.rss, m.peak);
         }
-        if (mark && (last - first) > 0 && (last % (10 * LinesPerPage)) == 0)
-            mark(last / LinesPerPage);
-        return last;
+        return m_editor.formatRange(fr, render);
     }
-
-    std::function<void(int)> mark;
-    static constexpr int LinesPerPage = 40;
+    int pages = 0;
 
 private:
-    int m_length;
-    ColorValue m_color = White;
+    TRxRichEdit &m_editor;
 };
+
+void report(const char *what, double ms, int pages, const QString &file, const Memory &before)
+{
+    const qint64 size = QFileInfo(file).size();
+    const Memory after = memoryNow();
+    std::printf("%s: %d pages, %.1f ms, %.2f ms per page, file %lld bytes (%.1f KiB per page)\n",
+                what, pages, ms, ms / pages, static_cast<long long>(size),
+                double(size) / 1024.0 / pages);
+    std::printf("  peak rss %ld KiB (%ld KiB over the start); one page bitmap is %d KiB\n",
+                after.peak, after.peak - before.rss, 693 * 950 * 4 / 1024);
+}
+
+int exportControl(TRxRichEdit &editor, const QString &file, bool metered)
+{
+    if (!metered) {
+        ExportPdf(editor, file, QFileInfo(file).fileName(), nullptr, {});
+        return 0;
+    }
+    MeteredPages source(editor);
+    ExportPdf(source, file, QFileInfo(file).fileName(), nullptr, {});
+    return source.pages;
+}
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QGuiApplication app(argc, argv);
-    const int pages = argc > 1 ? std::max(1, atoi(argv[1])) : 100;
+    QApplication app(argc, argv);
+    const int wanted = argc > 1 ? std::max(1, atoi(argv[1])) : 100;
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("bench.pdf"));
 
-    TextPages source(pages);
-    source.mark = [](int page) {
-        const Memory m = memoryNow();
-        std::printf("  after page %4d: rss %6ld KiB, peak %6ld KiB\n", page, m.rss, m.peak);
-    };
-    const Memory before = memoryNow();
-    std::printf("PDF export of %d pages of 693 x 950 (rss before: %ld KiB)\n", pages, before.rss);
-    QElapsedTimer timer;
-    timer.start();
-    ExportPdf(source, file, QStringLiteral("bench.pdf"), nullptr, {});
-    const double ms = double(timer.nsecsElapsed()) / 1e6;
-    const Memory after = memoryNow();
-    const qint64 size = QFileInfo(file).size();
-    std::printf("total %.1f ms, %.2f ms per page, file %lld bytes (%.1f KiB per page)\n", ms,
-                ms / pages, static_cast<long long>(size), double(size) / 1024.0 / pages);
-    std::printf("peak rss %ld KiB, growth over start %ld KiB; one page bitmap is %d KiB\n",
-                after.peak, after.peak - before.rss, 693 * 950 * 4 / 1024);
+    // 1. Two-line paragraphs of 12-point text, 24 of them to a page at 96 dpi.
+    {
+        TRxRichEdit editor;
+        QStringList paragraphs;
+        for (int i = 1; i <= wanted * 24; ++i)
+            paragraphs << QStringLiteral("Paragraph %1: the quick brown fox jumps over the lazy "
+                                         "dog, with some more words so that the line wraps onto "
+                                         "a second one.").arg(i);
+        editor.setWindowText(paragraphs.join(QLatin1Char('\n')));
+        editor.SelectEverything();
+        editor.SelectionFormat.setSize(12);
+        editor.SelectionFormat.setFaceName(QStringLiteral("Times New Roman"));
+        const QString file = dir.filePath(QStringLiteral("control.pdf"));
+        const Memory before = memoryNow();
+        std::printf("ExportPdf of the rich text control (rss before: %ld KiB)\n", before.rss);
+        QElapsedTimer timer;
+        timer.start();
+        const int pages = exportControl(editor, file, true);
+        report("ExportPdf", double(timer.nsecsElapsed()) / 1e6, pages, file, before);
+    }
 
+    // 2. The writer alone.
+    {
+        const QString file = dir.filePath(QStringLiteral("writer.pdf"));
+        const Memory before = memoryNow();
+        QElapsedTimer timer;
+        timer.start();
+        TPrintPDF1 writer;
+        writer.FileName = file;
+        writer.PageWidth = 596;
+        writer.PageHeight = 842;
+        writer.BeginDoc();
+        QFont font(QStringLiteral("Times New Roman"));
+        font.setPixelSize(16);
+        for (int page = 0; page < wanted; ++page) {
+            if (page > 0)
+                writer.NewPage();
+            QImage bitmap(693, 950, QImage::Format_RGB32);
+            bitmap.fill(Qt::white);
+            {
+                QPainter p(&bitmap);
+                p.setFont(font);
+                for (int line = 0; line < 45; ++line)
+                    p.drawText(24, 40 + line * 20,
+                               QStringLiteral("Line %1 of page %2: the quick brown fox jumps over "
+                                              "the lazy dog.").arg(line + 1).arg(page + 1));
+            }
+            SwapRedBlue(bitmap);
+            writer.Draw(25, 20, bitmap);
+        }
+        writer.EndDoc();
+        report("Writer alone", double(timer.nsecsElapsed()) / 1e6, wanted, file, before);
+    }
+
+    // 3. Side by side with LibreOffice.
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     if (soffice.isEmpty()) {
         std::printf("soffice: not installed, no side-by-side run\n");
     } else if (argc < 3) {
         std::printf("soffice: installed; give an RTF file as second argument to compare\n");
     } else {
+        const QString rtf = QString::fromLocal8Bit(argv[2]);
+        TRxRichEdit editor;
+        editor.Lines.LoadDocumentFile(rtf);
+        QElapsedTimer ours;
+        ours.start();
+        exportControl(editor, dir.filePath(QStringLiteral("ours.pdf")), false);
+        std::printf("ExportPdf %s: %.1f ms\n", argv[2], double(ours.nsecsElapsed()) / 1e6);
         QElapsedTimer peer;
         peer.start();
         QProcess p;
         p.start(soffice, {QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                          QStringLiteral("pdf"), QStringLiteral("--outdir"), dir.path(),
-                          QString::fromLocal8Bit(argv[2])});
+                          QStringLiteral("pdf"), QStringLiteral("--outdir"), dir.path(), rtf});
         p.waitForFinished(600000);
         std::printf("soffice --convert-to pdf %s: %.1f ms (exit %d)\n", argv[2],
                     double(peer.nsecsElapsed()) / 1e6, p.exitCode());
