@@ -113,7 +113,8 @@ QString paragraphs(int count)
 {
     QStringList lines;
     for (int i = 1; i <= count; ++i)
-        lines << QStringLiteral("Paragraph %1: the quick brown fox jumps over the lazy dog.").arg(i);
+        lines << QStringLiteral("Paragraph %1: the quick brown fox jumps over the lazy dog.")
+                     .arg(i);
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -381,7 +382,8 @@ private slots:
                       options(&messages, QSize(dpis[i], dpis[i])));
             pages[i] = pageCount(readAll(file));
         }
-        QVERIFY2(pages[1] > pages[0], qPrintable(QStringLiteral("%1 %2").arg(pages[0]).arg(pages[1])));
+        QVERIFY2(pages[1] > pages[0],
+                 qPrintable(QStringLiteral("%1 %2").arg(pages[0]).arg(pages[1])));
     }
 
     void swapRedBlueExchangesBytesKeepsColours()
