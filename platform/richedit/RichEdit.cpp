@@ -20,6 +20,14 @@ namespace richedit {
 RichEdit::RichEdit(QWidget *parent)
     : QTextEdit(parent), m_rangeCache(std::make_unique<FormatRangeCache>())
 {
+    // Text in the Symbol character set is held as Unicode; a font with a real Unicode map must
+    // draw it, not a symbol-encoded font that would pick glyphs by byte value.
+    static const bool symbolSubstituted = [] {
+        QFont::insertSubstitutions(QStringLiteral("Symbol"),
+                                   {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
+        return true;
+    }();
+    Q_UNUSED(symbolSubstituted);
     setAcceptRichText(true);
     setTabChangesFocus(true);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
