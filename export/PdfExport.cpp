@@ -4,13 +4,13 @@
 #include "editor/RxRichEd.h"
 #include "export/PageExport.h"
 #include "export/tnpdf2.h"
+#include "shell/Shell.h"
 
-#include <QCoreApplication>
-#include <QGuiApplication>
 #include <QPainter>
 
 #include <exception>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 namespace pdfexport {
@@ -32,34 +32,6 @@ const char *const Author = "Tessra Office - Morrowgate Release";
 const char *const Creator = "Plumet Express v1.0 (c) 2004-2007 Tessra Software";
 const char *const Keywords = "RTF Export to PDF";
 const char *const Subject = "Full RTF Document with Formatting and Objects.";
-
-void pumpMessages()
-{
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents();
-}
-
-// The hourglass for the length of the export, when there is a screen to show it on.
-class WaitCursor
-{
-public:
-    WaitCursor()
-        : m_active(qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr)
-    {
-        if (m_active)
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~WaitCursor() { restore(); }
-    void restore()
-    {
-        if (m_active)
-            QGuiApplication::restoreOverrideCursor();
-        m_active = false;
-    }
-
-private:
-    bool m_active;
-};
 
 // Runs a clean-up step when the scope ends, whichever way it ends.
 template <typename F>
@@ -129,7 +101,7 @@ void ExportPdf(PdfPageSource &source, const QString &fileName, const QString &ti
     const PdfPageSource::ColorValue savedColor = source.backgroundColor();
     Finally restoreColor([&] { source.setBackgroundColor(savedColor); });
     source.setBackgroundColor(PdfPageSource::White);
-    WaitCursor cursor;
+    std::optional<shell::HourglassCursor> hourglass(std::in_place);
     bool progressOpen = false;
     Finally closeProgress([&] {
         if (progressOpen)
@@ -139,7 +111,7 @@ void ExportPdf(PdfPageSource &source, const QString &fileName, const QString &ti
         progress->show();
         progressOpen = true;
     }
-    pumpMessages();
+    shell::pumpEvents();
 
     auto writer = std::make_unique<TPrintPDF1>();
     writer->Compress = true;
@@ -154,10 +126,10 @@ void ExportPdf(PdfPageSource &source, const QString &fileName, const QString &ti
     writer->TITLE = title;
     if (options.clock)
         writer->setClock(options.clock);
-    const QSize dpi = options.screenDpi.isEmpty() ? TPrintPDF1::screenLogicalDpi()
+    const QSize dpi = options.screenDpi.isEmpty() ? QSize(shell::screenDpi(), shell::screenDpi())
                                                   : options.screenDpi;
     writer->setScreenDpi(dpi);
-    pumpMessages();
+    shell::pumpEvents();
 
     const richedit::RECT rect = textRect(dpi);
     source.setPageRect(rect);
@@ -175,7 +147,7 @@ void ExportPdf(PdfPageSource &source, const QString &fileName, const QString &ti
         }
     };
     Finally releaseOnFailure(releaseLayout);
-    pumpMessages();
+    shell::pumpEvents();
     writer->BeginDoc();
 
     std::exception_ptr failure;
@@ -198,7 +170,7 @@ void ExportPdf(PdfPageSource &source, const QString &fileName, const QString &ti
         }
         fr.hdc = nullptr;
         fr.hdcTarget = nullptr;
-        pumpMessages();
+        shell::pumpEvents();
         try {
             SwapRedBlue(bitmap);
             writer->Draw(DrawX, DrawY, bitmap);
@@ -219,12 +191,12 @@ void ExportPdf(PdfPageSource &source, const QString &fileName, const QString &ti
                 break;
             }
             writer->NewPage();
-            pumpMessages();
+            shell::pumpEvents();
             fr.chrg.cpMin = r;
         }
         if (progress)
             progress->setProgress(r, length);
-        pumpMessages();
+        shell::pumpEvents();
     } while (r < length);
 
     // The pages made so far are saved even after a failure; the first failure is the one
@@ -235,10 +207,10 @@ void ExportPdf(PdfPageSource &source, const QString &fileName, const QString &ti
         if (!failure)
             failure = std::current_exception();
     }
-    pumpMessages();
+    shell::pumpEvents();
     releaseLayout();
     writer.reset();
-    pumpMessages();
+    shell::pumpEvents();
     if (failure)
         std::rethrow_exception(failure);
 
@@ -246,8 +218,8 @@ void ExportPdf(PdfPageSource &source, const QString &fileName, const QString &ti
         progressOpen = false;
         progress->close();
     }
-    cursor.restore();
-    pumpMessages();
+    hourglass.reset();
+    shell::pumpEvents();
     if (options.showInformation)
         options.showInformation(QString::fromLatin1(DoneMessage));
 }

@@ -1,14 +1,13 @@
 #include "export/tnpdf2.h"
 
 #include "app/Exceptions.h"
+#include "shell/Shell.h"
 #include "zlib/ZStream.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QSaveFile>
-#include <QScreen>
 #include <QTemporaryDir>
 
 #include <stdexcept>
@@ -108,16 +107,6 @@ void TPrintPDF1::setScreenDpi(QSize dpi)
 QString TPrintPDF1::stagingPath() const
 {
     return m_staging ? m_staging->path() : QString();
-}
-
-QSize TPrintPDF1::screenLogicalDpi()
-{
-    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-        if (const QScreen *screen = QGuiApplication::primaryScreen())
-            return QSize(qRound(screen->logicalDotsPerInchX()),
-                         qRound(screen->logicalDotsPerInchY()));
-    }
-    return QSize(96, 96);
 }
 
 void TPrintPDF1::resetDocument()
@@ -248,7 +237,8 @@ void TPrintPDF1::Draw(int X, int Y, QImage &bitmap)
     if (bitmap.isNull())
         throw std::invalid_argument("Draw called with an empty bitmap");
 
-    const QSize dpi = m_screenDpi.isEmpty() ? screenLogicalDpi() : m_screenDpi;
+    const QSize dpi = m_screenDpi.isEmpty() ? QSize(shell::screenDpi(), shell::screenDpi())
+                                          : m_screenDpi;
     // Eight inches of screen pixels span the page width, 10.625 inches its height.
     const double sx = double(PageWidth) / (8.0 * dpi.width());
     const double sy = double(PageHeight) / (10.625 * dpi.height());

@@ -68,9 +68,6 @@ public:
     // Folder of the staged image files, empty while nothing is staged.
     QString stagingPath() const;
 
-    // Logical pixels per inch of the primary screen, 96 x 96 without a screen.
-    static QSize screenLogicalDpi();
-
 private:
     void resetDocument();
     void appendObject();
