@@ -159,6 +159,7 @@ private slots:
         ScriptedSource source;
         source.length = length;
         source.progress = &progress;
+        source.color = 0x0000FFFF; // yellow
         QStringList messages;
         const QString file = path(QStringLiteral("pages.pdf"));
 
@@ -172,6 +173,8 @@ private slots:
             QCOMPARE(operators(pdf, k).count(" Do\r\n"), 1);
         QCOMPARE(source.labels.mid(1), labels);
         QCOMPARE(source.releases, 1);
+        QCOMPARE(source.colorsWhileRendering, QList<PdfPageSource::ColorValue>(pages, 0x00FFFFFF));
+        QCOMPARE(source.color, PdfPageSource::ColorValue(0x0000FFFF));
         QCOMPARE(messages, QStringList{"Document succesfully exported to PDF format."});
         QVERIFY(!progress.isVisible());
         QCOMPARE(progress.lblProgBar->text(), QStringLiteral("0%"));
@@ -209,44 +212,6 @@ private slots:
         QCOMPARE(source.targetDpi, QList<int>(3, dpi));
         const QByteArray pdf = readAll(file);
         QCOMPARE(operators(pdf, 3), "q\r\n" + placement + "\r\n/Im3 Do\r\nQ\r\n");
-    }
-
-    void whitePagesOnAColouredControl()
-    {
-        if (!haveTool("pdftoppm") || !haveTool("qpdf") || !haveTool("pdfinfo"))
-            QSKIP("qpdf or poppler-utils not installed");
-        // Given a control with a yellow background, when exported, then it renders on white,
-        // its colour is back afterwards, and the file shows black text blocks on white pages.
-        ScriptedSource source;
-        source.length = 150;
-        source.color = 0x0000FFFF; // yellow
-        QStringList messages;
-        const QString file = path(QStringLiteral("white.pdf"));
-        ExportPdf(source, file, QStringLiteral("a (draft) \\ copy.pdf"), nullptr,
-                  options(&messages));
-
-        QCOMPARE(source.colorsWhileRendering, QList<PdfPageSource::ColorValue>(2, 0x00FFFFFF));
-        QCOMPARE(source.color, PdfPageSource::ColorValue(0x0000FFFF));
-
-        const ToolRun check = runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), file});
-        QVERIFY2(check.exitCode == 0, check.out.constData());
-        const ToolRun info = runTool(QStringLiteral("pdfinfo"), {file});
-        QVERIFY(info.out.contains("Title:           a (draft) \\ copy.pdf\n"));
-        QVERIFY(info.out.contains("Keywords:        RTF Export to PDF\n"));
-        QVERIFY(info.out.contains("Author:          Tessra Office - Morrowgate Release\n"));
-        QVERIFY(info.out.contains("Pages:           2\n"));
-        QVERIFY(info.out.contains("Page size:       596 x 842 pts"));
-        for (int page = 1; page <= 2; ++page) {
-            const QImage shown = renderPage(file, page, 72, path(QStringLiteral("white")));
-            QCOMPARE(shown.size(), QSize(596, 842));
-            // Bitmap pixel (x, y) lands at (25 + x * 537 / 693, 20 + y * 784 / 950).
-            auto at = [&](int x, int y) {
-                return QColor(shown.pixel(25 + x * 537 / 693, 20 + y * 784 / 950));
-            };
-            QVERIFY(at(100, 60).lightness() < 20);   // inside the block at (20, 20)-(220, 120)
-            QVERIFY(at(400, 500).lightness() > 245); // white page
-            QVERIFY(at(680, 940).lightness() > 245);
-        }
     }
 
     void failuresStillFinishAndCleanUp_data()
@@ -314,8 +279,7 @@ private slots:
         QTest::addColumn<int>("dpi");
         QTest::newRow("empty document") << 0 << 96;
         QTest::newRow("one page") << 5 << 96;
-        QTest::newRow("several pages at 96 dpi") << 150 << 96;
-        QTest::newRow("several pages at 120 dpi") << 150 << 120;
+        QTest::newRow("several pages") << 150 << 96;
     }
     void controlDocumentBecomesPages()
     {
@@ -342,8 +306,10 @@ private slots:
         QCOMPARE(messages.size(), 1);
         QCOMPARE(progress.lblProgBar->text(), QStringLiteral("0%"));
 
-        if (!haveTool("pdftoppm"))
-            QSKIP("poppler-utils not installed");
+        if (!haveTool("pdftoppm") || !haveTool("qpdf"))
+            QSKIP("qpdf or poppler-utils not installed");
+        const ToolRun check = runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), file});
+        QVERIFY2(check.exitCode == 0, check.out.constData());
         // The first page shows dark text pixels in its top text lines and white elsewhere,
         // the page bitmap's top-left corner included (the editor's colour does not show).
         const QImage shown = renderPage(file, 1, 72, path(QStringLiteral("control")));
