@@ -109,6 +109,8 @@ Profile::Profile(const QString &path)
     QFile file(path);
     if (file.open(QIODevice::ReadOnly))
         parse(file.readAll());
+    else
+        m_unreadable = file.exists();
 }
 
 Profile::Profile(const QString &path, const QByteArray &contents)
@@ -315,6 +317,9 @@ SaveResult Profile::save() const
     const QFileInfo info(m_path);
     if (info.exists() && !info.isFile())
         return {SaveError::Open, QStringLiteral("Not a regular file")};
+    // Saving over a file whose contents could not be read would lose them.
+    if (m_unreadable)
+        return {SaveError::Open, QStringLiteral("The existing file could not be read")};
 
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))

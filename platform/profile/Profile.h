@@ -36,7 +36,8 @@ struct SaveResult {
 };
 
 // One profile file held in memory. Reads never fail: a missing or unreadable file reads as
-// empty. Writes change the memory copy; save() puts it on disk.
+// empty (an unreadable one is then never saved over). Writes change the memory copy; save()
+// puts it on disk.
 class Profile {
 public:
     explicit Profile(const QString &path);
@@ -86,6 +87,7 @@ private:
     QByteArray m_bom;              // a UTF-8 byte-order mark the file started with
     QByteArray m_newline = "\r\n"; // the file's own line terminator, for lines we add
     bool m_utf8 = true;            // the file reads as UTF-8 (else Windows-1252)
+    bool m_unreadable = false;     // the file exists but could not be read: never overwrite it
 };
 
 } // namespace profile
