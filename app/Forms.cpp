@@ -2,9 +2,13 @@
 
 #include "app/Main.h"
 #include "documents/History.h"
+#include "export/PageExport.h"
 #include "preview/PrintPreview.h"
 
-ProgramWindows::~ProgramWindows() = default;
+ProgramWindows::~ProgramWindows()
+{
+    others.clear();
+}
 
 namespace {
 std::unique_ptr<QWidget> shellWindow(const QString &caption)
@@ -13,15 +17,14 @@ std::unique_ptr<QWidget> shellWindow(const QString &caption)
     w->setWindowTitle(caption);
     return w;
 }
-std::unique_ptr<QWidget> createExportStatusWindow()
-{
-    return shellWindow(QStringLiteral("Document Export Status..."));
-}
 std::unique_ptr<QWidget> createPresentationOptionsWindow()
 {
     return shellWindow(QStringLiteral("Presentation Options"));
 }
+TfrmExport *g_export = nullptr;
 } // namespace
+
+TfrmExport *frmExport() { return g_export; }
 
 ProgramWindows createProgramWindows()
 {
@@ -29,7 +32,9 @@ ProgramWindows createProgramWindows()
     w.mainOwner = std::make_unique<TfrmMainEditor>();
     w.main = w.mainOwner.get();
     w.others.push_back(std::make_unique<THistoryForm>());
-    w.others.push_back(createExportStatusWindow());
+    auto exportWindow = std::make_unique<TfrmExport>(w.main);
+    g_export = exportWindow.get();
+    w.others.push_back(std::move(exportWindow));
     w.others.push_back(createPresentationOptionsWindow());
     w.others.push_back(std::make_unique<TForm1>());
     w.others.push_back(std::make_unique<TForm4>());

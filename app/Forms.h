@@ -6,6 +6,7 @@
 #include <vector>
 
 class TfrmMainEditor;
+class TfrmExport;
 
 struct ProgramWindows {
     TfrmMainEditor *main = nullptr;
@@ -21,3 +22,6 @@ struct ProgramWindows {
 // Creates the seven windows: the main window, "Document History", "Document Export Status...",
 // "Presentation Options", "Print Preview", "Header and Footer Text" and "Page Margins".
 ProgramWindows createProgramWindows();
+
+// The export progress window (null before the windows are created, or headless).
+TfrmExport *frmExport();

@@ -92,6 +92,8 @@ public:
     void setSettingsPath(const QString &path) { m_settingsPath = path; }
     // The command-line arguments FormShow looks at (the program's own name excluded).
     void setStartArguments(const QStringList &arguments) { m_arguments = arguments; }
+    // Headless jobs show the window off screen for its layout only: no show or activation work.
+    void setHeadless(bool on) { m_headless = on; }
 
     // ---- view options and help ----
     void KeepTextEyeLevel121Click();
@@ -113,6 +115,11 @@ public:
     void SaveDocument(const QString &fileName);
     void SaveCompressedRtf(const QString &fileName);
     void LoadCompressedRtf(const QString &fileName);
+    void ExportPdf(const QString &fileName);
+    void ExportPresentation(const QString &fileName);
+    // SaveDocument's work: true when the document itself was written (not an export, not a
+    // refused name), which is when its Modified flag may be cleared.
+    bool saveByExtension(const QString &fileName);
     void btnDocHistoryClick();
     void btnPrintPreviewClick();
     void SpeedButton2Click();
@@ -183,6 +190,7 @@ private:
     QRect m_editorFree;
     bool m_shown = false;
     bool m_closing = false;
+    bool m_headless = false;
     QStringList m_arguments;
 };
 

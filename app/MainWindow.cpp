@@ -405,7 +405,7 @@ void TfrmMainEditor::FormCreate()
 void TfrmMainEditor::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (m_shown)
+    if (m_shown || m_headless)
         return;
     m_shown = true;
     runHandler([this] { FormShow(m_arguments); });
