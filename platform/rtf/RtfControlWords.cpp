@@ -157,7 +157,7 @@ constexpr ControlWord kTable[] = {
     {"pnstart", Kind::Value, Family::Pn, Cw::PnStart, 1},
     {"pntext", Kind::Destination, Family::Dest, Cw::PnText, 0},
     {"pntxta", Kind::Destination, Family::Dest, Cw::Skip, 0},
-    {"pntxtb", Kind::Destination, Family::Dest, Cw::Skip, 0},
+    {"pntxtb", Kind::Destination, Family::Dest, Cw::PnTextBefore, 0},
     {"pnucltr", Kind::Flag, Family::Pn, Cw::PnUpperLetter, 0},
     {"pnucrm", Kind::Flag, Family::Pn, Cw::PnUpperRoman, 0},
     {"printim", Kind::Destination, Family::Dest, Cw::Skip, 0},
