@@ -415,11 +415,14 @@ void RtfReader::beginContent()
     }
     if (m_labelPending) {
         m_labelPending = false;
+        qsizetype start = 0; // spaces before the number are the producer's layout
+        while (start < m_label.size() && m_label.at(start) == QLatin1Char(' '))
+            ++start;
         if (!isBulleted(state().para) && !m_label.trimmed().isEmpty()) {
             if (!m_text.isEmpty() && !(m_labelState == m_textState))
                 flushText();
             m_textState = m_labelState;
-            m_text += m_label;
+            m_text += QStringView(m_label).mid(start);
         }
     }
     m_paragraphHasContent = true;
