@@ -465,6 +465,11 @@ void RtfReader::finish()
     decodeBytes();
     if (m_inPicture) // the data ended inside a picture: keep what was read of it
         finishPicture();
+    if (state().dest == Destination::ListLabel) { // ... or inside a list label
+        m_labelState = state().chr;
+        state().dest = Destination::Text;
+        finishLabel();
+    }
     if (m_labelPending)
         beginContent();
     flushText();
