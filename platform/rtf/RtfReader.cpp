@@ -7,6 +7,18 @@ namespace rtf {
 using Kind = ControlWord::Kind;
 using Family = ControlWord::Family;
 
+namespace {
+
+// Characters that would split a paragraph or stand for an object if they came into the
+// document as text (from \'0d or \u8233, say): only \par and pictures make those.
+bool isBreakCharacter(QChar c)
+{
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator
+           || c == QChar::ObjectReplacementCharacter;
+}
+
+} // namespace
+
 RtfReader::RtfReader(RtfSink &sink, const ReadOptions &options)
     : m_sink(sink), m_options(options)
 {
@@ -77,6 +89,8 @@ void RtfReader::handleToken(const RtfTokenizer::Token &token)
         decodeBytes();
         if (state().dest == Destination::Text || state().dest == Destination::ListLabel)
             appendChar(char16_t(token.param));
+        else if (state().dest == Destination::FontTable)
+            fontCharacter(char16_t(token.param));
         break;
     case RtfTokenizer::Type::Binary:
         m_star = false;
@@ -373,6 +387,7 @@ void RtfReader::decodeBytes()
         }
     }
     m_bytes.clear();
+    decoded.removeIf(isBreakCharacter);
     appendText(decoded);
 }
 
@@ -396,7 +411,8 @@ void RtfReader::appendText(const QString &text)
 
 void RtfReader::appendChar(char16_t ch)
 {
-    appendText(QString(QChar(ch)));
+    if (!isBreakCharacter(QChar(ch)))
+        appendText(QString(QChar(ch)));
 }
 
 // Called before anything is put into the paragraph: the cell separators owed since the last

@@ -78,6 +78,8 @@ private:
     // RtfReaderTables.cpp: font, colour, list and picture groups.
     void fontWord(Cw id, int value);
     void fontText(const char *text, qsizetype length);
+    void fontCharacter(char16_t ch);
+    int fontNameCodePage() const;
     void commitFont();
     void colorWord(Cw id, int value);
     void colorText(const char *text, qsizetype length);

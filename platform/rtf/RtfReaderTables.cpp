@@ -68,18 +68,34 @@ void RtfReader::fontText(const char *text, qsizetype length)
     }
 }
 
+// The code page of the name bytes of the entry being read.
+int RtfReader::fontNameCodePage() const
+{
+    int page = m_font.codePage;
+    if (page <= 0 && m_font.charset > 2)
+        page = text::codePageForCharset(m_font.charset);
+    return page > 0 ? page : m_ansiCodePage;
+}
+
+// A \u character in a font name: the bytes before it are decoded first.
+void RtfReader::fontCharacter(char16_t ch)
+{
+    if (!m_fontOpen || m_font.name.size() >= kMaxFontNameBytes)
+        return;
+    m_font.name += text::decode(m_font.rawName, fontNameCodePage());
+    m_font.rawName.clear();
+    m_font.name += QChar(ch);
+}
+
 // Adds the entry being read to the table. The first entry with a number wins.
 void RtfReader::commitFont()
 {
     if (!m_fontOpen)
         return;
     m_fontOpen = false;
-    int page = m_font.codePage;
-    if (page <= 0 && m_font.charset > 2)
-        page = text::codePageForCharset(m_font.charset);
-    if (page <= 0)
-        page = m_ansiCodePage;
-    m_font.name = text::decode(m_font.rawName, page).trimmed();
+    m_font.name += text::decode(m_font.rawName, fontNameCodePage());
+    m_font.name.removeIf([](QChar c) { return c.unicode() < 0x20; });
+    m_font.name = m_font.name.trimmed();
     m_font.symbol = m_font.charset == 2
                     || m_font.name.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0;
     if (m_fontIndex.contains(m_font.number))

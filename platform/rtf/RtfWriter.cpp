@@ -117,6 +117,7 @@ RtfWriter::RunState RtfWriter::makeRunState(const QTextCharFormat &f)
     if (family.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0)
         charset = richedit::SYMBOL_CHARSET;
     r.symbol = charset == richedit::SYMBOL_CHARSET;
+    r.ansi = charset <= richedit::SYMBOL_CHARSET || text::codePageForCharset(charset) <= 0;
     r.font = fontNumber(family, charset, intProp(f, prop::PitchFamily));
     r.halfPoints = f.fontPointSize() > 0 ? qRound(f.fontPointSize() * 2) : m_defaultHalfPoints;
     r.bold = f.hasProperty(QTextFormat::FontWeight) && f.fontWeight() >= QFont::DemiBold;
@@ -166,11 +167,33 @@ RtfWriter::ParaState RtfWriter::paraState(const QTextBlockFormat &f) const
     p.rightIndent = intProp(f, prop::RightIndent);
     p.spaceBefore = intProp(f, prop::SpaceBefore);
     p.spaceAfter = intProp(f, prop::SpaceAfter);
-    p.rule = intProp(f, prop::SpacingRule);
-    p.spacing = intProp(f, prop::LineSpacing);
+    const int spacing = intProp(f, prop::LineSpacing);
+    switch (intProp(f, prop::SpacingRule)) {
+    case 1:
+        p.lineSpacing = 360;
+        p.lineMultiple = true;
+        break;
+    case 2:
+        p.lineSpacing = 480;
+        p.lineMultiple = true;
+        break;
+    case 3:
+        p.lineSpacing = spacing;
+        break;
+    case 4:
+        p.lineSpacing = -spacing;
+        break;
+    case 5:
+        p.lineSpacing = spacing * 12;
+        p.lineMultiple = spacing != 0;
+        break;
+    default:
+        break;
+    }
     if (f.hasProperty(prop::TabStops)) {
         p.tabs = f.property(prop::TabStops).value<QList<int>>();
         std::sort(p.tabs.begin(), p.tabs.end());
+        p.tabs.erase(std::unique(p.tabs.begin(), p.tabs.end()), p.tabs.end());
     }
     p.bullet = intProp(f, prop::Numbering) == richedit::PFN_BULLET;
     p.style = intProp(f, prop::StyleNumber);
@@ -219,8 +242,7 @@ void RtfWriter::writeHeader()
         if (font.pitchFamily & 3)
             word(Cw::FontPitch, font.pitchFamily & 3);
         word(Cw::FontCharset, font.charset);
-        RunState plain;
-        writeText(font.name, plain);
+        writeFontName(font);
         raw(";}");
     }
     raw("}\r\n");
@@ -317,19 +339,9 @@ void RtfWriter::writeParagraphProperties(const ParaState &p)
         word(Cw::SpaceBefore, p.spaceBefore);
     if (p.spaceAfter)
         word(Cw::SpaceAfter, p.spaceAfter);
-    int sl = 0;
-    bool multiple = false;
-    switch (p.rule) {
-    case 1: sl = 360; multiple = true; break;
-    case 2: sl = 480; multiple = true; break;
-    case 3: sl = p.spacing; break;
-    case 4: sl = -p.spacing; break;
-    case 5: sl = p.spacing * 12; multiple = true; break;
-    default: break;
-    }
-    if (sl != 0) {
-        word(Cw::LineSpacing, sl);
-        word(Cw::LineMultiple, multiple ? 1 : 0);
+    if (p.lineSpacing != 0) {
+        word(Cw::LineSpacing, p.lineSpacing);
+        word(Cw::LineMultiple, p.lineMultiple ? 1 : 0);
     }
     for (int tab : p.tabs)
         word(Cw::TabStop, tab);
@@ -407,8 +419,8 @@ void RtfWriter::writeText(const QString &text, const RunState &run)
             byte = text::unicodeToSymbol(ch);
         } else if (ch >= 0x20 && ch < 0x80) {
             byte = ch;
-        } else if (ch >= 0x80) {
-            byte = text::unicodeToCp1252(ch);
+        } else if (ch >= 0x80 && run.ansi) {
+            byte = text::unicodeToCp1252(ch); // other code pages get \u for all but ASCII
         }
         if (byte >= 0x20 && byte < 0x80 && byte != '\\' && byte != '{' && byte != '}') {
             if (m_delimit) {
@@ -434,19 +446,49 @@ void RtfWriter::writeText(const QString &text, const RunState &run)
         case QChar::LineSeparator:
             word(Cw::Line);
             continue;
+        case u'\n':
+        case u'\r':
         case QChar::ParagraphSeparator:
         case QChar::ObjectReplacementCharacter:
-            continue;
+            continue; // not text: paragraph marks and pictures are written apart
         default:
             break;
         }
-        if (byte >= 0x80) {
-            hexByte(byte);
+        if (byte >= 0x80 || ch < 0x20) {
+            hexByte(byte >= 0x80 ? byte : ch); // control characters as their byte
+        } else {
+            word(Cw::Unicode, int(std::int16_t(ch)));
+            raw("?");
+        }
+    }
+}
+
+// A font name in the font's own code page, as readers decode it; characters the code page
+// lacks as \u.
+void RtfWriter::writeFontName(const FontKey &font)
+{
+    int codePage = font.charset > richedit::SYMBOL_CHARSET ? text::codePageForCharset(font.charset)
+                                                            : 1252;
+    if (codePage <= 0)
+        codePage = 1252;
+    for (const QChar c : font.name) {
+        const char16_t ch = c.unicode();
+        if (ch >= 0x20 && ch < 0x80 && ch != '\\' && ch != '{' && ch != '}' && ch != ';') {
+            if (m_delimit)
+                m_out.append(' ');
+            m_out.append(char(ch));
+            m_delimit = false;
+            continue;
+        }
+        bool lossless = false;
+        const QByteArray bytes = text::encode(QString(c), codePage, &lossless);
+        if (lossless && !bytes.isEmpty() && ch >= 0x80) {
+            for (char b : bytes)
+                hexByte(static_cast<unsigned char>(b));
         } else if (ch >= 0x20) {
             word(Cw::Unicode, int(std::int16_t(ch)));
             raw("?");
         }
-        // other control characters are not written
     }
 }
 

@@ -48,6 +48,7 @@ private:
         bool protect = false;
         bool hidden = false;
         bool symbol = false; // the font is decoded through the Symbol table
+        bool ansi = true;    // the font's text is in the document's code page (1252)
         bool operator==(const RunState &) const = default;
     };
     // What the writer states about a paragraph.
@@ -55,7 +56,8 @@ private:
         int align = 0; // PFA_*, 0 = left
         int leftIndent = 0, rightIndent = 0, firstIndent = 0;
         int spaceBefore = 0, spaceAfter = 0;
-        int rule = 0, spacing = 0;
+        int lineSpacing = 0;       // \sl as written, 0 = single
+        bool lineMultiple = false; // \slmult1
         int style = 0;
         QList<int> tabs;
         bool bullet = false;
@@ -83,6 +85,7 @@ private:
     void writeBullet();
     void writeRunChanges(const RunState &next);
     void writeText(const QString &text, const RunState &run);
+    void writeFontName(const FontKey &font);
     // RtfWriterPicture.cpp
     void writePicture(const QTextImageFormat &format);
 
