@@ -20,6 +20,14 @@ namespace richedit {
 RichEdit::RichEdit(QWidget *parent)
     : QTextEdit(parent), m_rangeCache(std::make_unique<FormatRangeCache>())
 {
+    // Text in the Symbol character set is held as Unicode; a font with a real Unicode map must
+    // draw it, not a symbol-encoded font that would pick glyphs by byte value.
+    static const bool symbolSubstituted = [] {
+        QFont::insertSubstitutions(QStringLiteral("Symbol"),
+                                   {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
+        return true;
+    }();
+    Q_UNUSED(symbolSubstituted);
     setAcceptRichText(true);
     setTabChangesFocus(true);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -49,12 +57,16 @@ void RichEdit::connectDocument()
 
 void RichEdit::resetDocument()
 {
+    // The old document goes with the call when the control owned it; one this engine created
+    // earlier is a child of the engine and is deleted here.
+    QPointer<QTextDocument> old = document();
+    const bool ours = old && old->parent() == this;
     auto *fresh = new QTextDocument(this);
-    fresh->setDefaultFont(document()->defaultFont());
-    QTextDocument *old = document();
+    fresh->setDefaultFont(old ? old->defaultFont() : font());
+    fresh->setDefaultTextOption(old ? old->defaultTextOption() : QTextOption());
     setDocument(fresh);
-    if (old && old->parent() == this)
-        old->deleteLater();
+    if (ours && old)
+        delete old.data();
     connectDocument();
     m_rangeCache->reset();
 }
