@@ -113,7 +113,6 @@ void TGmRtfPreview::LoadFromRichEdit(TRxRichEdit *source)
 
     source->setTypographyOptions(TO_ADVANCEDTYPOGRAPHY);
     source->formatRange(nullptr, false);
-    const int length = source->textLength();
 
     // The hidden copy, owned by the resource table from the start so that no path leaks it.
     TRxRichEdit *copy = list.NeedRichEdit();
@@ -124,6 +123,9 @@ void TGmRtfPreview::LoadFromRichEdit(TRxRichEdit *source)
     // The source streams out whether or not it sits in a window; Rich Text read into the
     // copy's (empty) selection becomes its whole document.
     replaceSelectionWithRtf(*copy, streamOutRtf(*source));
+    // The length of the text that is measured: the copy's. The Rich Text round trip may drop
+    // a final empty paragraph of the source, whose end the copy would then never reach.
+    const int length = copy->textLength();
 
     const int topOffset = m_topOffset.twips();
     const int bottomOffset = m_bottomOffset.twips();

@@ -1,6 +1,7 @@
 #include "preview/PrintJobs.h"
 
 #include "app/Exceptions.h"
+#include "app/Settings.h"
 #include "editor/RxRichEd.h"
 #include "preview/GmPreview.h"
 #include "preview/GmRtfPreview.h"
@@ -9,45 +10,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <memory>
 
 namespace {
-
-// Reads one integer of a Windows profile file: sections and keys ignore letter case, the
-// value is its leading whole number.
-bool profileInt(const QString &path, const QString &section, const QString &key, int &value)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return false;
-    bool inSection = false;
-    while (!file.atEnd()) {
-        const QString line = QString::fromLocal8Bit(file.readLine()).trimmed();
-        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
-            inSection = line.mid(1, line.size() - 2).trimmed()
-                            .compare(section, Qt::CaseInsensitive) == 0;
-            continue;
-        }
-        const int eq = line.indexOf(QLatin1Char('='));
-        if (!inSection || eq < 0 || line.left(eq).trimmed().compare(key, Qt::CaseInsensitive))
-            continue;
-        const auto m = QRegularExpression(QStringLiteral("^\\s*([-+]?\\d+)"))
-                           .match(line.mid(eq + 1));
-        if (!m.hasMatch())
-            return false;
-        value = m.captured(1).toInt();
-        return true;
-    }
-    return false;
-}
 
 // The preview set up as the preview window sets it up: header and footer visible without
 // their lines, every caption font Arial 15 points.
 struct PreviewSetup {
     TGmPreview preview;
     TGmRtfPreview paginator;
-    TRxRichEdit source;
+    TRxRichEdit ownSource;
+    TRxRichEdit *source = &ownSource;
 
     PreviewSetup()
     {
@@ -126,7 +99,7 @@ QString parse(QStringList args, const QString &job, const QStringList &known, Op
 }
 
 // Loads the document and lays it out; returns an error text, empty when fine.
-QString paginate(PreviewSetup &s, const Options &o)
+QString paginate(PreviewSetup &s, const Options &o, const TDocumentLoader &load)
 {
     const PrintMargins m = o.hasMargins
         ? o.margins : readPrintMargins(QCoreApplication::applicationDirPath());
@@ -143,15 +116,20 @@ QString paginate(PreviewSetup &s, const Options &o)
     }
     if (o.landscape)
         s.preview.SetOrientation(gmLandscape);
-    if (!QFileInfo(o.file).isFile())
-        return QStringLiteral("Cannot open file %1").arg(o.file);
     try {
-        s.source.Lines.LoadDocumentFile(o.file);
+        if (load)
+            s.source = load(o.file);
+        else if (QFileInfo(o.file).isFile())
+            s.ownSource.Lines.LoadDocumentFile(o.file);
+        else
+            s.source = nullptr;
     } catch (const std::exception &e) {
         return exceptionMessage(e);
     }
+    if (!s.source)
+        return QStringLiteral("Cannot open file %1").arg(o.file);
     s.preview.Clear();
-    s.paginator.LoadFromRichEdit(&s.source);
+    s.paginator.LoadFromRichEdit(s.source);
     return s.message;
 }
 
@@ -159,22 +137,14 @@ QString paginate(PreviewSetup &s, const Options &o)
 
 PrintMargins readPrintMargins(const QString &folder)
 {
-    PrintMargins m;
-    const QString path = QDir(folder).filePath(QStringLiteral("DeskTopDock.ini"));
-    const QString section = QStringLiteral("Print Margins");
-    int v = 0;
-    if (profileInt(path, section, QStringLiteral("LeftSize"), v))
-        m.left = v;
-    if (profileInt(path, section, QStringLiteral("TopSize"), v))
-        m.top = v;
-    if (profileInt(path, section, QStringLiteral("RightSize"), v))
-        m.right = v;
-    if (profileInt(path, section, QStringLiteral("BottomSize"), v))
-        m.bottom = v;
-    return m;
+    const Settings settings =
+        readSettings(QDir(folder).filePath(QStringLiteral("DeskTopDock.ini")));
+    return {double(settings.LeftSize), double(settings.TopSize), double(settings.RightSize),
+            double(settings.BottomSize)};
 }
 
-int runPagesJob(QStringList args, QTextStream &out, QTextStream &err)
+int runPagesJob(QStringList args, QTextStream &out, QTextStream &err,
+                const TDocumentLoader &load)
 {
     Options o;
     const QStringList known = {QStringLiteral("--paper"), QStringLiteral("--landscape"),
@@ -184,7 +154,7 @@ int runPagesJob(QStringList args, QTextStream &out, QTextStream &err)
         return 1;
     }
     auto s = std::make_unique<PreviewSetup>();
-    if (const QString e = paginate(*s, o); !e.isEmpty()) {
+    if (const QString e = paginate(*s, o, load); !e.isEmpty()) {
         err << e << Qt::endl;
         return 1;
     }
@@ -197,7 +167,8 @@ int runPagesJob(QStringList args, QTextStream &out, QTextStream &err)
     return 0;
 }
 
-int runPrintJob(QStringList args, QTextStream &out, QTextStream &err)
+int runPrintJob(QStringList args, QTextStream &out, QTextStream &err,
+                const TDocumentLoader &load)
 {
     Options o;
     const QStringList known = {QStringLiteral("--printer"), QStringLiteral("--pages-per-sheet")};
@@ -209,7 +180,7 @@ int runPrintJob(QStringList args, QTextStream &out, QTextStream &err)
     TGmPrinter &printer = s->preview.GmPrinter();
     if (!o.printer.isEmpty())
         printer.SelectPrinter(o.printer);
-    if (const QString e = paginate(*s, o); !e.isEmpty()) {
+    if (const QString e = paginate(*s, o, load); !e.isEmpty()) {
         err << e << Qt::endl;
         return 1;
     }

@@ -11,12 +11,21 @@
 
 #include <QStringList>
 #include <QTextStream>
+#include <functional>
 
-int runPagesJob(QStringList args, QTextStream &out, QTextStream &err);
-int runPrintJob(QStringList args, QTextStream &out, QTextStream &err);
+class TRxRichEdit;
 
-// The four print margins in millimetres (left, top, right, bottom) from the settings file
-// DeskTopDock.ini in the given folder, section "Print Margins"; 25, 15, 25, 15 when missing.
+// Opens a document and returns the control holding it, alive for the rest of the job; throws
+// on failure. Without one, .rtf, .doc and .txt files are read into a control of the job's own.
+using TDocumentLoader = std::function<TRxRichEdit *(const QString &fileName)>;
+
+int runPagesJob(QStringList args, QTextStream &out, QTextStream &err,
+                const TDocumentLoader &load = {});
+int runPrintJob(QStringList args, QTextStream &out, QTextStream &err,
+                const TDocumentLoader &load = {});
+
+// The four print margins in millimetres from the settings file DeskTopDock.ini in the given
+// folder ("Print Margins"; 25, 15, 25, 15 when missing).
 struct PrintMargins {
     double left = 25;
     double top = 15;

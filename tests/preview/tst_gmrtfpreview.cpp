@@ -66,6 +66,8 @@ private slots:
     void emptyDocumentIsOnePage();
     void pagesCoverTheDocumentWithoutGaps();
     void exactFitGivesNoTrailingPage();
+    void finalEmptyParagraphEndsTheRun_data();
+    void finalEmptyParagraphEndsTheRun();
     void topMarginMovesFirstLine();
     void headerHeightReservedWithEmptyCaptions();
     void noRoomForTextEndsWithoutEmptyPages_data();
@@ -153,6 +155,30 @@ void TestGmRtfPreview::exactFitGivesNoTrailingPage()
     // Twice as many lines fill exactly two pages
     f.run(lines(2 * perPage));
     QCOMPARE(f.preview.Count(), 2);
+}
+
+void TestGmRtfPreview::finalEmptyParagraphEndsTheRun_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("one line") << QStringLiteral("Last line\r");
+    QTest::newRow("many lines") << lines(200) + QStringLiteral("\r");
+    QTest::newRow("empty paragraphs") << QStringLiteral("\r\r\r");
+}
+
+void TestGmRtfPreview::finalEmptyParagraphEndsTheRun()
+{
+    // Whatever the copy keeps of a final empty paragraph, the run ends on its last character
+    // and adds no empty page.
+    QFETCH(QString, text);
+    Fixture f;
+    f.run(text);
+    const auto r = f.ranges();
+    const TRxRichEdit *copy = f.preview.Pages(1)->RtfInfo().RichEdit();
+    QVERIFY(copy);
+    QCOMPARE(r.last().second, copy->textLength());
+    for (int i = 1; i < r.size(); ++i)
+        QVERIFY(r[i].second > r[i].first);
+    QCOMPARE(f.newPages, r.size() - 1);
 }
 
 void TestGmRtfPreview::topMarginMovesFirstLine()

