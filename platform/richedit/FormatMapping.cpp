@@ -16,46 +16,39 @@ int intProperty(const QTextFormat &format, int id)
 
 } // namespace
 
-void applyParagraphTwips(QTextBlockFormat &format)
+void applyParagraphTwips(QTextBlockFormat &f)
 {
-    const int start = intProperty(format, prop::StartIndent);
-    const int offset = intProperty(format, prop::Offset);
-    format.setLeftMargin(twipsToPixels(start + offset));
-    format.setTextIndent(twipsToPixels(-offset));
-    format.setRightMargin(twipsToPixels(intProperty(format, prop::RightIndent)));
-    format.setTopMargin(twipsToPixels(intProperty(format, prop::SpaceBefore)));
-    format.setBottomMargin(twipsToPixels(intProperty(format, prop::SpaceAfter)));
-
-    const int spacing = intProperty(format, prop::LineSpacing);
-    switch (intProperty(format, prop::SpacingRule)) {
-    case 1:
-        format.setLineHeight(150, QTextBlockFormat::ProportionalHeight);
-        break;
-    case 2:
-        format.setLineHeight(200, QTextBlockFormat::ProportionalHeight);
-        break;
-    case 3:
-        format.setLineHeight(twipsToPixels(spacing), QTextBlockFormat::MinimumHeight);
-        break;
+    const int start = intProperty(f, prop::StartIndent);
+    const int offset = intProperty(f, prop::Offset);
+    // Numbered paragraphs put the marker at the start indent and every line of text at
+    // start + offset; others start the first line at the start indent.
+    const double left = qMax(0.0, twipsToPixels(start + offset));
+    f.setLeftMargin(left);
+    f.setTextIndent(intProperty(f, prop::Numbering) ? 0.0 : twipsToPixels(start) - left);
+    f.setRightMargin(qMax(0.0, twipsToPixels(intProperty(f, prop::RightIndent))));
+    f.setTopMargin(qMax(0.0, twipsToPixels(intProperty(f, prop::SpaceBefore))));
+    f.setBottomMargin(qMax(0.0, twipsToPixels(intProperty(f, prop::SpaceAfter))));
+    const int spacing = intProperty(f, prop::LineSpacing);
+    switch (intProperty(f, prop::SpacingRule)) {
+    case 1: f.setLineHeight(150, QTextBlockFormat::ProportionalHeight); break;
+    case 2: f.setLineHeight(200, QTextBlockFormat::ProportionalHeight); break;
+    case 3: f.setLineHeight(twipsToPixels(spacing), QTextBlockFormat::MinimumHeight); break;
     case 4:
-        format.setLineHeight(twipsToPixels(spacing), QTextBlockFormat::FixedHeight);
+        if (spacing > 0)
+            f.setLineHeight(twipsToPixels(spacing), QTextBlockFormat::FixedHeight);
+        else
+            f.setLineHeight(100, QTextBlockFormat::ProportionalHeight);
         break;
     case 5:
-        format.setLineHeight(spacing > 0 ? spacing * 5 : 100, QTextBlockFormat::ProportionalHeight);
+        f.setLineHeight(spacing > 0 ? spacing * 5 : 100, QTextBlockFormat::ProportionalHeight);
         break;
-    default:
-        format.setLineHeight(100, QTextBlockFormat::ProportionalHeight);
-        break;
+    default: f.setLineHeight(100, QTextBlockFormat::ProportionalHeight); break;
     }
-
-    QList<QTextOption::Tab> tabs;
-    if (format.hasProperty(prop::TabStops)) {
-        const QList<int> stops = format.property(prop::TabStops).value<QList<int>>();
-        tabs.reserve(stops.size());
-        for (int twips : stops)
-            tabs.append(QTextOption::Tab(twipsToPixels(twips), QTextOption::LeftTab));
-    }
-    format.setTabPositions(tabs);
+    const QList<int> tabs = f.property(prop::TabStops).value<QList<int>>();
+    QList<QTextOption::Tab> positions;
+    for (int t : tabs)
+        positions.append(QTextOption::Tab(twipsToPixels(t), QTextOption::LeftTab));
+    f.setTabPositions(positions);
 }
 
 void applyCharacterSizeTwips(QTextCharFormat &format, int twips)

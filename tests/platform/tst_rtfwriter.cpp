@@ -166,7 +166,7 @@ std::unique_ptr<QTextDocument> richDocument()
     QTextCharFormat symbol = charFormat(QStringLiteral("Symbol"), 12);
     symbol.setProperty(prop::Charset, int(richedit::SYMBOL_CHARSET));
     c.insertText(QStringLiteral("\u05D0 dash "), f);
-    c.insertText(QStringLiteral("\u23AF\u03B1x"), symbol);
+    c.insertText(QStringLiteral("\u2015\u03B1x"), symbol);
 
     c.insertBlock(QTextBlockFormat());
     const QByteArray png = pngBytes();
@@ -235,7 +235,7 @@ private slots:
                                                << QByteArray("\\u1046?\\u-10179?\\u-8704?\\par");
         QTest::newRow("escapes") << QStringLiteral("{\\}\t") << QStringLiteral("Arial")
                                  << QByteArray("\\{\\\\\\}\\tab\\par");
-        QTest::newRow("symbol long dash") << QStringLiteral("\u23AF") << QStringLiteral("Symbol")
+        QTest::newRow("symbol long dash") << QStringLiteral("\u2015") << QStringLiteral("Symbol")
                                           << QByteArray("\\'be\\par");
         QTest::newRow("symbol letters") << QStringLiteral("\u03B1\u03B2") << QStringLiteral("Symbol")
                                         << QByteArray(" ab\\par");
