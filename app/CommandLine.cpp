@@ -4,6 +4,7 @@
 #include "app/Exceptions.h"
 #include "app/Main.h"
 #include "dialogs/Dialogs.h"
+#include "preview/PrintJobs.h"
 #include "widgets/StatusBar.h"
 
 #include <QTextStream>
@@ -33,6 +34,8 @@ const char kUsage[] =
     "Usage: scrivelle [FILE]\n"
     "       scrivelle --convert INPUT OUTPUT [--page-size SIZE] [--seconds N] [--frame COLOUR]\n"
     "       scrivelle --stats FILE\n"
+    "       scrivelle --pages FILE [--paper NAME] [--landscape] [--margins L,T,R,B]\n"
+    "       scrivelle --print FILE [--printer NAME] [--pages-per-sheet 1|2|4]\n"
     "       scrivelle --help | --version\n"
     "\n"
     "  FILE             opened at start-up when it exists\n"
@@ -41,7 +44,12 @@ const char kUsage[] =
     "  --page-size      for .tpf: full, half, 800x600, 900x675 or 1000x750 (default full)\n"
     "  --seconds        for .tpf: viewing time of a page, 5 to 60 (default 15)\n"
     "  --frame          for .tpf: draw a frame round each page in this colour (#RRGGBB or a name)\n"
-    "  --stats          prints the status bar's statistics for FILE\n";
+    "  --stats          prints the status bar's statistics for FILE\n"
+    "  --pages          prints the page count and each page's character range as the print\n"
+    "                   preview lays the document out (margins in millimetres; defaults from\n"
+    "                   the settings file)\n"
+    "  --print          prints every page on the printer (the default printer when none is\n"
+    "                   named), one, two or four pages per sheet\n";
 
 int fail(const QString &message)
 {
@@ -120,6 +128,18 @@ int runCommandLine(int argc, char **argv)
             return convert(args);
         if (option == "--stats")
             return stats(args);
+        if (option == "--pages" || option == "--print") {
+            Headless h;
+            auto load = [&h](const QString &file) {
+                h.window.LoadDocument(file);
+                h.checkRefusal();
+                return h.window.Editor;
+            };
+            QTextStream out(stdout);
+            QTextStream err(stderr);
+            return option == "--pages" ? runPagesJob(args, out, err, load)
+                                       : runPrintJob(args, out, err, load);
+        }
     } catch (const EAbort &) {
         return fail(QStringLiteral("cancelled"));
     } catch (const std::exception &e) {
