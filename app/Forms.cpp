@@ -1,5 +1,7 @@
 #include "app/Forms.h"
 
+#include "app/Application.h"
+#include "app/Exceptions.h"
 #include "app/Main.h"
 #include "documents/History.h"
 #include "export/PageExport.h"
@@ -34,6 +36,13 @@ ProgramWindows createProgramWindows()
     w.others.push_back(std::make_unique<THistoryForm>());
     auto exportWindow = std::make_unique<TfrmExport>(w.main);
     g_export = exportWindow.get();
+    QObject::connect(g_export, &TfrmExport::closed, w.main, [main = w.main] {
+        try {
+            main->FormReactivate();
+        } catch (const std::exception &e) {
+            showErrorBox(exceptionMessage(e));
+        }
+    });
     w.others.push_back(std::move(exportWindow));
     w.others.push_back(createPresentationOptionsWindow());
     w.others.push_back(std::make_unique<TForm1>());

@@ -71,6 +71,10 @@ public:
     void FormCreate();
     void FormShow(const QStringList &arguments);
     void FormActivate();
+    // Activation when the export progress window closes: settings read again, buttons and
+    // status bar refreshed, focus back; the document, its undo history, its Modified flag and
+    // the paragraph at the caret are left as they are.
+    void FormReactivate();
     void FormResize();
     // Returns false when the close is abandoned.
     bool FormClose();

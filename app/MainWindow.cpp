@@ -440,6 +440,17 @@ void TfrmMainEditor::FormActivate()
     Editor->setFocus();
 }
 
+void TfrmMainEditor::FormReactivate()
+{
+    RxClock1->move(RxClock1->x(), Panel3->height() - 35);
+    LoadSettings();
+    Editor->setTypographyOptions(richedit::TO_ADVANCEDTYPOGRAPHY);
+    shell::pumpEvents();
+    EditorSelectionChange();
+    UpdateStatusBar();
+    Editor->setFocus();
+}
+
 void TfrmMainEditor::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
