@@ -288,7 +288,8 @@ void TParaFormatDlg::FillFromParagraph(TRxParaAttributes &paragraph)
 
 void TParaFormatDlg::ApplyToParagraph(TRxParaAttributes &paragraph)
 {
-    auto whole = [](const TRxSpinEdit *f) { return int(std::llround(f->Value())); };
+    // Whole points, halves to the even neighbour.
+    auto whole = [](const TRxSpinEdit *f) { return int(std::nearbyint(f->Value())); };
     paragraph.setLeftIndent(whole(LeftIndent));
     paragraph.setRightIndent(whole(RightIndent));
     paragraph.setFirstIndent(whole(FirstIndent));

@@ -68,7 +68,7 @@ double TRxSpinEdit::clamped(double value) const
 QString TRxSpinEdit::format(double value) const
 {
     if (m_decimals == 0)
-        return QLocale().toString(qint64(std::llround(value))).remove(QLocale().groupSeparator());
+        return QLocale().toString(qint64(std::nearbyint(value))).remove(QLocale().groupSeparator());
     return QLocale().toString(value, 'f', m_decimals).remove(QLocale().groupSeparator());
 }
 

@@ -7,6 +7,7 @@
 #include "text/CodePage.h"
 #include "widgets/StatusBar.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QFrame>
 #include <QTemporaryDir>
@@ -356,6 +357,27 @@ private slots:
         QVERIFY(!(cf.dwEffects & CFE_AUTOCOLOR));
         QCOMPARE(int(cf.bRevAuthor), 0);
         QCOMPARE(cf.crTextColor, COLORREF(0));
+    }
+
+    // The marks and the dash live in the character formatting and survive Rich Text.
+    void marksSurviveRichText()
+    {
+        start(QStringLiteral("ab"));
+        select(0, 1);
+        m_window->Charformat21->trigger();
+        select(2, 2);
+        QTest::mouseClick(m_window->btnLongDash, Qt::LeftButton);
+        QBuffer buffer;
+        buffer.open(QIODevice::ReadWrite);
+        ed()->Lines.SaveDocumentStream(buffer);
+        buffer.seek(0);
+        ed()->Lines.LoadDocumentStream(buffer);
+        QCOMPARE(text(), QStringLiteral("ab") + QChar(text::symbolToUnicode(0xBE)));
+        const CHARFORMAT2 marked = charAt(0);
+        QVERIFY(marked.dwEffects & CFE_REVISED);
+        QCOMPARE(marked.crTextColor, COLORREF(0x0000FF));
+        QVERIFY(!(charAt(1).dwEffects & CFE_REVISED));
+        QCOMPARE(charAt(2).szFaceName, QStringLiteral("Symbol"));
     }
 
     void reject()

@@ -158,17 +158,6 @@ private slots:
         QCOMPARE(m_dialog->TabStops->text(), QStringLiteral("50"));
     }
 
-    void layout()
-    {
-        TParaFormatDlg *d = open();
-        QCOMPARE(d->size(), QSize(639, 363));
-        QVERIFY(d->windowFlags() & Qt::FramelessWindowHint);
-        QCOMPARE(d->RbPanel1->geometry(), QRect(0, 0, 639, 45));
-        QCOMPARE(d->RbPanel2->geometry(), QRect(0, 318, 639, 45));
-        QCOMPARE(d->RbButton2->text(), QStringLiteral("OK"));
-        QCOMPARE(d->RbButton1->text(), QStringLiteral("Cancel"));
-    }
-
     // Any write replaces a non-single spacing by "at least" and the tab stops by 32 equal ones.
     void writeOnKey()
     {
