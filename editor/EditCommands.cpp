@@ -132,8 +132,8 @@ void TfrmMainEditor::btnFontClick()
     // An automatic colour the user left alone stays automatic rather than becoming black.
     font.Color = (automatic && choice.color == presetColour) ? clWindowText : choice.color;
     font.Weight = 0;
-    TRxTextAttributes &target = currentTarget(Editor);
-    target.AssignFont(font);
+    // The current target is taken anew at each write.
+    currentTarget(Editor).AssignFont(font);
     currentTarget(Editor).setStyle(font.Style); // the automatic colour replaced the style bits
     currentTarget(Editor).setCharset(font.Charset);
 }

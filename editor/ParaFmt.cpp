@@ -175,9 +175,12 @@ void TParaFormatDlg::createControls()
     SpaceBefore = addField(SpacingBox, 101, rows[0], 1, 1, true);
     SpaceAfter = addField(SpacingBox, 101, rows[1], 2, 1, true);
     LineSpacing = addField(SpacingBox, 101, rows[2], 3, 5, true);
-    addLabel(SpacingBox, QStringLiteral("Space &before: "), 12, 30)->setBuddy(SpaceBefore->editor());
-    addLabel(SpacingBox, QStringLiteral("Space &after: "), 12, 83)->setBuddy(SpaceAfter->editor());
-    addLabel(SpacingBox, QStringLiteral("Li&ne spacing: "), 12, 134)->setBuddy(LineSpacing->editor());
+    addLabel(SpacingBox, QStringLiteral("Space &before: "), 12, 30)
+        ->setBuddy(SpaceBefore->editor());
+    addLabel(SpacingBox, QStringLiteral("Space &after: "), 12, 83)
+        ->setBuddy(SpaceAfter->editor());
+    addLabel(SpacingBox, QStringLiteral("Li&ne spacing: "), 12, 134)
+        ->setBuddy(LineSpacing->editor());
     for (int y : rows)
         addLabel(SpacingBox, QStringLiteral("pt"), 172, y + 4);
     Label14 = addLabel(SpacingBox, QString(), 12, 165);

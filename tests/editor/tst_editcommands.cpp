@@ -101,10 +101,13 @@ private slots:
             {"bold", Qt::Key_B, fsBold}, {"italic", Qt::Key_I, fsItalic},
             {"underline", Qt::Key_U, fsUnderline}};
         for (const auto &k : keys) {
-            QTest::addRow("%s once on plain", k.name) << k.key << k.bit << false << 1 << true << true;
-            QTest::addRow("%s twice on plain", k.name) << k.key << k.bit << false << 2 << false << false;
-            QTest::addRow("%s once on set", k.name) << k.key << k.bit << true << 1 << true << true;
-            QTest::addRow("%s twice on set", k.name) << k.key << k.bit << true << 2 << false << false;
+            for (bool set : {false, true}) {
+                const char *on = set ? "set" : "plain";
+                QTest::addRow("%s once on %s", k.name, on) << k.key << k.bit << set << 1 << true
+                                                          << true;
+                QTest::addRow("%s twice on %s", k.name, on) << k.key << k.bit << set << 2 << false
+                                                           << false;
+            }
         }
     }
     void styleToggles()

@@ -309,8 +309,9 @@ private slots:
         TParaFormatDlg *d = open();
         d->move(100, 100);
         QTest::mousePress(d->RbPanel1, Qt::LeftButton, {}, QPoint(50, 20));
-        QMouseEvent move(QEvent::MouseMove, QPointF(90, 50), d->RbPanel1->mapToGlobal(QPointF(90, 50)),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        const QPointF to(90, 50);
+        QMouseEvent move(QEvent::MouseMove, to, d->RbPanel1->mapToGlobal(to), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(d->RbPanel1, &move);
         QTest::mouseRelease(d->RbPanel1, Qt::LeftButton, {}, QPoint(90, 50));
         QCOMPARE(d->pos(), QPoint(140, 130));
