@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCursor>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -392,16 +393,18 @@ void TParaFormatDlg::RbPanel1MouseDown()
 bool TParaFormatDlg::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == RbPanel1) {
-        auto *mouse = static_cast<QMouseEvent *>(event);
+        auto globalPos = [event] {
+            return static_cast<QMouseEvent *>(event)->globalPosition().toPoint();
+        };
         switch (event->type()) {
         case QEvent::MouseButtonPress:
             RbPanel1MouseDown();
             if (m_dragging)
-                m_dragOffset = mouse->globalPosition().toPoint() - pos();
+                m_dragOffset = globalPos() - pos();
             return true;
         case QEvent::MouseMove:
             if (m_dragging)
-                move(mouse->globalPosition().toPoint() - m_dragOffset);
+                move(globalPos() - m_dragOffset);
             return m_dragging;
         case QEvent::MouseButtonRelease:
             m_dragging = false;
