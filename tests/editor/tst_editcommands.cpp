@@ -466,25 +466,6 @@ private slots:
         QVERIFY(m_window->btnUndo->isEnabled());
     }
 
-    void clipboardCommands()
-    {
-        start(QStringLiteral("cut me"));
-        select(0, 4);
-        m_window->Cut2->trigger();
-        QCOMPARE(text(), QStringLiteral("me"));
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("cut "));
-        select(2, 2);
-        QTest::mouseClick(m_window->btnPaste, Qt::LeftButton);
-        QCOMPARE(text(), QStringLiteral("mecut "));
-        m_window->SelectAll2->trigger();
-        QCOMPARE(ed()->SelectionLength(), 6);
-        m_window->Copy2->trigger();
-        select(0, 2);
-        m_window->Delete2->trigger();
-        QCOMPARE(text(), QStringLiteral("cut "));
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("mecut "));
-    }
-
     // The font dialog shows the selection's font; OK applies it to the word at the caret with
     // its style, even though the automatic colour replaced the style bits on the way.
     void fontDialog()
