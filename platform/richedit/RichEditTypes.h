@@ -104,14 +104,14 @@ constexpr std::uint32_t PFM_SPACEBEFORE = 0x00000040;
 constexpr std::uint32_t PFM_SPACEAFTER = 0x00000080;
 constexpr std::uint32_t PFM_LINESPACING = 0x00000100;
 constexpr std::uint32_t PFM_STYLE = 0x00000400;
-constexpr std::uint32_t PFM_KEEPNEXT = 0x00020000;   // PFE_KEEPNEXT << 16
+constexpr std::uint32_t PFM_KEEPNEXT = 0x00040000;   // PFE_KEEPNEXT << 16
 constexpr std::uint32_t PFM_RTLPARA = 0x00010000;    // PFE_RTLPARA << 16
 constexpr std::uint32_t PFM_NUMBERINGSTYLE = 0x00002000;
 constexpr std::uint32_t PFM_NUMBERINGTAB = 0x00004000;
 constexpr std::uint32_t PFM_NUMBERINGSTART = 0x00008000;
 
 constexpr std::uint16_t PFE_RTLPARA = 0x0001;
-constexpr std::uint16_t PFE_KEEPNEXT = 0x0002;
+constexpr std::uint16_t PFE_KEEPNEXT = 0x0004;
 
 constexpr std::uint16_t PFA_LEFT = 1;
 constexpr std::uint16_t PFA_RIGHT = 2;
