@@ -165,7 +165,9 @@ File readGif(const QByteArray &bytes)
         }
         Frame f;
         if (file.frames.isEmpty())
-            file.leadingExtensions = pending;
+            for (const Extension &e : pending)
+                if (e.label != 0xF9)
+                    file.leadingExtensions.append(e);
         f.extensions = pending;
         pending.clear();
         f.left = r.word();

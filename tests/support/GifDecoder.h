@@ -32,7 +32,7 @@ struct File {
     QByteArray version;
     int width = 0, height = 0, packed = 0, background = 0, aspect = 0;
     std::vector<std::uint32_t> globalTable;
-    QList<Extension> leadingExtensions; // before the first image
+    QList<Extension> leadingExtensions; // before the first image, graphic controls left out
     QList<Frame> frames;
     QList<Extension> trailingExtensions; // after the last image
     bool trailer = false;

@@ -1,0 +1,71 @@
+#pragma once
+// The presentation export's page loop: renders the document page by page into bitmaps of the
+// chosen size, adds each as one frame of an animated GIF with the chosen delay, and saves it.
+// The document side (the format-range operation of the rich text control) and the progress
+// window are reached through small interfaces, so the loop runs the same with the window, from
+// the command line and in tests.
+
+#include "export/PresentationOptions.h"
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QPainter;
+
+// The text the user sees once the file is written.
+inline constexpr const char *kPresentationExportedText =
+    "Document Succesfully Exported to Tessra Presentation File Format.";
+
+// A rectangle in twips with exclusive right and bottom edges, as the format-range record holds it.
+struct TwipsRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+// The document as the export sees it: its length and the format-range operation.
+class PresentationPageSource
+{
+public:
+    virtual ~PresentationPageSource() = default;
+    // Number of character positions in the document.
+    virtual int documentLength() = 0;
+    // Lays out and paints the text from position start into textRect (twips, at the screen's
+    // resolution) on the painter over the page bitmap; returns the first position that did not
+    // fit. May throw; the export then saves the pages made so far and passes the error on.
+    virtual int formatRange(QPainter &painter, const TwipsRect &textRect, int start) = 0;
+    // Frees the layout kept between pages (the format-range call with no record).
+    virtual void releaseLayout() = 0;
+};
+
+// The progress window and the event pump; every member may be empty.
+struct PresentationProgress {
+    std::function<void()> show;                       // shown without modality
+    std::function<void(const QString &)> setLabel;    // the percentage, "42%"
+    std::function<void()> close;
+    std::function<void()> pumpEvents;                 // let pending window messages run
+};
+
+// The six comment lines every presentation file carries.
+QStringList presentationComment();
+
+// The text rectangle in twips for a page: 20 pixels in from the top left, to the text area's
+// end, at the given logical pixels per inch.
+TwipsRect presentationTextRect(const PresentationPage &page, int dpiX, int dpiY);
+
+// Draws the coloured frame of a page: an 8-pixel rectangle, then a 5-pixel rounded rectangle
+// with 30 x 30 corners, both over a white fill, so the text painted afterwards lies on top.
+void drawPresentationFrame(QPainter &painter, const QSize &size, const QColor &colour);
+
+// Exports the whole document to fileName (created or replaced atomically). On every path the
+// layout is released and the progress window closed. When a page fails to render, the pages
+// made so far are still saved and the error is passed on. Fails with the GIF writer's errors,
+// EFCreateError when the file cannot be created, and std::runtime_error when a page cannot
+// hold any text (the document would otherwise never end).
+void exportPresentationPages(const QString &fileName, const PresentationOptions &options,
+                             PresentationPageSource &pages, const PresentationProgress &progress,
+                             int dpiX, int dpiY);
