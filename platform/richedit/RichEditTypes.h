@@ -18,7 +18,7 @@ namespace richedit {
 
 using COLORREF = std::uint32_t; // 0x00BBGGRR
 
-constexpr COLORREF rgbOf(const QColor &c)
+inline COLORREF rgbOf(const QColor &c)
 {
     return COLORREF(c.red()) | (COLORREF(c.green()) << 8) | (COLORREF(c.blue()) << 16);
 }

@@ -17,7 +17,8 @@ private slots:
     }
     void symbolLongDash()
     {
-        QCOMPARE(text::symbolToUnicode(0xBE), char16_t(0x23AF));
+        QCOMPARE(text::symbolToUnicode(0xBE), char16_t(0x2015));
+        QCOMPARE(text::unicodeToSymbol(0x2015), 0xBE);
         QCOMPARE(text::unicodeToSymbol(0x23AF), 0xBE);
         QCOMPARE(text::unicodeToSymbol(0xF0BE), 0xBE);
     }

@@ -1,0 +1,823 @@
+#include "RichEdit.h"
+
+#include "FormatRange.h"
+#include "Formats.h"
+#include "rtf/Rtf.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+
+namespace richedit {
+
+RichEdit::RichEdit(QWidget *parent)
+    : QTextEdit(parent), m_rangeCache(std::make_unique<FormatRangeCache>())
+{
+    // Text in the Symbol character set is held as Unicode; a font with a real Unicode map must
+    // draw it, not a symbol-encoded font that would pick glyphs by byte value.
+    static const bool symbolSubstituted = [] {
+        QFont::insertSubstitutions(QStringLiteral("Symbol"),
+                                   {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
+        return true;
+    }();
+    Q_UNUSED(symbolSubstituted);
+    setAcceptRichText(true);
+    setTabChangesFocus(true);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    document()->setUndoRedoEnabled(true);
+    connectDocument();
+    connect(this, &QTextEdit::cursorPositionChanged, this, [this] {
+        if (m_eventMask & ENM_SELCHANGE)
+            emit selChangeNotify();
+    });
+    connect(this, &QTextEdit::selectionChanged, this, [this] {
+        if (m_eventMask & ENM_SELCHANGE)
+            emit selChangeNotify();
+    });
+}
+
+RichEdit::~RichEdit() = default;
+
+void RichEdit::connectDocument()
+{
+    QTextDocument *doc = document();
+    QTextOption option = doc->defaultTextOption();
+    option.setTabStopDistance(twipsToPixels(720)); // a default stop every half inch
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    doc->setDefaultTextOption(option);
+    connect(doc, &QTextDocument::contentsChange, this, &RichEdit::onContentsChange);
+}
+
+void RichEdit::resetDocument()
+{
+    auto *fresh = new QTextDocument(this);
+    fresh->setDefaultFont(document()->defaultFont());
+    QTextDocument *old = document();
+    setDocument(fresh);
+    if (old && old->parent() == this)
+        old->deleteLater();
+    connectDocument();
+    m_rangeCache->reset();
+}
+
+void RichEdit::onContentsChange(int position, int removed, int added)
+{
+    Q_UNUSED(removed);
+    m_rangeCache->reset();
+    if (m_loading)
+        return;
+    if (m_autoUrlDetect && !m_inUrlDetect && added > 0)
+        detectUrls(position, position + added);
+    if (m_eventMask & ENM_CHANGE)
+        emit changeNotify();
+}
+
+// ---- formats ------------------------------------------------------------------------------
+
+CHARFORMAT2 RichEdit::getCharFormat(int scf) const
+{
+    CHARFORMAT2 cf;
+    QTextCharFormat defaults;
+    defaults.setFont(document()->defaultFont());
+    if (!(scf & SCF_SELECTION)) {
+        readCharFormat(QTextCharFormat(), defaults, cf);
+        return cf;
+    }
+    const QTextCursor c = textCursor();
+    if (!c.hasSelection()) {
+        readCharFormat(currentCharFormat(), defaults, cf);
+        return cf;
+    }
+    // Over a selection: the first run's values, with the mask narrowed to what all runs share.
+    const int from = c.selectionStart();
+    const int to = c.selectionEnd();
+    bool first = true;
+    for (QTextBlock b = document()->findBlock(from); b.isValid() && b.position() < to; b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment frag = it.fragment();
+            if (frag.position() + frag.length() <= from || frag.position() >= to)
+                continue;
+            CHARFORMAT2 run;
+            readCharFormat(frag.charFormat(), defaults, run);
+            if (first) {
+                cf = run;
+                first = false;
+            } else {
+                narrowCharMask(cf, run);
+            }
+        }
+    }
+    if (first)
+        readCharFormat(c.charFormat(), defaults, cf);
+    return cf;
+}
+
+QTextCursor RichEdit::wordCursorAt(int pos) const
+{
+    QTextCursor c(document());
+    c.setPosition(pos);
+    const QTextBlock block = c.block();
+    const QString text = block.text();
+    const int rel = pos - block.position();
+    auto isWordChar = [&text](int i) {
+        return i >= 0 && i < text.size() && (text[i].isLetterOrNumber() || text[i] == u'_'
+                                             || text[i] == u'\'');
+    };
+    // Only a caret strictly inside a word takes the whole word; at a word's edge or between
+    // spaces the change goes to the insertion format alone.
+    if (!isWordChar(rel) || !isWordChar(rel - 1))
+        return QTextCursor();
+    int start = rel;
+    while (isWordChar(start - 1))
+        --start;
+    int end = rel;
+    while (isWordChar(end))
+        ++end;
+    c.setPosition(block.position() + start);
+    c.setPosition(block.position() + end, QTextCursor::KeepAnchor);
+    return c;
+}
+
+bool RichEdit::setCharFormat(int scf, const CHARFORMAT2 &cf)
+{
+    QTextDocument *doc = document();
+    auto applyTo = [&](QTextCursor range) {
+        // Run by run, so that removals (automatic colour) and partial masks keep each run's
+        // other attributes.
+        const int from = range.selectionStart();
+        const int to = range.selectionEnd();
+        QTextCursor edit(doc);
+        edit.beginEditBlock();
+        QList<std::pair<std::pair<int, int>, QTextCharFormat>> runs;
+        for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() < to; b = b.next()) {
+            for (auto it = b.begin(); !it.atEnd(); ++it) {
+                const QTextFragment frag = it.fragment();
+                const int s = qMax(from, frag.position());
+                const int e = qMin(to, frag.position() + frag.length());
+                if (s >= e)
+                    continue;
+                QTextCharFormat f = frag.charFormat();
+                writeCharFormat(f, cf);
+                runs.append({{s, e}, f});
+            }
+            if (b.position() + b.length() - 1 >= from && b.position() + b.length() - 1 < to) {
+                // The paragraph mark carries the block's character format too.
+                QTextCursor mark(doc);
+                mark.setPosition(b.position() + b.length() - 1);
+                QTextCharFormat bf = b.charFormat();
+                writeCharFormat(bf, cf);
+                QTextCursor bc(b);
+                bc.setBlockCharFormat(bf);
+            }
+        }
+        for (const auto &[span, f] : runs) {
+            edit.setPosition(span.first);
+            edit.setPosition(span.second, QTextCursor::KeepAnchor);
+            edit.setCharFormat(f);
+        }
+        edit.endEditBlock();
+    };
+
+    if (scf == SCF_DEFAULT || (scf & SCF_ALL) || (m_plainMode && (scf & SCF_SELECTION))) {
+        if (scf == SCF_DEFAULT) {
+            QTextCharFormat f;
+            f.setFont(doc->defaultFont());
+            writeCharFormat(f, cf);
+            doc->setDefaultFont(f.font());
+            if (doc->isEmpty()) {
+                QTextCharFormat cur = currentCharFormat();
+                writeCharFormat(cur, cf);
+                QTextEdit::setCurrentCharFormat(cur);
+            }
+            return true;
+        }
+        QTextCursor all(doc);
+        all.select(QTextCursor::Document);
+        applyTo(all);
+        QTextCharFormat cur = currentCharFormat();
+        writeCharFormat(cur, cf);
+        QTextEdit::setCurrentCharFormat(cur);
+        return true;
+    }
+    QTextCursor c = textCursor();
+    if (!c.hasSelection() && (scf & SCF_WORD)) {
+        const QTextCursor word = wordCursorAt(c.position());
+        if (!word.isNull() && word.hasSelection()) {
+            applyTo(word);
+        }
+    }
+    if (!c.hasSelection()) {
+        QTextCharFormat cur = currentCharFormat();
+        writeCharFormat(cur, cf);
+        // Replace, not merge, so that removed properties stay removed.
+        QTextCursor tc = textCursor();
+        tc.setCharFormat(cur);
+        setTextCursor(tc);
+        return true;
+    }
+    applyTo(c);
+    return true;
+}
+
+PARAFORMAT2 RichEdit::getParaFormat() const
+{
+    PARAFORMAT2 pf;
+    const QTextCursor c = textCursor();
+    QTextBlock b = document()->findBlock(c.selectionStart());
+    const QTextBlock last = document()->findBlock(c.selectionEnd());
+    readParaFormat(b.blockFormat(), pf);
+    while (b.isValid() && b != last) {
+        b = b.next();
+        PARAFORMAT2 other;
+        readParaFormat(b.blockFormat(), other);
+        narrowParaMask(pf, other);
+    }
+    return pf;
+}
+
+bool RichEdit::setParaFormat(const PARAFORMAT2 &pf)
+{
+    QTextDocument *doc = document();
+    const QTextCursor c = textCursor();
+    QTextBlock b = m_plainMode ? doc->begin() : doc->findBlock(c.selectionStart());
+    const QTextBlock last = m_plainMode ? doc->lastBlock() : doc->findBlock(c.selectionEnd());
+    QTextCursor edit(doc);
+    edit.beginEditBlock();
+    for (;;) {
+        QTextBlockFormat f = b.blockFormat();
+        writeParaFormat(f, pf);
+        QTextCursor bc(b);
+        bc.setBlockFormat(f);
+        if (b == last || !b.next().isValid())
+            break;
+        b = b.next();
+    }
+    edit.endEditBlock();
+    viewport()->update();
+    return true;
+}
+
+// ---- selection and text -----------------------------------------------------------------
+
+CHARRANGE RichEdit::exGetSel() const
+{
+    const QTextCursor c = textCursor();
+    return {c.selectionStart(), c.selectionEnd()};
+}
+
+void RichEdit::exSetSel(int cpMin, int cpMax)
+{
+    const int len = textLength();
+    if (cpMax < 0 || cpMax > len)
+        cpMax = len;
+    if (cpMin < 0) { // (-1, x) removes the selection and keeps the caret
+        QTextCursor c = textCursor();
+        c.clearSelection();
+        setTextCursor(c);
+        return;
+    }
+    cpMin = qMin(cpMin, len);
+    QTextCursor c = textCursor();
+    c.setPosition(cpMin);
+    c.setPosition(cpMax, QTextCursor::KeepAnchor);
+    // The anchor at the start, the caret at the end, as the platform keeps a selection.
+    const int s = qMin(cpMin, cpMax), e = qMax(cpMin, cpMax);
+    c.setPosition(s);
+    c.setPosition(e, QTextCursor::KeepAnchor);
+    const int hPos = horizontalScrollBar()->value();
+    const int vPos = verticalScrollBar()->value();
+    setTextCursor(c);
+    horizontalScrollBar()->setValue(hPos);
+    verticalScrollBar()->setValue(vPos);
+}
+
+void RichEdit::scrollCaret()
+{
+    ensureCursorVisible();
+}
+
+void RichEdit::replaceSel(const QString &text, bool canUndo)
+{
+    QTextCursor c = textCursor();
+    if (!allowEdit(c.selectionStart(), c.selectionEnd()))
+        return;
+    QString t = text;
+    t.replace(QLatin1String("\r\n"), QString(QChar::ParagraphSeparator));
+    t.replace(QLatin1Char('\r'), QChar::ParagraphSeparator);
+    t.replace(QLatin1Char('\n'), QChar::ParagraphSeparator);
+    if (!canUndo)
+        document()->setUndoRedoEnabled(false);
+    c.insertText(t);
+    if (!canUndo)
+        document()->setUndoRedoEnabled(true);
+    setTextCursor(c);
+}
+
+void RichEdit::clearSelection()
+{
+    QTextCursor c = textCursor();
+    if (!c.hasSelection() || !allowEdit(c.selectionStart(), c.selectionEnd()))
+        return;
+    c.removeSelectedText();
+    setTextCursor(c);
+}
+
+int RichEdit::textLength() const
+{
+    return document()->characterCount() - 1;
+}
+
+static QString rawRange(const QTextDocument *doc, int from, int to)
+{
+    QTextCursor c(const_cast<QTextDocument *>(doc));
+    c.setPosition(qBound(0, from, doc->characterCount() - 1));
+    c.setPosition(qBound(0, to, doc->characterCount() - 1), QTextCursor::KeepAnchor);
+    return c.selectedText();
+}
+
+QString RichEdit::textRange(int cpMin, int cpMax) const
+{
+    if (cpMax < 0)
+        cpMax = textLength();
+    QString s = rawRange(document(), cpMin, cpMax);
+    s.replace(QChar::ParagraphSeparator, QLatin1Char('\r'));
+    s.replace(QChar::LineSeparator, QLatin1Char('\v'));
+    return s;
+}
+
+QString RichEdit::windowText() const
+{
+    QString s = rawRange(document(), 0, textLength());
+    s.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
+    s.replace(QChar::LineSeparator, QLatin1Char('\v'));
+    return s;
+}
+
+void RichEdit::setWindowText(const QString &text)
+{
+    document()->setUndoRedoEnabled(false);
+    QTextCharFormat keep = currentCharFormat();
+    QTextCursor c(document());
+    c.select(QTextCursor::Document);
+    c.removeSelectedText();
+    c.setBlockFormat(QTextBlockFormat());
+    c.setBlockCharFormat(QTextCharFormat());
+    c.setCharFormat(QTextCharFormat());
+    if (!text.isEmpty()) {
+        QString t = text;
+        t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        c.insertText(t);
+    }
+    document()->setUndoRedoEnabled(true);
+    QTextCursor start(document());
+    setTextCursor(start);
+    Q_UNUSED(keep);
+}
+
+// ---- line metrics -----------------------------------------------------------------------
+
+namespace {
+// Makes sure every block has been laid out at the control's current width.
+// Also records each block's display line count in the document, which QTextDocument's own
+// layout leaves at one, so that line numbers resolve in logarithmic time.
+void ensureLaidOut(const QTextDocument *doc)
+{
+    QAbstractTextDocumentLayout *layout = doc->documentLayout();
+    layout->blockBoundingRect(doc->lastBlock());
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        const QTextLayout *l = b.layout();
+        const int lines = (l && l->lineCount() > 0) ? l->lineCount() : 1;
+        if (b.lineCount() != lines)
+            b.setLineCount(lines);
+    }
+}
+int blockLines(const QTextBlock &b)
+{
+    const QTextLayout *l = b.layout();
+    return (l && l->lineCount() > 0) ? l->lineCount() : 1;
+}
+} // namespace
+
+int RichEdit::lineCount() const
+{
+    ensureLaidOut(document());
+    const QTextBlock last = document()->lastBlock();
+    return last.firstLineNumber() + blockLines(last);
+}
+
+int RichEdit::lineFromChar(int cp) const
+{
+    ensureLaidOut(document());
+    cp = qBound(0, cp, textLength());
+    const QTextBlock b = document()->findBlock(cp);
+    const QTextLayout *l = b.layout();
+    int inBlock = 0;
+    if (l && l->lineCount() > 0) {
+        const QTextLine line = l->lineForTextPosition(cp - b.position());
+        inBlock = line.isValid() ? line.lineNumber() : l->lineCount() - 1;
+    }
+    return b.firstLineNumber() + inBlock;
+}
+
+int RichEdit::lineIndex(int line) const
+{
+    ensureLaidOut(document());
+    if (line < 0)
+        line = lineFromChar(textCursor().position());
+    if (line >= lineCount())
+        return -1;
+    const QTextBlock b = document()->findBlockByLineNumber(line);
+    if (!b.isValid())
+        return -1;
+    const QTextLayout *l = b.layout();
+    const int inBlock = line - b.firstLineNumber();
+    if (!l || l->lineCount() == 0 || inBlock <= 0)
+        return b.position();
+    return b.position() + l->lineAt(qMin(inBlock, l->lineCount() - 1)).textStart();
+}
+
+int RichEdit::lineLength(int cp) const
+{
+    ensureLaidOut(document());
+    cp = qBound(0, cp, textLength());
+    const QTextBlock b = document()->findBlock(cp);
+    const QTextLayout *l = b.layout();
+    if (!l || l->lineCount() == 0)
+        return b.length() - 1;
+    const QTextLine line = l->lineForTextPosition(cp - b.position());
+    if (!line.isValid())
+        return 0;
+    int len = line.textLength();
+    // The paragraph break is not part of the line's length.
+    if (line.textStart() + len > b.length() - 1)
+        len = b.length() - 1 - line.textStart();
+    return qMax(0, len);
+}
+
+// ---- undo and the modified flag -----------------------------------------------------------
+
+bool RichEdit::canUndo() const { return document()->isUndoAvailable(); }
+bool RichEdit::canRedo() const { return document()->isRedoAvailable(); }
+void RichEdit::emptyUndoBuffer() { document()->clearUndoRedoStacks(); }
+
+int RichEdit::setUndoLimit(int limit)
+{
+    // QTextDocument keeps its whole history; the limit is remembered and reported back.
+    m_undoLimit = qMax(0, limit);
+    document()->setUndoRedoEnabled(m_undoLimit > 0);
+    return m_undoLimit;
+}
+
+bool RichEdit::modify() const { return document()->isModified(); }
+void RichEdit::setModify(bool modified) { document()->setModified(modified); }
+
+// ---- options ------------------------------------------------------------------------------
+
+void RichEdit::setBkgndColor(COLORREF color)
+{
+    m_background = color;
+    QPalette p = palette();
+    p.setColor(QPalette::Base, colorOf(color));
+    p.setColor(QPalette::Window, colorOf(color));
+    setPalette(p);
+    viewport()->update();
+}
+
+void RichEdit::exLimitText(int limit)
+{
+    m_textLimit = limit > 0 ? limit : 0xFFFF;
+}
+
+void RichEdit::hideSelection(bool hide)
+{
+    m_hideSelection = hide;
+    QPalette p = palette();
+    const QPalette app = QApplication::palette();
+    p.setColor(QPalette::Inactive, QPalette::Highlight,
+               hide && !hasFocus() ? QColor(Qt::transparent) : app.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText,
+               hide && !hasFocus() ? app.color(QPalette::Active, QPalette::Text)
+                                   : app.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(p);
+}
+
+void RichEdit::setAutoUrlDetect(bool on)
+{
+    m_autoUrlDetect = on;
+    if (on)
+        detectUrls(0, textLength());
+}
+
+void RichEdit::detectUrls(int from, int to)
+{
+    static const QRegularExpression url(
+        QStringLiteral(R"((?:https?://|ftp://|mailto:|file://|www\.)[^\s<>"]+)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QTextDocument *doc = document();
+    m_inUrlDetect = true;
+    const bool wasModified = doc->isModified();
+    for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() <= to; b = b.next()) {
+        auto it = url.globalMatch(b.text());
+        while (it.hasNext()) {
+            const auto m = it.next();
+            QTextCursor c(doc);
+            c.setPosition(b.position() + int(m.capturedStart()));
+            c.setPosition(b.position() + int(m.capturedEnd()), QTextCursor::KeepAnchor);
+            if (c.charFormat().anchorHref() == m.captured())
+                continue;
+            QTextCharFormat f;
+            f.setAnchor(true);
+            f.setAnchorHref(m.captured());
+            c.mergeCharFormat(f);
+        }
+    }
+    doc->setModified(wasModified);
+    m_inUrlDetect = false;
+}
+
+void RichEdit::setTextMode(int mode)
+{
+    if (!document()->isEmpty())
+        return;
+    if (mode & TM_PLAINTEXT)
+        m_plainMode = true;
+    else if (mode & TM_RICHTEXT)
+        m_plainMode = false;
+    setAcceptRichText(!m_plainMode);
+}
+
+// ---- protection and input -----------------------------------------------------------------
+
+bool RichEdit::allowEdit(int from, int to)
+{
+    QTextDocument *doc = document();
+    bool touches = false;
+    if (from == to) {
+        // Typing inside a protected run is an edit of that run.
+        auto isProtected = [doc](int pos) {
+            if (pos < 0 || pos >= doc->characterCount() - 1)
+                return false;
+            QTextCursor c(doc);
+            c.setPosition(pos + 1);
+            return c.charFormat().boolProperty(prop::Protected);
+        };
+        touches = isProtected(from - 1) && isProtected(from);
+    } else {
+        for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() < to && !touches;
+             b = b.next())
+            for (auto it = b.begin(); !it.atEnd(); ++it) {
+                const QTextFragment f = it.fragment();
+                if (f.position() < to && f.position() + f.length() > from
+                    && f.charFormat().boolProperty(prop::Protected)) {
+                    touches = true;
+                    break;
+                }
+            }
+    }
+    if (!touches)
+        return true;
+    bool allow = false;
+    if (m_eventMask & ENM_PROTECTED)
+        emit protectedNotify(from, to, &allow);
+    return allow;
+}
+
+void RichEdit::keyPressEvent(QKeyEvent *e)
+{
+    const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+    if (mods == Qt::ControlModifier) {
+        switch (e->key()) {
+        case Qt::Key_1: applyLineSpacingKey(0); return;
+        case Qt::Key_2: applyLineSpacingKey(2); return;
+        case Qt::Key_5: applyLineSpacingKey(1); return;
+        default: break;
+        }
+    }
+    if (mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
+        if (e->key() == Qt::Key_A) {
+            toggleAllCaps();
+            return;
+        }
+        if (e->key() == Qt::Key_L) {
+            stepBulletStyle();
+            return;
+        }
+    }
+    if (e->key() == Qt::Key_Tab && !tabChangesFocus() && mods == Qt::NoModifier) {
+        const QTextCursor c = textCursor();
+        if (allowEdit(c.selectionStart(), c.selectionEnd()))
+            textCursor().insertText(QStringLiteral("\t"));
+        return;
+    }
+    const QTextCursor c = textCursor();
+    int from = c.selectionStart(), to = c.selectionEnd();
+    bool edits = false;
+    if (e->matches(QKeySequence::Cut) || e->matches(QKeySequence::Paste)) {
+        edits = true;
+    } else if (e->key() == Qt::Key_Backspace) {
+        edits = true;
+        if (from == to)
+            from = qMax(0, from - 1);
+    } else if (e->key() == Qt::Key_Delete) {
+        edits = true;
+        if (from == to)
+            to = qMin(textLength(), to + 1);
+    } else if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        edits = true;
+    } else if (!e->text().isEmpty() && e->text().at(0).isPrint()
+               && !(mods & (Qt::ControlModifier | Qt::MetaModifier))) {
+        edits = true;
+        if (from == to && textLength() >= m_textLimit)
+            return;
+    }
+    if (edits && !allowEdit(from, to))
+        return;
+    QTextEdit::keyPressEvent(e);
+}
+
+void RichEdit::inputMethodEvent(QInputMethodEvent *e)
+{
+    const QTextCursor c = textCursor();
+    if (!e->commitString().isEmpty() && !allowEdit(c.selectionStart(), c.selectionEnd()))
+        return;
+    QTextEdit::inputMethodEvent(e);
+}
+
+void RichEdit::mousePressEvent(QMouseEvent *e)
+{
+    m_pressedLink = anchorAt(e->pos());
+    QTextEdit::mousePressEvent(e);
+}
+
+void RichEdit::mouseReleaseEvent(QMouseEvent *e)
+{
+    const QString link = anchorAt(e->pos());
+    QTextEdit::mouseReleaseEvent(e);
+    if (!link.isEmpty() && link == m_pressedLink && (m_eventMask & ENM_LINK))
+        emit linkNotify(link, e->button());
+    m_pressedLink.clear();
+}
+
+void RichEdit::wheelEvent(QWheelEvent *e)
+{
+    if (e->modifiers() & Qt::ControlModifier) {
+        const int delta = e->angleDelta().y();
+        if (delta > 0)
+            zoomIn(1);
+        else if (delta < 0)
+            zoomOut(1);
+        return;
+    }
+    QTextEdit::wheelEvent(e);
+}
+
+void RichEdit::focusInEvent(QFocusEvent *e)
+{
+    QTextEdit::focusInEvent(e);
+    if (m_hideSelection)
+        hideSelection(true);
+}
+
+void RichEdit::focusOutEvent(QFocusEvent *e)
+{
+    QTextEdit::focusOutEvent(e);
+    if (m_hideSelection)
+        hideSelection(true);
+}
+
+void RichEdit::applyLineSpacingKey(int rule)
+{
+    PARAFORMAT2 pf;
+    pf.dwMask = PFM_LINESPACING;
+    pf.bLineSpacingRule = std::uint8_t(rule);
+    pf.dyLineSpacing = 0;
+    setParaFormat(pf);
+}
+
+void RichEdit::toggleAllCaps()
+{
+    QTextCursor c = textCursor();
+    const bool caps = c.charFormat().fontCapitalization() == QFont::AllUppercase;
+    QTextCharFormat f;
+    f.setFontCapitalization(caps ? QFont::MixedCase : QFont::AllUppercase);
+    if (c.hasSelection())
+        c.mergeCharFormat(f);
+    else
+        mergeCurrentCharFormat(f);
+}
+
+void RichEdit::stepBulletStyle()
+{
+    static const int order[] = {0, PFN_BULLET, PFN_ARABIC, PFN_LCLETTER, PFN_UCLETTER,
+                                PFN_LCROMAN, PFN_UCROMAN};
+    const PARAFORMAT2 cur = getParaFormat();
+    int next = 0;
+    for (int i = 0; i < 7; ++i)
+        if (order[i] == cur.wNumbering)
+            next = order[(i + 1) % 7];
+    PARAFORMAT2 pf;
+    pf.dwMask = PFM_NUMBERING;
+    pf.wNumbering = std::uint16_t(next);
+    if (next && cur.dxOffset < 200) {
+        pf.dwMask |= PFM_OFFSET;
+        pf.dxOffset = 360;
+    }
+    setParaFormat(pf);
+}
+
+// ---- clipboard ----------------------------------------------------------------------------
+
+QMimeData *RichEdit::createMimeDataFromSelection() const
+{
+    QMimeData *data = QTextEdit::createMimeDataFromSelection();
+    const QTextCursor c = textCursor();
+    QByteArray rtfBytes;
+    rtf::writeRtf(*document(), c.selectionStart(), c.selectionEnd(),
+                  [&rtfBytes](const char *d, qint64 n) {
+                      rtfBytes.append(d, n);
+                      return true;
+                  });
+    data->setData(QStringLiteral("text/rtf"), rtfBytes);
+    data->setData(QStringLiteral("application/rtf"), rtfBytes);
+    QString plain = c.selectedText();
+    plain.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    plain.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    data->setText(plain);
+    return data;
+}
+
+bool RichEdit::canInsertFromMimeData(const QMimeData *source) const
+{
+    return source->hasFormat(QStringLiteral("text/rtf"))
+        || source->hasFormat(QStringLiteral("application/rtf"))
+        || QTextEdit::canInsertFromMimeData(source);
+}
+
+void RichEdit::insertFromMimeData(const QMimeData *source)
+{
+    QTextCursor c = textCursor();
+    if (!allowEdit(c.selectionStart(), c.selectionEnd()))
+        return;
+    if (!m_plainMode) {
+        for (const QString &type : {QStringLiteral("text/rtf"), QStringLiteral("application/rtf")}) {
+            if (!source->hasFormat(type))
+                continue;
+            const QByteArray bytes = source->data(type);
+            qint64 at = 0;
+            c.beginEditBlock();
+            const rtf::ReadResult r = rtf::readRtf(
+                [&](char *buf, qint64 max) {
+                    const qint64 n = qMin(max, qint64(bytes.size()) - at);
+                    memcpy(buf, bytes.constData() + at, size_t(n));
+                    at += n;
+                    return n;
+                },
+                c);
+            c.endEditBlock();
+            if (r.ok) {
+                setTextCursor(c);
+                return;
+            }
+        }
+    }
+    if (source->hasText()) {
+        c.insertText(source->text());
+        setTextCursor(c);
+        return;
+    }
+    if (!m_plainMode)
+        QTextEdit::insertFromMimeData(source);
+}
+
+// ---- painting -----------------------------------------------------------------------------
+
+void RichEdit::paintEvent(QPaintEvent *e)
+{
+    QTextEdit::paintEvent(e);
+    QPainter p(viewport());
+    paintBullets(p, e->rect());
+}
+
+void RichEdit::paintBullets(QPainter &p, const QRect &area)
+{
+    QTextDocument *doc = document();
+    const int dx = horizontalScrollBar()->value();
+    const int dy = verticalScrollBar()->value();
+    const QTextCursor top = cursorForPosition(QPoint(0, area.top()));
+    for (QTextBlock b = top.block(); b.isValid(); b = b.next()) {
+        const QRectF r = doc->documentLayout()->blockBoundingRect(b).translated(-dx, -dy);
+        if (r.top() > area.bottom())
+            break;
+        drawParagraphMarker(p, b, QPointF(-dx, -dy));
+    }
+}
+
+} // namespace richedit

@@ -1,0 +1,213 @@
+// EM_STREAMIN and EM_STREAMOUT: the document in and out through a callback, as RTF or text.
+#include "RichEdit.h"
+
+#include "FormatRange.h"
+
+#include "rtf/Rtf.h"
+#include "text/CodePage.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+#include <vector>
+
+namespace richedit {
+
+namespace {
+
+// Pulls bytes from the caller's callback through a buffer of the engine's size.
+class CallbackSource {
+public:
+    CallbackSource(EDITSTREAM &es, int bufferSize) : m_es(es), m_buffer(size_t(bufferSize)) {}
+
+    qint64 read(char *out, qint64 max)
+    {
+        if (m_pos == m_len && !fill())
+            return m_es.dwError ? -1 : 0;
+        const qint64 n = qMin(max, qint64(m_len - m_pos));
+        memcpy(out, m_buffer.data() + m_pos, size_t(n));
+        m_pos += int(n);
+        m_total += n;
+        return n;
+    }
+    QByteArray readAll()
+    {
+        QByteArray all;
+        char chunk[8192];
+        for (qint64 n; (n = read(chunk, sizeof chunk)) > 0;)
+            all.append(chunk, n);
+        return all;
+    }
+    qint64 total() const { return m_total; }
+
+private:
+    bool fill()
+    {
+        if (m_done)
+            return false;
+        int got = 0;
+        const int rc = m_es.pfnCallback(m_buffer.data(), int(m_buffer.size()), &got);
+        if (rc != 0) {
+            m_es.dwError = rc;
+            m_done = true;
+            return false;
+        }
+        if (got <= 0) {
+            m_done = true;
+            return false;
+        }
+        m_pos = 0;
+        m_len = qMin(got, int(m_buffer.size()));
+        return true;
+    }
+
+    EDITSTREAM &m_es;
+    std::vector<char> m_buffer;
+    int m_pos = 0;
+    int m_len = 0;
+    qint64 m_total = 0;
+    bool m_done = false;
+};
+
+// Hands bytes to the caller's callback in pieces no larger than the engine's buffer.
+bool pushToCallback(EDITSTREAM &es, int bufferSize, const char *data, qint64 len)
+{
+    while (len > 0) {
+        const int n = int(qMin<qint64>(len, bufferSize));
+        int taken = 0;
+        const int rc = es.pfnCallback(const_cast<char *>(data), n, &taken);
+        if (rc != 0) {
+            es.dwError = rc;
+            return false;
+        }
+        if (taken <= 0) {
+            es.dwError = -1;
+            return false;
+        }
+        data += taken;
+        len -= taken;
+    }
+    return true;
+}
+
+QString textFromBytes(const QByteArray &bytes, bool unicode)
+{
+    if (unicode) {
+        qsizetype start = bytes.startsWith("\xFF\xFE") ? 2 : 0;
+        return QString(reinterpret_cast<const QChar *>(bytes.constData() + start),
+                       (bytes.size() - start) / 2);
+    }
+    return text::decodePlainText(bytes);
+}
+
+} // namespace
+
+int RichEdit::streamIn(int format, EDITSTREAM &es)
+{
+    es.dwError = 0;
+    const bool selectionOnly = format & SFF_SELECTION;
+    const int basic = format & 0x3;
+    QTextDocument *doc = document();
+    CallbackSource source(es, m_streamBuffer);
+    QTextCursor cursor = textCursor();
+    const bool wasModified = doc->isModified();
+
+    if (!selectionOnly) {
+        // A whole new document: no undo for the load, one change notification at the end.
+        doc->setUndoRedoEnabled(false);
+        const QFont font = doc->defaultFont();
+        QTextCursor all(doc);
+        all.select(QTextCursor::Document);
+        all.removeSelectedText();
+        all.setBlockFormat(QTextBlockFormat());
+        all.setBlockCharFormat(QTextCharFormat());
+        all.setCharFormat(QTextCharFormat());
+        cursor = QTextCursor(doc);
+    } else if (!allowEdit(cursor.selectionStart(), cursor.selectionEnd())) {
+        es.dwError = -1;
+        return 0;
+    }
+
+    m_loading = !selectionOnly;
+    cursor.beginEditBlock();
+    bool ok = true;
+    if (basic == SF_RTF || basic == SF_RTFNOOBJS) {
+        rtf::ReadOptions options;
+        options.plainRtf = format & SFF_PLAINRTF;
+        if (m_plainMode) {
+            // A plain-text control keeps only the characters.
+            QTextDocument scratch;
+            QTextCursor sc(&scratch);
+            const rtf::ReadResult r = rtf::readRtf(
+                [&source](char *b, qint64 m) { return source.read(b, m); }, sc, options);
+            ok = r.ok;
+            if (ok)
+                cursor.insertText(scratch.toRawText().replace(QChar::ParagraphSeparator,
+                                                              QLatin1Char('\n')));
+        } else {
+            const rtf::ReadResult r = rtf::readRtf(
+                [&source](char *b, qint64 m) { return source.read(b, m); }, cursor, options);
+            ok = r.ok;
+        }
+    } else {
+        QString t = textFromBytes(source.readAll(), format & SF_UNICODE);
+        t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        cursor.insertText(t, selectionOnly ? cursor.charFormat() : QTextCharFormat());
+    }
+    cursor.endEditBlock();
+    m_loading = false;
+
+    if (!selectionOnly) {
+        doc->setUndoRedoEnabled(m_undoLimit > 0);
+        doc->setModified(false);
+        setTextCursor(QTextCursor(doc));
+        m_rangeCache->reset();
+        if (m_eventMask & ENM_CHANGE)
+            emit changeNotify();
+    } else {
+        setTextCursor(cursor);
+        Q_UNUSED(wasModified);
+    }
+    if (!ok && es.dwError == 0)
+        es.dwError = -16;
+    return int(source.total());
+}
+
+int RichEdit::streamOut(int format, EDITSTREAM &es)
+{
+    es.dwError = 0;
+    const QTextCursor c = textCursor();
+    const bool selectionOnly = format & SFF_SELECTION;
+    const int from = selectionOnly ? c.selectionStart() : 0;
+    const int to = selectionOnly ? c.selectionEnd() : textLength();
+    const int basic = format & 0x3;
+    qint64 written = 0;
+    auto sink = [&](const char *data, qint64 len) {
+        if (!pushToCallback(es, m_streamBuffer, data, len))
+            return false;
+        written += len;
+        return true;
+    };
+    bool ok;
+    if (basic == SF_RTF || basic == SF_RTFNOOBJS) {
+        rtf::WriteOptions options;
+        options.plainRtf = format & SFF_PLAINRTF;
+        options.noObjects = basic == SF_RTFNOOBJS;
+        ok = rtf::writeRtf(*document(), from, to, sink, options);
+    } else {
+        QString t = textRange(from, to);
+        t.replace(QLatin1Char('\r'), QLatin1String("\r\n"));
+        t.remove(QChar::ObjectReplacementCharacter);
+        QByteArray bytes;
+        if (format & SF_UNICODE)
+            bytes = QByteArray(reinterpret_cast<const char *>(t.utf16()), t.size() * 2);
+        else
+            bytes = text::encodePlainText(t);
+        ok = sink(bytes.constData(), bytes.size());
+    }
+    if (!ok && es.dwError == 0)
+        es.dwError = -1;
+    return int(written);
+}
+
+} // namespace richedit

@@ -1,0 +1,213 @@
+// The format-range operation: page breaks, measuring against rendering, the layout cache, and
+// the Symbol long dash drawn as a line.
+#include <QtTest>
+
+#include "richedit/RichEdit.h"
+#include "text/CodePage.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QTextBlock>
+#include <QTextCursor>
+
+using namespace richedit;
+
+namespace {
+
+QImage page96(int w = 816, int h = 1056)
+{
+    QImage img(w, h, QImage::Format_ARGB32);
+    img.setDotsPerMeterX(3780); // 96 dpi
+    img.setDotsPerMeterY(3780);
+    img.fill(Qt::white);
+    return img;
+}
+
+// Fills the engine with n one-line paragraphs in a fixed font.
+void fillLines(RichEdit &e, int n)
+{
+    QStringList lines;
+    for (int i = 0; i < n; ++i)
+        lines << QStringLiteral("Line %1").arg(i);
+    QTextCharFormat f;
+    f.setFontFamilies({QStringLiteral("Courier New")});
+    f.setFontPointSize(12);
+    QTextCursor c(e.document());
+    c.insertText(lines.join(QLatin1Char('\n')), f);
+}
+
+FORMATRANGE rangeFor(QImage &img, int heightTwips, int cpMin, QPainter *p = nullptr)
+{
+    FORMATRANGE fr;
+    fr.hdc = p;
+    fr.hdcTarget = &img;
+    fr.rc = {0, 0, 1440 * 6, heightTwips};
+    fr.rcPage = fr.rc;
+    fr.chrg = {cpMin, -1};
+    return fr;
+}
+
+// Height in twips of one line of the test text, measured through the operation itself.
+int lineHeightTwips(RichEdit &e, QImage &img)
+{
+    for (int h = 20; h < 2000; h += 2) {
+        const FORMATRANGE fr = rangeFor(img, h, 0);
+        if (e.formatRange(&fr, false) > 7) // the second line fits too
+            return (h + 1) / 2;
+    }
+    return -1;
+}
+
+QList<int> paginate(RichEdit &e, QImage &img, int height, bool render)
+{
+    QList<int> starts;
+    int cp = 0;
+    const int length = e.textLength();
+    while (cp < length) {
+        starts << cp;
+        QPainter p;
+        if (render)
+            p.begin(&img);
+        const FORMATRANGE fr = rangeFor(img, height, cp, render ? &p : nullptr);
+        const int next = e.formatRange(&fr, render);
+        if (next <= cp)
+            break;
+        cp = next;
+    }
+    e.formatRange(nullptr, false);
+    return starts;
+}
+
+} // namespace
+
+class TestFormatRange : public QObject {
+    Q_OBJECT
+private slots:
+    void pagesHoldWholeLinesAndMeasuringMatchesRendering()
+    {
+        RichEdit e;
+        fillLines(e, 100);
+        QImage img = page96();
+        const int line = lineHeightTwips(e, img);
+        QVERIFY(line > 0);
+        const int tenLines = line * 10 + line / 2;
+        const QList<int> measured = paginate(e, img, tenLines, false);
+        const QList<int> rendered = paginate(e, img, tenLines, true);
+        QCOMPARE(measured, rendered);
+        QCOMPARE(measured.size(), 10);
+        // Page 2 starts at paragraph 10.
+        QCOMPARE(measured[1], e.document()->findBlockByNumber(10).position());
+    }
+
+    void documentEndingAtAPageBoundaryMakesNoExtraPage()
+    {
+        RichEdit e;
+        fillLines(e, 20);
+        QImage img = page96();
+        const int line = lineHeightTwips(e, img);
+        const QList<int> pages = paginate(e, img, line * 10 + line / 2, false);
+        QCOMPARE(pages.size(), 2);
+        // A final empty paragraph after the text adds no page either.
+        QTextCursor c(e.document());
+        c.movePosition(QTextCursor::End);
+        c.insertText(QStringLiteral("\n"));
+        QCOMPARE(paginate(e, img, line * 10 + line / 2, false).size(), 2);
+    }
+
+    void emptyDocumentAndImpossibleRectangles()
+    {
+        RichEdit e;
+        QImage img = page96();
+        FORMATRANGE fr = rangeFor(img, 1440, 0);
+        QCOMPARE(e.formatRange(&fr, false), 0);
+        fillLines(e, 3);
+        fr = rangeFor(img, 0, 0);
+        QCOMPARE(e.formatRange(&fr, false), 0); // no height: nothing fits, no progress
+        // A page lower than one line still takes that line, so pagination always ends.
+        fr = rangeFor(img, 40, 0);
+        QCOMPARE(e.formatRange(&fr, false), 7);
+    }
+
+    void pageBreakBeforeStartsANewPage()
+    {
+        RichEdit e;
+        fillLines(e, 6);
+        QTextBlock b = e.document()->findBlockByNumber(3);
+        QTextCursor c(b);
+        QTextBlockFormat f = b.blockFormat();
+        f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        c.setBlockFormat(f);
+        QImage img = page96();
+        const QList<int> pages = paginate(e, img, 1440 * 9, false);
+        QCOMPARE(pages.size(), 2);
+        QCOMPARE(pages[1], b.position());
+    }
+
+    void cacheFollowsEditsAndResolution()
+    {
+        RichEdit e;
+        fillLines(e, 50);
+        QImage img = page96();
+        const int line = lineHeightTwips(e, img);
+        const int before = paginate(e, img, line * 10 + line / 2, false).size();
+        QTextCursor c(e.document());
+        c.insertText(QStringLiteral("extra\nextra\nextra\nextra\nextra\n"));
+        QCOMPARE(paginate(e, img, line * 10 + line / 2, false).size(), before + 1);
+        // A 300 dpi target lays out the same text to the same pages (fonts scale with dpi).
+        QImage hi(2550, 3300, QImage::Format_ARGB32);
+        hi.setDotsPerMeterX(11811);
+        hi.setDotsPerMeterY(11811);
+        const int pages300 = paginate(e, hi, line * 10 + line / 2, false).size();
+        QVERIFY(qAbs(pages300 - (before + 1)) <= 1);
+    }
+
+    void renderingDrawsInsideTheRectangleOnly()
+    {
+        RichEdit e;
+        fillLines(e, 40);
+        QImage img = page96();
+        QPainter p(&img);
+        FORMATRANGE fr = rangeFor(img, 1440, 0, &p); // one inch high
+        fr.rc = {720, 720, 720 + 1440 * 4, 720 + 1440};
+        e.formatRange(&fr, true);
+        p.end();
+        auto darkIn = [&img](QRect r) {
+            int n = 0;
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    n += qGray(img.pixel(x, y)) < 128;
+            return n;
+        };
+        QVERIFY(darkIn(QRect(48, 48, 384, 96)) > 50);
+        QCOMPARE(darkIn(QRect(0, 0, 816, 47)), 0);
+        QCOMPARE(darkIn(QRect(0, 145, 816, 400)), 0);
+    }
+
+    void symbolLongDashDrawsAHorizontalLine()
+    {
+        RichEdit e;
+        QTextCharFormat f;
+        f.setFontFamilies({QStringLiteral("Symbol")});
+        f.setFontPointSize(24);
+        QTextCursor c(e.document());
+        c.insertText(QString(QChar(text::symbolToUnicode(0xBE))), f);
+        QImage img = page96(200, 100);
+        QPainter p(&img);
+        FORMATRANGE fr = rangeFor(img, 1440, 0, &p);
+        e.formatRange(&fr, true);
+        p.end();
+        // The widest run of dark pixels on one row is a line, not a dot or a glyph box.
+        int widest = 0;
+        for (int y = 0; y < img.height(); ++y) {
+            int run = 0;
+            for (int x = 0; x < img.width(); ++x) {
+                run = qGray(img.pixel(x, y)) < 160 ? run + 1 : 0;
+                widest = qMax(widest, run);
+            }
+        }
+        QVERIFY2(widest >= 15, qPrintable(QString::number(widest)));
+    }
+};
+
+QTEST_MAIN(TestFormatRange)
+#include "tst_formatrange.moc"
