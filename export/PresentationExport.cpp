@@ -1,7 +1,9 @@
 #include "export/PresentationExport.h"
 
+#include "editor/RxRichEd.h"
 #include "export/RxGIF.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 
 #include <algorithm>
@@ -96,6 +98,9 @@ void exportPresentationPages(const QString &fileName, const PresentationOptions 
     if (dpiX <= 0 || dpiY <= 0)
         throw std::invalid_argument("screen resolution must be positive");
     const PresentationPage page = presentationPage(options);
+    // The bitmap carries the screen's resolution, so the text is laid out as on the screen.
+    const int dotsPerMeterX = qRound(dpiX / 0.0254);
+    const int dotsPerMeterY = qRound(dpiY / 0.0254);
 
     ExportCleanup cleanup(pages, progress);
     if (progress.show)
@@ -126,6 +131,8 @@ void exportPresentationPages(const QString &fileName, const PresentationOptions 
             int next = 0;
             {
                 QImage bitmap(page.bitmap, QImage::Format_RGB32);
+                bitmap.setDotsPerMeterX(dotsPerMeterX);
+                bitmap.setDotsPerMeterY(dotsPerMeterY);
                 bitmap.fill(Qt::white);
                 {
                     QPainter painter(&bitmap);
@@ -166,4 +173,93 @@ void exportPresentationPages(const QString &fileName, const PresentationOptions 
 
     gif.SaveToFile(fileName);
     pump(progress);
+}
+
+// ---- the rich text control as page source -------------------------------------------------
+
+int RichEditPageSource::documentLength()
+{
+    return m_editor.textLength();
+}
+
+int RichEditPageSource::formatRange(QPainter &painter, const TwipsRect &textRect, int start)
+{
+    richedit::FORMATRANGE fr;
+    fr.hdc = &painter;
+    fr.hdcTarget = painter.device();
+    fr.rc = {textRect.left, textRect.top, textRect.right, textRect.bottom};
+    fr.rcPage = fr.rc;
+    fr.chrg = {start, m_editor.textLength()};
+    m_editor.PageArea = fr.rc;
+    return m_editor.formatRange(&fr, true);
+}
+
+void RichEditPageSource::releaseLayout()
+{
+    m_editor.formatRange(nullptr, false);
+}
+
+namespace {
+
+// The hourglass while the export runs; the default cursor again afterwards, however it ends.
+class HourglassCursor
+{
+public:
+    HourglassCursor()
+    {
+        if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+            m_set = true;
+        }
+    }
+    ~HourglassCursor() { restore(); }
+    void restore()
+    {
+        if (m_set)
+            QGuiApplication::restoreOverrideCursor();
+        m_set = false;
+    }
+    HourglassCursor(const HourglassCursor &) = delete;
+    HourglassCursor &operator=(const HourglassCursor &) = delete;
+
+private:
+    bool m_set = false;
+};
+
+// Gives the editor a white background for the export and its own colour back afterwards.
+class WhiteBackground
+{
+public:
+    explicit WhiteBackground(TRxRichEdit &editor) : m_editor(editor), m_colour(editor.Color())
+    {
+        m_editor.setColor(0x00FFFFFF);
+    }
+    ~WhiteBackground() { m_editor.setColor(m_colour); }
+    WhiteBackground(const WhiteBackground &) = delete;
+    WhiteBackground &operator=(const WhiteBackground &) = delete;
+
+private:
+    TRxRichEdit &m_editor;
+    TColor m_colour;
+};
+
+} // namespace
+
+void ExportPresentation(TRxRichEdit &editor, const QString &FileName,
+                        const PresentationOptions &options, const PresentationExportUi &ui,
+                        int dpiX, int dpiY)
+{
+    WhiteBackground background(editor);
+    HourglassCursor hourglass;
+    // The window offers no way to cancel: the export goes on however it was closed.
+    const PresentationOptions chosen = ui.askOptions ? ui.askOptions() : options;
+
+    RichEditPageSource pages(editor);
+    exportPresentationPages(FileName, chosen, pages, ui.progress, dpiX, dpiY);
+
+    hourglass.restore();
+    if (ui.progress.pumpEvents)
+        ui.progress.pumpEvents();
+    if (ui.showInformation)
+        ui.showInformation(QString::fromLatin1(kPresentationExportedText));
 }

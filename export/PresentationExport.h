@@ -14,6 +14,7 @@
 #include <functional>
 
 class QPainter;
+class TRxRichEdit;
 
 // The text the user sees once the file is written.
 inline constexpr const char *kPresentationExportedText =
@@ -69,3 +70,34 @@ void drawPresentationFrame(QPainter &painter, const QSize &size, const QColor &c
 void exportPresentationPages(const QString &fileName, const PresentationOptions &options,
                              PresentationPageSource &pages, const PresentationProgress &progress,
                              int dpiX, int dpiY);
+
+// The rich text control as a page source: its length in character positions and its
+// format-range operation, painting on the page bitmap laid out at the bitmap's resolution.
+class RichEditPageSource : public PresentationPageSource
+{
+public:
+    explicit RichEditPageSource(TRxRichEdit &editor) : m_editor(editor) {}
+    int documentLength() override;
+    int formatRange(QPainter &painter, const TwipsRect &textRect, int start) override;
+    void releaseLayout() override;
+
+private:
+    TRxRichEdit &m_editor;
+};
+
+// What the export needs of the windows around it; every member may be empty (the command line
+// runs without any).
+struct PresentationExportUi {
+    // Shows the options window modally and returns its choices; empty: the given options.
+    std::function<PresentationOptions()> askOptions;
+    PresentationProgress progress;
+    // Shows the information message once the file is written.
+    std::function<void(const QString &)> showInformation;
+};
+
+// Exports the editor's whole document as a presentation file: white editor background and the
+// hourglass for the duration, the options, the page loop, the success message. The background
+// colour and the cursor are restored on every path; failures pass on as the page loop's.
+void ExportPresentation(TRxRichEdit &editor, const QString &FileName,
+                        const PresentationOptions &options, const PresentationExportUi &ui,
+                        int dpiX, int dpiY);

@@ -1,6 +1,7 @@
 // The presentation export's page loop with a document that lays out fixed-height lines, read
 // back with an independent GIF reader (and ImageMagick where installed).
 
+#include "editor/RxRichEd.h"
 #include "export/PresentationExport.h"
 #include "export/RxGIF.h"
 #include "support/GifDecoder.h"
@@ -99,6 +100,8 @@ private slots:
     void unwritableTarget();
     void pageWithoutRoomStops();
     void emptyDocument();
+    void richTextControl();
+    void richTextControlFailure();
 };
 
 void TestPresentationExport::textRect_data()
@@ -315,6 +318,103 @@ void TestPresentationExport::emptyDocument()
     const testgif::File file = readFile(path);
     QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
     QCOMPARE(file.frames.size(), 1);
+}
+
+namespace {
+
+void fillEditor(TRxRichEdit &editor, int lines)
+{
+    QStringList text;
+    for (int i = 0; i < lines; ++i)
+        text << QStringLiteral("Line %1 of the presentation, with some words to show.").arg(i);
+    editor.SelectEverything();
+    editor.replaceSel(text.join(QLatin1Char('\n')), true);
+}
+
+int darkPixels(const QImage &image, const QRect &area)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 128)
+                ++n;
+    return n;
+}
+
+} // namespace
+
+// Given a coloured editor with a long text, the export makes pages of text on white, half pages
+// take about twice as many frames, the success message comes once, and the editor gets its
+// colour back.
+void TestPresentationExport::richTextControl()
+{
+    TRxRichEdit editor;
+    editor.resize(400, 300);
+    fillEditor(editor, 150);
+    editor.setColor(0x00C0FFFF);
+    QTemporaryDir dir;
+
+    auto exportAs = [&](PresentationPageSize size, QStringList &messages) {
+        PresentationOptions o;
+        o.pageSize = size;
+        PresentationExportUi ui;
+        int asked = 0;
+        TColor colourWhileAsked = 0;
+        ui.askOptions = [&] {
+            ++asked;
+            colourWhileAsked = editor.Color();
+            return o;
+        };
+        ui.showInformation = [&](const QString &text) { messages << text; };
+        const QString path = dir.filePath(QStringLiteral("deck%1.tpf").arg(int(size)));
+        ExportPresentation(editor, path, PresentationOptions(), ui, 96, 96);
+        if (asked != 1 || colourWhileAsked != 0x00FFFFFF) // white while exporting
+            return testgif::File{};
+        return readFile(path);
+    };
+
+    QStringList messages;
+    const testgif::File full = exportAs(PresentationPageSize::FullPage, messages);
+    QVERIFY2(full.error.isEmpty(), qPrintable(full.error));
+    QCOMPARE(messages, QStringList{QString::fromLatin1(kPresentationExportedText)});
+    QCOMPARE(editor.Color(), TColor(0x00C0FFFF));
+    QVERIFY(full.frames.size() >= 2);
+    const QImage first = full.picture(0);
+    QCOMPARE(first.size(), QSize(693, 950));
+    QVERIFY(darkPixels(first, QRect(20, 20, 653, 910)) > 1000);
+    QCOMPARE(darkPixels(first, QRect(0, 0, 693, 19)), 0);   // top margin
+    QCOMPARE(darkPixels(first, QRect(0, 0, 19, 950)), 0);   // left margin
+    QCOMPARE(QColor(first.pixel(400, 940)), QColor(Qt::white));
+
+    messages.clear();
+    const testgif::File half = exportAs(PresentationPageSize::HalfPage, messages);
+    QVERIFY2(half.error.isEmpty(), qPrintable(half.error));
+    QCOMPARE(QSize(half.width, half.height), QSize(693, 485));
+    QVERIFY2(half.frames.size() >= 2 * full.frames.size() - 1
+                 && half.frames.size() <= 2 * full.frames.size() + 1,
+             qPrintable(QStringLiteral("%1 half pages for %2 full ones")
+                            .arg(half.frames.size()).arg(full.frames.size())));
+}
+
+void TestPresentationExport::richTextControlFailure()
+{
+    TRxRichEdit editor;
+    fillEditor(editor, 5);
+    editor.setColor(0x00123456);
+    QTemporaryDir dir;
+    const QString blocker = dir.filePath(QStringLiteral("file"));
+    QFile f(blocker);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    QStringList messages;
+    PresentationExportUi ui;
+    ui.showInformation = [&](const QString &text) { messages << text; };
+    QVERIFY_THROWS_EXCEPTION(EFCreateError,
+                             ExportPresentation(editor, blocker + QStringLiteral("/x.tpf"),
+                                                PresentationOptions(), ui, 96, 96));
+    QVERIFY(messages.isEmpty());
+    QCOMPARE(editor.Color(), TColor(0x00123456));
+    QVERIFY(!QGuiApplication::overrideCursor());
 }
 
 QTEST_MAIN(TestPresentationExport)
