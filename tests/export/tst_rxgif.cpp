@@ -2,10 +2,12 @@
 // reader and with giflib's and ImageMagick's tools.
 
 #include "export/RxGIF.h"
+#include "export/WaitAnimation.h"
 #include "support/GifDecoder.h"
 
 #include <QBuffer>
 #include <QFile>
+#include <QImageReader>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -105,6 +107,7 @@ private slots:
     void oracleGiftext();
     void oracleGifbuildPixels();
     void oracleImageMagick();
+    void waitAnimationPlaysInQt();
 };
 
 // Given two frames from 32-bit bitmaps, when saved, then the first palette is global (0xF7),
@@ -682,6 +685,25 @@ void TestRxGif::oracleImageMagick()
                                          .arg(i).arg(x).arg(y)
                                          .arg(decoded.pixel(x, y), 8, 16)
                                          .arg(source.pixel(x, y), 8, 16)));
+    }
+}
+
+// The progress window's animation is a GIF of ours that Qt's own reader plays.
+void TestRxGif::waitAnimationPlaysInQt()
+{
+    QByteArray bytes = waitAnimationGif(12, 80);
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer, "gif");
+    QVERIFY2(reader.canRead(), qPrintable(reader.errorString()));
+    QCOMPARE(reader.imageCount(), 12);
+    QCOMPARE(reader.loopCount(), -1); // endless
+    QImage previous;
+    for (int i = 0; i < 12; ++i) {
+        const QImage frame = reader.read();
+        QCOMPARE(frame.size(), QSize(32, 32));
+        QCOMPARE(reader.nextImageDelay(), 80);
+        QVERIFY(frame != previous); // the spinner turns
+        previous = frame;
     }
 }
 
