@@ -51,6 +51,63 @@ PresentationPage presentationPage(const PresentationOptions &options)
     return {QSize(800, 600), QPoint(780, 580)};
 }
 
+bool parsePresentationOptions(const QStringList &settings, PresentationOptions &options,
+                              QString *error)
+{
+    PresentationOptions result = options;
+    for (const QString &setting : settings) {
+        const qsizetype eq = setting.indexOf(QLatin1Char('='));
+        const QString name = setting.left(eq).trimmed().toLower();
+        const QString value = eq < 0 ? QString() : setting.mid(eq + 1).trimmed();
+        bool ok = eq > 0;
+        if (ok && name == QLatin1String("page")) {
+            const QString v = value.toLower().remove(QLatin1Char(' '));
+            if (v == QLatin1String("full")) {
+                result.pageSize = PresentationPageSize::FullPage;
+            } else if (v == QLatin1String("half")) {
+                result.pageSize = PresentationPageSize::HalfPage;
+            } else {
+                ok = false;
+                for (const QString &caption : screenSizeCaptions()) {
+                    if (QString(caption).remove(QLatin1Char(' ')) == v) {
+                        result.pageSize = PresentationPageSize::ScreenSize;
+                        result.screenSize = caption;
+                        ok = true;
+                    }
+                }
+            }
+        } else if (ok && name == QLatin1String("seconds")) {
+            const int seconds = value.toInt(&ok);
+            ok = ok && seconds >= PresentationOptions::kMinSeconds
+                 && seconds <= PresentationOptions::kMaxSeconds;
+            if (ok)
+                result.viewingSeconds = seconds;
+        } else if (ok && name == QLatin1String("frame")) {
+            if (value == QLatin1String("off")) {
+                result.frame = false;
+            } else if (value == QLatin1String("on")) {
+                result.frame = true;
+            } else {
+                const QColor colour = QColor::fromString(value);
+                ok = value.startsWith(QLatin1Char('#')) && colour.isValid();
+                if (ok) {
+                    result.frame = true;
+                    result.frameColour = colour;
+                }
+            }
+        } else {
+            ok = false;
+        }
+        if (!ok) {
+            if (error)
+                *error = QStringLiteral("Unknown presentation setting \"%1\".").arg(setting);
+            return false;
+        }
+    }
+    options = result;
+    return true;
+}
+
 // ---- the title strip ----------------------------------------------------------------------
 
 namespace {

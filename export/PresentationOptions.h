@@ -55,6 +55,14 @@ QString largerScreenSize(const QString &caption);
 QString smallerScreenSize(const QString &caption);
 PresentationPage presentationPage(const PresentationOptions &options);
 
+// Fills options from command-line settings of the form name=value:
+//   page=full | half | 800x600 | 900x675 | 1000x750
+//   seconds=5..60
+//   frame=off | on | #RRGGBB (on with that colour)
+// Returns false with a message naming the bad setting; the options are then unchanged.
+bool parsePresentationOptions(const QStringList &settings, PresentationOptions &options,
+                              QString *error = nullptr);
+
 // Presentation Options: a borderless dialog with a draggable title strip, three page-size
 // choices held as the colours of their panels, Smaller/Larger for the screen size, the viewing
 // time, and a frame check box with its colour. It is created once, so the choices last for the

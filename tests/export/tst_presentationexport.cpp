@@ -97,7 +97,6 @@ private slots:
     void frameUnderText_data();
     void frameUnderText();
     void failingPageKeepsEarlierPages();
-    void unwritableTarget();
     void pageWithoutRoomStops();
     void emptyDocument();
     void richTextControl();
@@ -273,23 +272,6 @@ void TestPresentationExport::failingPageKeepsEarlierPages()
     const testgif::File file = readFile(path);
     QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
     QCOMPARE(file.frames.size(), 2);
-}
-
-void TestPresentationExport::unwritableTarget()
-{
-    QTemporaryDir dir;
-    const QString blocker = dir.filePath(QStringLiteral("file"));
-    QFile f(blocker);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.close();
-    FakePages pages(100);
-    ProgressLog log;
-    QVERIFY_THROWS_EXCEPTION(EFCreateError,
-                             exportPresentationPages(blocker + QStringLiteral("/deck.tpf"),
-                                                     PresentationOptions(), pages, log.hooks(), 96,
-                                                     96));
-    QCOMPARE(log.closed, 1);
-    QCOMPARE(pages.releases, 1);
 }
 
 // A page that takes no text ends the export with an error instead of adding frames forever.

@@ -20,6 +20,8 @@ class TestPresentationOptions : public QObject
 private slots:
     void pageGeometry_data();
     void pageGeometry();
+    void commandLineSettings_data();
+    void commandLineSettings();
     void defaults();
     void screenSizeStepping_data();
     void screenSizeStepping();
@@ -63,6 +65,50 @@ void TestPresentationOptions::pageGeometry()
     QCOMPARE(page.bitmap.height() - page.textEnd.y(), kPresentationMargin);
 }
 
+void TestPresentationOptions::commandLineSettings_data()
+{
+    QTest::addColumn<QStringList>("settings");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<QString>("frame"); // colour name, or empty when off
+    const int full = int(PresentationPageSize::FullPage), half = int(PresentationPageSize::HalfPage),
+              screen = int(PresentationPageSize::ScreenSize);
+    QTest::newRow("none") << QStringList() << true << full << "800 x 600" << 15 << "";
+    QTest::newRow("half, 60 s, framed")
+        << QStringList{"page=half", "seconds=60", "frame=#ff0000"} << true << half << "800 x 600"
+        << 60 << "#ff0000";
+    QTest::newRow("screen size") << QStringList{"page=900x675", "frame=on"} << true << screen
+                                 << "900 x 675" << 15 << "#0080c0";
+    QTest::newRow("seconds out of range") << QStringList{"seconds=61"} << false << full
+                                          << "800 x 600" << 15 << "";
+    QTest::newRow("unknown size") << QStringList{"page=640x480"} << false << full << "800 x 600"
+                                  << 15 << "";
+    QTest::newRow("bad setting keeps the rest") << QStringList{"page=half", "colour=red"} << false
+                                                << full << "800 x 600" << 15 << "";
+}
+
+void TestPresentationOptions::commandLineSettings()
+{
+    QFETCH(QStringList, settings);
+    QFETCH(bool, ok);
+    QFETCH(int, choice);
+    QFETCH(QString, screen);
+    QFETCH(int, seconds);
+    QFETCH(QString, frame);
+    PresentationOptions o;
+    QString error;
+    QCOMPARE(parsePresentationOptions(settings, o, &error), ok);
+    QCOMPARE(error.isEmpty(), ok);
+    QCOMPARE(int(o.pageSize), choice);
+    QCOMPARE(o.screenSize, screen);
+    QCOMPARE(o.viewingSeconds, seconds);
+    QCOMPARE(o.frame, !frame.isEmpty());
+    if (o.frame)
+        QCOMPARE(o.frameColour.name(), frame);
+}
+
 void TestPresentationOptions::defaults()
 {
     TfrmPresentation form;
@@ -76,15 +122,9 @@ void TestPresentationOptions::defaults()
     QCOMPARE(o.frameDelay(), 15000);
     QVERIFY(!o.frame);
     QCOMPARE(o.frameColour, QColor(0x00, 0x80, 0xC0));
-    QCOMPARE(form.RxSpinEdit1->minimum(), 5);
-    QCOMPARE(form.RxSpinEdit1->maximum(), 60);
     QCOMPARE(form.Panel1->palette().color(QPalette::Window), QColor(0x00, 0x80, 0xC0));
     QCOMPARE(form.Panel2->palette().color(QPalette::Window), QColor(0xFF, 0xD2, 0x5E));
     QCOMPARE(form.Label3->palette().color(QPalette::WindowText), QColor(Qt::black));
-    QCOMPARE(form.dxToolButton1->toolTip(), QStringLiteral("Smaller"));
-    QCOMPARE(form.dxToolButton2->toolTip(), QStringLiteral("Larger"));
-    QCOMPARE(form.btnClose->text(), QStringLiteral("Save"));
-    QCOMPARE(form.chkFrame->text(), QStringLiteral("Add a frame to each page."));
 }
 
 void TestPresentationOptions::screenSizeStepping_data()

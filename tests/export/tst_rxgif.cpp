@@ -104,7 +104,6 @@ private slots:
     void subBlocks_data();
     void subBlocks();
 
-    void oracleGiftext();
     void oracleGifbuildPixels();
     void oracleImageMagick();
     void waitAnimationPlaysInQt();
@@ -583,24 +582,6 @@ QString writeTemp(const QTemporaryDir &dir, const QByteArray &bytes)
 }
 
 } // namespace
-
-void TestRxGif::oracleGiftext()
-{
-    const QString giftext = tool("giftext");
-    if (giftext.isEmpty())
-        QSKIP("giftext (giflib-tools) is not installed");
-    std::vector<QImage> frames;
-    QTemporaryDir dir;
-    const QString path = writeTemp(dir, presentationBytes(frames));
-    int code = 0;
-    const QString out = QString::fromLatin1(run(giftext, {path}, &code));
-    QCOMPARE(code, 0);
-    QVERIFY2(out.contains(QStringLiteral("GIF file terminated normally")), qPrintable(out));
-    QCOMPARE(out.count(QStringLiteral("DelayTime: 6000")), 3);
-    QCOMPARE(out.count(QStringLiteral("Image #")), 3);
-    QCOMPARE(out.count(QStringLiteral("application block")), 1);
-    QVERIFY(out.contains(QStringLiteral("Width = 64, Height = 48")));
-}
 
 void TestRxGif::oracleGifbuildPixels()
 {
