@@ -1,0 +1,207 @@
+#include "app/Statistics.h"
+
+#include "text/CodePage.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <array>
+
+namespace {
+
+constexpr std::array<bool, 128> makeSeparatorTable()
+{
+    std::array<bool, 128> table{};
+    for (int b = 0; b <= 32; ++b)
+        table[b] = true;
+    for (char c : {'!', '#', '$', '%', '(', ')', '*', ',', '.', '/', ':', ';', '?', '@', '\\', '^'})
+        table[static_cast<unsigned char>(c)] = true;
+    return table;
+}
+
+constexpr std::array<bool, 128> kSeparator = makeSeparatorTable();
+
+} // namespace
+
+bool IsWordSeparator(unsigned char byte)
+{
+    return byte < 128 && kSeparator[byte];
+}
+
+bool isWordSeparatorChar(char16_t ch)
+{
+    if (ch < 128)
+        return kSeparator[ch];
+    return QChar::isSpace(ch) && text::unicodeToCp1252(ch) < 0;
+}
+
+TextCounts countTextBytes(QByteArrayView ansiText)
+{
+    TextCounts counts;
+    bool inWord = false;
+    for (char c : ansiText) {
+        const bool separator = IsWordSeparator(static_cast<unsigned char>(c));
+        if (!separator && !inWord)
+            ++counts.words;
+        inWord = !separator;
+    }
+    counts.characters = ansiText.size();
+    return counts;
+}
+
+TextCounts countText(QStringView text)
+{
+    TextCounts counts;
+    bool inWord = false;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        bool separator;
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            ++i; // one character outside the basic plane: one byte, part of a word
+            separator = false;
+        } else {
+            separator = isWordSeparatorChar(c);
+        }
+        ++counts.characters;
+        if (!separator && !inWord)
+            ++counts.words;
+        inWord = !separator;
+    }
+    return counts;
+}
+
+StatisticsTexts statisticsTexts(const TextCounts &counts, int lineCount)
+{
+    StatisticsTexts t;
+    t.LinesText = QString::number(lineCount);
+    t.WordsText = QString::number(counts.words);
+    t.CharactersText = QString::number(counts.characters);
+    const int divisor = lineCount == 0 ? 1 : lineCount;
+    t.WordsPerLineText = QString::asprintf("%8.2f", double(counts.words) / double(divisor));
+    return t;
+}
+
+StatisticsTexts CountTextStatistics(QByteArrayView ansiText, int lineCount)
+{
+    return statisticsTexts(countTextBytes(ansiText), lineCount);
+}
+
+StatisticsTexts CountTextStatistics(QStringView text, int lineCount)
+{
+    return statisticsTexts(countText(text), lineCount);
+}
+
+QString lineColumnText(int line, int column)
+{
+    return QString::asprintf("Line: %3d  Col: %3d", line + 1, column + 1);
+}
+
+StatusPanelTexts statusPanelTexts(int caretLine, int caretColumn, const StatisticsTexts &texts)
+{
+    return {lineColumnText(caretLine, caretColumn),
+            QStringLiteral("Words: ") + texts.WordsText,
+            QStringLiteral("Characters: ") + texts.CharactersText,
+            QStringLiteral("Lines: ") + texts.LinesText,
+            QStringLiteral("Words per line: ") + texts.WordsPerLineText};
+}
+
+// ---- StatisticsCache --------------------------------------------------------------------
+
+StatisticsCache::StatisticsCache(QTextDocument *document, QObject *parent)
+    : QObject(parent)
+{
+    setDocument(document);
+}
+
+void StatisticsCache::setDocument(QTextDocument *document)
+{
+    if (m_document)
+        disconnect(m_document, nullptr, this, nullptr);
+    m_document = document;
+    if (document) {
+        // A document announces its changes only once it has a layout; an editor's document
+        // always has one, a bare document gets it here.
+        document->documentLayout();
+        connect(document, &QTextDocument::contentsChange, this,
+                &StatisticsCache::contentsChange, Qt::DirectConnection);
+    }
+    rebuild();
+}
+
+StatisticsCache::BlockCounts StatisticsCache::countBlock(const QString &text)
+{
+    const TextCounts c = countText(text);
+    return {c.words, c.characters};
+}
+
+void StatisticsCache::rebuild()
+{
+    ++m_fullCounts;
+    m_blocks.clear();
+    m_words = 0;
+    m_blockCharacters = 0;
+    m_revision = m_document ? m_document->revision() : -1;
+    if (!m_document)
+        return;
+    m_blocks.reserve(size_t(m_document->blockCount()));
+    for (QTextBlock b = m_document->begin(); b.isValid(); b = b.next()) {
+        const BlockCounts c = countBlock(b.text());
+        m_blocks.push_back(c);
+        m_words += c.words;
+        m_blockCharacters += c.characters;
+    }
+}
+
+void StatisticsCache::contentsChange(int position, int /*removed*/, int added)
+{
+    if (!m_document)
+        return;
+    QTextDocument *doc = m_document;
+    const int lastPosition = qMax(0, doc->characterCount() - 1);
+    const int newCount = doc->blockCount();
+    const int delta = newCount - int(m_blocks.size());
+
+    // The blocks from the one holding the change's start to the one holding its end are new;
+    // the blocks after them are the old ones, shifted by the change in block count.
+    const QTextBlock firstBlock = doc->findBlock(qBound(0, position, lastPosition));
+    const QTextBlock lastBlock = doc->findBlock(qBound(0, position + added, lastPosition));
+    const int first = firstBlock.blockNumber();
+    const int lastNew = lastBlock.blockNumber();
+    const int lastOld = lastNew - delta;
+    if (!firstBlock.isValid() || !lastBlock.isValid() || lastNew < first || lastOld < first - 1
+        || lastOld >= int(m_blocks.size())) {
+        rebuild();
+        return;
+    }
+
+    for (int i = first; i <= lastOld; ++i) {
+        m_words -= m_blocks[size_t(i)].words;
+        m_blockCharacters -= m_blocks[size_t(i)].characters;
+    }
+    std::vector<BlockCounts> fresh;
+    fresh.reserve(size_t(lastNew - first + 1));
+    for (QTextBlock b = firstBlock; b.isValid() && b.blockNumber() <= lastNew; b = b.next()) {
+        const BlockCounts c = countBlock(b.text());
+        fresh.push_back(c);
+        m_words += c.words;
+        m_blockCharacters += c.characters;
+    }
+    const auto begin = m_blocks.begin() + first;
+    const qsizetype common = qMin<qsizetype>(fresh.size(), lastOld - first + 1);
+    std::copy(fresh.begin(), fresh.begin() + common, begin);
+    if (qsizetype(fresh.size()) > common)
+        m_blocks.insert(begin + common, fresh.begin() + common, fresh.end());
+    else
+        m_blocks.erase(begin + common, begin + (lastOld - first + 1));
+    m_revision = doc->revision();
+}
+
+TextCounts StatisticsCache::counts()
+{
+    if (m_document && (m_document->revision() != m_revision
+                       || int(m_blocks.size()) != m_document->blockCount()))
+        rebuild();
+    const qint64 breaks = m_blocks.empty() ? 0 : qint64(m_blocks.size()) - 1;
+    return {m_words, m_blockCharacters + 2 * breaks};
+}
