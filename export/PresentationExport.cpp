@@ -2,11 +2,12 @@
 
 #include "editor/RxRichEd.h"
 #include "export/RxGIF.h"
+#include "shell/Shell.h"
 
-#include <QGuiApplication>
 #include <QPainter>
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -201,31 +202,6 @@ void RichEditPageSource::releaseLayout()
 
 namespace {
 
-// The hourglass while the export runs; the default cursor again afterwards, however it ends.
-class HourglassCursor
-{
-public:
-    HourglassCursor()
-    {
-        if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-            m_set = true;
-        }
-    }
-    ~HourglassCursor() { restore(); }
-    void restore()
-    {
-        if (m_set)
-            QGuiApplication::restoreOverrideCursor();
-        m_set = false;
-    }
-    HourglassCursor(const HourglassCursor &) = delete;
-    HourglassCursor &operator=(const HourglassCursor &) = delete;
-
-private:
-    bool m_set = false;
-};
-
 // Gives the editor a white background for the export and its own colour back afterwards.
 class WhiteBackground
 {
@@ -246,20 +222,22 @@ private:
 } // namespace
 
 void ExportPresentation(TRxRichEdit &editor, const QString &FileName,
-                        const PresentationOptions &options, const PresentationExportUi &ui,
-                        int dpiX, int dpiY)
+                        const PresentationOptions &options, const PresentationExportUi &ui)
 {
     WhiteBackground background(editor);
-    HourglassCursor hourglass;
+    std::optional<shell::HourglassCursor> hourglass(std::in_place);
     // The window offers no way to cancel: the export goes on however it was closed.
     const PresentationOptions chosen = ui.askOptions ? ui.askOptions() : options;
 
+    PresentationProgress progress = ui.progress;
+    if (!progress.pumpEvents)
+        progress.pumpEvents = shell::pumpEvents;
     RichEditPageSource pages(editor);
-    exportPresentationPages(FileName, chosen, pages, ui.progress, dpiX, dpiY);
+    const int dpi = shell::screenDpi();
+    exportPresentationPages(FileName, chosen, pages, progress, dpi, dpi);
 
-    hourglass.restore();
-    if (ui.progress.pumpEvents)
-        ui.progress.pumpEvents();
+    hourglass.reset(); // the default cursor while the message shows
+    progress.pumpEvents();
     if (ui.showInformation)
         ui.showInformation(QString::fromLatin1(kPresentationExportedText));
 }

@@ -95,9 +95,9 @@ struct PresentationExportUi {
     std::function<void(const QString &)> showInformation;
 };
 
-// Exports the editor's whole document as a presentation file: white editor background and the
-// hourglass for the duration, the options, the page loop, the success message. The background
-// colour and the cursor are restored on every path; failures pass on as the page loop's.
+// Exports the editor's whole document as a presentation file at the screen's resolution: white
+// editor background and the hourglass for the duration, the options, the page loop (events
+// pumped between steps when the ui gives no pump), the success message. The background colour
+// and the cursor are restored on every path; failures pass on as the page loop's.
 void ExportPresentation(TRxRichEdit &editor, const QString &FileName,
-                        const PresentationOptions &options, const PresentationExportUi &ui,
-                        int dpiX, int dpiY);
+                        const PresentationOptions &options, const PresentationExportUi &ui);

@@ -1,7 +1,8 @@
 #include "export/PresentationOptions.h"
 
+#include "dialogs/Dialogs.h"
+
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLinearGradient>
@@ -111,18 +112,6 @@ bool parsePresentationOptions(const QStringList &settings, PresentationOptions &
 // ---- the title strip ----------------------------------------------------------------------
 
 namespace {
-
-TfrmPresentation::ColorDialogHook &colorDialogHook()
-{
-    static TfrmPresentation::ColorDialogHook hook = [](const QColor &initial, QWidget *parent)
-        -> std::optional<QColor> {
-        const QColor chosen = QColorDialog::getColor(initial, parent);
-        if (!chosen.isValid())
-            return std::nullopt;
-        return chosen;
-    };
-    return hook;
-}
 
 // The caption strip across the top of the window: a blue gradient with a white bold caption.
 class TitleStrip : public QWidget
@@ -330,11 +319,6 @@ void TfrmPresentation::setOptions(const PresentationOptions &o)
     setPanelColour(Panel5, o.frameColour, Qt::black);
 }
 
-void TfrmPresentation::setColorDialogHook(ColorDialogHook hook)
-{
-    colorDialogHook() = std::move(hook);
-}
-
 // ---- handlers -----------------------------------------------------------------------------
 
 void TfrmPresentation::Panel1Click()
@@ -387,12 +371,16 @@ void TfrmPresentation::FormShow()
     showBevel(nullptr);
 }
 
+// ColorDialog1: the full-open colour dialog, preset with the swatch's colour.
 void TfrmPresentation::RbButton3Click()
 {
-    if (const auto &hook = colorDialogHook()) {
-        if (const std::optional<QColor> chosen = hook(panelColour(Panel5), this))
-            setPanelColour(Panel5, *chosen, Qt::black);
-    }
+    const QColor current = panelColour(Panel5);
+    std::uint32_t colour = std::uint32_t(current.red()) | std::uint32_t(current.green()) << 8
+                           | std::uint32_t(current.blue()) << 16;
+    if (dialogs::current().chooseColour(colour, true))
+        setPanelColour(Panel5, QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF),
+                                      int((colour >> 16) & 0xFF)),
+                       Qt::black);
 }
 
 // Moves the window by its title strip: the window system does it where it can, else the strip

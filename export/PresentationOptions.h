@@ -10,7 +10,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <optional>
 
 class QCheckBox;
@@ -72,9 +71,6 @@ class TfrmPresentation : public QDialog
     Q_OBJECT
 
 public:
-    // Answers the colour dialog: the colour chosen, or nothing when the user cancelled.
-    using ColorDialogHook = std::function<std::optional<QColor>(const QColor &initial, QWidget *parent)>;
-
     static constexpr QRgb kSelectedColour = 0xFF0080C0;   // 0x00C08000, medium blue
     static constexpr QRgb kUnselectedColour = 0xFFFFD25E; // 0x005ED2FF, light amber
 
@@ -83,9 +79,6 @@ public:
     // The choices as the window holds them: the page size is read from the panel colours.
     PresentationOptions options() const;
     void setOptions(const PresentationOptions &options);
-
-    // Replaces the colour dialog (tests answer it; the default is the platform colour dialog).
-    static void setColorDialogHook(ColorDialogHook hook);
 
     // Controls, under the names the rest of the program and the tests use.
     QWidget *RbPanel1 = nullptr;

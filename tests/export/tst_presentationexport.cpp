@@ -349,7 +349,7 @@ void TestPresentationExport::richTextControl()
         };
         ui.showInformation = [&](const QString &text) { messages << text; };
         const QString path = dir.filePath(QStringLiteral("deck%1.tpf").arg(int(size)));
-        ExportPresentation(editor, path, PresentationOptions(), ui, 96, 96);
+        ExportPresentation(editor, path, PresentationOptions(), ui);
         if (asked != 1 || colourWhileAsked != 0x00FFFFFF) // white while exporting
             return testgif::File{};
         return readFile(path);
@@ -393,7 +393,7 @@ void TestPresentationExport::richTextControlFailure()
     ui.showInformation = [&](const QString &text) { messages << text; };
     QVERIFY_THROWS_EXCEPTION(EFCreateError,
                              ExportPresentation(editor, blocker + QStringLiteral("/x.tpf"),
-                                                PresentationOptions(), ui, 96, 96));
+                                                PresentationOptions(), ui));
     QVERIFY(messages.isEmpty());
     QCOMPARE(editor.Color(), TColor(0x00123456));
     QVERIFY(!QGuiApplication::overrideCursor());

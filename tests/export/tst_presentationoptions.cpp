@@ -2,6 +2,7 @@
 // real mouse input.
 
 #include "export/PresentationOptions.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -224,20 +225,20 @@ void TestPresentationOptions::hoverBevels()
 void TestPresentationOptions::colourDialog()
 {
     TfrmPresentation form;
-    QColor offered;
-    std::optional<QColor> answer = QColor(0x12, 0x34, 0x56);
-    TfrmPresentation::setColorDialogHook([&](const QColor &initial, QWidget *) {
-        offered = initial;
-        return answer;
-    });
+    ScriptedDialogs dialogs;
+    dialogs.answerColour(0x00563412);
+    dialogs.cancelNext();
     QTest::mouseClick(form.RbButton3, Qt::LeftButton);
-    QCOMPARE(offered, QColor(0x00, 0x80, 0xC0));
     QCOMPARE(form.options().frameColour, QColor(0x12, 0x34, 0x56));
-    answer.reset();
     QTest::mouseClick(form.RbButton3, Qt::LeftButton);
-    QCOMPARE(offered, QColor(0x12, 0x34, 0x56));
     QCOMPARE(form.options().frameColour, QColor(0x12, 0x34, 0x56));
-    TfrmPresentation::setColorDialogHook({});
+
+    const auto shown = dialogs.shownOf(ScriptedDialogs::Kind::Colour);
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown[0].colour, 0x00C08000u); // preset with the swatch
+    QVERIFY(shown[0].fullOpen);
+    QCOMPARE(shown[1].colour, 0x00563412u);
+    QVERIFY(dialogs.allAnswered());
 }
 
 void TestPresentationOptions::titleStripDragsWindow()
