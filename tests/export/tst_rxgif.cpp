@@ -2,7 +2,7 @@
 // reader and with giflib's and ImageMagick's tools.
 
 #include "export/RxGIF.h"
-#include "export/WaitAnimation.h"
+#include "export/WaitAnimationGif.h"
 #include "support/GifDecoder.h"
 
 #include <QBuffer>

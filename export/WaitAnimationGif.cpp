@@ -1,4 +1,4 @@
-#include "export/WaitAnimation.h"
+#include "export/WaitAnimationGif.h"
 
 #include "export/RxGIF.h"
 
