@@ -92,6 +92,16 @@ void GifLzwEncoder::resetTable()
     m_haveString = false;
 }
 
+// The home slot of the string (prefix, suffix): a multiplicative hash of the pair. A hash built
+// along the string's pixels with factors (p + length + 4) modulo 17777 (= 29 x 613) sends every
+// long run of one colour to slot 0, and a blank page then spends most of its time probing there;
+// hashing the pair spreads them. The index only finds strings, so the codes are the same.
+int GifLzwEncoder::slotOf(int prefix, std::uint8_t suffix)
+{
+    const std::uint32_t key = std::uint32_t(prefix) << 8 | suffix;
+    return int(((key * 2654435761u) >> 8) % kLzwHashSlots);
+}
+
 int GifLzwEncoder::findSlot(int prefix, std::uint8_t suffix, int hash) const
 {
     int slot = hash;
@@ -108,18 +118,12 @@ void GifLzwEncoder::pixel(std::uint8_t p)
 {
     if (!m_haveString) {
         m_current = p;
-        m_currentLen = 1;
-        m_currentHash = (p + 3) * 301;
         m_haveString = true;
         return;
     }
-    const int length = m_currentLen + 1;
-    const int hash = int((std::int64_t(p + length + 4) * m_currentHash) % kLzwHashSlots);
-    const int slot = findSlot(m_current, p, hash);
+    const int slot = findSlot(m_current, p, slotOf(m_current, p));
     if (m_index[std::size_t(slot)] != kEmptySlot) {
         m_current = m_pool[m_index[std::size_t(slot)]].code;
-        m_currentLen = length;
-        m_currentHash = hash;
         return;
     }
 
@@ -138,8 +142,6 @@ void GifLzwEncoder::pixel(std::uint8_t p)
         return;
     }
     m_current = p;
-    m_currentLen = 1;
-    m_currentHash = (p + 3) * 301;
 }
 
 void GifLzwEncoder::finish()

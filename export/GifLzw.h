@@ -86,6 +86,7 @@ private:
     void finish();
     void putCode(int code) { m_packer.put(code, m_width); }
     void resetTable();
+    static int slotOf(int prefix, std::uint8_t suffix);
     // The slot holding (prefix, suffix), or the empty slot where it belongs.
     int findSlot(int prefix, std::uint8_t suffix, int hash) const;
 
@@ -103,9 +104,7 @@ private:
     int m_width = 0;
     int m_nextCode = 0;
     bool m_haveString = false;
-    int m_current = 0;     // code of the current string
-    int m_currentLen = 0;  // its length in pixels
-    int m_currentHash = 0; // its hash along its pixels
+    int m_current = 0; // code of the current string
     std::vector<Entry> m_pool;
     std::vector<std::uint16_t> m_index; // slot -> entry number in m_pool
 };
