@@ -1,14 +1,73 @@
 #include "app/Application.h"
 
-#include <QApplication>
-#include <QTextEdit>
+#include "app/CommandLine.h"
+#include "app/Exceptions.h"
+#include "app/Forms.h"
+#include "app/Main.h"
+#include "dialogs/Dialogs.h"
+
+#include <QDebug>
+
+namespace {
+QString g_title = QStringLiteral(" Scrivelle");
+}
+
+QString applicationTitle() { return g_title; }
+
+void setApplicationTitle(const QString &title)
+{
+    g_title = title;
+    QGuiApplication::setApplicationDisplayName(title);
+}
+
+QString errorBoxText(const QString &message)
+{
+    if (!message.isEmpty() && message.back() > QLatin1Char('.'))
+        return message + QLatin1Char('.');
+    return message;
+}
+
+void showErrorBox(const QString &message)
+{
+    dialogs::current().error(applicationTitle(), errorBoxText(message));
+}
+
+ScrivelleApplication::ScrivelleApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+
+bool ScrivelleApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const EAbort &) {
+        return false;
+    } catch (const std::exception &e) {
+        showErrorBox(exceptionMessage(e));
+        return false;
+    } catch (...) {
+        showErrorBox(QStringLiteral("Unexpected failure"));
+        return false;
+    }
+}
 
 int scrivelleMain(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral(" Scrivelle"));
-    QTextEdit edit;
-    edit.resize(1024, 584);
-    edit.show();
-    return app.exec();
+    if (argc > 1 && QByteArray(argv[1]).startsWith("--"))
+        return runCommandLine(argc, argv);
+
+    ScrivelleApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Scrivelle"));
+    setApplicationTitle(QStringLiteral(" Scrivelle"));
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+
+    ProgramWindows windows = createProgramWindows();
+    windows.main->setStartArguments(arguments);
+    windows.main->show();
+    const int rc = app.exec();
+    try {
+        windows.main->FormDestroy();
+    } catch (const std::exception &e) {
+        showErrorBox(exceptionMessage(e));
+    }
+    return rc;
 }

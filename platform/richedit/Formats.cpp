@@ -280,42 +280,7 @@ void writeParaFormat(QTextBlockFormat &f, const PARAFORMAT2 &pf)
     }
     if (m & PFM_RTLPARA)
         f.setLayoutDirection((pf.wEffects & PFE_RTLPARA) ? Qt::RightToLeft : Qt::LeftToRight);
-    applyParagraphLayout(f);
-}
-
-void applyParagraphLayout(QTextBlockFormat &f)
-{
-    const int start = f.intProperty(prop::StartIndent);
-    const int offset = f.intProperty(prop::Offset);
-    // Numbered paragraphs put the marker at the start indent and every line of text at
-    // start + offset; others start the first line at the start indent.
-    const double left = qMax(0.0, twipsToPixels(start + offset));
-    f.setLeftMargin(left);
-    f.setTextIndent(f.intProperty(prop::Numbering) ? 0.0 : twipsToPixels(start) - left);
-    f.setRightMargin(qMax(0.0, twipsToPixels(f.intProperty(prop::RightIndent))));
-    f.setTopMargin(qMax(0.0, twipsToPixels(f.intProperty(prop::SpaceBefore))));
-    f.setBottomMargin(qMax(0.0, twipsToPixels(f.intProperty(prop::SpaceAfter))));
-    const int spacing = f.intProperty(prop::LineSpacing);
-    switch (f.intProperty(prop::SpacingRule)) {
-    case 1: f.setLineHeight(150, QTextBlockFormat::ProportionalHeight); break;
-    case 2: f.setLineHeight(200, QTextBlockFormat::ProportionalHeight); break;
-    case 3: f.setLineHeight(twipsToPixels(spacing), QTextBlockFormat::MinimumHeight); break;
-    case 4:
-        if (spacing > 0)
-            f.setLineHeight(twipsToPixels(spacing), QTextBlockFormat::FixedHeight);
-        else
-            f.setLineHeight(100, QTextBlockFormat::ProportionalHeight);
-        break;
-    case 5:
-        f.setLineHeight(spacing > 0 ? spacing * 5 : 100, QTextBlockFormat::ProportionalHeight);
-        break;
-    default: f.setLineHeight(100, QTextBlockFormat::ProportionalHeight); break;
-    }
-    const QList<int> tabs = f.property(prop::TabStops).value<QList<int>>();
-    QList<QTextOption::Tab> positions;
-    for (int t : tabs)
-        positions.append(QTextOption::Tab(twipsToPixels(t), QTextOption::LeftTab));
-    f.setTabPositions(positions);
+    applyParagraphTwips(f);
 }
 
 QString numberingLabel(int numbering, int index)

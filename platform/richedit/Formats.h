@@ -2,6 +2,7 @@
 // Conversions between Qt's text formats and the CHARFORMAT2 / PARAFORMAT2 structures, and the
 // one place that turns the paragraph's twips properties into the Qt layout properties.
 
+#include "FormatMapping.h"
 #include "RichEditTypes.h"
 
 #include <QTextBlockFormat>
@@ -26,11 +27,6 @@ void readParaFormat(const QTextBlockFormat &format, PARAFORMAT2 &pf);
 void narrowParaMask(PARAFORMAT2 &pf, const PARAFORMAT2 &other);
 // Applies the members named by pf.dwMask, then refreshes the layout properties.
 void writeParaFormat(QTextBlockFormat &format, const PARAFORMAT2 &pf);
-// Sets the Qt layout properties (margins, indent, line height, tabs, alignment) from the
-// exact twips properties of the paragraph. Pixels here are 1/96 inch, as QTextDocument wants.
-void applyParagraphLayout(QTextBlockFormat &format);
-
-constexpr double twipsToPixels(int twips) { return twips / 15.0; }
 
 // The text of a numbered paragraph's marker: "•" for bullets, "3." for arabic and so on.
 QString numberingLabel(int numbering, int index);

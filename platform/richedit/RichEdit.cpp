@@ -57,12 +57,16 @@ void RichEdit::connectDocument()
 
 void RichEdit::resetDocument()
 {
+    // The old document goes with the call when the control owned it; one this engine created
+    // earlier is a child of the engine and is deleted here.
+    QPointer<QTextDocument> old = document();
+    const bool ours = old && old->parent() == this;
     auto *fresh = new QTextDocument(this);
-    fresh->setDefaultFont(document()->defaultFont());
-    QTextDocument *old = document();
+    fresh->setDefaultFont(old ? old->defaultFont() : font());
+    fresh->setDefaultTextOption(old ? old->defaultTextOption() : QTextOption());
     setDocument(fresh);
-    if (old && old->parent() == this)
-        old->deleteLater();
+    if (ours && old)
+        delete old.data();
     connectDocument();
     m_rangeCache->reset();
 }

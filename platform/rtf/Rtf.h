@@ -18,10 +18,12 @@ using ByteSink = std::function<bool(const char *data, qint64 len)>;
 
 struct ReadOptions {
     bool plainRtf = false; // SFF_PLAINRTF: keep only the basic formatting
+    QChar cellSeparator = QLatin1Char('\t'); // between the cells of a table row
 };
 struct ReadResult {
     bool ok = true;       // false: the bytes are not RTF at all (the caller retries as text)
-    QString message;      // why, for diagnostics
+    QString message;      // why, for diagnostics (also set for damaged RTF that was read)
+    bool readError = false; // the source reported an error; what came before it was read
 };
 // Reads RTF from source and inserts it at cursor, replacing the cursor's selection.
 ReadResult readRtf(const ByteSource &source, QTextCursor &cursor, const ReadOptions &options = {});

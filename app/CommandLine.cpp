@@ -1,0 +1,130 @@
+#include "app/CommandLine.h"
+
+#include "app/Application.h"
+#include "app/Exceptions.h"
+#include "app/Main.h"
+#include "dialogs/Dialogs.h"
+#include "widgets/StatusBar.h"
+
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+
+// Dialogs of a run with nobody to answer: messages are kept for the report, questions are
+// cancelled.
+class HeadlessDialogs : public dialogs::Dialogs {
+public:
+    QStringList messages;
+    void information(const QString &, const QString &text) override { messages << text; }
+    dialogs::Answer confirm(const QString &, const QString &, dialogs::Buttons) override
+    {
+        return dialogs::Answer::Cancel;
+    }
+    void error(const QString &, const QString &text) override { messages << text; }
+    bool openFile(dialogs::FileDialogOptions &) override { return false; }
+    bool saveFile(dialogs::FileDialogOptions &) override { return false; }
+    bool chooseFont(FontChoice &) override { return false; }
+    bool chooseColour(std::uint32_t &, bool) override { return false; }
+    bool inputQuery(const QString &, const QString &, QString &) override { return false; }
+};
+
+const char kUsage[] =
+    "Usage: scrivelle [FILE]\n"
+    "       scrivelle --convert INPUT OUTPUT [--page-size SIZE] [--seconds N] [--frame COLOUR]\n"
+    "       scrivelle --stats FILE\n"
+    "       scrivelle --help | --version\n"
+    "\n"
+    "  FILE             opened at start-up when it exists\n"
+    "  --convert        reads INPUT (.rtf .doc .rtc .txt) and writes OUTPUT by its extension\n"
+    "                   (.rtf .doc .rtc .txt .pdf .tpf)\n"
+    "  --page-size      for .tpf: full, half, 800x600, 900x675 or 1000x750 (default full)\n"
+    "  --seconds        for .tpf: viewing time of a page, 5 to 60 (default 15)\n"
+    "  --frame          for .tpf: draw a frame round each page in this colour (#RRGGBB or a name)\n"
+    "  --stats          prints the status bar's statistics for FILE\n";
+
+int fail(const QString &message)
+{
+    std::fprintf(stderr, "scrivelle: %s\n", qPrintable(message));
+    return 1;
+}
+
+struct Headless {
+    HeadlessDialogs dialogs;
+    dialogs::Dialogs *previous;
+    TfrmMainEditor window;
+    Headless() : previous(dialogs::setCurrent(&dialogs))
+    {
+        window.setHeadless(true);
+        window.setAttribute(Qt::WA_DontShowOnScreen);
+    }
+    ~Headless() { dialogs::setCurrent(previous); }
+    // A refusal shown as a message (unsupported names) counts as a failure of the job.
+    void checkRefusal()
+    {
+        for (const QString &m : dialogs.messages)
+            if (m.startsWith(QLatin1String("Unsupported file type")))
+                throw EScrivelleError(m);
+    }
+};
+
+int convert(const QStringList &args)
+{
+    if (args.size() < 2)
+        return fail(QStringLiteral("--convert needs INPUT and OUTPUT"));
+    Headless h;
+    h.window.LoadDocument(args[0]);
+    h.checkRefusal();
+    h.window.SaveDialog1.fileName = args[1];
+    h.window.SaveDocument(args[1]);
+    h.checkRefusal();
+    return 0;
+}
+
+int stats(const QStringList &args)
+{
+    if (args.isEmpty())
+        return fail(QStringLiteral("--stats needs FILE"));
+    Headless h;
+    h.window.show(); // off screen, for the editor's layout at its designed size
+    h.window.LoadDocument(args[0]);
+    h.checkRefusal();
+    QCoreApplication::processEvents();
+    h.window.Editor->setSelectionStart(0);
+    h.window.UpdateStatusBar();
+    QTextStream out(stdout);
+    for (int i = 1; i <= 4; ++i)
+        out << h.window.StatusBar1->panelText(i) << '\n';
+    return 0;
+}
+
+} // namespace
+
+int runCommandLine(int argc, char **argv)
+{
+    const QByteArray option(argv[1]);
+    if (option == "--help") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (option == "--version") {
+        std::printf("Scrivelle %s\n", SCRIVELLE_VERSION);
+        return 0;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    ScrivelleApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments().mid(2);
+    try {
+        if (option == "--convert")
+            return convert(args);
+        if (option == "--stats")
+            return stats(args);
+    } catch (const EAbort &) {
+        return fail(QStringLiteral("cancelled"));
+    } catch (const std::exception &e) {
+        return fail(exceptionMessage(e));
+    }
+    std::fputs(kUsage, stderr);
+    return 2;
+}

@@ -1,0 +1,35 @@
+#pragma once
+// The reader's sink that builds the engine's document through a QTextCursor: the cursor's
+// selection is replaced by what is read. A paragraph mark is only turned into a block break
+// when something follows it, so a file that ends with \par does not gain an empty paragraph
+// at the end of the document.
+
+#include "RtfReader.h"
+
+#include <QTextBlockFormat>
+#include <QTextCursor>
+
+namespace rtf {
+
+class RtfDocumentSink : public RtfSink {
+public:
+    explicit RtfDocumentSink(QTextCursor &cursor);
+
+    void insertText(const QString &text, const QTextCharFormat &format) override;
+    void insertImage(const QTextImageFormat &format, const QImage &image) override;
+    void endParagraph(const QTextBlockFormat &block, const QTextCharFormat &mark) override;
+    void finish(const QTextBlockFormat &block, const QTextCharFormat &mark,
+                bool hasContent) override;
+
+private:
+    void start();
+    void breakIfPending();
+
+    QTextCursor &m_cursor;
+    bool m_started = false;
+    bool m_pendingBreak = false;
+    QTextBlockFormat m_originalBlock;    // of the paragraph the text goes into
+    QTextCharFormat m_originalBlockChar;
+};
+
+} // namespace rtf

@@ -1,0 +1,545 @@
+#include "RtfReader.h"
+
+#include "text/CodePage.h"
+
+namespace rtf {
+
+using Kind = ControlWord::Kind;
+using Family = ControlWord::Family;
+
+namespace {
+
+// Characters that would split a paragraph or stand for an object if they came into the
+// document as text (from \'0d or \u8233, say): only \par and pictures make those.
+bool isBreakCharacter(QChar c)
+{
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator
+           || c == QChar::ObjectReplacementCharacter;
+}
+
+} // namespace
+
+RtfReader::RtfReader(RtfSink &sink, const ReadOptions &options)
+    : m_sink(sink), m_options(options)
+{
+    m_stack.reserve(64);
+}
+
+ReadResult RtfReader::read(const ByteSource &source)
+{
+    RtfTokenizer tokenizer(source);
+    m_tokenizer = &tokenizer;
+    const RtfTokenizer::Token &open = tokenizer.next();
+    if (open.type != RtfTokenizer::Type::GroupOpen) {
+        m_tokenizer = nullptr;
+        return {false, QStringLiteral("not RTF: the data does not start with a group")};
+    }
+    const RtfTokenizer::Token &rtf = tokenizer.next();
+    if (rtf.type != RtfTokenizer::Type::ControlWord || rtf.word != "rtf") {
+        m_tokenizer = nullptr;
+        return {false, QStringLiteral("not RTF: the first group does not start with \\rtf")};
+    }
+    m_stack.assign(1, GroupState{});
+    while (!m_done) {
+        const RtfTokenizer::Token &token = tokenizer.next();
+        if (token.type == RtfTokenizer::Type::End)
+            break;
+        handleToken(token);
+    }
+    finish();
+    m_tokenizer = nullptr;
+    ReadResult result;
+    if (tokenizer.readError()) {
+        result.readError = true;
+        result.message = QStringLiteral("read error at byte %1").arg(tokenizer.offset());
+    } else if (!m_done) {
+        result.message = QStringLiteral("the data ends inside a group (byte %1)")
+                             .arg(tokenizer.offset());
+    }
+    return result;
+}
+
+void RtfReader::handleToken(const RtfTokenizer::Token &token)
+{
+    switch (token.type) {
+    case RtfTokenizer::Type::GroupOpen:
+        openGroup();
+        break;
+    case RtfTokenizer::Type::GroupClose:
+        closeGroup();
+        break;
+    case RtfTokenizer::Type::ControlWord:
+        handleControlWord(token.word, token.hasParam, token.param);
+        break;
+    case RtfTokenizer::Type::ControlSymbol:
+        handleControlSymbol(token.symbol);
+        break;
+    case RtfTokenizer::Type::Text:
+        m_star = false;
+        handleText(token.text, token.length);
+        break;
+    case RtfTokenizer::Type::HexByte: {
+        m_star = false;
+        const char byte = char(token.byte);
+        handleText(&byte, 1);
+        break;
+    }
+    case RtfTokenizer::Type::Unicode:
+        m_star = false;
+        decodeBytes();
+        if (state().dest == Destination::Text || state().dest == Destination::ListLabel)
+            appendChar(char16_t(token.param));
+        else if (state().dest == Destination::FontTable)
+            fontCharacter(char16_t(token.param));
+        break;
+    case RtfTokenizer::Type::Binary:
+        m_star = false;
+        if (state().dest == Destination::Picture)
+            m_picture.data.append(token.binary);
+        break;
+    case RtfTokenizer::Type::End:
+        break;
+    }
+}
+
+void RtfReader::openGroup()
+{
+    decodeBytes();
+    m_star = false;
+    if (int(m_stack.size()) >= kMaxDepth) {
+        ++m_overflow;
+        return;
+    }
+    m_stack.push_back(m_stack.back());
+}
+
+void RtfReader::closeGroup()
+{
+    decodeBytes();
+    m_star = false;
+    if (m_overflow > 0) {
+        --m_overflow;
+        return;
+    }
+    if (m_stack.size() <= 1) {
+        m_done = true; // the outermost group closed: what follows is not part of the document
+        return;
+    }
+    const GroupState closed = m_stack.back();
+    m_stack.pop_back();
+    leaveGroup(closed);
+}
+
+// Finishes what a destination collected when its group closes.
+void RtfReader::leaveGroup(const GroupState &closed)
+{
+    if (closed.dest == Destination::FontTable && m_fontOpen)
+        commitFont();
+    if (closed.dest == state().dest)
+        return;
+    switch (closed.dest) {
+    case Destination::ListLabel:
+        m_labelState = closed.chr;
+        finishLabel();
+        break;
+    case Destination::Numbering:
+        state().para.numbering = m_pnNumbering;
+        break;
+    case Destination::Picture:
+        finishPicture();
+        break;
+    default:
+        break;
+    }
+}
+
+void RtfReader::enterDestination(Cw id)
+{
+    GroupState &s = state();
+    if (s.dest == Destination::Skip)
+        return;
+    const bool inText = s.dest == Destination::Text;
+    switch (id) {
+    case Cw::FontTable:
+        s.dest = Destination::FontTable;
+        break;
+    case Cw::ColorTable:
+        s.dest = Destination::ColorTable;
+        m_colors.clear();
+        m_colorSet = false;
+        m_red = m_green = m_blue = 0;
+        break;
+    case Cw::ListTable:
+        s.dest = Destination::ListTable;
+        break;
+    case Cw::ListDefinition:
+        if (s.dest == Destination::ListTable) {
+            m_lists.emplace_back();
+            s.dest = Destination::ListDefinition;
+        } else {
+            s.dest = Destination::Skip;
+        }
+        break;
+    case Cw::ListLevelDefinition:
+        if (s.dest == Destination::ListDefinition) {
+            m_lists.back().levelFormats.push_back(0);
+            s.dest = Destination::ListLevel;
+        } else {
+            s.dest = Destination::Skip;
+        }
+        break;
+    case Cw::ListOverrideTable:
+        s.dest = Destination::ListOverrideTable;
+        break;
+    case Cw::ListOverrideEntry:
+        if (s.dest == Destination::ListOverrideTable) {
+            m_overrides.emplace_back();
+            s.dest = Destination::ListOverride;
+        } else {
+            s.dest = Destination::Skip;
+        }
+        break;
+    case Cw::ListText:
+    case Cw::PnText:
+        if (inText) {
+            flushText();
+            m_label.clear();
+            m_labelPending = false;
+            s.dest = Destination::ListLabel;
+        } else {
+            s.dest = Destination::Skip;
+        }
+        break;
+    case Cw::ParagraphNumbering:
+        if (inText) {
+            m_pnNumbering = 2;
+            s.dest = Destination::Numbering;
+        } else {
+            s.dest = Destination::Skip;
+        }
+        break;
+    case Cw::Picture:
+        if (inText) {
+            m_picture = PictureState{};
+            m_inPicture = true;
+            m_tokenizer->setKeepBinary(true);
+            s.dest = Destination::Picture;
+        } else {
+            s.dest = Destination::Skip;
+        }
+        break;
+    case Cw::Transparent:
+        break; // the group's text stays where it was going
+    default:
+        s.dest = Destination::Skip;
+        break;
+    }
+}
+
+void RtfReader::handleControlWord(std::string_view word, bool hasParam, int param)
+{
+    decodeBytes();
+    const bool star = m_star;
+    m_star = false;
+    const ControlWord *cw = findControlWord(word);
+    if (!cw || (star && cw->kind != Kind::Destination)) {
+        if (star)
+            state().dest = Destination::Skip; // an optional destination we do not know
+        return;
+    }
+    if (cw->kind == Kind::Destination) {
+        enterDestination(cw->id);
+        return;
+    }
+    int value = hasParam ? param : cw->defaultValue;
+    if (cw->kind == Kind::Toggle)
+        value = hasParam ? (param != 0) : 1;
+    else if (cw->kind == Kind::Symbol)
+        value = cw->defaultValue;
+
+    switch (state().dest) {
+    case Destination::Skip:
+        return;
+    case Destination::FontTable:
+        if (cw->family == Family::Font || cw->id == Cw::Font)
+            fontWord(cw->id, value);
+        return;
+    case Destination::ColorTable:
+        if (cw->family == Family::Color)
+            colorWord(cw->id, value);
+        return;
+    case Destination::ListTable:
+    case Destination::ListDefinition:
+    case Destination::ListLevel:
+    case Destination::ListOverrideTable:
+    case Destination::ListOverride:
+        listWord(cw->id, value);
+        return;
+    case Destination::Numbering:
+        if (cw->family == Family::Pn)
+            numberingWord(cw->id);
+        return;
+    case Destination::Picture:
+        if (cw->family == Family::Pict)
+            pictureWord(cw->id, value);
+        return;
+    case Destination::Text:
+    case Destination::ListLabel:
+        break;
+    }
+    switch (cw->family) {
+    case Family::Doc:
+        documentWord(cw->id, value);
+        break;
+    case Family::Char:
+        characterWord(cw->id, value);
+        break;
+    case Family::Para:
+        paragraphWord(cw->id, value);
+        break;
+    case Family::Special:
+        special(cw->id, value);
+        break;
+    default:
+        break;
+    }
+}
+
+void RtfReader::handleControlSymbol(char symbol)
+{
+    if (symbol == '\\' || symbol == '{' || symbol == '}') {
+        m_star = false;
+        handleText(&symbol, 1);
+        return;
+    }
+    decodeBytes();
+    if (symbol == '*') {
+        m_star = true;
+        return;
+    }
+    m_star = false;
+    const Destination dest = state().dest;
+    if (dest != Destination::Text && dest != Destination::ListLabel)
+        return;
+    switch (symbol) {
+    case '~':
+        appendChar(0x00A0);
+        break;
+    case '-':
+        appendChar(0x00AD);
+        break;
+    case '_':
+        appendChar(0x2011);
+        break;
+    default:
+        break; // \: \| and unknown symbols show nothing
+    }
+}
+
+void RtfReader::handleText(const char *text, qsizetype length)
+{
+    switch (state().dest) {
+    case Destination::Text:
+    case Destination::ListLabel:
+        appendBytes(text, length);
+        break;
+    case Destination::FontTable:
+        fontText(text, length);
+        break;
+    case Destination::ColorTable:
+        colorText(text, length);
+        break;
+    case Destination::Picture:
+        pictureText(text, length);
+        break;
+    default:
+        break;
+    }
+}
+
+void RtfReader::appendBytes(const char *bytes, qsizetype length)
+{
+    const int font = state().chr.font;
+    if (!m_bytes.isEmpty() && font != m_bytesFont)
+        decodeBytes();
+    m_bytesFont = font;
+    m_bytes.append(bytes, length);
+}
+
+// Turns the collected text bytes into characters through the code page of their font.
+void RtfReader::decodeBytes()
+{
+    if (m_bytes.isEmpty())
+        return;
+    QString decoded;
+    if (isSymbolFont(m_bytesFont)) {
+        decoded.resize(m_bytes.size());
+        for (qsizetype i = 0; i < m_bytes.size(); ++i)
+            decoded[i] = QChar(text::symbolToUnicode(static_cast<unsigned char>(m_bytes[i])));
+    } else {
+        const int codePage = codePageOf(m_bytesFont);
+        if (codePage == 1252) {
+            decoded.resize(m_bytes.size());
+            for (qsizetype i = 0; i < m_bytes.size(); ++i)
+                decoded[i] = text::cp1252ToUnicode(static_cast<unsigned char>(m_bytes[i]));
+        } else {
+            decoded = text::decode(m_bytes, codePage);
+        }
+    }
+    m_bytes.clear();
+    decoded.removeIf(isBreakCharacter);
+    appendText(decoded);
+}
+
+void RtfReader::appendText(const QString &text)
+{
+    if (text.isEmpty())
+        return;
+    if (state().dest == Destination::ListLabel) {
+        m_label += text;
+        return;
+    }
+    if (state().dest != Destination::Text)
+        return;
+    beginContent();
+    const CharState &chr = state().chr;
+    if (!m_text.isEmpty() && !(chr == m_textState))
+        flushText();
+    m_textState = chr;
+    m_text += text;
+}
+
+void RtfReader::appendChar(char16_t ch)
+{
+    if (!isBreakCharacter(QChar(ch)))
+        appendText(QString(QChar(ch)));
+}
+
+// Called before anything is put into the paragraph: the cell separators owed since the last
+// \cell and the list label that belongs in front of the text (none for bullets, which the
+// engine draws itself, and none for labels that hold only spaces).
+void RtfReader::beginContent()
+{
+    const CharState &chr = state().chr;
+    if (m_pendingCells > 0) {
+        const QString separators(m_pendingCells, m_options.cellSeparator);
+        m_pendingCells = 0;
+        if (!m_text.isEmpty() && !(chr == m_textState))
+            flushText();
+        m_textState = chr;
+        m_text += separators;
+    }
+    if (m_labelPending) {
+        m_labelPending = false;
+        qsizetype start = 0; // spaces before the number are the producer's layout
+        while (start < m_label.size() && m_label.at(start) == QLatin1Char(' '))
+            ++start;
+        if (!isBulleted(state().para) && !m_label.trimmed().isEmpty()) {
+            if (!m_text.isEmpty() && !(m_labelState == m_textState))
+                flushText();
+            m_textState = m_labelState;
+            m_text += QStringView(m_label).mid(start);
+        }
+    }
+    m_paragraphHasContent = true;
+}
+
+void RtfReader::flushText()
+{
+    if (m_text.isEmpty())
+        return;
+    m_sink.insertText(m_text, charFormat(m_textState));
+    m_text.clear();
+}
+
+void RtfReader::endParagraph(bool fromRow)
+{
+    decodeBytes();
+    if (m_labelPending)
+        beginContent();
+    if (fromRow && m_pendingCells > 1) {
+        m_pendingCells -= 1; // the cells after the last one that had content
+        beginContent();
+    }
+    m_pendingCells = 0;
+    flushText();
+    m_sink.endParagraph(blockFormat(state().para), charFormat(state().chr));
+    m_pageBreakPending = false;
+    m_paragraphHasContent = false;
+}
+
+void RtfReader::pageBreak()
+{
+    decodeBytes();
+    if (m_paragraphHasContent || !m_text.isEmpty() || m_labelPending)
+        endParagraph();
+    m_pageBreakPending = true;
+}
+
+void RtfReader::finish()
+{
+    decodeBytes();
+    if (m_inPicture) // the data ended inside a picture: keep what was read of it
+        finishPicture();
+    if (state().dest == Destination::ListLabel) { // ... or inside a list label
+        m_labelState = state().chr;
+        state().dest = Destination::Text;
+        finishLabel();
+    }
+    if (m_labelPending)
+        beginContent();
+    flushText();
+    m_sink.finish(blockFormat(state().para), charFormat(state().chr), m_paragraphHasContent);
+}
+
+void RtfReader::special(Cw id, int value)
+{
+    if (state().dest == Destination::ListLabel) {
+        if (id == Cw::Tab)
+            appendChar(u'\t');
+        else if (id == Cw::Character)
+            appendChar(char16_t(value));
+        return;
+    }
+    switch (id) {
+    case Cw::Par:
+        endParagraph();
+        break;
+    case Cw::Line:
+    case Cw::LineBreak:
+        appendChar(QChar::LineSeparator);
+        break;
+    case Cw::Tab:
+        appendChar(u'\t');
+        break;
+    case Cw::Character:
+        appendChar(char16_t(value));
+        break;
+    case Cw::Page:
+        pageBreak();
+        break;
+    case Cw::Section:
+        decodeBytes();
+        if (m_paragraphHasContent || !m_text.isEmpty() || m_labelPending)
+            endParagraph();
+        break;
+    case Cw::Cell:
+    case Cw::NestCell:
+        decodeBytes();
+        if (m_labelPending)
+            beginContent();
+        ++m_pendingCells;
+        break;
+    case Cw::Row:
+    case Cw::NestRow:
+        endParagraph(true);
+        break;
+    case Cw::FootnoteMark:
+        appendText(QString::number(++m_footnotes));
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace rtf

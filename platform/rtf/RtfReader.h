@@ -1,0 +1,140 @@
+#pragma once
+// Reads RTF tokens into a document through a narrow sink: text runs with their character
+// format, pictures, and paragraph ends with the paragraph's format. The control-word table
+// picks the handler by family (document, character, paragraph, special characters, font and
+// colour tables, pictures, lists). Groups push a small state value; nesting deeper than
+// kMaxDepth shares the deepest state, so hostile input cannot exhaust memory.
+
+#include "Rtf.h"
+#include "RtfControlWords.h"
+#include "RtfReaderState.h"
+#include "RtfTokenizer.h"
+
+#include <QHash>
+#include <QImage>
+#include <QTextCharFormat>
+#include <QTextFormat>
+#include <QTextImageFormat>
+#include <vector>
+
+namespace rtf {
+
+// Receives what the reader finds, in document order.
+class RtfSink {
+public:
+    virtual ~RtfSink() = default;
+    virtual void insertText(const QString &text, const QTextCharFormat &format) = 0;
+    virtual void insertImage(const QTextImageFormat &format, const QImage &image) = 0;
+    // Ends the current paragraph with these formats; what follows starts a new one.
+    virtual void endParagraph(const QTextBlockFormat &block, const QTextCharFormat &mark) = 0;
+    // The input ended. The last paragraph had no paragraph mark; hasContent tells whether
+    // anything was inserted into it.
+    virtual void finish(const QTextBlockFormat &block, const QTextCharFormat &mark,
+                        bool hasContent) = 0;
+};
+
+class RtfReader {
+public:
+    static constexpr int kMaxDepth = 256;
+
+    RtfReader(RtfSink &sink, const ReadOptions &options = {});
+    // Checks that the input starts as RTF ({\rtf), then reads up to the closing brace of the
+    // outermost group or the end of the input. ok = false only for input that is not RTF;
+    // damaged RTF is read as far as it goes.
+    ReadResult read(const ByteSource &source);
+
+private:
+    // RtfReader.cpp: the token loop, groups, text.
+    void handleToken(const RtfTokenizer::Token &token);
+    void openGroup();
+    void closeGroup();
+    void handleControlWord(std::string_view word, bool hasParam, int param);
+    void handleControlSymbol(char symbol);
+    void handleText(const char *text, qsizetype length);
+    void appendBytes(const char *bytes, qsizetype length);
+    void decodeBytes();
+    void appendText(const QString &text);
+    void appendChar(char16_t ch);
+    void beginContent();
+    void flushText();
+    void endParagraph(bool fromRow = false);
+    void pageBreak();
+    void finish();
+    void special(Cw id, int value);
+    void enterDestination(Cw id);
+    void leaveGroup(const GroupState &closed);
+    GroupState &state() { return m_stack.back(); }
+
+    // RtfReaderProperties.cpp: character and paragraph words, formats.
+    void characterWord(Cw id, int value);
+    void paragraphWord(Cw id, int value);
+    void documentWord(Cw id, int value);
+    const QTextCharFormat &charFormat(const CharState &chr);
+    QTextBlockFormat blockFormat(const ParaState &para) const;
+    bool isBulleted(const ParaState &para) const;
+    int codePageOf(int fontIndex) const;
+    bool isSymbolFont(int fontIndex) const;
+
+    // RtfReaderTables.cpp: font, colour, list and picture groups.
+    void fontWord(Cw id, int value);
+    void fontText(const char *text, qsizetype length);
+    void fontCharacter(char16_t ch);
+    int fontNameCodePage() const;
+    void commitFont();
+    void colorWord(Cw id, int value);
+    void colorText(const char *text, qsizetype length);
+    void listWord(Cw id, int value);
+    void numberingWord(Cw id);
+    void pictureWord(Cw id, int value);
+    void pictureText(const char *text, qsizetype length);
+    void finishPicture();
+    void finishLabel();
+
+    RtfSink &m_sink;
+    ReadOptions m_options;
+    RtfTokenizer *m_tokenizer = nullptr;
+    std::vector<GroupState> m_stack;
+    int m_overflow = 0;      // groups opened beyond kMaxDepth
+    bool m_star = false;     // \* seen: the next word opens an optional destination
+    bool m_done = false;     // the outermost group closed
+
+    // Document header.
+    int m_ansiCodePage = 1252;
+    int m_defaultFont = 0;
+    std::vector<FontEntry> m_fonts;
+    QHash<int, int> m_fontIndex; // \fN -> index into m_fonts
+    FontEntry m_font;            // the entry being read
+    bool m_fontOpen = false;
+    std::vector<QColor> m_colors; // invalid colour = automatic
+    int m_red = 0, m_green = 0, m_blue = 0;
+    bool m_colorSet = false;
+    std::vector<ListDefinition> m_lists;
+    std::vector<ListOverrideEntry> m_overrides;
+    std::uint8_t m_pnNumbering = 0;
+
+    // Text.
+    QByteArray m_bytes;      // text bytes not yet decoded
+    int m_bytesFont = -1;
+    QString m_text;          // decoded text not yet given to the sink
+    CharState m_textState;
+    CharState m_formatState; // the state m_format was built for
+    QTextCharFormat m_format;
+    bool m_formatValid = false;
+
+    // Paragraph.
+    bool m_paragraphHasContent = false;
+    bool m_pageBreakPending = false; // \page: the next paragraph starts a page
+    int m_pendingCells = 0;     // \cell seen since the last content of the row
+    int m_footnotes = 0;        // \chftn numbers given so far
+    QString m_label;            // text of the last list label
+    CharState m_labelState;
+    bool m_labelPending = false;
+    bool m_inLabel = false;
+
+    // Picture.
+    PictureState m_picture;
+    bool m_inPicture = false;
+    int m_imageCount = 0;
+};
+
+} // namespace rtf

@@ -1,0 +1,256 @@
+// The reader's header tables (fonts, colours, lists), list labels and pictures.
+#include "RtfReader.h"
+
+#include "RtfPicture.h"
+#include "text/CodePage.h"
+
+namespace rtf {
+
+namespace {
+
+constexpr qsizetype kMaxFontNameBytes = 256;
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+void RtfReader::fontWord(Cw id, int value)
+{
+    switch (id) {
+    case Cw::Font:
+        if (m_fontOpen)
+            commitFont();
+        m_font = FontEntry{};
+        m_font.number = value;
+        m_fontOpen = true;
+        break;
+    case Cw::FontCharset:
+        m_font.charset = std::clamp(value, 0, 255);
+        break;
+    case Cw::FontCodePage:
+        m_font.codePage = std::max(value, 0);
+        break;
+    case Cw::FontPitch:
+        m_font.pitch = std::clamp(value, 0, 2);
+        break;
+    case Cw::FontNil:
+    case Cw::FontRoman:
+    case Cw::FontSwiss:
+    case Cw::FontModern:
+    case Cw::FontScript:
+    case Cw::FontDecor:
+    case Cw::FontTech:
+    case Cw::FontBidi:
+        m_font.family = value;
+        break;
+    default:
+        break;
+    }
+}
+
+void RtfReader::fontText(const char *text, qsizetype length)
+{
+    for (qsizetype i = 0; i < length; ++i) {
+        if (text[i] == ';') {
+            commitFont();
+        } else if (m_fontOpen && m_font.rawName.size() < kMaxFontNameBytes) {
+            m_font.rawName.append(text[i]);
+        }
+    }
+}
+
+// The code page of the name bytes of the entry being read.
+int RtfReader::fontNameCodePage() const
+{
+    int page = m_font.codePage;
+    if (page <= 0 && m_font.charset > 2)
+        page = text::codePageForCharset(m_font.charset);
+    return page > 0 ? page : m_ansiCodePage;
+}
+
+// A \u character in a font name: the bytes before it are decoded first.
+void RtfReader::fontCharacter(char16_t ch)
+{
+    if (!m_fontOpen || m_font.name.size() >= kMaxFontNameBytes)
+        return;
+    m_font.name += text::decode(m_font.rawName, fontNameCodePage());
+    m_font.rawName.clear();
+    m_font.name += QChar(ch);
+}
+
+// Adds the entry being read to the table. The first entry with a number wins.
+void RtfReader::commitFont()
+{
+    if (!m_fontOpen)
+        return;
+    m_fontOpen = false;
+    m_font.name += text::decode(m_font.rawName, fontNameCodePage());
+    m_font.name.removeIf([](QChar c) { return c.unicode() < 0x20; });
+    m_font.name = m_font.name.trimmed();
+    m_font.symbol = m_font.charset == 2
+                    || m_font.name.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0;
+    if (m_fontIndex.contains(m_font.number))
+        return;
+    m_fontIndex.insert(m_font.number, int(m_fonts.size()));
+    m_fonts.push_back(m_font);
+    m_formatValid = false;
+}
+
+void RtfReader::colorWord(Cw id, int value)
+{
+    const int component = std::clamp(value, 0, 255);
+    switch (id) {
+    case Cw::Red:
+        m_red = component;
+        break;
+    case Cw::Green:
+        m_green = component;
+        break;
+    case Cw::Blue:
+        m_blue = component;
+        break;
+    default:
+        return;
+    }
+    m_colorSet = true;
+}
+
+// A semicolon ends a colour; an entry without components is the automatic colour.
+void RtfReader::colorText(const char *text, qsizetype length)
+{
+    for (qsizetype i = 0; i < length; ++i) {
+        if (text[i] != ';')
+            continue;
+        m_colors.push_back(m_colorSet ? QColor(m_red, m_green, m_blue) : QColor());
+        m_colorSet = false;
+        m_red = m_green = m_blue = 0;
+    }
+    m_formatValid = false;
+}
+
+void RtfReader::listWord(Cw id, int value)
+{
+    switch (state().dest) {
+    case Destination::ListDefinition:
+        if (id == Cw::ListId && !m_lists.empty())
+            m_lists.back().id = value;
+        break;
+    case Destination::ListLevel:
+        if (id == Cw::LevelNumberFormat && !m_lists.empty()
+            && !m_lists.back().levelFormats.empty())
+            m_lists.back().levelFormats.back() = value;
+        break;
+    case Destination::ListOverride:
+        if (m_overrides.empty())
+            break;
+        if (id == Cw::ListId)
+            m_overrides.back().listId = value;
+        else if (id == Cw::ListOverride)
+            m_overrides.back().number = value;
+        break;
+    default:
+        break;
+    }
+}
+
+void RtfReader::numberingWord(Cw id)
+{
+    if (id == Cw::PnBullet)
+        m_pnNumbering = 1;
+}
+
+// The label of a list item is kept until the paragraph's first content shows whether the item
+// is a bullet (the engine draws it) or numbered (the label stays as text).
+void RtfReader::finishLabel()
+{
+    m_labelPending = true;
+}
+
+void RtfReader::pictureWord(Cw id, int value)
+{
+    using K = PictureState::Kind;
+    PictureState &p = m_picture;
+    switch (id) {
+    case Cw::PictPng:
+        p.kind = K::Png;
+        break;
+    case Cw::PictJpeg:
+        p.kind = K::Jpeg;
+        break;
+    case Cw::PictDib:
+        p.kind = K::Dib;
+        break;
+    case Cw::PictDdb:
+        p.kind = K::Ddb;
+        break;
+    case Cw::PictWmf:
+        p.kind = K::Wmf;
+        break;
+    case Cw::PictEmf:
+        p.kind = K::Emf;
+        break;
+    case Cw::PictOther:
+        p.kind = K::Other;
+        break;
+    case Cw::PictWidth:
+        p.picw = std::max(value, 0);
+        break;
+    case Cw::PictHeight:
+        p.pich = std::max(value, 0);
+        break;
+    case Cw::PictGoalWidth:
+        p.goalWidth = std::max(value, 0);
+        break;
+    case Cw::PictGoalHeight:
+        p.goalHeight = std::max(value, 0);
+        break;
+    case Cw::PictScaleX:
+        p.scaleX = std::clamp(value, 1, 10000);
+        break;
+    case Cw::PictScaleY:
+        p.scaleY = std::clamp(value, 1, 10000);
+        break;
+    default:
+        break;
+    }
+}
+
+void RtfReader::pictureText(const char *text, qsizetype length)
+{
+    PictureState &p = m_picture;
+    for (qsizetype i = 0; i < length; ++i) {
+        const int v = hexValue(text[i]);
+        if (v < 0)
+            continue;
+        if (p.pendingNibble < 0) {
+            p.pendingNibble = v;
+        } else {
+            p.data.append(char(p.pendingNibble * 16 + v));
+            p.pendingNibble = -1;
+        }
+    }
+}
+
+void RtfReader::finishPicture()
+{
+    m_inPicture = false;
+    m_tokenizer->setKeepBinary(false);
+    if (m_picture.data.isEmpty() && m_picture.kind == PictureState::Kind::None)
+        return; // nothing to show
+    const DecodedPicture picture = decodePicture(m_picture);
+    m_picture = PictureState{};
+    beginContent();
+    flushText();
+    m_sink.insertImage(picture.format, picture.image);
+}
+
+} // namespace rtf

@@ -1,0 +1,549 @@
+#include "RtfWriter.h"
+
+#include "richedit/RichEditTypes.h"
+#include "text/CodePage.h"
+
+#include <QFont>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <QTextImageFormat>
+#include <algorithm>
+
+namespace rtf {
+
+namespace prop = richedit::prop;
+
+namespace {
+
+constexpr qsizetype kFlushSize = 64 * 1024;
+
+int intProp(const QTextFormat &format, int id)
+{
+    return format.hasProperty(id) ? format.intProperty(id) : 0;
+}
+
+QString familyOf(const QTextFormat &format)
+{
+    const QVariant families = format.property(QTextFormat::FontFamilies);
+    if (families.isValid()) {
+        const QStringList list = families.toStringList();
+        if (!list.isEmpty() && !list.first().isEmpty())
+            return list.first();
+    }
+    return format.stringProperty(QTextFormat::FontFamily);
+}
+
+Cw underlineWord(int style)
+{
+    switch (style) {
+    case QTextCharFormat::DashUnderline: return Cw::UnderlineDash;
+    case QTextCharFormat::DotLine: return Cw::UnderlineDotted;
+    case QTextCharFormat::DashDotLine: return Cw::UnderlineDashDot;
+    case QTextCharFormat::DashDotDotLine: return Cw::UnderlineDashDotDot;
+    case QTextCharFormat::WaveUnderline: return Cw::UnderlineWave;
+    default: return Cw::Underline;
+    }
+}
+
+const Cw kFamilyWords[] = {Cw::FontNil, Cw::FontRoman, Cw::FontSwiss,
+                           Cw::FontModern, Cw::FontScript, Cw::FontDecor};
+
+} // namespace
+
+RtfWriter::RtfWriter(const QTextDocument &document, const WriteOptions &options)
+    : m_document(document), m_options(options)
+{
+    const QFont font = document.defaultFont();
+    m_defaultFamily = font.family();
+    if (font.pointSizeF() > 0)
+        m_defaultHalfPoints = qRound(font.pointSizeF() * 2);
+}
+
+bool RtfWriter::write(int from, int to, const ByteSink &sink)
+{
+    const int count = m_document.characterCount();
+    if (to < 0 || to > count)
+        to = count;
+    from = std::clamp(from, 0, to);
+    m_sink = &sink;
+    m_out.reserve(kFlushSize + 4096);
+    collect(from, to);
+    writeHeader();
+    writeBody(from, to);
+    raw("}\r\n");
+    return flush(true);
+}
+
+// First pass: the fonts, colours and revision authors the range uses, in order of first use.
+void RtfWriter::collect(int from, int to)
+{
+    for (QTextBlock block = m_document.findBlock(from); block.isValid() && block.position() < to;
+         block = block.next()) {
+        if (block.blockFormat().intProperty(prop::Numbering) == richedit::PFN_BULLET)
+            m_hasBullets = true;
+        if (block.length() == 1)
+            runState(block.charFormat(), block.charFormatIndex());
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.position() >= to || fragment.position() + fragment.length() <= from)
+                continue;
+            const QTextCharFormat format = fragment.charFormat();
+            if (!format.isImageFormat())
+                runState(format, fragment.charFormatIndex());
+        }
+    }
+    if (m_fonts.empty())
+        fontNumber(m_defaultFamily, 0, 0);
+    if (m_hasBullets)
+        m_symbolFont = fontNumber(QStringLiteral("Symbol"), richedit::SYMBOL_CHARSET, 0);
+}
+
+const RtfWriter::RunState &RtfWriter::runState(const QTextCharFormat &format, int index)
+{
+    auto it = m_runStates.find(index);
+    if (it == m_runStates.end())
+        it = m_runStates.insert(index, makeRunState(format));
+    return *it;
+}
+
+RtfWriter::RunState RtfWriter::makeRunState(const QTextCharFormat &f)
+{
+    RunState r;
+    QString family = familyOf(f);
+    if (family.isEmpty())
+        family = m_defaultFamily;
+    int charset = intProp(f, prop::Charset);
+    if (family.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0)
+        charset = richedit::SYMBOL_CHARSET;
+    r.symbol = charset == richedit::SYMBOL_CHARSET;
+    r.ansi = charset <= richedit::SYMBOL_CHARSET || text::codePageForCharset(charset) <= 0;
+    r.font = fontNumber(family, charset, intProp(f, prop::PitchFamily));
+    r.halfPoints = f.fontPointSize() > 0 ? qRound(f.fontPointSize() * 2) : m_defaultHalfPoints;
+    r.bold = f.hasProperty(QTextFormat::FontWeight) && f.fontWeight() >= QFont::DemiBold;
+    r.italic = f.fontItalic();
+    r.strike = f.fontStrikeOut();
+    const int underline = f.underlineStyle();
+    r.underline = underline == QTextCharFormat::SpellCheckUnderline ? 0 : underline;
+    const QBrush fore = f.foreground();
+    if (f.hasProperty(QTextFormat::ForegroundBrush) && fore.style() != Qt::NoBrush)
+        r.foreColor = colorNumber(fore.color());
+    const QBrush back = f.background();
+    if (f.hasProperty(QTextFormat::BackgroundBrush) && back.style() != Qt::NoBrush)
+        r.backColor = colorNumber(back.color());
+    if (f.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+        r.vertical = 1;
+    else if (f.verticalAlignment() == QTextCharFormat::AlignSubScript)
+        r.vertical = 2;
+    r.kerning = intProp(f, prop::Kerning) / 10;
+    r.revised = f.boolProperty(prop::Revised);
+    r.revAuthor = intProp(f, prop::RevAuthor);
+    r.protect = f.boolProperty(prop::Protected);
+    r.hidden = f.boolProperty(prop::Hidden);
+    if (r.revised || r.revAuthor > 0)
+        m_maxAuthor = std::max(m_maxAuthor, r.revAuthor);
+    return r;
+}
+
+RtfWriter::ParaState RtfWriter::paraState(const QTextBlockFormat &f) const
+{
+    ParaState p;
+    switch (f.alignment() & Qt::AlignHorizontal_Mask) {
+    case Qt::AlignHCenter:
+        p.align = richedit::PFA_CENTER;
+        break;
+    case Qt::AlignRight:
+        p.align = richedit::PFA_RIGHT;
+        break;
+    case Qt::AlignJustify:
+        p.align = richedit::PFA_JUSTIFY;
+        break;
+    default:
+        break;
+    }
+    const int offset = intProp(f, prop::Offset);
+    p.leftIndent = intProp(f, prop::StartIndent) + offset;
+    p.firstIndent = -offset;
+    p.rightIndent = intProp(f, prop::RightIndent);
+    p.spaceBefore = intProp(f, prop::SpaceBefore);
+    p.spaceAfter = intProp(f, prop::SpaceAfter);
+    const int spacing = intProp(f, prop::LineSpacing);
+    switch (intProp(f, prop::SpacingRule)) {
+    case 1:
+        p.lineSpacing = 360;
+        p.lineMultiple = true;
+        break;
+    case 2:
+        p.lineSpacing = 480;
+        p.lineMultiple = true;
+        break;
+    case 3:
+        p.lineSpacing = spacing;
+        break;
+    case 4:
+        p.lineSpacing = -spacing;
+        break;
+    case 5:
+        p.lineSpacing = spacing * 12;
+        p.lineMultiple = spacing != 0;
+        break;
+    default:
+        break;
+    }
+    if (f.hasProperty(prop::TabStops)) {
+        p.tabs = f.property(prop::TabStops).value<QList<int>>();
+        std::sort(p.tabs.begin(), p.tabs.end());
+        p.tabs.erase(std::unique(p.tabs.begin(), p.tabs.end()), p.tabs.end());
+    }
+    p.bullet = intProp(f, prop::Numbering) == richedit::PFN_BULLET;
+    p.style = intProp(f, prop::StyleNumber);
+    p.keepNext = f.boolProperty(prop::KeepNext);
+    p.rightToLeft = f.hasProperty(QTextFormat::LayoutDirection)
+                    && f.layoutDirection() == Qt::RightToLeft;
+    p.pageBreakBefore = f.boolProperty(prop::PageBreakBefore)
+                        || (f.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
+    return p;
+}
+
+int RtfWriter::fontNumber(const QString &name, int charset, int pitchFamily)
+{
+    for (std::size_t i = 0; i < m_fonts.size(); ++i)
+        if (m_fonts[i].charset == charset && m_fonts[i].name == name)
+            return int(i);
+    m_fonts.push_back({name, charset, pitchFamily});
+    return int(m_fonts.size() - 1);
+}
+
+int RtfWriter::colorNumber(const QColor &color)
+{
+    const QRgb rgb = color.rgb();
+    for (std::size_t i = 0; i < m_colors.size(); ++i)
+        if (m_colors[i].rgb() == rgb)
+            return int(i + 1);
+    m_colors.push_back(QColor::fromRgb(rgb));
+    return int(m_colors.size());
+}
+
+void RtfWriter::writeHeader()
+{
+    raw("{");
+    word(Cw::Rtf, 1);
+    word(Cw::Ansi);
+    word(Cw::AnsiCodePage, 1252);
+    word(Cw::DefaultFont, 0);
+    word(Cw::DefaultLanguage, 1033);
+    raw("{");
+    word(Cw::FontTable);
+    for (std::size_t i = 0; i < m_fonts.size(); ++i) {
+        const FontKey &font = m_fonts[i];
+        raw("{");
+        word(Cw::Font, int(i));
+        word(kFamilyWords[std::clamp(font.pitchFamily >> 4, 0, 5)]);
+        if (font.pitchFamily & 3)
+            word(Cw::FontPitch, font.pitchFamily & 3);
+        word(Cw::FontCharset, font.charset);
+        writeFontName(font);
+        raw(";}");
+    }
+    raw("}\r\n");
+    if (!m_colors.empty()) {
+        raw("{");
+        word(Cw::ColorTable);
+        raw(" ;");
+        for (const QColor &c : m_colors) {
+            word(Cw::Red, c.red());
+            word(Cw::Green, c.green());
+            word(Cw::Blue, c.blue());
+            raw(";");
+        }
+        raw("}\r\n");
+    }
+    if (m_maxAuthor >= 0) {
+        raw("{\\*");
+        word(Cw::RevisionTable);
+        for (int i = 0; i <= m_maxAuthor; ++i)
+            raw(i == 0 ? " {Unknown;}" : "{Unknown;}");
+        raw("}\r\n");
+    }
+    word(Cw::ViewKind, 4);
+    word(Cw::UnicodeSkip, 1);
+}
+
+void RtfWriter::writeBody(int from, int to)
+{
+    for (QTextBlock block = m_document.findBlock(from); block.isValid() && block.position() < to;
+         block = block.next()) {
+        const ParaState para = paraState(block.blockFormat());
+        if (!m_paraWritten || !(para == m_para)) {
+            writeParagraphProperties(para);
+            m_para = para;
+            m_paraWritten = true;
+        }
+        if (para.bullet && block.position() >= from)
+            writeBullet();
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int start = std::max(fragment.position(), from);
+            const int end = std::min(fragment.position() + fragment.length(), to);
+            if (start >= end)
+                continue;
+            const QTextCharFormat format = fragment.charFormat();
+            if (format.isImageFormat()) {
+                for (int i = start; i < end; ++i)
+                    writePicture(format.toImageFormat());
+                continue;
+            }
+            writeRunChanges(runState(format, fragment.charFormatIndex()));
+            const QString text = fragment.text();
+            writeText(start == fragment.position() && end - start == text.size()
+                          ? text
+                          : text.mid(start - fragment.position(), end - start),
+                      m_run);
+        }
+        if (block.length() == 1)
+            writeRunChanges(runState(block.charFormat(), block.charFormatIndex()));
+        const int mark = block.position() + block.length() - 1;
+        if (mark >= from && mark < to) {
+            word(Cw::Par);
+            raw("\r\n");
+        }
+        if (!flush(false))
+            return;
+    }
+}
+
+void RtfWriter::writeParagraphProperties(const ParaState &p)
+{
+    word(Cw::ParagraphDefault);
+    if (p.style)
+        word(Cw::Style, p.style);
+    if (p.keepNext)
+        word(Cw::KeepNext);
+    if (p.pageBreakBefore)
+        word(Cw::PageBreakBefore);
+    if (p.rightToLeft)
+        word(Cw::RightToLeft);
+    if (p.align == richedit::PFA_CENTER)
+        word(Cw::AlignCenter);
+    else if (p.align == richedit::PFA_RIGHT)
+        word(Cw::AlignRight);
+    else if (p.align == richedit::PFA_JUSTIFY)
+        word(Cw::AlignJustify);
+    if (p.firstIndent)
+        word(Cw::FirstIndent, p.firstIndent);
+    if (p.leftIndent)
+        word(Cw::LeftIndent, p.leftIndent);
+    if (p.rightIndent)
+        word(Cw::RightIndent, p.rightIndent);
+    if (p.spaceBefore)
+        word(Cw::SpaceBefore, p.spaceBefore);
+    if (p.spaceAfter)
+        word(Cw::SpaceAfter, p.spaceAfter);
+    if (p.lineSpacing != 0) {
+        word(Cw::LineSpacing, p.lineSpacing);
+        word(Cw::LineMultiple, p.lineMultiple ? 1 : 0);
+    }
+    for (int tab : p.tabs)
+        word(Cw::TabStop, tab);
+    if (p.bullet) {
+        // Old-style bullet definition, which every RTF reader understands.
+        raw("{\\*");
+        word(Cw::ParagraphNumbering);
+        word(Cw::PnBullet);
+        word(Cw::PnFont, m_symbolFont);
+        word(Cw::PnIndent, 0);
+        raw("{");
+        word(Cw::PnTextBefore);
+        hexByte(0xB7);
+        raw("}}");
+    }
+}
+
+// The label other programs show in front of a bulleted paragraph.
+void RtfWriter::writeBullet()
+{
+    raw("{");
+    word(Cw::PnText);
+    word(Cw::Font, m_symbolFont);
+    hexByte(0xB7);
+    word(Cw::Tab);
+    raw("}");
+}
+
+void RtfWriter::writeRunChanges(const RunState &n)
+{
+    const RunState &o = m_run;
+    if (n.font != o.font)
+        word(Cw::Font, n.font);
+    if (n.halfPoints != o.halfPoints)
+        word(Cw::FontSize, n.halfPoints);
+    if (n.bold != o.bold)
+        toggle(Cw::Bold, n.bold);
+    if (n.italic != o.italic)
+        toggle(Cw::Italic, n.italic);
+    if (n.underline != o.underline) {
+        if (n.underline == QTextCharFormat::NoUnderline)
+            word(Cw::UnderlineNone);
+        else
+            word(underlineWord(n.underline));
+    }
+    if (n.strike != o.strike)
+        toggle(Cw::Strike, n.strike);
+    if (n.foreColor != o.foreColor)
+        word(Cw::ForeColor, n.foreColor);
+    if (n.backColor != o.backColor)
+        word(Cw::Highlight, n.backColor);
+    if (n.vertical != o.vertical)
+        word(n.vertical == 1 ? Cw::Super : n.vertical == 2 ? Cw::Sub : Cw::NoSuperSub);
+    if (n.kerning != o.kerning)
+        word(Cw::Kerning, n.kerning);
+    if (n.revised != o.revised)
+        toggle(Cw::Revised, n.revised);
+    if (n.revAuthor != o.revAuthor)
+        word(Cw::RevAuthor, n.revAuthor);
+    if (n.protect != o.protect)
+        toggle(Cw::Protect, n.protect);
+    if (n.hidden != o.hidden)
+        toggle(Cw::Hidden, n.hidden);
+    m_run = n;
+}
+
+void RtfWriter::writeText(const QString &text, const RunState &run)
+{
+    const char16_t *p = reinterpret_cast<const char16_t *>(text.constData());
+    const char16_t *end = p + text.size();
+    while (p < end) {
+        const char16_t ch = *p++;
+        int byte = -1;
+        if (run.symbol) {
+            byte = text::unicodeToSymbol(ch);
+        } else if (ch >= 0x20 && ch < 0x80) {
+            byte = ch;
+        } else if (ch >= 0x80 && run.ansi) {
+            byte = text::unicodeToCp1252(ch); // other code pages get \u for all but ASCII
+        }
+        if (byte >= 0x20 && byte < 0x80 && byte != '\\' && byte != '{' && byte != '}') {
+            if (m_delimit) {
+                m_out.append(' ');
+                m_delimit = false;
+            }
+            m_out.append(char(byte));
+            continue;
+        }
+        switch (ch) {
+        case u'\\':
+            raw("\\\\");
+            continue;
+        case u'{':
+            raw("\\{");
+            continue;
+        case u'}':
+            raw("\\}");
+            continue;
+        case u'\t':
+            word(Cw::Tab);
+            continue;
+        case QChar::LineSeparator:
+            word(Cw::Line);
+            continue;
+        case u'\n':
+        case u'\r':
+        case QChar::ParagraphSeparator:
+        case QChar::ObjectReplacementCharacter:
+            continue; // not text: paragraph marks and pictures are written apart
+        default:
+            break;
+        }
+        if (byte >= 0x80 || ch < 0x20) {
+            hexByte(byte >= 0x80 ? byte : ch); // control characters as their byte
+        } else {
+            word(Cw::Unicode, int(std::int16_t(ch)));
+            raw("?");
+        }
+    }
+}
+
+// A font name in the font's own code page, as readers decode it; characters the code page
+// lacks as \u.
+void RtfWriter::writeFontName(const FontKey &font)
+{
+    int codePage = font.charset > richedit::SYMBOL_CHARSET ? text::codePageForCharset(font.charset)
+                                                            : 1252;
+    if (codePage <= 0)
+        codePage = 1252;
+    for (const QChar c : font.name) {
+        const char16_t ch = c.unicode();
+        if (ch >= 0x20 && ch < 0x80 && ch != '\\' && ch != '{' && ch != '}' && ch != ';') {
+            if (m_delimit)
+                m_out.append(' ');
+            m_out.append(char(ch));
+            m_delimit = false;
+            continue;
+        }
+        bool lossless = false;
+        const QByteArray bytes = text::encode(QString(c), codePage, &lossless);
+        if (lossless && !bytes.isEmpty() && ch >= 0x80) {
+            for (char b : bytes)
+                hexByte(static_cast<unsigned char>(b));
+        } else if (ch >= 0x20) {
+            word(Cw::Unicode, int(std::int16_t(ch)));
+            raw("?");
+        }
+    }
+}
+
+void RtfWriter::word(Cw id)
+{
+    m_out.append('\\');
+    const std::string_view w = spelling(id);
+    m_out.append(w.data(), qsizetype(w.size()));
+    m_delimit = true;
+}
+
+void RtfWriter::word(Cw id, int value)
+{
+    word(id);
+    m_out.append(QByteArray::number(value));
+}
+
+void RtfWriter::toggle(Cw id, bool on)
+{
+    word(id);
+    if (!on)
+        m_out.append('0');
+}
+
+void RtfWriter::raw(const char *text)
+{
+    m_out.append(text);
+    m_delimit = false;
+}
+
+void RtfWriter::hexByte(int byte)
+{
+    static const char digits[] = "0123456789abcdef";
+    const char escape[4] = {'\\', '\'', digits[(byte >> 4) & 0xF], digits[byte & 0xF]};
+    m_out.append(escape, 4);
+    m_delimit = false;
+}
+
+bool RtfWriter::flush(bool force)
+{
+    if (m_failed)
+        return false;
+    if (m_out.isEmpty() || (!force && m_out.size() < kFlushSize))
+        return true;
+    if (!(*m_sink)(m_out.constData(), m_out.size()))
+        m_failed = true;
+    m_out.clear();
+    return !m_failed;
+}
+
+bool writeRtf(const QTextDocument &document, int from, int to, const ByteSink &sink,
+              const WriteOptions &options)
+{
+    RtfWriter writer(document, options);
+    return writer.write(from, to, sink);
+}
+
+} // namespace rtf

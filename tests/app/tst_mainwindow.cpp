@@ -1,0 +1,243 @@
+// The main window as a user meets it: start-up order and captions, the first argument, the
+// activation, closing, the pop-up menu, the toolbar indent, eye-level modes, the view switches,
+// help and the settings file.
+#include <QtTest>
+
+#include "app/Application.h"
+#include "app/Exceptions.h"
+#include "app/Forms.h"
+#include "app/Main.h"
+#include "support/ScriptedDialogs.h"
+#include "widgets/StatusBar.h"
+
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QToolButton>
+
+using Kind = ScriptedDialogs::Kind;
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    QTemporaryDir m_dir;
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    void writeFile(const QString &name, const QByteArray &bytes)
+    {
+        QFile f(path(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    // A main window started as the program starts it, with its settings in the test folder.
+    std::unique_ptr<TfrmMainEditor> start(const QStringList &arguments = {})
+    {
+        auto w = std::make_unique<TfrmMainEditor>();
+        w->setSettingsPath(path(QStringLiteral("DeskTopDock.ini")));
+        w->setStartArguments(arguments);
+        w->show();
+        if (!QTest::qWaitForWindowExposed(w.get()))
+            qWarning("window not exposed");
+        return w;
+    }
+
+private slots:
+    void init()
+    {
+        m_dialogs = std::make_unique<ScriptedDialogs>();
+        QFile::remove(path(QStringLiteral("DeskTopDock.ini")));
+    }
+    void cleanup() { m_dialogs.reset(); }
+
+    void windowsAreCreatedInOrderWithTheirCaptions()
+    {
+        ProgramWindows windows = createProgramWindows();
+        QStringList captions{windows.main->windowTitle()};
+        for (const auto &w : windows.others)
+            captions << w->windowTitle();
+        QCOMPARE(captions, (QStringList{QStringLiteral("Tessra Office - Scrivelle"),
+                                        QStringLiteral("Document History"),
+                                        QStringLiteral("Document Export Status..."),
+                                        QStringLiteral("Presentation Options"),
+                                        QStringLiteral("Print Preview"),
+                                        QStringLiteral("Header and Footer Text"),
+                                        QStringLiteral("Page Margins")}));
+        for (const auto &w : windows.others)
+            QVERIFY(!w->isVisible());
+    }
+
+    void firstArgumentThatIsNoFileGivesAnUntitledDocument()
+    {
+        auto w = start({path(QStringLiteral("nothing-here.rtf"))});
+        QCOMPARE(w->DocumentFileName, QStringLiteral("Untitled Document"));
+        QCOMPARE(w->Editor->windowText(), QString());
+        QVERIFY(m_dialogs->shown().isEmpty());
+    }
+
+    void firstArgumentOpensTheFileAndActivationSettlesIt()
+    {
+        writeFile(QStringLiteral("start.rtf"), "{\\rtf1\\ansi Opened at start\\par}");
+        setApplicationTitle(QStringLiteral(" Scrivelle"));
+        auto w = start({path(QStringLiteral("start.rtf"))});
+        QVERIFY(w->Editor->windowText().startsWith(QStringLiteral("Opened at start")));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Tessra Office - >>  [start.rtf]"));
+        QCOMPARE(applicationTitle(), QStringLiteral("start.rtf"));
+        QCOMPARE(w->StatusBar1->panelText(5), QString());
+        QVERIFY(!w->Editor->CanUndoStep());
+        QCOMPARE(w->Editor->ParagraphFormat.Alignment(), TParaAlignment::taJustify);
+        QVERIFY(w->btnAlignJustify->isChecked());
+        QCOMPARE(w->StatusBar1->panelText(0), QStringLiteral("Line:   1  Col:   1"));
+    }
+
+    void closingFadesOnlyWithoutUnsavedChanges()
+    {
+        auto w = start();
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(w->close());
+        QVERIFY(t.elapsed() >= 500); // the 600 ms fade-out ran
+        auto m = start();
+        m->Editor->setFocus();
+        QTest::keyClicks(m->Editor, QStringLiteral("unsaved"));
+        m_dialogs->answer(dialogs::Answer::No);
+        t.restart();
+        QVERIFY(m->close());
+        QVERIFY(t.elapsed() < 500);
+        // Cancel keeps the window open.
+        auto c = start();
+        c->Editor->setFocus();
+        QTest::keyClicks(c->Editor, QStringLiteral("unsaved"));
+        m_dialogs->answer(dialogs::Answer::Cancel);
+        QVERIFY(!c->close());
+        QVERIFY(c->isVisible());
+        c->Editor->setDocumentModified(false);
+    }
+
+    void onlyTheRightButtonPopsTheMenu()
+    {
+        auto w = start();
+        QTest::mouseClick(w->Editor->viewport(), Qt::LeftButton);
+        QVERIFY(!w->PopupMenu1->isVisible());
+        QTest::mousePress(w->Editor->viewport(), Qt::RightButton, {}, QPoint(30, 30));
+        QTRY_VERIFY(w->PopupMenu1->isVisible());
+        w->PopupMenu1->hide();
+    }
+
+    void toolbarIndentFollowsTheWidth()
+    {
+        auto w = start();
+        w->resize(1024 - 8, w->height());
+        QCOMPARE(w->ToolBar1->property("indent").toInt(), 0);
+        w->resize(1225 - 8, w->height());
+        QCOMPARE(w->ToolBar1->property("indent").toInt(), 100);
+    }
+
+    void eyeLevelModes()
+    {
+        auto w = start();
+        w->resize(1016, 550);
+        w->layoutControls();
+        QCOMPARE(w->Editor->size(), QSize(709, 464));
+        w->KeepTextEyeLevel121Click();
+        QCOMPARE(w->Editor->height(), 232);
+        QCOMPARE(w->B1->y(), 212);
+        QVERIFY(w->B1->isVisible() && w->B2->isVisible());
+        QVERIFY(w->KeepTextEyeLevel121->isChecked());
+        // Straight to one third: the full height is taken again first.
+        w->KeepTextEyeLevel1Click();
+        QCOMPARE(w->Editor->height(), 309);
+        QCOMPARE(w->B2->y(), 289);
+        QVERIFY(w->KeepTextEyeLevel1->isChecked() && !w->KeepTextEyeLevel121->isChecked());
+        // Hiding the toolbar moves the editor up while a mode is on.
+        w->ShowToolbar1Click();
+        QVERIFY(!w->CoolBar1->isVisible());
+        QCOMPARE(w->Editor->y(), 26);
+        w->ShowToolbar1Click();
+        QCOMPARE(w->Editor->y(), 67);
+        // The same item again ends the mode.
+        w->KeepTextEyeLevel1Click();
+        QVERIFY(!w->B1->isVisible());
+        QCOMPARE(w->Editor->height(), 464);
+        QVERIFY(!w->eyeLevelModeOn());
+    }
+
+    void hidingTheScrollBarKeepsTheDocument()
+    {
+        auto w = start();
+        w->Editor->setFocus();
+        QTest::keyClicks(w->Editor, QStringLiteral("formatted"));
+        w->Editor->SelectEverything();
+        w->Editor->SelectionFormat.setStyle(fsItalic);
+        w->ShowScrollBar1Click();
+        QVERIFY(w->ShowScrollBar1->isChecked());
+        QCOMPARE(w->Editor->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(w->Editor->windowText(), QStringLiteral("formatted"));
+        QVERIFY(w->Editor->DocumentModified());
+        w->Editor->SelectEverything();
+        QCOMPARE(w->Editor->SelectionFormat.Style(), fsItalic);
+        w->ShowScrollBar1Click();
+        QCOMPARE(w->Editor->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        w->Editor->setDocumentModified(false);
+    }
+
+    void helpFromF1AndTheButtonIsTheSame()
+    {
+        auto w = start();
+        QTest::keyClick(w.get(), Qt::Key_F1);
+        QTest::mouseClick(w->SpeedButton1, Qt::LeftButton);
+        const auto boxes = m_dialogs->shownOf(Kind::Information);
+        QCOMPARE(boxes.size(), 2);
+        QCOMPARE(boxes[0].text, boxes[1].text);
+        QCOMPARE(boxes[0].text.split(QStringLiteral("\r\n")).size(), 26);
+        QVERIFY(boxes[0].text.startsWith(QStringLiteral("Short-Cut keys for the editor.\r\n")));
+        QVERIFY(boxes[0].text.endsWith(QStringLiteral("- Scrollbar and ToolBar Visibility")));
+    }
+
+    void settingsAreReadAtActivationAndWrittenAtTheEnd()
+    {
+        writeFile(QStringLiteral("DeskTopDock.ini"),
+                  "[Page View]\r\nEditor Colour=0x0000FF\r\nToolBar=2\r\nHalf Level=1\r\nThird Level=1\r\n"
+                  "[Print Margins]\r\nTopSize=20\r\n");
+        auto w = start();
+        QCOMPARE(w->Editor->Color(), TColor(255));
+        QVERIFY(!w->CoolBar1->isVisible());
+        QVERIFY(w->KeepTextEyeLevel1->isChecked());
+        QVERIFY(!w->KeepTextEyeLevel121->isChecked());
+        QCOMPARE(w->TopSize, 20);
+        QCOMPARE(w->LeftSize, 25);
+        w->FormDestroy();
+        QFile f(path(QStringLiteral("DeskTopDock.ini")));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray ini = f.readAll();
+        QVERIFY(ini.contains("Editor Colour=255"));
+        QVERIFY(ini.contains("Third Level=1"));
+    }
+
+    void settingsThatCannotBeWrittenReportTheFile()
+    {
+        auto w = start();
+        writeFile(QStringLiteral("blocker"), "x");
+        const QString ini = path(QStringLiteral("blocker/DeskTopDock.ini"));
+        w->setSettingsPath(ini);
+        try {
+            w->FormDestroy();
+            QFAIL("no error");
+        } catch (const EScrivelleError &e) {
+            QCOMPARE(e.message(), QStringLiteral("Unable to write to %1").arg(ini));
+        }
+    }
+
+    void errorBoxText()
+    {
+        QCOMPARE(::errorBoxText(QStringLiteral("Cannot open file x")), QStringLiteral("Cannot open file x."));
+        QCOMPARE(::errorBoxText(QStringLiteral("Done.")), QStringLiteral("Done."));
+        QCOMPARE(::errorBoxText(QStringLiteral("Why?")), QStringLiteral("Why?."));
+        QCOMPARE(::errorBoxText(QStringLiteral("(x)")), QStringLiteral("(x)"));
+        QCOMPARE(::errorBoxText(QStringLiteral("size 12")), QStringLiteral("size 12."));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

