@@ -90,7 +90,7 @@ bool parsePresentationOptions(const QStringList &settings, PresentationOptions &
                 result.frame = true;
             } else {
                 const QColor colour = QColor::fromString(value);
-                ok = value.startsWith(QLatin1Char('#')) && colour.isValid();
+                ok = colour.isValid();
                 if (ok) {
                     result.frame = true;
                     result.frameColour = colour;

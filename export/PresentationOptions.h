@@ -57,7 +57,7 @@ PresentationPage presentationPage(const PresentationOptions &options);
 // Fills options from command-line settings of the form name=value:
 //   page=full | half | 800x600 | 900x675 | 1000x750
 //   seconds=5..60
-//   frame=off | on | #RRGGBB (on with that colour)
+//   frame=off | on | #RRGGBB or a colour name (on with that colour)
 // Returns false with a message naming the bad setting; the options are then unchanged.
 bool parsePresentationOptions(const QStringList &settings, PresentationOptions &options,
                               QString *error = nullptr);

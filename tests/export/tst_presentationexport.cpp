@@ -1,12 +1,18 @@
 // The presentation export's page loop with a document that lays out fixed-height lines, read
 // back with an independent GIF reader (and ImageMagick where installed).
 
+#include "app/Forms.h"
+#include "app/Main.h"
 #include "editor/RxRichEd.h"
 #include "export/PresentationExport.h"
 #include "export/RxGIF.h"
 #include "support/GifDecoder.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QFile>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
 #include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -101,6 +107,9 @@ private slots:
     void emptyDocument();
     void richTextControl();
     void richTextControlFailure();
+    void savingFromTheMainWindow();
+    void convertFromTheCommandLine_data();
+    void convertFromTheCommandLine();
 };
 
 void TestPresentationExport::textRect_data()
@@ -397,6 +406,93 @@ void TestPresentationExport::richTextControlFailure()
     QVERIFY(messages.isEmpty());
     QCOMPARE(editor.Color(), TColor(0x00123456));
     QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+// Given the program's windows, saving under a ".tpf" name asks for the options (answered here:
+// half page, 60 seconds, "Save"), writes the GIF and reports success.
+void TestPresentationExport::savingFromTheMainWindow()
+{
+    ScriptedDialogs dialogs;
+    ProgramWindows windows = createProgramWindows();
+    fillEditor(*windows.main->Editor, 60);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("deck.tpf"));
+    int asked = 0;
+    QTimer answer;
+    answer.setInterval(10);
+    connect(&answer, &QTimer::timeout, this, [&] {
+        TfrmPresentation *form = frmPresentation();
+        if (!form || !form->isVisible())
+            return;
+        ++asked;
+        form->Panel2Click();
+        form->RxSpinEdit1->setValue(60);
+        form->btnClose->click();
+    });
+    answer.start();
+    windows.main->SaveDocument(path);
+    answer.stop();
+
+    QCOMPARE(asked, 1);
+    const auto messages = dialogs.shownOf(ScriptedDialogs::Kind::Information);
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages[0].text, QString::fromLatin1(kPresentationExportedText));
+    const testgif::File file = readFile(path);
+    QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
+    QVERIFY(file.frames.size() >= 2);
+    QCOMPARE(QSize(file.width, file.height), QSize(693, 485));
+    QCOMPARE(file.delay(0), 6000);
+    // The choices stay for the next export in the same run.
+    QCOMPARE(frmPresentation()->options().pageSize, PresentationPageSize::HalfPage);
+}
+
+void TestPresentationExport::convertFromTheCommandLine_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("identified"); // identify's "%wx%h %T;" for the first frame
+    QTest::newRow("defaults") << QStringList() << 0 << "693x950 1500;";
+    QTest::newRow("screen size, 60 s, frame")
+        << QStringList{"--page-size", "1000x750", "--seconds", "60", "--frame", "navy"} << 0
+        << "1000x750 6000;";
+    QTest::newRow("bad seconds") << QStringList{"--seconds", "4"} << 1 << "";
+    QTest::newRow("unknown option") << QStringList{"--speed", "2"} << 1 << "";
+}
+
+void TestPresentationExport::convertFromTheCommandLine()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QString, identified);
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("in.txt"));
+    const QString output = dir.filePath(QStringLiteral("out.tpf"));
+    {
+        QFile f(input);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 120; ++i)
+            f.write(QByteArray("A line of text for the presentation, number ") + QByteArray::number(i) + "\n");
+    }
+    QProcess process;
+    process.start(QStringLiteral(SCV_BINARY),
+                  QStringList{QStringLiteral("--convert"), input, output} + options);
+    QVERIFY(process.waitForFinished(120000));
+    QCOMPARE(process.exitCode(), exitCode);
+    if (exitCode != 0) {
+        QVERIFY(!QFile::exists(output));
+        QVERIFY(!process.readAllStandardError().isEmpty());
+        return;
+    }
+    const testgif::File file = readFile(output);
+    QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
+    QVERIFY(file.frames.size() >= 2);
+    const QString identify = QStandardPaths::findExecutable(QStringLiteral("identify"));
+    if (identify.isEmpty())
+        QSKIP("ImageMagick is not installed");
+    QProcess id;
+    id.start(identify, {QStringLiteral("-format"), QStringLiteral("%wx%h %T;"), output + "[0]"});
+    QVERIFY(id.waitForFinished(60000));
+    QCOMPARE(QString::fromLatin1(id.readAllStandardOutput()), identified);
 }
 
 QTEST_MAIN(TestPresentationExport)

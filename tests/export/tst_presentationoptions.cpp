@@ -82,6 +82,8 @@ void TestPresentationOptions::commandLineSettings_data()
         << 60 << "#ff0000";
     QTest::newRow("screen size") << QStringList{"page=900x675", "frame=on"} << true << screen
                                  << "900 x 675" << 15 << "#0080c0";
+    QTest::newRow("frame by name") << QStringList{"frame=navy"} << true << full << "800 x 600"
+                                   << 15 << "#000080";
     QTest::newRow("seconds out of range") << QStringList{"seconds=61"} << false << full
                                           << "800 x 600" << 15 << "";
     QTest::newRow("unknown size") << QStringList{"page=640x480"} << false << full << "800 x 600"
