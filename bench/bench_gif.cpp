@@ -100,7 +100,8 @@ void compare(const char *title, const std::vector<QImage> &images, const QTempor
 {
     QStringList pngs;
     for (std::size_t i = 0; i < images.size(); ++i) {
-        const QString png = dir.filePath(QStringLiteral("%1%2.png").arg(prefix).arg(i, 3, 10, QLatin1Char('0')));
+        const QString name = QStringLiteral("%1%2.png").arg(prefix).arg(i, 3, 10, QLatin1Char('0'));
+        const QString png = dir.filePath(name);
         images[i].save(png);
         pngs << png;
     }

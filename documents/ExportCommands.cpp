@@ -35,7 +35,9 @@ void TfrmMainEditor::ExportPresentation(const QString &fileName)
     }
     if (TfrmExport *progress = frmExport()) {
         ui.progress.show = [progress] { progress->show(); };
-        ui.progress.setLabel = [progress](const QString &text) { progress->lblProgBar->setText(text); };
+        ui.progress.setLabel = [progress](const QString &text) {
+            progress->lblProgBar->setText(text);
+        };
         ui.progress.close = [progress] { progress->close(); };
     }
     ui.showInformation = [](const QString &text) {

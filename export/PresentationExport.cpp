@@ -63,7 +63,8 @@ QStringList presentationComment()
             QStringLiteral("Application created by the Scrivelle developers"),
             QStringLiteral("Tessra Office - Varnhollow version 2.2"),
             QStringLiteral("Company Name: Scrivelle"),
-            QStringLiteral("Web Site: https://scrivelle.example.org or https://www.scrivelle.example.org"),
+            QStringLiteral("Web Site: https://scrivelle.example.org"
+                           " or https://www.scrivelle.example.org"),
             QStringLiteral("This is a Tessra Office Presentation File.")};
 }
 

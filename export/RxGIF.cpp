@@ -249,7 +249,8 @@ void TGIFImage::setUpGraphicControl(TGIFFrame &frame)
         const int delay = frame.m_frameDelay / 10; // hundredths of a second
         fixed[2] = char(delay & 0xFF);
         fixed[3] = char((delay >> 8) & 0xFF);
-        std::uint8_t packed = std::uint8_t(fixed[1]) & std::uint8_t(~(kTransparentFlag | kDisposalMask));
+        std::uint8_t packed = std::uint8_t(fixed[1])
+                              & std::uint8_t(~(kTransparentFlag | kDisposalMask));
         const int index = frame.m_transparentColor
                               ? tableIndexOf(frame.m_item->colorTable, *frame.m_transparentColor)
                               : -1;

@@ -34,7 +34,8 @@ QByteArray waitAnimationGif(int frames, int frameDelayMs)
                                 2.6);
         }
         painter.end();
-        gif.Frames(gif.AddFrame(image)).setFrameDelay(std::uint16_t(std::clamp(frameDelayMs, 10, 65535)));
+        const auto delay = std::uint16_t(std::clamp(frameDelayMs, 10, 65535));
+        gif.Frames(gif.AddFrame(image)).setFrameDelay(delay);
     }
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);

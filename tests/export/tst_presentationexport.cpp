@@ -207,8 +207,8 @@ void TestPresentationExport::pagesPerSize()
         process.start(identify, {QStringLiteral("-format"), QStringLiteral("%wx%h %T;"), path});
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitCode(), 0);
-        QCOMPARE(QString::fromLatin1(process.readAllStandardOutput()),
-                 QStringLiteral("%1x%2 6000;").arg(size.width()).arg(size.height()).repeated(frames));
+        const QString each = QStringLiteral("%1x%2 6000;").arg(size.width()).arg(size.height());
+        QCOMPARE(QString::fromLatin1(process.readAllStandardOutput()), each.repeated(frames));
     }
 }
 
@@ -471,7 +471,7 @@ void TestPresentationExport::convertFromTheCommandLine()
         QFile f(input);
         QVERIFY(f.open(QIODevice::WriteOnly));
         for (int i = 0; i < 120; ++i)
-            f.write(QByteArray("A line of text for the presentation, number ") + QByteArray::number(i) + "\n");
+            f.write("A line of text for the presentation, number " + QByteArray::number(i) + "\n");
     }
     QProcess process;
     process.start(QStringLiteral(SCV_BINARY),

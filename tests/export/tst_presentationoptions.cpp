@@ -40,8 +40,9 @@ void TestPresentationOptions::pageGeometry_data()
     QTest::addColumn<QString>("screen");
     QTest::addColumn<QSize>("bitmap");
     QTest::addColumn<QPoint>("textEnd");
-    const int full = int(PresentationPageSize::FullPage), half = int(PresentationPageSize::HalfPage),
-              screen = int(PresentationPageSize::ScreenSize);
+    const int full = int(PresentationPageSize::FullPage);
+    const int half = int(PresentationPageSize::HalfPage);
+    const int screen = int(PresentationPageSize::ScreenSize);
     QTest::newRow("full page") << full << "1000 x 750" << QSize(693, 950) << QPoint(673, 930);
     QTest::newRow("half page") << half << "800 x 600" << QSize(693, 485) << QPoint(673, 465);
     QTest::newRow("800 x 600") << screen << "800 x 600" << QSize(800, 600) << QPoint(780, 580);
@@ -74,8 +75,9 @@ void TestPresentationOptions::commandLineSettings_data()
     QTest::addColumn<QString>("screen");
     QTest::addColumn<int>("seconds");
     QTest::addColumn<QString>("frame"); // colour name, or empty when off
-    const int full = int(PresentationPageSize::FullPage), half = int(PresentationPageSize::HalfPage),
-              screen = int(PresentationPageSize::ScreenSize);
+    const int full = int(PresentationPageSize::FullPage);
+    const int half = int(PresentationPageSize::HalfPage);
+    const int screen = int(PresentationPageSize::ScreenSize);
     QTest::newRow("none") << QStringList() << true << full << "800 x 600" << 15 << "";
     QTest::newRow("half, 60 s, framed")
         << QStringList{"page=half", "seconds=60", "frame=#ff0000"} << true << half << "800 x 600"
@@ -199,7 +201,9 @@ void TestPresentationOptions::hoverBevels()
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     auto visible = [&] {
-        return QString::fromLatin1("%1%2%3").arg(form.Bevel1->isVisible()).arg(form.Bevel2->isVisible())
+        return QString::fromLatin1("%1%2%3")
+            .arg(form.Bevel1->isVisible())
+            .arg(form.Bevel2->isVisible())
             .arg(form.Bevel3->isVisible());
     };
     QCOMPARE(visible(), QStringLiteral("000"));

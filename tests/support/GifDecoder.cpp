@@ -118,7 +118,8 @@ QString decodeLzw(Frame &frame, const QByteArray &stream)
         qsizetype src = 0;
         for (int pass = 0; pass < 4; ++pass)
             for (int y = start[pass]; y < frame.height; y += step[pass], src += frame.width)
-                std::copy_n(out.begin() + src, frame.width, rows.begin() + qsizetype(y) * frame.width);
+                std::copy_n(out.begin() + src, frame.width,
+                            rows.begin() + qsizetype(y) * frame.width);
         out.swap(rows);
     }
     frame.indices = std::move(out);
@@ -160,7 +161,8 @@ File readGif(const QByteArray &bytes)
             continue;
         }
         if (introducer != 0x2C) {
-            file.error = QStringLiteral("unknown block 0x%1 at %2").arg(introducer, 0, 16).arg(r.pos - 1);
+            file.error =
+                QStringLiteral("unknown block 0x%1 at %2").arg(introducer, 0, 16).arg(r.pos - 1);
             return file;
         }
         Frame f;
