@@ -189,7 +189,7 @@ int RichEditPageSource::formatRange(QPainter &painter, const TwipsRect &textRect
     richedit::FORMATRANGE fr;
     fr.hdc = &painter;
     fr.hdcTarget = painter.device();
-    fr.rc = {textRect.left, textRect.top, textRect.right, textRect.bottom};
+    fr.rc = textRect;
     fr.rcPage = fr.rc;
     fr.chrg = {start, m_editor.textLength()};
     m_editor.PageArea = fr.rc;

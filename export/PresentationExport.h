@@ -6,6 +6,7 @@
 // the command line and in tests.
 
 #include "export/PresentationOptions.h"
+#include "richedit/RichEditTypes.h"
 
 #include <QImage>
 #include <QString>
@@ -20,13 +21,8 @@ class TRxRichEdit;
 inline constexpr const char *kPresentationExportedText =
     "Document Succesfully Exported to Tessra Presentation File Format.";
 
-// A rectangle in twips with exclusive right and bottom edges, as the format-range record holds it.
-struct TwipsRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-};
+// A rectangle in twips, as the format-range record holds it.
+using TwipsRect = richedit::RECT;
 
 // The document as the export sees it: its length and the format-range operation.
 class PresentationPageSource
