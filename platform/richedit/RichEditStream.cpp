@@ -193,7 +193,9 @@ int RichEdit::streamOut(int format, EDITSTREAM &es)
         rtf::WriteOptions options;
         options.plainRtf = format & SFF_PLAINRTF;
         options.noObjects = basic == SF_RTFNOOBJS;
-        ok = rtf::writeRtf(*document(), from, to, sink, options);
+        // The whole document includes the last paragraph's mark, so that a final empty
+        // paragraph (a text ending in a line break) survives the way back in.
+        ok = rtf::writeRtf(*document(), from, selectionOnly ? to : -1, sink, options);
     } else {
         QString t = textRange(from, to);
         t.replace(QLatin1Char('\r'), QLatin1String("\r\n"));

@@ -1,0 +1,104 @@
+// The headless jobs, run as a user runs them: the program's own binary with "--" options.
+#include <QtTest>
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+struct Run {
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run scrivelle(const QStringList &args)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM")); // headless jobs must need no display at all
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(SCV_BINARY), args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestCommandLine : public QObject {
+    Q_OBJECT
+private slots:
+    void convertRoundTripKeepsTheText()
+    {
+        QTemporaryDir dir;
+        const QString txt = dir.filePath(QStringLiteral("in.txt"));
+        QFile f(txt);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("First paragraph, caf\xE9.\r\n\tTabbed second\r\nThird \x93quoted\x94\r\n");
+        f.close();
+        const QString rtf = dir.filePath(QStringLiteral("a.rtf"));
+        const QString rtc = dir.filePath(QStringLiteral("b.rtc"));
+        const QString rtf2 = dir.filePath(QStringLiteral("c.rtf"));
+        const QString out = dir.filePath(QStringLiteral("d.txt"));
+        QCOMPARE(scrivelle({QStringLiteral("--convert"), txt, rtf}).code, 0);
+        QCOMPARE(scrivelle({QStringLiteral("--convert"), rtf, rtc}).code, 0);
+        QCOMPARE(readAll(rtc).left(2), QByteArray("\x78\x01"));
+        QCOMPARE(scrivelle({QStringLiteral("--convert"), rtc, rtf2}).code, 0);
+        QCOMPARE(readAll(rtf2), readAll(rtf));
+        QCOMPARE(scrivelle({QStringLiteral("--convert"), rtf2, out}).code, 0);
+        QCOMPARE(readAll(out), readAll(txt));
+    }
+
+    void convertFailuresGoToStandardError()
+    {
+        QTemporaryDir dir;
+        const Run missing = scrivelle({QStringLiteral("--convert"), dir.filePath(QStringLiteral("none.rtf")),
+                                       dir.filePath(QStringLiteral("x.rtf"))});
+        QVERIFY(missing.code != 0);
+        QVERIFY(missing.err.contains("Cannot open file"));
+        const QString txt = dir.filePath(QStringLiteral("in.txt"));
+        QFile f(txt);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("x");
+        f.close();
+        const Run unsupported = scrivelle({QStringLiteral("--convert"), txt, dir.filePath(QStringLiteral("x.odt"))});
+        QVERIFY(unsupported.code != 0);
+        QVERIFY(unsupported.err.contains("Unsupported file type"));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("x.odt"))));
+    }
+
+    void statsAsTheStatusBarShowsThem()
+    {
+        QTemporaryDir dir;
+        const QString txt = dir.filePath(QStringLiteral("hello.txt"));
+        QFile f(txt);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("Hello, world!");
+        f.close();
+        const Run r = scrivelle({QStringLiteral("--stats"), txt});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QByteArray("Words: 2\nCharacters: 13\nLines: 1\nWords per line:     2.00\n"));
+    }
+
+    void helpAndVersion()
+    {
+        const Run help = scrivelle({QStringLiteral("--help")});
+        QCOMPARE(help.code, 0);
+        QVERIFY(help.out.contains("--convert"));
+        const Run version = scrivelle({QStringLiteral("--version")});
+        QCOMPARE(version.code, 0);
+        QVERIFY(version.out.startsWith("Scrivelle "));
+        QVERIFY(scrivelle({QStringLiteral("--no-such-option")}).code != 0);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestCommandLine)
+#include "tst_commandline.moc"
