@@ -8,6 +8,7 @@
 #include "widgets/StatusBar.h"
 
 #include <QTextStream>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -80,7 +81,23 @@ int convert(const QStringList &args)
 {
     if (args.size() < 2)
         return fail(QStringLiteral("--convert needs INPUT and OUTPUT"));
+    // The presentation options after INPUT and OUTPUT, as settings for the options value.
+    QStringList settings;
+    static const QList<std::pair<QString, QString>> kOptions{
+        {QStringLiteral("--page-size"), QStringLiteral("page")},
+        {QStringLiteral("--seconds"), QStringLiteral("seconds")},
+        {QStringLiteral("--frame"), QStringLiteral("frame")}};
+    for (int i = 2; i < args.size(); i += 2) {
+        const auto option = std::find_if(kOptions.begin(), kOptions.end(),
+                                         [&](const auto &o) { return o.first == args[i]; });
+        if (option == kOptions.end() || i + 1 >= args.size())
+            return fail(QStringLiteral("unknown or incomplete option \"%1\"").arg(args[i]));
+        settings << option->second + QLatin1Char('=') + args[i + 1];
+    }
     Headless h;
+    QString error;
+    if (!parsePresentationOptions(settings, h.window.presentationOptions, &error))
+        return fail(error);
     h.window.LoadDocument(args[0]);
     h.checkRefusal();
     h.window.SaveDialog1.fileName = args[1];

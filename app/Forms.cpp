@@ -5,28 +5,22 @@
 #include "app/Main.h"
 #include "documents/History.h"
 #include "export/PageExport.h"
+#include "export/PresentationOptions.h"
 #include "preview/PrintPreview.h"
+
+namespace {
+TfrmExport *g_export = nullptr;
+TfrmPresentation *g_presentation = nullptr;
+} // namespace
 
 ProgramWindows::~ProgramWindows()
 {
+    g_presentation = nullptr;
     others.clear();
 }
 
-namespace {
-std::unique_ptr<QWidget> shellWindow(const QString &caption)
-{
-    auto w = std::make_unique<QWidget>();
-    w->setWindowTitle(caption);
-    return w;
-}
-std::unique_ptr<QWidget> createPresentationOptionsWindow()
-{
-    return shellWindow(QStringLiteral("Presentation Options"));
-}
-TfrmExport *g_export = nullptr;
-} // namespace
-
 TfrmExport *frmExport() { return g_export; }
+TfrmPresentation *frmPresentation() { return g_presentation; }
 
 ProgramWindows createProgramWindows()
 {
@@ -44,7 +38,9 @@ ProgramWindows createProgramWindows()
         }
     });
     w.others.push_back(std::move(exportWindow));
-    w.others.push_back(createPresentationOptionsWindow());
+    auto presentationWindow = std::make_unique<TfrmPresentation>(w.main);
+    g_presentation = presentationWindow.get();
+    w.others.push_back(std::move(presentationWindow));
     w.others.push_back(std::make_unique<TForm1>());
     w.others.push_back(std::make_unique<TForm4>());
     w.others.push_back(std::make_unique<TForm3>());

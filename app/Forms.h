@@ -7,6 +7,7 @@
 
 class TfrmMainEditor;
 class TfrmExport;
+class TfrmPresentation;
 
 struct ProgramWindows {
     TfrmMainEditor *main = nullptr;
@@ -25,3 +26,5 @@ ProgramWindows createProgramWindows();
 
 // The export progress window (null before the windows are created, or headless).
 TfrmExport *frmExport();
+// The presentation options window (null before the windows are created, or headless).
+TfrmPresentation *frmPresentation();

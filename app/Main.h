@@ -6,6 +6,7 @@
 
 #include "dialogs/Dialogs.h"
 #include "editor/RxRichEd.h"
+#include "export/PresentationOptions.h"
 
 #include <QAction>
 #include <QMenu>
@@ -33,6 +34,8 @@ public:
     int BottomSize = 15;
     QString WordsText, CharactersText, LinesText, WordsPerLineText;
     bool HeadingTyping = false; // set by the heading commands, read on Enter
+    // Presentation choices for runs without the options window (headless jobs).
+    PresentationOptions presentationOptions;
 
     // ---- controls ----
     QFrame *dxContainer1 = nullptr;

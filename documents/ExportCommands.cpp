@@ -4,7 +4,11 @@
 #include "app/Application.h"
 #include "app/Exceptions.h"
 #include "app/Forms.h"
+#include "export/PageExport.h"
 #include "export/PdfExport.h"
+#include "export/PresentationExport.h"
+
+#include <QLabel>
 
 #include <QFileInfo>
 
@@ -21,6 +25,23 @@ void TfrmMainEditor::ExportPdf(const QString &fileName)
 
 void TfrmMainEditor::ExportPresentation(const QString &fileName)
 {
-    Q_UNUSED(fileName);
-    throw EScrivelleError(QStringLiteral("Presentation export is not available in this build"));
+    PresentationExportUi ui;
+    TfrmPresentation *options = m_headless ? nullptr : frmPresentation();
+    if (options) {
+        ui.askOptions = [options] {
+            options->exec();
+            return options->options();
+        };
+    }
+    if (TfrmExport *progress = frmExport()) {
+        ui.progress.show = [progress] { progress->show(); };
+        ui.progress.setLabel = [progress](const QString &text) {
+            progress->lblProgBar->setText(text);
+        };
+        ui.progress.close = [progress] { progress->close(); };
+    }
+    ui.showInformation = [](const QString &text) {
+        dialogs::current().information(applicationTitle(), text);
+    };
+    ::ExportPresentation(*Editor, fileName, presentationOptions, ui);
 }
