@@ -15,6 +15,7 @@
 #include <QTextCharFormat>
 #include <QTextFormat>
 #include <QTextImageFormat>
+#include <array>
 #include <vector>
 
 namespace rtf {
@@ -117,9 +118,16 @@ private:
     int m_bytesFont = -1;
     QString m_text;          // decoded text not yet given to the sink
     CharState m_textState;
-    CharState m_formatState; // the state m_format was built for
-    QTextCharFormat m_format;
-    bool m_formatValid = false;
+    // Formats built recently, by character state: documents switch between a few formats.
+    struct CachedFormat {
+        CharState state;
+        QTextCharFormat format;
+    };
+    static constexpr int kFormatCacheSize = 8;
+    std::array<CachedFormat, kFormatCacheSize> m_formatCache;
+    int m_formatCacheUsed = 0;
+    int m_formatCacheNext = 0;
+    bool m_formatValid = false; // false: the cache is stale (fonts or colours changed)
 
     // Paragraph.
     bool m_paragraphHasContent = false;

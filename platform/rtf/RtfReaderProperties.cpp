@@ -243,9 +243,19 @@ bool RtfReader::isBulleted(const ParaState &para) const
 
 const QTextCharFormat &RtfReader::charFormat(const CharState &c)
 {
-    if (m_formatValid && c == m_formatState)
-        return m_format;
-    QTextCharFormat f;
+    if (!m_formatValid) {
+        m_formatCacheUsed = 0;
+        m_formatValid = true;
+    }
+    for (int i = 0; i < m_formatCacheUsed; ++i)
+        if (m_formatCache[std::size_t(i)].state == c)
+            return m_formatCache[std::size_t(i)].format;
+    CachedFormat &slot = m_formatCache[std::size_t(m_formatCacheNext)];
+    m_formatCacheNext = (m_formatCacheNext + 1) % kFormatCacheSize;
+    m_formatCacheUsed = std::min(m_formatCacheUsed + 1, kFormatCacheSize);
+    slot.state = c;
+    QTextCharFormat &f = slot.format;
+    f = QTextCharFormat();
     int fontIndex = c.font >= 0 ? c.font : m_fontIndex.value(m_defaultFont, -1);
     if (fontIndex >= 0) {
         const FontEntry &font = m_fonts[std::size_t(fontIndex)];
@@ -296,10 +306,7 @@ const QTextCharFormat &RtfReader::charFormat(const CharState &c)
         f.setProperty(prop::Hidden, true);
     if (c.charStyle > 0)
         f.setProperty(prop::CharStyle, c.charStyle);
-    m_format = f;
-    m_formatState = c;
-    m_formatValid = true;
-    return m_format;
+    return f;
 }
 
 // The paragraph's format: the engine's twips in its own properties, PARAFORMAT2-style, and the

@@ -430,16 +430,12 @@ void RtfWriter::writeText(const QString &text, const RunState &run)
             m_out.append(char(byte));
             continue;
         }
+        if (byte == '\\' || byte == '{' || byte == '}') {
+            const char escaped[3] = {'\\', char(byte), 0};
+            raw(escaped);
+            continue;
+        }
         switch (ch) {
-        case u'\\':
-            raw("\\\\");
-            continue;
-        case u'{':
-            raw("\\{");
-            continue;
-        case u'}':
-            raw("\\}");
-            continue;
         case u'\t':
             word(Cw::Tab);
             continue;

@@ -239,6 +239,13 @@ private slots:
                                           << QByteArray("\\'be\\par");
         QTest::newRow("symbol letters") << QStringLiteral("\u03B1\u03B2") << QStringLiteral("Symbol")
                                         << QByteArray(" ab\\par");
+        QTest::newRow("backslash in the symbol font") << QStringLiteral("\\{")
+                                                      << QStringLiteral("Symbol")
+                                                      << QByteArray("\\u92?\\{\\par");
+        QTest::newRow("control character") << QStringLiteral("a\u0001b") << QStringLiteral("Arial")
+                                           << QByteArray(" a\\'01b\\par");
+        QTest::newRow("other code page font") << QStringLiteral("\u00E9") << QStringLiteral("Cyr")
+                                              << QByteArray("\\u233?\\par");
         QTest::newRow("not in the symbol table") << QStringLiteral("x") << QStringLiteral("Symbol")
                                                  << QByteArray("\\u120?\\par");
     }
@@ -254,6 +261,8 @@ private slots:
         QTextCharFormat f = charFormat(family, 12);
         if (family == QLatin1String("Symbol"))
             f.setProperty(prop::Charset, int(richedit::SYMBOL_CHARSET));
+        if (family == QLatin1String("Cyr"))
+            f.setProperty(prop::Charset, 204);
         c.insertText(text, f);
         const QByteArray rtf = rtftest::writeDocument(document);
         QVERIFY2(rtf.contains(written), rtf.constData());
