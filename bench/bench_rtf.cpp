@@ -4,6 +4,7 @@
 //
 // bench_rtf [corpus folder] [megabytes]
 #include "rtf/Rtf.h"
+#include "rtf/RtfReader.h"
 #include "rtf/RtfTokenizer.h"
 
 #include <QElapsedTimer>
@@ -27,6 +28,14 @@ rtf::ByteSource memorySource(const QByteArray &bytes)
         return n;
     };
 }
+
+class NullSink : public rtf::RtfSink {
+public:
+    void insertText(const QString &, const QTextCharFormat &) override {}
+    void insertImage(const QTextImageFormat &, const QImage &) override {}
+    void endParagraph(const QTextBlockFormat &, const QTextCharFormat &) override {}
+    void finish(const QTextBlockFormat &, const QTextCharFormat &, bool) override {}
+};
 
 // Resident and peak resident memory in kB (Linux).
 long statusKb(const char *key)
@@ -84,6 +93,12 @@ void measure(const QString &name, const QByteArray &rtf)
     }
     const qint64 tokenizeNs = timer.nsecsElapsed();
 
+    // Reader into a sink that drops everything: parsing and formats without the document.
+    NullSink nullSink;
+    timer.restart();
+    rtf::RtfReader(nullSink).read(memorySource(rtf));
+    const qint64 parseNs = timer.nsecsElapsed();
+
     // Reader building a document, as a file load does (no undo history).
     const long before = statusKb("VmRSS:");
     resetPeak();
@@ -121,6 +136,7 @@ void measure(const QString &name, const QByteArray &rtf)
     std::printf("%-28s %8.2f MB  %9lld tokens  %8d chars\n", qPrintable(name), rtf.size() / 1e6,
                 static_cast<long long>(tokens), document->characterCount());
     std::printf("  tokenizer           %8.1f MB/s\n", mbPerSecond(rtf.size(), tokenizeNs));
+    std::printf("  reader, no document %8.1f MB/s\n", mbPerSecond(rtf.size(), parseNs));
     std::printf("  reader (no undo)    %8.1f MB/s\n", mbPerSecond(rtf.size(), readNs));
     std::printf("  reader (with undo)  %8.1f MB/s\n", mbPerSecond(rtf.size(), readUndoNs));
     std::printf("  writer              %8.1f MB/s of output (%.2f MB written)\n",

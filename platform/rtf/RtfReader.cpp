@@ -371,7 +371,7 @@ void RtfReader::decodeBytes()
 {
     if (m_bytes.isEmpty())
         return;
-    QString decoded;
+    QString &decoded = m_decoded; // reused, so decoding a run allocates nothing
     if (isSymbolFont(m_bytesFont)) {
         decoded.resize(m_bytes.size());
         for (qsizetype i = 0; i < m_bytes.size(); ++i)

@@ -71,7 +71,8 @@ private:
     void paragraphWord(Cw id, int value);
     void documentWord(Cw id, int value);
     const QTextCharFormat &charFormat(const CharState &chr);
-    QTextBlockFormat blockFormat(const ParaState &para) const;
+    const QTextBlockFormat &blockFormat(const ParaState &para);
+    QTextBlockFormat makeBlockFormat(const ParaState &para) const;
     bool isBulleted(const ParaState &para) const;
     int codePageOf(int fontIndex) const;
     bool isSymbolFont(int fontIndex) const;
@@ -117,6 +118,7 @@ private:
     QByteArray m_bytes;      // text bytes not yet decoded
     int m_bytesFont = -1;
     QString m_text;          // decoded text not yet given to the sink
+    QString m_decoded;       // decodeBytes' buffer
     CharState m_textState;
     // Formats built recently, by character state: documents switch between a few formats.
     struct CachedFormat {
@@ -128,6 +130,10 @@ private:
     int m_formatCacheUsed = 0;
     int m_formatCacheNext = 0;
     bool m_formatValid = false; // false: the cache is stale (fonts or colours changed)
+    ParaState m_blockState;     // the paragraph state m_block was made for
+    bool m_blockPageBreak = false;
+    bool m_blockValid = false;
+    QTextBlockFormat m_block;
 
     // Paragraph.
     bool m_paragraphHasContent = false;

@@ -311,7 +311,19 @@ const QTextCharFormat &RtfReader::charFormat(const CharState &c)
 
 // The paragraph's format: the engine's twips in its own properties, PARAFORMAT2-style, and the
 // layout properties QTextDocument needs derived from them.
-QTextBlockFormat RtfReader::blockFormat(const ParaState &p) const
+const QTextBlockFormat &RtfReader::blockFormat(const ParaState &p)
+{
+    // Paragraphs in a row mostly share their format: the last one is kept.
+    if (!m_blockValid || !(p == m_blockState) || m_blockPageBreak != m_pageBreakPending) {
+        m_block = makeBlockFormat(p);
+        m_blockState = p;
+        m_blockPageBreak = m_pageBreakPending;
+        m_blockValid = true;
+    }
+    return m_block;
+}
+
+QTextBlockFormat RtfReader::makeBlockFormat(const ParaState &p) const
 {
     QTextBlockFormat f;
     const int startIndent = p.leftIndent + p.firstIndent;
