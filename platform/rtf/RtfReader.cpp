@@ -175,6 +175,8 @@ void RtfReader::enterDestination(Cw id)
     case Cw::ListDefinition:
         if (s.dest == Destination::ListTable) {
             m_lists.emplace_back();
+            m_levelFormatsValid = false;
+            m_blockValid = false;
             s.dest = Destination::ListDefinition;
         } else {
             s.dest = Destination::Skip;
@@ -183,6 +185,8 @@ void RtfReader::enterDestination(Cw id)
     case Cw::ListLevelDefinition:
         if (s.dest == Destination::ListDefinition) {
             m_lists.back().levelFormats.push_back(0);
+            m_levelFormatsValid = false;
+            m_blockValid = false;
             s.dest = Destination::ListLevel;
         } else {
             s.dest = Destination::Skip;
@@ -194,6 +198,8 @@ void RtfReader::enterDestination(Cw id)
     case Cw::ListOverrideEntry:
         if (s.dest == Destination::ListOverrideTable) {
             m_overrides.emplace_back();
+            m_levelFormatsValid = false;
+            m_blockValid = false;
             s.dest = Destination::ListOverride;
         } else {
             s.dest = Destination::Skip;

@@ -72,8 +72,8 @@ private:
     void documentWord(Cw id, int value);
     const QTextCharFormat &charFormat(const CharState &chr);
     const QTextBlockFormat &blockFormat(const ParaState &para);
-    QTextBlockFormat makeBlockFormat(const ParaState &para) const;
-    bool isBulleted(const ParaState &para) const;
+    QTextBlockFormat makeBlockFormat(const ParaState &para);
+    bool isBulleted(const ParaState &para);
     int codePageOf(int fontIndex) const;
     bool isSymbolFont(int fontIndex) const;
 
@@ -112,6 +112,8 @@ private:
     bool m_colorSet = false;
     std::vector<ListDefinition> m_lists;
     std::vector<ListOverrideEntry> m_overrides;
+    QHash<quint64, int> m_levelFormats; // (\ls << 32 | \ilvl) -> \levelnfc, built on use
+    bool m_levelFormatsValid = false;
     std::uint8_t m_pnNumbering = 0;
 
     // Text.

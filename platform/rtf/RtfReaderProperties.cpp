@@ -224,21 +224,30 @@ int RtfReader::codePageOf(int fontIndex) const
     return page > 0 ? page : m_ansiCodePage;
 }
 
-bool RtfReader::isBulleted(const ParaState &para) const
+bool RtfReader::isBulleted(const ParaState &para)
 {
     if (para.numbering == 1)
         return true;
     if (para.listOverride <= 0)
         return false;
-    for (const ListOverrideEntry &o : m_overrides) {
-        if (o.number != para.listOverride)
-            continue;
-        for (const ListDefinition &list : m_lists) {
-            if (list.id == o.listId && std::size_t(para.listLevel) < list.levelFormats.size())
-                return list.levelFormats[std::size_t(para.listLevel)] == 23;
+    if (!m_levelFormatsValid) { // the first definition of a list or override counts
+        m_levelFormats.clear();
+        QHash<int, const ListDefinition *> lists;
+        for (const ListDefinition &list : m_lists)
+            if (!lists.contains(list.id))
+                lists.insert(list.id, &list);
+        for (const ListOverrideEntry &o : m_overrides) {
+            const ListDefinition *list = lists.value(o.listId);
+            for (std::size_t level = 0; list && level < list->levelFormats.size(); ++level) {
+                const quint64 key = (quint64(quint32(o.number)) << 32) | level;
+                if (!m_levelFormats.contains(key))
+                    m_levelFormats.insert(key, list->levelFormats[level]);
+            }
         }
+        m_levelFormatsValid = true;
     }
-    return false;
+    const quint64 key = (quint64(quint32(para.listOverride)) << 32) | quint32(para.listLevel);
+    return m_levelFormats.value(key, -1) == 23;
 }
 
 const QTextCharFormat &RtfReader::charFormat(const CharState &c)
@@ -323,7 +332,7 @@ const QTextBlockFormat &RtfReader::blockFormat(const ParaState &p)
     return m_block;
 }
 
-QTextBlockFormat RtfReader::makeBlockFormat(const ParaState &p) const
+QTextBlockFormat RtfReader::makeBlockFormat(const ParaState &p)
 {
     QTextBlockFormat f;
     const int startIndent = p.leftIndent + p.firstIndent;

@@ -211,20 +211,23 @@ RtfWriter::ParaState RtfWriter::paraState(const QTextBlockFormat &f) const
 
 int RtfWriter::fontNumber(const QString &name, int charset, int pitchFamily)
 {
-    for (std::size_t i = 0; i < m_fonts.size(); ++i)
-        if (m_fonts[i].charset == charset && m_fonts[i].name == name)
-            return int(i);
+    const QString key = QString::number(charset) + QLatin1Char(':') + name;
+    const auto it = m_fontNumbers.constFind(key);
+    if (it != m_fontNumbers.constEnd())
+        return *it;
     m_fonts.push_back({name, charset, pitchFamily});
+    m_fontNumbers.insert(key, int(m_fonts.size() - 1));
     return int(m_fonts.size() - 1);
 }
 
 int RtfWriter::colorNumber(const QColor &color)
 {
     const QRgb rgb = color.rgb();
-    for (std::size_t i = 0; i < m_colors.size(); ++i)
-        if (m_colors[i].rgb() == rgb)
-            return int(i + 1);
+    const auto it = m_colorNumbers.constFind(rgb);
+    if (it != m_colorNumbers.constEnd())
+        return *it;
     m_colors.push_back(QColor::fromRgb(rgb));
+    m_colorNumbers.insert(rgb, int(m_colors.size()));
     return int(m_colors.size());
 }
 

@@ -474,6 +474,32 @@ private slots:
         QCOMPARE(rtftest::writeDocument(*rtftest::readDocument(first)), first);
     }
 
+    // Given a file with very many colours, list overrides and paragraphs, when it is read and
+    // written, then the work grows with the size (a quadratic lookup would not finish in time).
+    void largeTablesStayLinear()
+    {
+        const int n = 60000;
+        QByteArray rtf = "{\\rtf1{\\colortbl;";
+        for (int i = 0; i < n; ++i)
+            rtf += "\\red" + QByteArray::number(i % 256) + "\\green" + QByteArray::number(i / 256)
+                   + "\\blue1;";
+        rtf += "}{\\*\\listtable{\\list{\\listlevel\\levelnfc23}\\listid1}}{\\*\\listoverridetable";
+        for (int i = 1; i <= n; ++i)
+            rtf += "{\\listoverride\\listid1\\ls" + QByteArray::number(i) + "}";
+        rtf += "}";
+        for (int i = 1; i <= n; ++i)
+            rtf += "{\\listtext x}\\ls" + QByteArray::number(i) + "\\cf" + QByteArray::number(i)
+                   + " t\\par";
+        rtf += "}";
+        QElapsedTimer timer;
+        timer.start();
+        const auto d = rtftest::readDocument(rtf);
+        QCOMPARE(d->blockCount(), n);
+        QCOMPARE(d->lastBlock().blockFormat().intProperty(prop::Numbering), 1);
+        QVERIFY(rtftest::writeDocument(*d).contains("\\red95\\green234\\blue1;"));
+        QVERIFY2(timer.elapsed() < 60000, qPrintable(QString::number(timer.elapsed())));
+    }
+
     void readErrorIsReported()
     {
         int calls = 0;
