@@ -287,7 +287,7 @@ const QTextCharFormat &RtfReader::charFormat(const CharState &c)
     }
     if (c.strike)
         f.setFontStrikeOut(true);
-    if (c.foreColor > 0 && std::size_t(c.foreColor) < m_colors.size()
+    if (c.foreColor >= 0 && std::size_t(c.foreColor) < m_colors.size()
         && m_colors[std::size_t(c.foreColor)].isValid())
         f.setForeground(m_colors[std::size_t(c.foreColor)]);
     if (c.backColor > 0 && std::size_t(c.backColor) < m_colors.size()

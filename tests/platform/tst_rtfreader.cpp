@@ -158,6 +158,8 @@ private slots:
         row("colour", "\\cf2 x", "fg", "#0000ff");
         row("automatic colour", "\\cf1\\cf0 x", "fg", "auto");
         row("colour out of range", "\\cf7 x", "fg", "auto");
+        row("first colour when it is given", "{\\colortbl\\red1\\green2\\blue3;}\\cf0 x", "fg",
+            "#010203");
         row("highlight", "\\highlight1 x", "bg", "#ff0000");
         row("character background", "\\chcbpat2 x", "bg", "#0000ff");
         row("cb", "\\cb1 x", "bg", "#ff0000");
