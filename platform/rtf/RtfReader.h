@@ -3,7 +3,8 @@
 // format, pictures, and paragraph ends with the paragraph's format. The control-word table
 // picks the handler by family (document, character, paragraph, special characters, font and
 // colour tables, pictures, lists). Groups push a small state value; nesting deeper than
-// kMaxDepth shares the deepest state, so hostile input cannot exhaust memory.
+// kMaxDepth shares the deepest state, so hostile input cannot exhaust memory. A reader reads
+// one input; make a new one for the next.
 
 #include "Rtf.h"
 #include "RtfControlWords.h"
@@ -145,12 +146,10 @@ private:
     QString m_label;            // text of the last list label
     CharState m_labelState;
     bool m_labelPending = false;
-    bool m_inLabel = false;
 
     // Picture.
     PictureState m_picture;
     bool m_inPicture = false;
-    int m_imageCount = 0;
 };
 
 } // namespace rtf
