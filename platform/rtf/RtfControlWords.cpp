@@ -259,15 +259,42 @@ std::span<const ControlWord> controlWordTable()
     return kTable;
 }
 
+namespace {
+
+// The table's range for each first letter, so a lookup searches a few entries only.
+struct LetterIndex {
+    std::array<std::pair<const ControlWord *, const ControlWord *>, 26> ranges{};
+    LetterIndex()
+    {
+        for (int i = 0; i < 26; ++i) {
+            const char first = char('a' + i);
+            const ControlWord *begin = std::find_if(std::begin(kTable), std::end(kTable),
+                                                    [&](const ControlWord &cw) {
+                                                        return cw.word[0] >= first;
+                                                    });
+            const ControlWord *end = std::find_if(begin, std::end(kTable),
+                                                  [&](const ControlWord &cw) {
+                                                      return cw.word[0] > first;
+                                                  });
+            ranges[std::size_t(i)] = {begin, end};
+        }
+    }
+};
+
+} // namespace
+
 const ControlWord *findControlWord(std::string_view word)
 {
-    const auto it = std::lower_bound(std::begin(kTable), std::end(kTable), word,
-                                     [](const ControlWord &cw, std::string_view w) {
-                                         return cw.word < w;
-                                     });
-    if (it == std::end(kTable) || it->word != word)
+    static const LetterIndex index;
+    if (word.empty() || word[0] < 'a' || word[0] > 'z')
         return nullptr;
-    return &*it;
+    const auto [begin, end] = index.ranges[std::size_t(word[0] - 'a')];
+    const auto it = std::lower_bound(begin, end, word, [](const ControlWord &cw, std::string_view w) {
+        return cw.word < w;
+    });
+    if (it == end || it->word != word)
+        return nullptr;
+    return it;
 }
 
 std::string_view spelling(Cw id)

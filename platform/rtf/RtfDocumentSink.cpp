@@ -1,5 +1,6 @@
 #include "RtfDocumentSink.h"
 
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QUrl>
 
@@ -17,21 +18,30 @@ void RtfDocumentSink::start()
     m_cursor.removeSelectedText();
     m_originalBlock = m_cursor.blockFormat();
     m_originalBlockChar = m_cursor.blockCharFormat();
+    m_currentBlock = m_originalBlock;
+    m_currentMark = m_originalBlockChar;
+    m_blockEmpty = m_cursor.block().length() == 1;
 }
 
+// The new block starts with the formats of the paragraph before it, which the next paragraph
+// usually shares, so most paragraph ends need no further format change.
 void RtfDocumentSink::breakIfPending()
 {
     start();
     if (!m_pendingBreak)
         return;
     m_pendingBreak = false;
-    m_cursor.insertBlock();
+    m_cursor.insertBlock(m_pendingBlock, m_pendingMark);
+    m_currentBlock = m_pendingBlock;
+    m_currentMark = m_pendingMark;
+    m_blockEmpty = true;
 }
 
 void RtfDocumentSink::insertText(const QString &text, const QTextCharFormat &format)
 {
     breakIfPending();
     m_cursor.insertText(text, format);
+    m_blockEmpty = false;
 }
 
 void RtfDocumentSink::insertImage(const QTextImageFormat &format, const QImage &image)
@@ -48,14 +58,25 @@ void RtfDocumentSink::insertImage(const QTextImageFormat &format, const QImage &
     QTextImageFormat named = format;
     named.setName(url.toString());
     m_cursor.insertImage(named);
+    m_blockEmpty = false;
 }
 
+// The paragraph takes its format; its character format matters only while it is empty (the
+// height of an empty line, the format typing there starts with).
 void RtfDocumentSink::endParagraph(const QTextBlockFormat &block, const QTextCharFormat &mark)
 {
     breakIfPending();
-    m_cursor.setBlockFormat(block);
-    m_cursor.setBlockCharFormat(mark);
+    if (!(block == m_currentBlock)) {
+        m_cursor.setBlockFormat(block);
+        m_currentBlock = block;
+    }
+    if (m_blockEmpty && !(mark == m_currentMark)) {
+        m_cursor.setBlockCharFormat(mark);
+        m_currentMark = mark;
+    }
     m_pendingBreak = true;
+    m_pendingBlock = block;
+    m_pendingMark = mark;
 }
 
 void RtfDocumentSink::finish(const QTextBlockFormat &block, const QTextCharFormat &mark,
@@ -66,8 +87,10 @@ void RtfDocumentSink::finish(const QTextBlockFormat &block, const QTextCharForma
         // The last paragraph has no mark of its own: it takes the read format only when it
         // ends where the inserted text ends, as at the end of the document.
         if (m_cursor.atBlockEnd()) {
-            m_cursor.setBlockFormat(block);
-            m_cursor.setBlockCharFormat(mark);
+            if (!(block == m_currentBlock))
+                m_cursor.setBlockFormat(block);
+            if (m_blockEmpty && !(mark == m_currentMark))
+                m_cursor.setBlockCharFormat(mark);
         }
         return;
     }

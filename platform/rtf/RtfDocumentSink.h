@@ -28,8 +28,13 @@ private:
     QTextCursor &m_cursor;
     bool m_started = false;
     bool m_pendingBreak = false;
-    QTextBlockFormat m_originalBlock;    // of the paragraph the text goes into
+    bool m_blockEmpty = true;           // nothing inserted into the current block yet
+    QTextBlockFormat m_originalBlock;   // of the paragraph the text goes into
     QTextCharFormat m_originalBlockChar;
+    QTextBlockFormat m_currentBlock;    // the formats the current block has
+    QTextCharFormat m_currentMark;
+    QTextBlockFormat m_pendingBlock;    // the formats of the paragraph that ended
+    QTextCharFormat m_pendingMark;
 };
 
 } // namespace rtf

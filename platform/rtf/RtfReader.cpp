@@ -17,6 +17,19 @@ bool isBreakCharacter(QChar c)
            || c == QChar::ObjectReplacementCharacter;
 }
 
+// A single-byte code page as a table, so decoding a byte is one lookup.
+struct ByteTable {
+    char16_t chars[256];
+    template<typename F>
+    static ByteTable of(F decode)
+    {
+        ByteTable t{};
+        for (int b = 0; b < 256; ++b)
+            t.chars[b] = QChar(decode(static_cast<unsigned char>(b))).unicode();
+        return t;
+    }
+};
+
 } // namespace
 
 RtfReader::RtfReader(RtfSink &sink, const ReadOptions &options)
@@ -175,6 +188,8 @@ void RtfReader::enterDestination(Cw id)
     case Cw::ListDefinition:
         if (s.dest == Destination::ListTable) {
             m_lists.emplace_back();
+            m_levelFormatsValid = false;
+            m_blockValid = false;
             s.dest = Destination::ListDefinition;
         } else {
             s.dest = Destination::Skip;
@@ -183,6 +198,8 @@ void RtfReader::enterDestination(Cw id)
     case Cw::ListLevelDefinition:
         if (s.dest == Destination::ListDefinition) {
             m_lists.back().levelFormats.push_back(0);
+            m_levelFormatsValid = false;
+            m_blockValid = false;
             s.dest = Destination::ListLevel;
         } else {
             s.dest = Destination::Skip;
@@ -194,6 +211,8 @@ void RtfReader::enterDestination(Cw id)
     case Cw::ListOverrideEntry:
         if (s.dest == Destination::ListOverrideTable) {
             m_overrides.emplace_back();
+            m_levelFormatsValid = false;
+            m_blockValid = false;
             s.dest = Destination::ListOverride;
         } else {
             s.dest = Destination::Skip;
@@ -371,23 +390,28 @@ void RtfReader::decodeBytes()
 {
     if (m_bytes.isEmpty())
         return;
-    QString decoded;
-    if (isSymbolFont(m_bytesFont)) {
+    QString &decoded = m_decoded; // reused, so decoding a run allocates nothing
+    bool controls = true;         // whether the text may hold line breaks to drop
+    const int codePage = codePageOf(m_bytesFont);
+    if (isSymbolFont(m_bytesFont) || codePage == 1252) {
+        static const ByteTable cp1252 = ByteTable::of(text::cp1252ToUnicode);
+        static const ByteTable symbol = ByteTable::of(text::symbolToUnicode);
+        const char16_t *table = isSymbolFont(m_bytesFont) ? symbol.chars : cp1252.chars;
         decoded.resize(m_bytes.size());
-        for (qsizetype i = 0; i < m_bytes.size(); ++i)
-            decoded[i] = QChar(text::symbolToUnicode(static_cast<unsigned char>(m_bytes[i])));
-    } else {
-        const int codePage = codePageOf(m_bytesFont);
-        if (codePage == 1252) {
-            decoded.resize(m_bytes.size());
-            for (qsizetype i = 0; i < m_bytes.size(); ++i)
-                decoded[i] = text::cp1252ToUnicode(static_cast<unsigned char>(m_bytes[i]));
-        } else {
-            decoded = text::decode(m_bytes, codePage);
+        char16_t *out = reinterpret_cast<char16_t *>(decoded.data());
+        const auto *in = reinterpret_cast<const unsigned char *>(m_bytes.constData());
+        unsigned char lowest = 0xFF;
+        for (qsizetype i = 0, n = m_bytes.size(); i < n; ++i) {
+            lowest = std::min(lowest, in[i]);
+            out[i] = table[in[i]];
         }
+        controls = lowest < 0x20;
+    } else {
+        decoded = text::decode(m_bytes, codePage);
     }
     m_bytes.clear();
-    decoded.removeIf(isBreakCharacter);
+    if (controls)
+        decoded.removeIf(isBreakCharacter);
     appendText(decoded);
 }
 

@@ -3,7 +3,8 @@
 // format, pictures, and paragraph ends with the paragraph's format. The control-word table
 // picks the handler by family (document, character, paragraph, special characters, font and
 // colour tables, pictures, lists). Groups push a small state value; nesting deeper than
-// kMaxDepth shares the deepest state, so hostile input cannot exhaust memory.
+// kMaxDepth shares the deepest state, so hostile input cannot exhaust memory. A reader reads
+// one input; make a new one for the next.
 
 #include "Rtf.h"
 #include "RtfControlWords.h"
@@ -15,6 +16,7 @@
 #include <QTextCharFormat>
 #include <QTextFormat>
 #include <QTextImageFormat>
+#include <array>
 #include <vector>
 
 namespace rtf {
@@ -70,8 +72,9 @@ private:
     void paragraphWord(Cw id, int value);
     void documentWord(Cw id, int value);
     const QTextCharFormat &charFormat(const CharState &chr);
-    QTextBlockFormat blockFormat(const ParaState &para) const;
-    bool isBulleted(const ParaState &para) const;
+    const QTextBlockFormat &blockFormat(const ParaState &para);
+    QTextBlockFormat makeBlockFormat(const ParaState &para);
+    bool isBulleted(const ParaState &para);
     int codePageOf(int fontIndex) const;
     bool isSymbolFont(int fontIndex) const;
 
@@ -110,16 +113,30 @@ private:
     bool m_colorSet = false;
     std::vector<ListDefinition> m_lists;
     std::vector<ListOverrideEntry> m_overrides;
+    QHash<quint64, int> m_levelFormats; // (\ls << 32 | \ilvl) -> \levelnfc, built on use
+    bool m_levelFormatsValid = false;
     std::uint8_t m_pnNumbering = 0;
 
     // Text.
     QByteArray m_bytes;      // text bytes not yet decoded
     int m_bytesFont = -1;
     QString m_text;          // decoded text not yet given to the sink
+    QString m_decoded;       // decodeBytes' buffer
     CharState m_textState;
-    CharState m_formatState; // the state m_format was built for
-    QTextCharFormat m_format;
-    bool m_formatValid = false;
+    // Formats built recently, by character state: documents switch between a few formats.
+    struct CachedFormat {
+        CharState state;
+        QTextCharFormat format;
+    };
+    static constexpr int kFormatCacheSize = 8;
+    std::array<CachedFormat, kFormatCacheSize> m_formatCache;
+    int m_formatCacheUsed = 0;
+    int m_formatCacheNext = 0;
+    bool m_formatValid = false; // false: the cache is stale (fonts or colours changed)
+    ParaState m_blockState;     // the paragraph state m_block was made for
+    bool m_blockPageBreak = false;
+    bool m_blockValid = false;
+    QTextBlockFormat m_block;
 
     // Paragraph.
     bool m_paragraphHasContent = false;
@@ -129,12 +146,10 @@ private:
     QString m_label;            // text of the last list label
     CharState m_labelState;
     bool m_labelPending = false;
-    bool m_inLabel = false;
 
     // Picture.
     PictureState m_picture;
     bool m_inPicture = false;
-    int m_imageCount = 0;
 };
 
 } // namespace rtf

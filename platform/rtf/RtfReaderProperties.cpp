@@ -224,28 +224,47 @@ int RtfReader::codePageOf(int fontIndex) const
     return page > 0 ? page : m_ansiCodePage;
 }
 
-bool RtfReader::isBulleted(const ParaState &para) const
+bool RtfReader::isBulleted(const ParaState &para)
 {
     if (para.numbering == 1)
         return true;
     if (para.listOverride <= 0)
         return false;
-    for (const ListOverrideEntry &o : m_overrides) {
-        if (o.number != para.listOverride)
-            continue;
-        for (const ListDefinition &list : m_lists) {
-            if (list.id == o.listId && std::size_t(para.listLevel) < list.levelFormats.size())
-                return list.levelFormats[std::size_t(para.listLevel)] == 23;
+    if (!m_levelFormatsValid) { // the first definition of a list or override counts
+        m_levelFormats.clear();
+        QHash<int, const ListDefinition *> lists;
+        for (const ListDefinition &list : m_lists)
+            if (!lists.contains(list.id))
+                lists.insert(list.id, &list);
+        for (const ListOverrideEntry &o : m_overrides) {
+            const ListDefinition *list = lists.value(o.listId);
+            for (std::size_t level = 0; list && level < list->levelFormats.size(); ++level) {
+                const quint64 key = (quint64(quint32(o.number)) << 32) | level;
+                if (!m_levelFormats.contains(key))
+                    m_levelFormats.insert(key, list->levelFormats[level]);
+            }
         }
+        m_levelFormatsValid = true;
     }
-    return false;
+    const quint64 key = (quint64(quint32(para.listOverride)) << 32) | quint32(para.listLevel);
+    return m_levelFormats.value(key, -1) == 23;
 }
 
 const QTextCharFormat &RtfReader::charFormat(const CharState &c)
 {
-    if (m_formatValid && c == m_formatState)
-        return m_format;
-    QTextCharFormat f;
+    if (!m_formatValid) {
+        m_formatCacheUsed = 0;
+        m_formatValid = true;
+    }
+    for (int i = 0; i < m_formatCacheUsed; ++i)
+        if (m_formatCache[std::size_t(i)].state == c)
+            return m_formatCache[std::size_t(i)].format;
+    CachedFormat &slot = m_formatCache[std::size_t(m_formatCacheNext)];
+    m_formatCacheNext = (m_formatCacheNext + 1) % kFormatCacheSize;
+    m_formatCacheUsed = std::min(m_formatCacheUsed + 1, kFormatCacheSize);
+    slot.state = c;
+    QTextCharFormat &f = slot.format;
+    f = QTextCharFormat();
     int fontIndex = c.font >= 0 ? c.font : m_fontIndex.value(m_defaultFont, -1);
     if (fontIndex >= 0) {
         const FontEntry &font = m_fonts[std::size_t(fontIndex)];
@@ -268,7 +287,7 @@ const QTextCharFormat &RtfReader::charFormat(const CharState &c)
     }
     if (c.strike)
         f.setFontStrikeOut(true);
-    if (c.foreColor > 0 && std::size_t(c.foreColor) < m_colors.size()
+    if (c.foreColor >= 0 && std::size_t(c.foreColor) < m_colors.size()
         && m_colors[std::size_t(c.foreColor)].isValid())
         f.setForeground(m_colors[std::size_t(c.foreColor)]);
     if (c.backColor > 0 && std::size_t(c.backColor) < m_colors.size()
@@ -296,15 +315,24 @@ const QTextCharFormat &RtfReader::charFormat(const CharState &c)
         f.setProperty(prop::Hidden, true);
     if (c.charStyle > 0)
         f.setProperty(prop::CharStyle, c.charStyle);
-    m_format = f;
-    m_formatState = c;
-    m_formatValid = true;
-    return m_format;
+    return f;
 }
 
 // The paragraph's format: the engine's twips in its own properties, PARAFORMAT2-style, and the
 // layout properties QTextDocument needs derived from them.
-QTextBlockFormat RtfReader::blockFormat(const ParaState &p) const
+const QTextBlockFormat &RtfReader::blockFormat(const ParaState &p)
+{
+    // Paragraphs in a row mostly share their format: the last one is kept.
+    if (!m_blockValid || !(p == m_blockState) || m_blockPageBreak != m_pageBreakPending) {
+        m_block = makeBlockFormat(p);
+        m_blockState = p;
+        m_blockPageBreak = m_pageBreakPending;
+        m_blockValid = true;
+    }
+    return m_block;
+}
+
+QTextBlockFormat RtfReader::makeBlockFormat(const ParaState &p)
 {
     QTextBlockFormat f;
     const int startIndent = p.leftIndent + p.firstIndent;

@@ -31,7 +31,7 @@ enum class Destination : std::uint8_t {
 struct CharState {
     int font = -1;        // index into the font table, -1 = none
     int halfPoints = 24;  // \fs
-    int foreColor = 0;    // colour table index, 0 = automatic
+    int foreColor = -1;   // colour table index; -1 or an empty entry = automatic
     int backColor = 0;    // colour table index, 0 = none
     int kerning = 0;      // \kerning, half points
     int expand = 0;       // \expnd / \expndtw, twips

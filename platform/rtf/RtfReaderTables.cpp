@@ -139,6 +139,8 @@ void RtfReader::colorText(const char *text, qsizetype length)
 
 void RtfReader::listWord(Cw id, int value)
 {
+    m_blockValid = false; // whether a paragraph is bulleted may change
+    m_levelFormatsValid = false;
     switch (state().dest) {
     case Destination::ListDefinition:
         if (id == Cw::ListId && !m_lists.empty())

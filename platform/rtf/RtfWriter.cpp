@@ -84,10 +84,14 @@ void RtfWriter::collect(int from, int to)
             m_hasBullets = true;
         if (block.length() == 1)
             runState(block.charFormat(), block.charFormatIndex());
+        const bool whole = block.position() >= from && block.position() + block.length() <= to;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            if (fragment.position() >= to || fragment.position() + fragment.length() <= from)
-                continue;
+            if (!whole) {
+                const int position = fragment.position();
+                if (position >= to || position + fragment.length() <= from)
+                    continue;
+            }
             const QTextCharFormat format = fragment.charFormat();
             if (!format.isImageFormat())
                 runState(format, fragment.charFormatIndex());
@@ -207,20 +211,23 @@ RtfWriter::ParaState RtfWriter::paraState(const QTextBlockFormat &f) const
 
 int RtfWriter::fontNumber(const QString &name, int charset, int pitchFamily)
 {
-    for (std::size_t i = 0; i < m_fonts.size(); ++i)
-        if (m_fonts[i].charset == charset && m_fonts[i].name == name)
-            return int(i);
+    const QString key = QString::number(charset) + QLatin1Char(':') + name;
+    const auto it = m_fontNumbers.constFind(key);
+    if (it != m_fontNumbers.constEnd())
+        return *it;
     m_fonts.push_back({name, charset, pitchFamily});
+    m_fontNumbers.insert(key, int(m_fonts.size() - 1));
     return int(m_fonts.size() - 1);
 }
 
 int RtfWriter::colorNumber(const QColor &color)
 {
     const QRgb rgb = color.rgb();
-    for (std::size_t i = 0; i < m_colors.size(); ++i)
-        if (m_colors[i].rgb() == rgb)
-            return int(i + 1);
+    const auto it = m_colorNumbers.constFind(rgb);
+    if (it != m_colorNumbers.constEnd())
+        return *it;
     m_colors.push_back(QColor::fromRgb(rgb));
+    m_colorNumbers.insert(rgb, int(m_colors.size()));
     return int(m_colors.size());
 }
 
@@ -271,38 +278,47 @@ void RtfWriter::writeHeader()
 
 void RtfWriter::writeBody(int from, int to)
 {
-    for (QTextBlock block = m_document.findBlock(from); block.isValid() && block.position() < to;
-         block = block.next()) {
+    QTextBlock block = m_document.findBlock(from);
+    int blockEnd = block.isValid() ? block.position() : to;
+    for (; block.isValid(); block = block.next()) {
+        const int blockStart = blockEnd; // positions are counted along, not looked up
+        if (blockStart >= to)
+            break;
+        blockEnd = blockStart + block.length(); // after the paragraph mark
+        const bool whole = blockStart >= from && blockEnd <= to;
         const ParaState para = paraState(block.blockFormat());
         if (!m_paraWritten || !(para == m_para)) {
             writeParagraphProperties(para);
             m_para = para;
             m_paraWritten = true;
         }
-        if (para.bullet && block.position() >= from)
+        if (para.bullet && blockStart >= from)
             writeBullet();
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            const int start = std::max(fragment.position(), from);
-            const int end = std::min(fragment.position() + fragment.length(), to);
-            if (start >= end)
-                continue;
             const QTextCharFormat format = fragment.charFormat();
+            const int count = fragment.length();
+            int skip = 0;
+            int length = count;
+            if (!whole) { // fragment positions are looked up only for a partial paragraph
+                const int position = fragment.position();
+                skip = std::max(from - position, 0);
+                length = std::min(position + count, to) - position - skip;
+                if (length <= 0)
+                    continue;
+            }
             if (format.isImageFormat()) {
-                for (int i = start; i < end; ++i)
+                for (int i = 0; i < length; ++i)
                     writePicture(format.toImageFormat());
                 continue;
             }
             writeRunChanges(runState(format, fragment.charFormatIndex()));
             const QString text = fragment.text();
-            writeText(start == fragment.position() && end - start == text.size()
-                          ? text
-                          : text.mid(start - fragment.position(), end - start),
-                      m_run);
+            writeText(length == count ? text : text.mid(skip, length), m_run);
         }
         if (block.length() == 1)
             writeRunChanges(runState(block.charFormat(), block.charFormatIndex()));
-        const int mark = block.position() + block.length() - 1;
+        const int mark = blockEnd - 1;
         if (mark >= from && mark < to) {
             word(Cw::Par);
             raw("\r\n");
@@ -413,6 +429,23 @@ void RtfWriter::writeText(const QString &text, const RunState &run)
     const char16_t *p = reinterpret_cast<const char16_t *>(text.constData());
     const char16_t *end = p + text.size();
     while (p < end) {
+        if (!run.symbol) { // a run of characters written as they are
+            const char16_t *q = p;
+            while (q < end && *q >= 0x20 && *q < 0x80 && *q != u'\\' && *q != u'{' && *q != u'}')
+                ++q;
+            if (q > p) {
+                if (m_delimit) {
+                    m_out.append(' ');
+                    m_delimit = false;
+                }
+                const qsizetype at = m_out.size();
+                m_out.resize(at + (q - p));
+                char *d = m_out.data() + at;
+                while (p < q)
+                    *d++ = char(*p++);
+                continue;
+            }
+        }
         const char16_t ch = *p++;
         int byte = -1;
         if (run.symbol) {
@@ -430,16 +463,12 @@ void RtfWriter::writeText(const QString &text, const RunState &run)
             m_out.append(char(byte));
             continue;
         }
+        if (byte == '\\' || byte == '{' || byte == '}') {
+            const char escaped[3] = {'\\', char(byte), 0};
+            raw(escaped);
+            continue;
+        }
         switch (ch) {
-        case u'\\':
-            raw("\\\\");
-            continue;
-        case u'{':
-            raw("\\{");
-            continue;
-        case u'}':
-            raw("\\}");
-            continue;
         case u'\t':
             word(Cw::Tab);
             continue;

@@ -104,7 +104,9 @@ private:
     bool m_delimit = false; // a control word was written last: text needs a space first
 
     std::vector<FontKey> m_fonts;
+    QHash<QString, int> m_fontNumbers; // name and character set -> font number
     std::vector<QColor> m_colors;
+    QHash<QRgb, int> m_colorNumbers;
     QHash<int, RunState> m_runStates; // by the document's char format index
     QString m_defaultFamily;
     int m_defaultHalfPoints = 24;

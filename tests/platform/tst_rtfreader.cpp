@@ -158,6 +158,8 @@ private slots:
         row("colour", "\\cf2 x", "fg", "#0000ff");
         row("automatic colour", "\\cf1\\cf0 x", "fg", "auto");
         row("colour out of range", "\\cf7 x", "fg", "auto");
+        row("first colour when it is given", "{\\colortbl\\red1\\green2\\blue3;}\\cf0 x", "fg",
+            "#010203");
         row("highlight", "\\highlight1 x", "bg", "#ff0000");
         row("character background", "\\chcbpat2 x", "bg", "#0000ff");
         row("cb", "\\cb1 x", "bg", "#ff0000");
@@ -472,6 +474,32 @@ private slots:
         const auto document = rtftest::readDocument(rtftest::fileBytes(file));
         const QByteArray first = rtftest::writeDocument(*document);
         QCOMPARE(rtftest::writeDocument(*rtftest::readDocument(first)), first);
+    }
+
+    // Given a file with very many colours, list overrides and paragraphs, when it is read and
+    // written, then the work grows with the size (a quadratic lookup would not finish in time).
+    void largeTablesStayLinear()
+    {
+        const int n = 60000;
+        QByteArray rtf = "{\\rtf1{\\colortbl;";
+        for (int i = 0; i < n; ++i)
+            rtf += "\\red" + QByteArray::number(i % 256) + "\\green" + QByteArray::number(i / 256)
+                   + "\\blue1;";
+        rtf += "}{\\*\\listtable{\\list{\\listlevel\\levelnfc23}\\listid1}}{\\*\\listoverridetable";
+        for (int i = 1; i <= n; ++i)
+            rtf += "{\\listoverride\\listid1\\ls" + QByteArray::number(i) + "}";
+        rtf += "}";
+        for (int i = 1; i <= n; ++i)
+            rtf += "{\\listtext x}\\ls" + QByteArray::number(i) + "\\cf" + QByteArray::number(i)
+                   + " t\\par";
+        rtf += "}";
+        QElapsedTimer timer;
+        timer.start();
+        const auto d = rtftest::readDocument(rtf);
+        QCOMPARE(d->blockCount(), n);
+        QCOMPARE(d->lastBlock().blockFormat().intProperty(prop::Numbering), 1);
+        QVERIFY(rtftest::writeDocument(*d).contains("\\red95\\green234\\blue1;"));
+        QVERIFY2(timer.elapsed() < 60000, qPrintable(QString::number(timer.elapsed())));
     }
 
     void readErrorIsReported()

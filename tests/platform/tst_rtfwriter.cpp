@@ -187,6 +187,74 @@ std::unique_ptr<QTextDocument> richDocument()
     return document;
 }
 
+// Alignment and runs of bold, italic, underline, colour and size, with neighbouring runs
+// that look alike merged: what another program must read the same.
+QStringList runs(const QTextDocument &document)
+{
+    QStringList out;
+    for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
+        out << QStringLiteral("paragraph %1").arg(int(b.blockFormat().alignment()
+                                                      & Qt::AlignHorizontal_Mask));
+        QString last;
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat c = it.fragment().charFormat();
+            const QString look = QStringLiteral("b%1 i%2 u%3 %4 %5pt: ")
+                                     .arg(c.fontWeight() >= QFont::DemiBold)
+                                     .arg(c.fontItalic())
+                                     .arg(c.fontUnderline())
+                                     .arg(c.hasProperty(QTextFormat::ForegroundBrush)
+                                              ? c.foreground().color().name()
+                                              : QStringLiteral("auto"))
+                                     .arg(c.fontPointSize());
+            if (look == last)
+                out.last() += it.fragment().text();
+            else
+                out << look + it.fragment().text();
+            last = look;
+        }
+    }
+    return out;
+}
+
+// Text with the formatting another program must keep.
+std::unique_ptr<QTextDocument> oracleDocument()
+{
+    auto document = std::make_unique<QTextDocument>();
+    QTextCursor c(document.get());
+    const QTextCharFormat f = charFormat(QStringLiteral("Arial"), 12);
+    const Qt::Alignment aligns[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight,
+                                    Qt::AlignJustify};
+    for (int i = 0; i < 4; ++i) {
+        QTextBlockFormat b = blockFormat({});
+        b.setAlignment(aligns[i]);
+        if (i > 0)
+            c.insertBlock(b);
+        else
+            c.setBlockFormat(b);
+        QTextCharFormat bold = f;
+        bold.setFontWeight(QFont::Bold);
+        QTextCharFormat italic = f;
+        italic.setFontItalic(true);
+        italic.setFontPointSize(14 + i);
+        QTextCharFormat underline = f;
+        underline.setFontUnderline(true);
+        underline.setForeground(QColor(0x20 * i, 0x80, 0xC0));
+        c.insertText(QStringLiteral("Plain caf\u00E9 "), f);
+        c.insertText(QStringLiteral("bold"), bold);
+        c.insertText(QStringLiteral(" and "), f);
+        c.insertText(QStringLiteral("italic\u2014"), italic);
+        c.insertText(QStringLiteral("underlined \u0416"), underline);
+        c.insertText(QStringLiteral("\ttab\u2028after a line break."), f);
+    }
+    QTextBlockFormat bullet = blockFormat({{prop::Numbering, int(richedit::PFN_BULLET)},
+                                           {prop::StartIndent, 360}, {prop::Offset, 360}});
+    c.insertBlock(bullet);
+    c.insertText(QStringLiteral("a bullet"), f);
+    c.insertBlock(blockFormat({}));
+    c.insertText(QStringLiteral("The end."), f);
+    return document;
+}
+
 } // namespace
 
 class TestRtfWriter : public QObject {
@@ -207,6 +275,15 @@ private slots:
             QCOMPARE(got.at(i), want.at(i));
         QCOMPARE(got.size(), want.size());
         QCOMPARE(rtftest::writeDocument(*reread), first);
+    }
+
+    // The document the LibreOffice check uses reads back alike through our own reader.
+    void oracleDocumentRoundTrips()
+    {
+        const auto document = oracleDocument();
+        const auto reread = rtftest::readDocument(rtftest::writeDocument(*document));
+        QCOMPARE(runs(*reread), runs(*document));
+        QCOMPARE(rtftest::documentText(*reread), rtftest::documentText(*document));
     }
 
     void header()
@@ -239,6 +316,13 @@ private slots:
                                           << QByteArray("\\'be\\par");
         QTest::newRow("symbol letters") << QStringLiteral("\u03B1\u03B2") << QStringLiteral("Symbol")
                                         << QByteArray(" ab\\par");
+        QTest::newRow("backslash in the symbol font") << QStringLiteral("\\{")
+                                                      << QStringLiteral("Symbol")
+                                                      << QByteArray("\\u92?\\{\\par");
+        QTest::newRow("control character") << QStringLiteral("a\u0001b") << QStringLiteral("Arial")
+                                           << QByteArray(" a\\'01b\\par");
+        QTest::newRow("other code page font") << QStringLiteral("\u00E9") << QStringLiteral("Cyr")
+                                              << QByteArray("\\u233?\\par");
         QTest::newRow("not in the symbol table") << QStringLiteral("x") << QStringLiteral("Symbol")
                                                  << QByteArray("\\u120?\\par");
     }
@@ -254,6 +338,8 @@ private slots:
         QTextCharFormat f = charFormat(family, 12);
         if (family == QLatin1String("Symbol"))
             f.setProperty(prop::Charset, int(richedit::SYMBOL_CHARSET));
+        if (family == QLatin1String("Cyr"))
+            f.setProperty(prop::Charset, 204);
         c.insertText(text, f);
         const QByteArray rtf = rtftest::writeDocument(document);
         QVERIFY2(rtf.contains(written), rtf.constData());
@@ -350,29 +436,38 @@ private slots:
         QCOMPARE(rtftest::writeDocument(*reread), first);
     }
 
-    // Given what we write, when LibreOffice converts it to text, then it reads the same text.
-    void libreOfficeReadsOurText()
+    // Given what we write, when LibreOffice converts it to text, then it reads the same text;
+    // when it converts it to RTF of its own, then we read the same runs back from that.
+    void libreOfficeReadsWhatWeWrite()
     {
         const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
         if (soffice.isEmpty())
             QSKIP("LibreOffice (soffice) is not installed");
         QTemporaryDir dir;
-        const auto document = richDocument();
+        const auto document = oracleDocument();
         QFile out(dir.filePath(QStringLiteral("ours.rtf")));
         QVERIFY(out.open(QIODevice::WriteOnly));
         out.write(rtftest::writeDocument(*document));
         out.close();
-        QProcess p;
-        p.start(soffice, {QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                          QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("--outdir"),
-                          dir.path(), out.fileName()});
-        QVERIFY(p.waitForFinished(120000));
+        auto convert = [&](const QString &filter, const QString &outDir) {
+            QProcess p;
+            p.start(soffice, {QStringLiteral("--headless"), QStringLiteral("--convert-to"), filter,
+                              QStringLiteral("--outdir"), outDir, out.fileName()});
+            return p.waitForFinished(180000) && p.exitCode() == 0;
+        };
+        QVERIFY(convert(QStringLiteral("txt:Text (encoded):UTF8"), dir.path()));
         QString text = QString::fromUtf8(rtftest::fileBytes(dir.filePath(QStringLiteral("ours.txt"))));
         text.remove(QChar(0xFEFF));
-        QString ours = rtftest::documentText(*document);
         // LibreOffice draws the bullets itself and puts them in front of the text.
         text.replace(QRegularExpression(QStringLiteral("(^|\\n) *\\x{2022} ")), QStringLiteral("\\1"));
-        QCOMPARE(text, ours);
+        QCOMPARE(text, rtftest::documentText(*document));
+
+        const QString theirs = dir.filePath(QStringLiteral("theirs"));
+        QVERIFY(QDir().mkpath(theirs));
+        QVERIFY(convert(QStringLiteral("rtf:Rich Text Format"), theirs));
+        const auto reread =
+            rtftest::readDocument(rtftest::fileBytes(theirs + QStringLiteral("/ours.rtf")));
+        QCOMPARE(runs(*reread), runs(*document));
     }
 };
 

@@ -1,5 +1,5 @@
 #pragma once
-// Helpers for the RTF tests: byte sources and sinks over memory, reading into a fresh
+// Shared code of the RTF tests: byte sources and sinks over memory, reading into a fresh
 // document, writing a document to bytes, and the document's text as lines.
 
 #include "rtf/Rtf.h"
