@@ -9,7 +9,7 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev zlib1g-dev
           fonts-liberation fonts-dejavu-core)
 if [ "$mode" = test ]; then
     packages+=(python3 qpdf poppler-utils giflib-tools imagemagick clang libclang-rt-14-dev
-               cups cups-bsd printer-driver-cups-pdf)
+               cups cups-bsd printer-driver-cups-pdf libreoffice-writer-nogui)
 fi
 
 missing=()
