@@ -36,7 +36,7 @@ ProgramWindows createProgramWindows()
         } catch (const std::exception &e) {
             showErrorBox(exceptionMessage(e));
         }
-    });
+    }, Qt::QueuedConnection); // activation comes once the export has finished, as a message would
     w.others.push_back(std::move(exportWindow));
     auto presentationWindow = std::make_unique<TfrmPresentation>(w.main);
     g_presentation = presentationWindow.get();

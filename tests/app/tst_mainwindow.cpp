@@ -229,6 +229,32 @@ private slots:
         }
     }
 
+    void activationAfterAnExportKeepsTheDocumentState()
+    {
+        ProgramWindows windows = createProgramWindows();
+        TfrmMainEditor *w = windows.main;
+        w->setSettingsPath(path(QStringLiteral("DeskTopDock.ini")));
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        w->Editor->setFocus();
+        QTest::keyClicks(w->Editor, QStringLiteral("left aligned work"));
+        w->Editor->ParagraphFormat.setAlignment(TParaAlignment::taLeftJustify);
+        QVERIFY(w->Editor->CanUndoStep());
+        // The activation reads the settings again: a margin stored meanwhile is taken up.
+        writeFile(QStringLiteral("DeskTopDock.ini"), "[Print Margins]\r\nTopSize=33\r\n");
+        const TColor colour = w->Editor->Color();
+        w->SaveDocument(path(QStringLiteral("out.pdf")));
+        QTRY_COMPARE(w->TopSize, 33);
+        QCOMPARE(w->Editor->Color(), colour); // the export puts the editor's colour back
+        QVERIFY(QFile::exists(path(QStringLiteral("out.pdf"))));
+        QTest::qWait(50);
+        QVERIFY(w->Editor->DocumentModified());
+        QCOMPARE(w->StatusBar1->panelText(5), QStringLiteral("Modified"));
+        QVERIFY(w->Editor->CanUndoStep());
+        QCOMPARE(w->Editor->ParagraphFormat.Alignment(), TParaAlignment::taLeftJustify);
+        w->Editor->setDocumentModified(false);
+    }
+
     void errorBoxText()
     {
         QCOMPARE(::errorBoxText(QStringLiteral("Cannot open file x")), QStringLiteral("Cannot open file x."));
