@@ -127,6 +127,8 @@ public:
     // SaveDocument's work: true when the document itself was written (not an export, not a
     // refused name), which is when its Modified flag may be cleared.
     bool saveByExtension(const QString &fileName);
+    // What Save and Save As do with the name chosen in the save dialog.
+    void saveChosenName(const QString &name);
     void btnDocHistoryClick();
     void btnPrintPreviewClick();
     void SpeedButton2Click();

@@ -163,20 +163,23 @@ void TfrmMainEditor::btnSaveDocClick()
         SaveDocument(DocumentFileName);
     } else {
         SaveDialog1.fileName = kUntitled;
-        if (dialogs::current().saveFile(SaveDialog1)) {
-            const QString name = SaveDialog1.fileName;
-            shell::pumpEvents();
-            const Format format = formatOf(name);
-            if (format != Format::Unknown && !isExport(format))
-                AddHistoryEntry(name);
-            shell::pumpEvents();
-            if (saveByExtension(name)) {
-                SetModifiedState(false);
-                Editor->setDocumentModified(false);
-            }
-        }
+        if (dialogs::current().saveFile(SaveDialog1))
+            saveChosenName(SaveDialog1.fileName);
     }
     shell::pumpEvents();
+}
+
+void TfrmMainEditor::saveChosenName(const QString &name)
+{
+    shell::pumpEvents();
+    const Format format = formatOf(name);
+    if (format != Format::Unknown && !isExport(format))
+        AddHistoryEntry(name);
+    shell::pumpEvents();
+    if (saveByExtension(name)) {
+        SetModifiedState(false);
+        Editor->setDocumentModified(false);
+    }
 }
 
 void TfrmMainEditor::SaveAs1Click()
@@ -187,18 +190,8 @@ void TfrmMainEditor::SaveAs1Click()
         start.chop(4);
     SaveDialog1.fileName = start;
     shell::pumpEvents();
-    if (dialogs::current().saveFile(SaveDialog1)) {
-        const QString name = SaveDialog1.fileName;
-        shell::pumpEvents();
-        const Format format = formatOf(name);
-        if (format != Format::Unknown && !isExport(format))
-            AddHistoryEntry(name);
-        shell::pumpEvents();
-        if (saveByExtension(name)) {
-            SetModifiedState(false);
-            Editor->setDocumentModified(false);
-        }
-    }
+    if (dialogs::current().saveFile(SaveDialog1))
+        saveChosenName(SaveDialog1.fileName);
     shell::pumpEvents();
 }
 

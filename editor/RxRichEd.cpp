@@ -636,37 +636,19 @@ void TRxRichEdit::recreateWindow()
     exSetSel(0, 0);
 }
 
-void TRxRichEdit::setScrollBars(TScrollStyle s)
+template <typename T>
+void TRxRichEdit::setWindowProperty(T &field, T value)
 {
-    if (s == m_scrollBars)
+    if (field == value)
         return;
-    m_scrollBars = s;
+    field = value;
     recreateWindow();
 }
 
-void TRxRichEdit::setHideScrollBars(bool on)
-{
-    if (on == m_hideScrollBars)
-        return;
-    m_hideScrollBars = on;
-    recreateWindow();
-}
-
-void TRxRichEdit::setSelectionBar(bool on)
-{
-    if (on == m_selectionBar)
-        return;
-    m_selectionBar = on;
-    recreateWindow();
-}
-
-void TRxRichEdit::setAllowObjects(bool on)
-{
-    if (on == m_allowObjects)
-        return;
-    m_allowObjects = on;
-    recreateWindow();
-}
+void TRxRichEdit::setScrollBars(TScrollStyle s) { setWindowProperty(m_scrollBars, s); }
+void TRxRichEdit::setHideScrollBars(bool on) { setWindowProperty(m_hideScrollBars, on); }
+void TRxRichEdit::setSelectionBar(bool on) { setWindowProperty(m_selectionBar, on); }
+void TRxRichEdit::setAllowObjects(bool on) { setWindowProperty(m_allowObjects, on); }
 
 void TRxRichEdit::setHideSelection(bool on)
 {

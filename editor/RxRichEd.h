@@ -248,6 +248,9 @@ protected:
 
 private:
     void recreateWindow();
+    // A property of the window itself: a changed value re-creates the window.
+    template <typename T>
+    void setWindowProperty(T &field, T value);
     void applyWindowStyle();
     int textMode() const;
 
