@@ -6,6 +6,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
@@ -43,7 +44,18 @@ RichEdit::RichEdit(QWidget *parent)
     });
 }
 
-RichEdit::~RichEdit() = default;
+RichEdit::~RichEdit()
+{
+    // EN_SAVECLIPBOARD: the control goes while the clipboard holds its data; the data stays
+    // unless a handler answers no.
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (clipboard && clipboard->ownsClipboard()) {
+        bool keep = true;
+        emit saveClipboardNotify(&keep);
+        if (!keep)
+            clipboard->clear();
+    }
+}
 
 void RichEdit::connectDocument()
 {
