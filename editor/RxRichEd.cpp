@@ -597,7 +597,10 @@ TRxRichEdit::TRxRichEdit(QWidget *parent) : RichEdit(parent)
     });
 }
 
-TRxRichEdit::~TRxRichEdit() = default;
+TRxRichEdit::~TRxRichEdit()
+{
+    releaseClipboard(); // while OnSaveClipboard can still answer
+}
 
 void TRxRichEdit::applyWindowStyle()
 {

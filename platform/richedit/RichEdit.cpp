@@ -46,8 +46,16 @@ RichEdit::RichEdit(QWidget *parent)
 
 RichEdit::~RichEdit()
 {
+    releaseClipboard();
+}
+
+void RichEdit::releaseClipboard()
+{
     // EN_SAVECLIPBOARD: the control goes while the clipboard holds its data; the data stays
-    // unless a handler answers no.
+    // unless a handler answers no. Runs once, from the most derived destructor.
+    if (m_clipboardReleased)
+        return;
+    m_clipboardReleased = true;
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (clipboard && clipboard->ownsClipboard()) {
         bool keep = true;

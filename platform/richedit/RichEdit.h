@@ -111,6 +111,8 @@ protected:
 
     // The edit [from, to) is about to happen; false when protected text refuses it.
     bool allowEdit(int from, int to);
+    // Asks whether clipboard data the control owns may stay; derived destructors call it first.
+    void releaseClipboard();
     // Replaces the document (used when re-creating the window); undo history goes with it.
     void resetDocument();
 
@@ -137,7 +139,8 @@ private:
     bool m_autoUrlDetect = false;
     bool m_hideSelection = true;
     bool m_inUrlDetect = false;
-    bool m_loading = false; // a whole-document stream-in is running
+    bool m_loading = false;
+    bool m_clipboardReleased = false; // a whole-document stream-in is running
     QString m_pressedLink;
 };
 
