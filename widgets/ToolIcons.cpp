@@ -239,10 +239,10 @@ void drawUndo(QPainter &p)
     path.lineTo(17, 11);
     path.arcTo(QRectF(10, 11, 15, 15), 90, -180);
     path.lineTo(12, 26);
-    p.setPen(stroke(kHistory, 3.5));
+    p.setPen(stroke(kHistory, 4, Qt::FlatCap));
     p.setBrush(Qt::NoBrush);
     p.drawPath(path);
-    drawArrowHead(p, QPointF(3.5, 11), QPointF(-1, 0), 9, 6.5, kHistory);
+    drawArrowHead(p, QPointF(3, 11), QPointF(-1, 0), 9, 7, kHistory);
 }
 
 void drawRedo(QPainter &p)
@@ -312,13 +312,13 @@ void drawAlignJustify(QPainter &p)
 void drawParagraphAttributes(QPainter &p)
 {
     QPainterPath bowl;
-    bowl.addEllipse(QRectF(1.5, 4, 11, 12));
+    bowl.addEllipse(QRectF(1, 4, 12, 12));
     QPainterPath left;
     left.addRect(QRectF(0, 0, 10, 32));
     QPainterPath mark = bowl.intersected(left);
-    mark.addRect(QRectF(7, 4, 10, 2.5));
-    mark.addRect(QRectF(9.5, 4, 2.5, 24));
-    mark.addRect(QRectF(14.5, 4, 2.5, 24));
+    mark.addRect(QRectF(9, 4, 9, 3));
+    mark.addRect(QRectF(9, 4, 3, 24));
+    mark.addRect(QRectF(15, 4, 3, 24));
     p.setPen(Qt::NoPen);
     p.setBrush(kFormat);
     p.drawPath(mark.simplified());
@@ -331,8 +331,8 @@ void drawEditorBackground(QPainter &p)
 {
     // A tipped paint can pouring onto a swatch.
     p.save();
-    p.translate(13, 14);
-    p.rotate(-35);
+    p.translate(12, 15);
+    p.rotate(35);
     QPainterPath can;
     can.moveTo(-7, -4);
     can.lineTo(7, -4);
@@ -433,7 +433,7 @@ void drawClose(QPainter &p)
     p.setBrush(kLine);
     p.drawEllipse(QPointF(10, 18), 1.2, 1.2);
 
-    p.setPen(stroke(kExit, 3.5, Qt::FlatCap));
+    p.setPen(stroke(kExit, 4, Qt::FlatCap));
     p.drawLine(QPointF(15, 16), QPointF(23, 16));
     drawArrowHead(p, QPointF(30, 16), QPointF(1, 0), 8, 6, kExit);
 }
@@ -442,8 +442,8 @@ void drawReopenLast(QPainter &p)
 {
     drawPage(p, QRectF(4, 3, 18, 26), 6);
     drawLines(p, 8, 18, {12, 16, 20}, kFile);
-    drawHalo(p, QPointF(23, 23), 8.5);
-    drawArcArrow(p, QPointF(23, 23), 5, -30, 250, 2.2, kHistory);
+    drawHalo(p, QPointF(23, 23), 9);
+    drawArcArrow(p, QPointF(23, 23), 5.5, 110, 260, 2.5, kHistory);
 }
 
 using DrawFn = void (*)(QPainter &);
