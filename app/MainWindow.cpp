@@ -8,6 +8,7 @@
 #include "shell/Shell.h"
 #include "widgets/Clock.h"
 #include "widgets/StatusBar.h"
+#include "widgets/ToolIcons.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -32,11 +33,15 @@ QColor bgr(std::uint32_t c)
     return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
 }
 
-// A 32 × 32 picture for a toolbar button: the desktop theme's icon when there is one, else a
-// drawn badge with a short label, so the toolbar reads well without a theme.
-QIcon toolIcon(const QString &themeName, const QString &label)
+// A 32 × 32 picture for a toolbar button: the desktop theme's icon when there is one, else our
+// own drawing for the button, else a badge with a short label, so the toolbar reads well
+// without a theme.
+QIcon toolIcon(const QString &themeName, const QString &label, const QString &buttonName)
 {
     QIcon icon = QIcon::fromTheme(themeName);
+    if (!icon.isNull())
+        return icon;
+    icon = drawnToolIcon(buttonName);
     if (!icon.isNull())
         return icon;
     QPixmap pm(32, 32);
@@ -90,7 +95,7 @@ QToolButton *TfrmMainEditor::addToolButton(const QString &name, const QString &h
     b->setAutoRaise(true);
     b->setFixedSize(50, 40);
     b->setIconSize(QSize(32, 32));
-    b->setIcon(toolIcon(icon, name.mid(3, 2)));
+    b->setIcon(toolIcon(icon, name.mid(3, 2), name));
     ToolBar1->addWidget(b);
     if (handler)
         connect(b, &QToolButton::clicked, this, [this, handler] { runHandler([=] { (this->*handler)(); }); });
@@ -170,11 +175,11 @@ void TfrmMainEditor::createControls()
     btnEditorBackground = addToolButton(QStringLiteral("btnEditorBackground"), QStringLiteral("Editor Background Colour..."), QStringLiteral("color-fill"), &TfrmMainEditor::btnEditorBackgroundClick);
     btnFont = addToolButton(QStringLiteral("btnFont"), QStringLiteral("Font Selection and Style..."), QStringLiteral("preferences-desktop-font"), &TfrmMainEditor::btnFontClick);
     btnOpeningQuote = addToolButton(QStringLiteral("btnOpeningQuote"), QStringLiteral("Opening Smart Quote"), QString(), &TfrmMainEditor::btnOpeningQuoteClick);
-    btnOpeningQuote->setIcon(toolIcon(QString(), QStringLiteral("\u201C")));
+    btnOpeningQuote->setIcon(toolIcon(QString(), QStringLiteral("\u201C"), btnOpeningQuote->objectName()));
     btnClosingQoute = addToolButton(QStringLiteral("btnClosingQoute"), QStringLiteral("Closing Smart Quote"), QString(), &TfrmMainEditor::btnClosingQouteClick);
-    btnClosingQoute->setIcon(toolIcon(QString(), QStringLiteral("\u201D")));
+    btnClosingQoute->setIcon(toolIcon(QString(), QStringLiteral("\u201D"), btnClosingQoute->objectName()));
     btnLongDash = addToolButton(QStringLiteral("btnLongDash"), QStringLiteral("Dash"), QString(), &TfrmMainEditor::btnLongDashClick);
-    btnLongDash->setIcon(toolIcon(QString(), QStringLiteral("\u2014")));
+    btnLongDash->setIcon(toolIcon(QString(), QStringLiteral("\u2014"), btnLongDash->objectName()));
     btnClose = addToolButton(QStringLiteral("btnClose"), QStringLiteral("Exit"), QStringLiteral("application-exit"), &TfrmMainEditor::btnCloseClick);
 
     Panel1 = new QWidget(dxContainer1);
@@ -209,7 +214,8 @@ void TfrmMainEditor::createControls()
     SpeedButton2->setAutoRaise(true);
     SpeedButton2->setGeometry(12, 50, 30, 30);
     SpeedButton2->setIconSize(QSize(24, 24));
-    SpeedButton2->setIcon(toolIcon(QStringLiteral("document-open-recent"), QStringLiteral("\u21BA")));
+    SpeedButton2->setIcon(toolIcon(QStringLiteral("document-open-recent"), QStringLiteral("\u21BA"),
+                                    SpeedButton2->objectName()));
     SpeedButton2->setCursor(Qt::PointingHandCursor);
     SpeedButton2->setToolTip(QStringLiteral("Open Last Active Document"));
     connect(SpeedButton2, &QToolButton::clicked, this, [this] { runHandler([this] { SpeedButton2Click(); }); });
