@@ -17,6 +17,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QPainter>
 #include <QScreen>
 #include <QToolBar>
@@ -146,8 +147,14 @@ void TfrmMainEditor::createControls()
     ToolBar1 = new QToolBar(CoolBar1);
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setIconSize(QSize(32, 32));
-    ToolBar1->setStyleSheet(QStringLiteral("QToolBar { background: #EFEFEF; border: none; spacing: 0px; }"
-                                           "QToolBar::separator { width: 8px; }"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setContentsMargins(0, 0, 0, 0);
+    ToolBar1->layout()->setContentsMargins(0, 0, 0, 0);
+    ToolBar1->layout()->setSpacing(0);
+    ToolBar1->setStyleSheet(QStringLiteral("QToolBar { background: #EFEFEF; border: none; spacing: 0px;"
+                                           " padding: 0px; margin: 0px; }"
+                                           "QToolBar::separator { width: 8px; margin: 0px; }"));
 
     btnNewDoc = addToolButton(QStringLiteral("btnNewDoc"), QStringLiteral("New Document"), QStringLiteral("document-new"), &TfrmMainEditor::btnNewDocClick);
     btnDocHistory = addToolButton(QStringLiteral("btnDocHistory"), QStringLiteral("Document History..."), QStringLiteral("document-open-recent"), &TfrmMainEditor::btnDocHistoryClick);

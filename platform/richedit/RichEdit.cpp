@@ -31,6 +31,7 @@ RichEdit::RichEdit(QWidget *parent)
     Q_UNUSED(symbolSubstituted);
     setAcceptRichText(true);
     setTabChangesFocus(true);
+    setAutoFillBackground(true); // margins round the viewport take the background colour too
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     document()->setUndoRedoEnabled(true);
     connectDocument();
