@@ -180,7 +180,6 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void changeEvent(QEvent *event) override;
 
 private:
     void createControls();
@@ -196,7 +195,6 @@ private:
     StatisticsCache *m_statistics = nullptr;
     QString m_settingsPath;
     bool m_editorAligned = true;
-    QRect m_editorFree;
     bool m_shown = false;
     bool m_closing = false;
     bool m_headless = false;

@@ -99,7 +99,7 @@ QToolButton *TfrmMainEditor::addToolButton(const QString &name, const QString &h
     b->setIcon(toolIcon(icon, name.mid(3, 2), name));
     ToolBar1->addWidget(b);
     if (handler)
-        connect(b, &QToolButton::clicked, this, [this, handler] { runHandler([=] { (this->*handler)(); }); });
+        connect(b, &QToolButton::clicked, this, [this, handler] { runHandler([=, this] { (this->*handler)(); }); });
     return b;
 }
 
@@ -113,7 +113,7 @@ QAction *TfrmMainEditor::addAction(QMenu *menu, const QString &name, const QStri
     if (menu)
         menu->addAction(a);
     if (handler)
-        connect(a, &QAction::triggered, this, [this, handler] { runHandler([=] { (this->*handler)(); }); });
+        connect(a, &QAction::triggered, this, [this, handler] { runHandler([=, this] { (this->*handler)(); }); });
     return a;
 }
 
@@ -173,7 +173,7 @@ void TfrmMainEditor::createControls()
     btnAlignJustify = addToolButton(QStringLiteral("btnAlignJustify"), QStringLiteral("Justify Text"), QStringLiteral("format-justify-fill"), nullptr);
     for (QToolButton *b : {btnCenterAlign, btnAlignJustify}) {
         b->setCheckable(true);
-        connect(b, &QToolButton::clicked, this, [this, b] { runHandler([=] { btnCenterAlignClick(b); }); });
+        connect(b, &QToolButton::clicked, this, [this, b] { runHandler([=, this] { btnCenterAlignClick(b); }); });
     }
     btnParagraphAttributes = addToolButton(QStringLiteral("btnParagraphAttributes"), QStringLiteral("Paragraph Attributes"), QStringLiteral("format-indent-more"), &TfrmMainEditor::btnParagraphAttributesClick);
     btnParagraphAttributes->setPopupMode(QToolButton::MenuButtonPopup);
@@ -268,8 +268,8 @@ void TfrmMainEditor::createControls()
     Editor->setContextMenuPolicy(Qt::NoContextMenu);
     Editor->OnChange = [this] { runHandler([this] { EditorChange(); }); };
     Editor->OnSelectionChange = [this] { runHandler([this] { EditorSelectionChange(); }); };
-    Editor->OnKeyUp = [this](QKeyEvent *e) { runHandler([=] { EditorKeyUp(e); }); };
-    Editor->OnMouseDown = [this](QMouseEvent *e) { runHandler([=] { EditorMouseDown(e); }); };
+    Editor->OnKeyUp = [this](QKeyEvent *e) { runHandler([=, this] { EditorKeyUp(e); }); };
+    Editor->OnMouseDown = [this](QMouseEvent *e) { runHandler([=, this] { EditorMouseDown(e); }); };
 
     StatusBar1 = new TStatusBar({125, 125, 150, 125, 175, 125}, dxContainer1);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -462,11 +462,6 @@ void TfrmMainEditor::FormReactivate()
     EditorSelectionChange();
     UpdateStatusBar();
     Editor->setFocus();
-}
-
-void TfrmMainEditor::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
 }
 
 void TfrmMainEditor::closeEvent(QCloseEvent *event)

@@ -153,7 +153,6 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
     if (widthTwips <= 0 || pageHeight <= 0)
         return cpMin;
     QTextDocument *doc = m_rangeCache->layoutFor(*document(), dpiX, dpiY, widthTwips);
-    QAbstractTextDocumentLayout *docLayout = doc->documentLayout();
 
     const QTextBlock firstBlock = doc->findBlock(cpMin);
     int firstLine = 0;
@@ -210,16 +209,14 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
         for (QTextBlock b = firstBlock; b.isValid(); b = b.next()) {
             if (QTextLayout *l = b.layout())
                 l->draw(&p, QPointF(0, 0));
-            const int start = b.position();
-            if (start >= cpMin || b == firstBlock)
-                if (firstLine == 0 || b != firstBlock)
-                    drawParagraphMarker(p, b, QPointF(0, 0));
+            // The marker goes with the paragraph's first line, so not on a continuation page.
+            if (b != firstBlock || firstLine == 0)
+                drawParagraphMarker(p, b, QPointF(0, 0));
             if (b == lastPlaced)
                 break;
         }
         p.restore();
     }
-    Q_UNUSED(docLayout);
     return next;
 }
 

@@ -388,7 +388,6 @@ QString RichEdit::windowText() const
 void RichEdit::setWindowText(const QString &text)
 {
     document()->setUndoRedoEnabled(false);
-    QTextCharFormat keep = currentCharFormat();
     QTextCursor c(document());
     c.select(QTextCursor::Document);
     c.removeSelectedText();
@@ -402,9 +401,7 @@ void RichEdit::setWindowText(const QString &text)
         c.insertText(t);
     }
     document()->setUndoRedoEnabled(true);
-    QTextCursor start(document());
-    setTextCursor(start);
-    Q_UNUSED(keep);
+    setTextCursor(QTextCursor(document()));
 }
 
 // ---- line metrics -----------------------------------------------------------------------
