@@ -202,48 +202,39 @@ int TRxParaAttributes::SpaceAfter() const { return get().dySpaceAfter / 20; }
 int TRxParaAttributes::LineSpacing() const { return get().dyLineSpacing / 20; }
 int TRxParaAttributes::SpacingRule() const { return get().bLineSpacingRule; }
 
-void TRxParaAttributes::setFirstIndent(int points)
+void TRxParaAttributes::writePoints(std::uint32_t mask, std::int32_t PARAFORMAT2::*field, int points)
 {
     PARAFORMAT2 pf;
-    pf.dwMask = PFM_STARTINDENT;
-    pf.dxStartIndent = points * 20;
+    pf.dwMask = mask;
+    pf.*field = points * 20;
     set(pf);
+}
+
+void TRxParaAttributes::setFirstIndent(int points)
+{
+    writePoints(PFM_STARTINDENT, &PARAFORMAT2::dxStartIndent, points);
 }
 
 void TRxParaAttributes::setLeftIndent(int points)
 {
-    PARAFORMAT2 pf;
-    pf.dwMask = PFM_OFFSET;
-    pf.dxOffset = points * 20;
-    set(pf);
+    writePoints(PFM_OFFSET, &PARAFORMAT2::dxOffset, points);
 }
 
 void TRxParaAttributes::setRightIndent(int points)
 {
-    PARAFORMAT2 pf;
-    pf.dwMask = PFM_RIGHTINDENT;
-    pf.dxRightIndent = points * 20;
-    set(pf);
+    writePoints(PFM_RIGHTINDENT, &PARAFORMAT2::dxRightIndent, points);
 }
 
 void TRxParaAttributes::setSpaceBefore(int points)
 {
-    if (ControlLibraryVersion < 2)
-        return;
-    PARAFORMAT2 pf;
-    pf.dwMask = PFM_SPACEBEFORE;
-    pf.dySpaceBefore = points * 20;
-    set(pf);
+    if (ControlLibraryVersion >= 2)
+        writePoints(PFM_SPACEBEFORE, &PARAFORMAT2::dySpaceBefore, points);
 }
 
 void TRxParaAttributes::setSpaceAfter(int points)
 {
-    if (ControlLibraryVersion < 2)
-        return;
-    PARAFORMAT2 pf;
-    pf.dwMask = PFM_SPACEAFTER;
-    pf.dySpaceAfter = points * 20;
-    set(pf);
+    if (ControlLibraryVersion >= 2)
+        writePoints(PFM_SPACEAFTER, &PARAFORMAT2::dySpaceAfter, points);
 }
 
 void TRxParaAttributes::setLineSpacing(int points)

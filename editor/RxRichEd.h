@@ -103,6 +103,8 @@ public:
 
 private:
     void writeReadFirst(std::uint32_t mask, const std::function<void(richedit::PARAFORMAT2 &)> &fill);
+    // A write of one length member from a zero-filled structure, points to twips.
+    void writePoints(std::uint32_t mask, std::int32_t richedit::PARAFORMAT2::*field, int points);
     TRxRichEdit *m_owner;
 };
 

@@ -10,17 +10,6 @@ namespace {
 
 constexpr qsizetype kMaxFontNameBytes = 256;
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 } // namespace
 
 void RtfReader::fontWord(Cw id, int value)
@@ -230,7 +219,7 @@ void RtfReader::pictureText(const char *text, qsizetype length)
 {
     PictureState &p = m_picture;
     for (qsizetype i = 0; i < length; ++i) {
-        const int v = hexValue(text[i]);
+        const int v = hexValue(static_cast<unsigned char>(text[i]));
         if (v < 0)
             continue;
         if (p.pendingNibble < 0) {

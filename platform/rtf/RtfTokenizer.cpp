@@ -19,17 +19,6 @@ inline bool isDigit(int c)
     return c >= '0' && c <= '9';
 }
 
-inline int hexValue(int c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Bytes that end a run of text.
 inline bool endsText(char c)
 {

@@ -14,6 +14,18 @@
 
 namespace rtf {
 
+// The value of a hexadecimal digit, or -1 for any other character.
+inline int hexValue(int c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 class RtfTokenizer {
 public:
     enum class Type {
