@@ -20,8 +20,9 @@
 bool IsWordSeparator(unsigned char byte);
 
 // The same rule for one character of a Unicode text: characters with a Windows-1252 byte are
-// judged by that byte; characters without one (a strict ANSI conversion would turn them into "?") count as word
-// characters unless they are white space, so that a text in another script still has words.
+// judged by that byte; characters without one (a strict ANSI conversion would turn them into
+// "?") count as word characters unless they are white space, so that a text in another script
+// still has words.
 bool isWordSeparatorChar(char16_t ch);
 
 struct TextCounts {
