@@ -3,7 +3,9 @@
 #include "RichEditTypes.h"
 
 #include <QList>
+#include <QTextCharFormat>
 #include <QTextOption>
+#include <QBrush>
 
 namespace richedit {
 
@@ -49,6 +51,50 @@ void applyParagraphTwips(QTextBlockFormat &f)
     for (int t : tabs)
         positions.append(QTextOption::Tab(twipsToPixels(t), QTextOption::LeftTab));
     f.setTabPositions(positions);
+}
+
+void applyHiddenDisplay(QTextCharFormat &f)
+{
+    if (!f.boolProperty(prop::Hidden) || f.hasProperty(prop::HiddenPointSize))
+        return;
+    f.setProperty(prop::HiddenPointSize,
+                  f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize() : 0.0);
+    f.setProperty(prop::HiddenForeground, f.hasProperty(QTextFormat::ForegroundBrush)
+                      ? QVariant(f.foreground()) : QVariant(false));
+    f.setProperty(prop::HiddenLetterSpacing, f.hasProperty(QTextFormat::FontLetterSpacing)
+                      ? QVariant(f.fontLetterSpacing()) : QVariant(false));
+    f.setFontPointSize(0.75); // one pixel at 96 dpi
+    f.setForeground(QColor(Qt::transparent));
+    f.setFontLetterSpacingType(QFont::AbsoluteSpacing);
+    f.setFontLetterSpacing(-1.0);
+}
+
+QTextCharFormat logicalCharFormat(const QTextCharFormat &format)
+{
+    if (!format.hasProperty(prop::HiddenPointSize))
+        return format;
+    QTextCharFormat f = format;
+    const double size = f.doubleProperty(prop::HiddenPointSize);
+    if (size > 0)
+        f.setFontPointSize(size);
+    else
+        f.clearProperty(QTextFormat::FontPointSize);
+    const QVariant fore = f.property(prop::HiddenForeground);
+    if (fore.typeId() == QMetaType::QBrush)
+        f.setForeground(fore.value<QBrush>());
+    else
+        f.clearForeground();
+    const QVariant spacing = f.property(prop::HiddenLetterSpacing);
+    if (spacing.typeId() == QMetaType::Double) {
+        f.setFontLetterSpacing(spacing.toDouble());
+    } else {
+        f.clearProperty(QTextFormat::FontLetterSpacing);
+        f.clearProperty(QTextFormat::FontLetterSpacingType);
+    }
+    f.clearProperty(prop::HiddenPointSize);
+    f.clearProperty(prop::HiddenForeground);
+    f.clearProperty(prop::HiddenLetterSpacing);
+    return f;
 }
 
 void applyCharacterSizeTwips(QTextCharFormat &format, int twips)

@@ -22,6 +22,13 @@ constexpr int pixelsToTwips(qreal px)
 // LineSpacing, SpacingRule and TabStops. Properties that are absent count as 0.
 void applyParagraphTwips(QTextBlockFormat &format);
 
+// Hidden text (prop::Hidden) stays in the document but shows nothing and takes next to no room:
+// it is drawn one pixel high, transparent and tightly spaced, with its real size, colour and
+// spacing kept aside. applyHiddenDisplay does that for a hidden format (and nothing for
+// others); logicalCharFormat gives back the format as its text really is.
+void applyHiddenDisplay(QTextCharFormat &format);
+QTextCharFormat logicalCharFormat(const QTextCharFormat &format);
+
 // Sets fontPointSize from a size in twips, keeping half points exactly (230 twips: 11.5 pt).
 void applyCharacterSizeTwips(QTextCharFormat &format, int twips);
 

@@ -33,7 +33,7 @@ void readCharFormat(const QTextCharFormat &format, const QTextCharFormat &defaul
                     CHARFORMAT2 &cf)
 {
     QTextCharFormat f = defaults;
-    f.merge(format);
+    f.merge(logicalCharFormat(format));
     cf = CHARFORMAT2{};
     cf.dwMask = CFM_ALL2;
     cf.szFaceName = faceOf(f).left(LF_FACESIZE - 1);
@@ -50,6 +50,8 @@ void readCharFormat(const QTextCharFormat &format, const QTextCharFormat &defaul
         cf.dwEffects |= CFE_STRIKEOUT;
     if (f.boolProperty(prop::Protected))
         cf.dwEffects |= CFE_PROTECTED;
+    if (f.boolProperty(prop::Hidden))
+        cf.dwEffects |= CFE_HIDDEN;
     if (f.isAnchor())
         cf.dwEffects |= CFE_LINK;
     if (f.boolProperty(prop::Revised))
@@ -84,7 +86,7 @@ void narrowCharMask(CHARFORMAT2 &cf, const CHARFORMAT2 &o)
     drop(cf.szFaceName != o.szFaceName, CFM_FACE);
     drop(cf.yHeight != o.yHeight, CFM_SIZE);
     const std::uint32_t effectBits[] = {CFE_BOLD, CFE_ITALIC, CFE_UNDERLINE, CFE_STRIKEOUT,
-                                        CFE_PROTECTED, CFE_LINK, CFE_REVISED};
+                                        CFE_PROTECTED, CFE_LINK, CFE_REVISED, CFE_HIDDEN};
     for (std::uint32_t bit : effectBits)
         drop((cf.dwEffects & bit) != (o.dwEffects & bit), bit);
     drop((cf.dwEffects & CFM_SUPERSCRIPT) != (o.dwEffects & CFM_SUPERSCRIPT), CFM_SUPERSCRIPT);
@@ -98,7 +100,24 @@ void narrowCharMask(CHARFORMAT2 &cf, const CHARFORMAT2 &o)
     drop(cf.bRevAuthor != o.bRevAuthor, CFM_REVAUTHOR);
 }
 
-void writeCharFormat(QTextCharFormat &f, const CHARFORMAT2 &cf)
+static void applyCharFormat(QTextCharFormat &f, const CHARFORMAT2 &cf);
+
+void writeCharFormat(QTextCharFormat &shown, const CHARFORMAT2 &cf)
+{
+    // Changes go to the format as its text really is; hidden text is then set aside again.
+    QTextCharFormat f = logicalCharFormat(shown);
+    applyCharFormat(f, cf);
+    if (cf.dwMask & CFM_HIDDEN) {
+        if (cf.dwEffects & CFE_HIDDEN)
+            f.setProperty(prop::Hidden, true);
+        else
+            f.clearProperty(prop::Hidden);
+    }
+    applyHiddenDisplay(f);
+    shown = f;
+}
+
+static void applyCharFormat(QTextCharFormat &f, const CHARFORMAT2 &cf)
 {
     const std::uint32_t m = cf.dwMask;
     if (m & CFM_FACE)

@@ -33,6 +33,7 @@ constexpr std::uint32_t CFM_ITALIC = 0x00000002;
 constexpr std::uint32_t CFM_UNDERLINE = 0x00000004;
 constexpr std::uint32_t CFM_STRIKEOUT = 0x00000008;
 constexpr std::uint32_t CFM_PROTECTED = 0x00000010;
+constexpr std::uint32_t CFM_HIDDEN = 0x00000100;
 constexpr std::uint32_t CFM_LINK = 0x00000020;
 constexpr std::uint32_t CFM_REVISED = 0x00004000;
 constexpr std::uint32_t CFM_KERNING = 0x00100000;
@@ -52,6 +53,7 @@ constexpr std::uint32_t CFE_ITALIC = 0x0002;
 constexpr std::uint32_t CFE_UNDERLINE = 0x0004;
 constexpr std::uint32_t CFE_STRIKEOUT = 0x0008;
 constexpr std::uint32_t CFE_PROTECTED = 0x0010;
+constexpr std::uint32_t CFE_HIDDEN = 0x0100;
 constexpr std::uint32_t CFE_LINK = 0x0020;
 constexpr std::uint32_t CFE_REVISED = 0x4000;
 constexpr std::uint32_t CFE_SUBSCRIPT = 0x00010000;
@@ -222,6 +224,11 @@ enum : int {
     Hidden = QTextFormat::UserProperty + 6,       // bool
     PitchFamily = QTextFormat::UserProperty + 7,  // int
     CharStyle = QTextFormat::UserProperty + 8,    // int
+    // Hidden text is drawn a pixel high and transparent; its real size, colour and spacing wait
+    // here (see FormatMapping.h).
+    HiddenPointSize = QTextFormat::UserProperty + 9,     // double, 0 = none set
+    HiddenForeground = QTextFormat::UserProperty + 10,   // QBrush, or false = automatic
+    HiddenLetterSpacing = QTextFormat::UserProperty + 11, // double, or false = none set
 
     StartIndent = QTextFormat::UserProperty + 20, // int twips
     Offset = QTextFormat::UserProperty + 21,      // int twips

@@ -311,10 +311,12 @@ const QTextCharFormat &RtfReader::charFormat(const CharState &c)
         f.setProperty(prop::RevAuthor, c.revAuthor);
     if (c.protect)
         f.setProperty(prop::Protected, true);
-    if (c.hidden)
-        f.setProperty(prop::Hidden, true);
     if (c.charStyle > 0)
         f.setProperty(prop::CharStyle, c.charStyle);
+    if (c.hidden) {
+        f.setProperty(prop::Hidden, true);
+        richedit::applyHiddenDisplay(f);
+    }
     return f;
 }
 

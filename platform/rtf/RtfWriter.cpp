@@ -1,5 +1,7 @@
 #include "RtfWriter.h"
 
+#include "richedit/FormatMapping.h"
+
 #include "richedit/RichEditTypes.h"
 #include "text/CodePage.h"
 
@@ -111,8 +113,9 @@ const RtfWriter::RunState &RtfWriter::runState(const QTextCharFormat &format, in
     return *it;
 }
 
-RtfWriter::RunState RtfWriter::makeRunState(const QTextCharFormat &f)
+RtfWriter::RunState RtfWriter::makeRunState(const QTextCharFormat &shown)
 {
+    const QTextCharFormat f = richedit::logicalCharFormat(shown);
     RunState r;
     QString family = familyOf(f);
     if (family.isEmpty())

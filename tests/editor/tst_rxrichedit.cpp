@@ -7,7 +7,9 @@
 
 #include <QBuffer>
 #include <QTemporaryDir>
+#include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
+#include <QTextLayout>
 
 using namespace richedit;
 
@@ -358,6 +360,43 @@ private slots:
         QTest::keyClick(m_edit.get(), Qt::Key_Z);
         QCOMPARE(calls, 1);
         QCOMPARE(m_edit->windowText(), QStringLiteral("free LOzCKED frees"));
+    }
+
+    void hiddenTextIsKeptButNotShown()
+    {
+        QBuffer in;
+        in.setData("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 AB{\\v\\cf0 WWWWWWWWWWWW}CD\\par}");
+        in.open(QIODevice::ReadOnly);
+        m_edit->Lines.StreamFormat = TRichStreamFormat::sfRichText;
+        m_edit->Lines.LoadDocumentStream(in);
+        QVERIFY(m_edit->windowText().startsWith(QStringLiteral("ABWWWWWWWWWWWWCD")));
+        // The hidden run reads with its real size and the hidden effect.
+        m_edit->exSetSel(4, 6);
+        const CHARFORMAT2 cf = m_edit->SelectionFormat.get();
+        QVERIFY(cf.dwEffects & CFE_HIDDEN);
+        QCOMPARE(cf.yHeight, 240);
+        // It takes (next to) no room: "CD" starts where it would without it.
+        QTextDocument plain;
+        QTextCursor pc(&plain);
+        QTextCharFormat arial;
+        arial.setFontFamilies({QStringLiteral("Arial")});
+        arial.setFontPointSize(12);
+        pc.insertText(QStringLiteral("ABCD"), arial);
+        plain.setTextWidth(2000);
+        m_edit->document()->setTextWidth(2000);
+        plain.documentLayout()->blockBoundingRect(plain.firstBlock());
+        m_edit->document()->documentLayout()->blockBoundingRect(m_edit->document()->firstBlock());
+        const QTextLine shown = m_edit->document()->firstBlock().layout()->lineAt(0);
+        const QTextLine bare = plain.firstBlock().layout()->lineAt(0);
+        QVERIFY(qAbs(shown.naturalTextWidth() - bare.naturalTextWidth()) < 14);
+        // Written back, it is hidden text of its real size again.
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        m_edit->Lines.SaveDocumentStream(out);
+        QVERIFY(out.data().contains("\\v"));
+        QVERIFY(out.data().contains("WWWWWWWWWWWW"));
+        QVERIFY(!out.data().contains("\\fs2 "));
+        m_edit->Lines.StreamFormat = TRichStreamFormat::sfDefault;
     }
 
     void controlKeys()

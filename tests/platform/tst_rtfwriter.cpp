@@ -39,7 +39,8 @@ QString describe(const QTextDocument &document)
         out << QStringLiteral("para ") + p.join(QLatin1Char(' '));
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment fr = it.fragment();
-            const QTextCharFormat c = fr.charFormat();
+            // Hidden text is compared as it really is, not as it is drawn.
+            const QTextCharFormat c = richedit::logicalCharFormat(fr.charFormat());
             if (c.isImageFormat()) {
                 const QTextImageFormat i = c.toImageFormat();
                 out << QStringLiteral("image %1 %2 %3 %4")
