@@ -6,12 +6,48 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <vector>
 
 using namespace richedit;
 
 int ControlLibraryVersion = 3;
+
+// The strip left of the text in which a click selects the whole display line beside it, a
+// double click the paragraph, and a drag whole lines.
+class SelectionBarStrip : public QWidget {
+public:
+    explicit SelectionBarStrip(TRxRichEdit *edit) : QWidget(edit), m_edit(edit)
+    {
+        setCursor(Qt::ArrowCursor);
+        setAutoFillBackground(false);
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent *e) override
+    {
+        if (e->button() != Qt::LeftButton)
+            return;
+        m_edit->setFocus();
+        m_edit->selectLineAt(int(e->position().y()), e->modifiers() & Qt::ShiftModifier);
+    }
+    void mouseMoveEvent(QMouseEvent *e) override
+    {
+        if (e->buttons() & Qt::LeftButton)
+            m_edit->selectLineAt(int(e->position().y()), true);
+    }
+    void mouseDoubleClickEvent(QMouseEvent *e) override
+    {
+        QTextCursor c = m_edit->cursorForPosition(QPoint(0, int(e->position().y())));
+        c.movePosition(QTextCursor::StartOfBlock);
+        c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        m_edit->exSetSel(c.selectionStart(), c.selectionEnd());
+    }
+
+private:
+    TRxRichEdit *m_edit;
+};
 
 namespace {
 
@@ -601,7 +637,40 @@ void TRxRichEdit::applyWindowStyle()
                              || m_scrollBars == TScrollStyle::ssBoth) && !WordWrap();
     setVerticalScrollBarPolicy(vertical ? policy : Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(horizontal ? policy : Qt::ScrollBarAlwaysOff);
-    setViewportMargins(m_selectionBar ? 8 : 0, 0, 0, 0);
+    setViewportMargins(m_selectionBar ? kSelectionBarWidth : 0, 0, 0, 0);
+    if (!m_selectionBarStrip) {
+        m_selectionBarStrip = new SelectionBarStrip(this);
+    }
+    m_selectionBarStrip->setVisible(m_selectionBar);
+    placeSelectionBar();
+}
+
+void TRxRichEdit::placeSelectionBar()
+{
+    if (m_selectionBarStrip) {
+        const QRect vp = viewport()->geometry();
+        m_selectionBarStrip->setGeometry(vp.left() - kSelectionBarWidth, vp.top(),
+                                         kSelectionBarWidth, vp.height());
+    }
+}
+
+void TRxRichEdit::resizeEvent(QResizeEvent *e)
+{
+    RichEdit::resizeEvent(e);
+    placeSelectionBar();
+}
+
+void TRxRichEdit::selectLineAt(int viewportY, bool extend)
+{
+    const QTextCursor at = cursorForPosition(QPoint(0, viewportY));
+    const int line = lineFromChar(at.position());
+    const int start = lineIndex(line);
+    const int next = lineIndex(line + 1);
+    const int end = next < 0 ? textLength() : next;
+    if (extend)
+        exSetSel(qMin(SelectionStart(), start), qMax(SelectionStart() + SelectionLength(), end));
+    else
+        exSetSel(start, end);
 }
 
 int TRxRichEdit::textMode() const

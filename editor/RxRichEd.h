@@ -11,6 +11,7 @@
 #include <memory>
 
 class TRxRichEdit;
+class SelectionBarStrip;
 
 // Colours as the control's callers give them: 0x00BBGGRR, or one of the two values that stand
 // for the automatic text colour.
@@ -241,11 +242,15 @@ public:
     std::function<void(QKeyEvent *)> OnKeyUp;
     std::function<void(QMouseEvent *)> OnMouseDown;
 
+    // Selects the display line at a height of the viewport (extend: from the selection start).
+    void selectLineAt(int viewportY, bool extend);
+
     // The default colour the window-text colour stands for.
     static TColor windowTextRgb() { return 0x000000; }
 
 protected:
     void keyReleaseEvent(QKeyEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
 
 private:
@@ -254,6 +259,9 @@ private:
     template <typename T>
     void setWindowProperty(T &field, T value);
     void applyWindowStyle();
+    void placeSelectionBar();
+    static constexpr int kSelectionBarWidth = 8;
+    SelectionBarStrip *m_selectionBarStrip = nullptr;
     int textMode() const;
 
     bool m_plainText = false;

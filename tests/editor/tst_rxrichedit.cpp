@@ -399,6 +399,21 @@ private slots:
         m_edit->Lines.StreamFormat = TRichStreamFormat::sfDefault;
     }
 
+    void clickInTheSelectionBarSelectsTheLine()
+    {
+        setText(*m_edit, QStringLiteral("one\rtwo\rthree"));
+        const QRect vp = m_edit->viewport()->geometry();
+        const QRect second = m_edit->cursorRect(QTextCursor(m_edit->document()->findBlockByNumber(1)));
+        QWidget *bar = m_edit->childAt(QPoint(vp.left() - 4, vp.top() + second.center().y()));
+        QVERIFY(bar && bar != m_edit->viewport());
+        QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(4, second.center().y()));
+        QCOMPARE(m_edit->SelectionStart(), 4);
+        QCOMPARE(m_edit->SelectionLength(), 4); // "two" and its paragraph break
+        m_edit->setSelectionBar(false);
+        QVERIFY(!m_edit->childAt(QPoint(vp.left() - 4, vp.top() + 2))
+                || m_edit->childAt(QPoint(vp.left() - 4, vp.top() + 2)) == m_edit->viewport());
+    }
+
     void controlKeys()
     {
         setText(*m_edit, QStringLiteral("para"));
