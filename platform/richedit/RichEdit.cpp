@@ -194,8 +194,6 @@ bool RichEdit::setCharFormat(int scf, const CHARFORMAT2 &cf)
             }
             if (b.position() + b.length() - 1 >= from && b.position() + b.length() - 1 < to) {
                 // The paragraph mark carries the block's character format too.
-                QTextCursor mark(doc);
-                mark.setPosition(b.position() + b.length() - 1);
                 QTextCharFormat bf = b.charFormat();
                 writeCharFormat(bf, cf);
                 QTextCursor bc(b);
