@@ -526,7 +526,7 @@ bool formatForExtension(const QString &path, TRichStreamFormat *format)
 }
 } // namespace
 
-void TRichEditStrings::LoadDocumentFile(const QString &path)
+void TRichEditStrings::withFileFormat(const QString &path, const std::function<void()> &operation)
 {
     const TRichStreamFormat previous = StreamFormat;
     TRichStreamFormat format;
@@ -536,10 +536,7 @@ void TRichEditStrings::LoadDocumentFile(const QString &path)
         StreamFormat = format;
     }
     try {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            throw EScrivelleError(QStringLiteral("Cannot open file %1").arg(path));
-        LoadDocumentStream(file);
+        operation();
     } catch (...) {
         StreamFormat = previous;
         m_converter.reset();
@@ -548,16 +545,19 @@ void TRichEditStrings::LoadDocumentFile(const QString &path)
     StreamFormat = previous;
 }
 
+void TRichEditStrings::LoadDocumentFile(const QString &path)
+{
+    withFileFormat(path, [&] {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            throw EScrivelleError(QStringLiteral("Cannot open file %1").arg(path));
+        LoadDocumentStream(file);
+    });
+}
+
 void TRichEditStrings::SaveDocumentFile(const QString &path)
 {
-    const TRichStreamFormat previous = StreamFormat;
-    TRichStreamFormat format;
-    if (formatForExtension(path, &format)) {
-        if (!m_converter)
-            m_converter = std::make_unique<TConversion>();
-        StreamFormat = format;
-    }
-    try {
+    withFileFormat(path, [&] {
         // Written beside the target and put in its place only when complete, so a failed
         // save never destroys the previous file.
         QSaveFile file(path);
@@ -566,12 +566,7 @@ void TRichEditStrings::SaveDocumentFile(const QString &path)
         SaveDocumentStream(file);
         if (!file.commit())
             throw EScrivelleError(QStringLiteral("Cannot create file %1").arg(path));
-    } catch (...) {
-        StreamFormat = previous;
-        m_converter.reset();
-        throw;
-    }
-    StreamFormat = previous;
+    });
 }
 
 // ---- the control --------------------------------------------------------------------------

@@ -156,6 +156,9 @@ public:
 
 private:
     int basicFormat() const;
+    // Runs a file operation with the stream format its extension picks ("txt", "rtf"); the
+    // format is restored afterwards, and a failure also drops the converter.
+    void withFileFormat(const QString &path, const std::function<void()> &operation);
     TRxRichEdit *m_owner;
     std::unique_ptr<TConversion> m_converter;
     int m_bulk = 0;
