@@ -16,8 +16,9 @@ QString applicationTitle() { return g_title; }
 
 void setApplicationTitle(const QString &title)
 {
+    // Kept for the error boxes only: as the toolkit's display name it would be appended to
+    // every window title, and the title bar shows the window's caption alone.
     g_title = title;
-    QGuiApplication::setApplicationDisplayName(title);
 }
 
 QString errorBoxText(const QString &message)

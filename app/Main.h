@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QMargins>
 #include <QWidget>
 
 class QLabel;
@@ -180,6 +181,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     void createControls();
@@ -191,6 +193,13 @@ private:
     void runHandler(const std::function<void()> &handler);
     void setEyeLevel(QAction *own, QAction *other, bool third);
     QRect clientRect() const;
+    // The window manager's frame round the window (the designed one until it is known), the
+    // window's outer width, and the editor's width in an eye-level mode.
+    QMargins windowFrame() const;
+    int formWidth() const;
+    int eyeLevelEditorWidth() const;
+    // Activation step 1: the frame from the top of the work area to its bottom.
+    void fitToWorkArea();
 
     StatisticsCache *m_statistics = nullptr;
     QString m_settingsPath;
@@ -198,6 +207,8 @@ private:
     bool m_shown = false;
     bool m_closing = false;
     bool m_headless = false;
+    QMargins m_placedFrame;  // the frame the window's inner area was last placed for
+    bool m_fitted = false;   // fitted to the work area by an activation
     QStringList m_arguments;
 };
 

@@ -5,6 +5,7 @@
 #include "app/Application.h"
 #include "app/Exceptions.h"
 #include "app/Statistics.h"
+#include "app/WindowPlacement.h"
 #include "shell/Shell.h"
 #include "widgets/Clock.h"
 #include "widgets/StatusBar.h"
@@ -27,7 +28,11 @@ namespace {
 
 TfrmMainEditor *g_mainWindow = nullptr;
 
-constexpr int kFrameWidth = 8; // the outer width the layout rules count includes the frame
+// The frame the layout rules were designed with: 4-pixel borders and a 30-pixel title bar.
+// It stands in for the real frame until the window manager has framed the window.
+const QMargins kDesignedFrame(4, 30, 4, 4);
+constexpr int kWindowWidth = 1024;  // outer size of the window
+constexpr int kWindowHeight = 584;
 
 QColor bgr(std::uint32_t c)
 {
@@ -72,11 +77,13 @@ TfrmMainEditor::TfrmMainEditor(QWidget *parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Tessra Office - Scrivelle"));
     createControls();
     createMenus();
-    resize(1024 - kFrameWidth, 550);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    const QMargins frame = kDesignedFrame;
+    m_placedFrame = frame;
+    const int innerHeight = kWindowHeight - frame.top() - frame.bottom();
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        setGeometry(placement::centredInnerRect(screen->availableGeometry(), frame, kWindowWidth, innerHeight));
+    else
+        resize(kWindowWidth - frame.left() - frame.right(), innerHeight);
     FormCreate();
 }
 
@@ -403,14 +410,59 @@ void TfrmMainEditor::resizeEvent(QResizeEvent *event)
     FormResize();
 }
 
+QMargins TfrmMainEditor::windowFrame() const
+{
+    const QRect inner = geometry();
+    const QRect outer = frameGeometry();
+    if (!isVisible() || inner == outer)
+        return kDesignedFrame;
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
+}
+
+int TfrmMainEditor::formWidth() const
+{
+    const QMargins frame = windowFrame();
+    return width() + frame.left() + frame.right();
+}
+
+void TfrmMainEditor::fitToWorkArea()
+{
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // The outer left edge and width as they were placed, measured with the frame they were
+    // placed for; the inner area is then fitted with the frame the window has now.
+    const int outerLeft = geometry().left() - m_placedFrame.left();
+    const int outerWidth = width() + m_placedFrame.left() + m_placedFrame.right();
+    m_placedFrame = windowFrame();
+    m_fitted = true;
+    setGeometry(placement::fullHeightInnerRect(screen->availableGeometry(), m_placedFrame,
+                                               outerLeft, outerWidth));
+}
+
+void TfrmMainEditor::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    // The window manager frames the window after it is shown: once the real frame is known,
+    // the window is fitted to the work area again by that frame.
+    if (m_fitted && m_placedFrame != windowFrame())
+        fitToWorkArea();
+}
+
 void TfrmMainEditor::FormResize()
 {
-    const int formWidth = width() + kFrameWidth;
+    const int formWidth = this->formWidth();
     ToolBar1->setProperty("indent", (formWidth - 1025) / 2);
     if (CoolBar1->isVisibleTo(this))
         ToolBar1->setGeometry(qMax(0, (formWidth - 1025) / 2), 0, width() - 2, 40);
     if (!m_editorAligned)
-        Editor->resize(formWidth - 155 - 150 - 10, Editor->height());
+        Editor->resize(eyeLevelEditorWidth(), Editor->height());
+}
+
+int TfrmMainEditor::eyeLevelEditorWidth() const
+{
+    return formWidth() - 155 - 150 - 10; // the side panels and the window's frame
 }
 
 // ---- form events --------------------------------------------------------------------------
@@ -443,10 +495,7 @@ void TfrmMainEditor::FormShow(const QStringList &arguments)
 
 void TfrmMainEditor::FormActivate()
 {
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        setGeometry(x(), area.top(), width(), area.height());
-    }
+    fitToWorkArea();
     RxClock1->move(RxClock1->x(), Panel3->height() - 35);
     LoadSettings();
     Editor->ParagraphFormat.setAlignment(TParaAlignment::taJustify);
