@@ -122,8 +122,9 @@ void TfrmMainEditor::btnFontClick()
     choice.charset = font.Charset;
     choice.color = rgbOfColor(font.Color);
     const std::uint32_t presetColour = choice.color;
-    if (!dialogs::current().chooseFont(choice))
-        return;
+    const FontChoice preset = choice;
+    if (!dialogs::current().chooseFont(choice) || choice == preset)
+        return; // OK without a change leaves every run of the selection as it was
 
     font.Name = choice.face;
     font.Size = choice.size;
