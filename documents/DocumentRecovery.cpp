@@ -233,6 +233,8 @@ void DocumentRecovery::offerOrphans()
             return false;
         };
         dialog.exec();
+        if (m_window)
+            m_window->activateWindow(); // the keyboard goes back to the document
         const int chosen = dialog.restoreIndex();
         if (chosen >= 0)
             restore(readable[size_t(chosen)], copies[chosen]);
