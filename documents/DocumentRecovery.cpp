@@ -17,6 +17,8 @@
 namespace {
 
 constexpr int kExcerptLength = 60;
+// A gap between keystrokes long enough to take a copy in without the next key waiting.
+constexpr int kGapMs = 250;
 
 QString displayName(const QString &fileName)
 {
@@ -31,19 +33,22 @@ DocumentRecovery::DocumentRecovery(const QString &folder, TRxRichEdit *editor, Q
     : QObject(nullptr), m_store(folder), m_editor(editor), m_window(window),
       m_writer(new RecoveryWriter(this))
 {
-    m_pause.setSingleShot(true);
-    m_longest.setSingleShot(true);
+    for (QTimer *timer : {&m_pause, &m_due, &m_longest})
+        timer->setSingleShot(true);
     setDelays(3000, 60000);
     connect(&m_pause, &QTimer::timeout, this, &DocumentRecovery::takeCopy);
     connect(&m_longest, &QTimer::timeout, this, &DocumentRecovery::takeCopy);
+    connect(&m_due, &QTimer::timeout, this, [this] {
+        m_isDue = true;
+        m_pause.start(qMin(m_pauseMs, kGapMs));
+    });
     connect(m_writer, &RecoveryWriter::written, this, &DocumentRecovery::written,
             Qt::QueuedConnection);
 }
 
 DocumentRecovery::~DocumentRecovery()
 {
-    m_pause.stop();
-    m_longest.stop();
+    stopTimers();
     if (m_store.isOpen())
         m_writer->remove(m_store.ownCopyPath());
     // The writer finishes before the lock goes, so no copy is left without its lock.
@@ -56,8 +61,7 @@ void DocumentRecovery::setEnabled(bool on)
         return;
     m_enabled = on;
     if (!on) {
-        m_pause.stop();
-        m_longest.stop();
+        stopTimers();
         removeCopy();
     } else if (m_editor->DocumentModified()) {
         modifiedStateSet(true);
@@ -66,8 +70,17 @@ void DocumentRecovery::setEnabled(bool on)
 
 void DocumentRecovery::setDelays(int pauseMs, int longestMs)
 {
-    m_pause.setInterval(pauseMs);
+    m_pauseMs = pauseMs;
+    m_due.setInterval(longestMs * 3 / 4);
     m_longest.setInterval(longestMs);
+}
+
+void DocumentRecovery::stopTimers()
+{
+    m_pause.stop();
+    m_due.stop();
+    m_longest.stop();
+    m_isDue = false;
 }
 
 void DocumentRecovery::modifiedStateSet(bool modified)
@@ -75,14 +88,15 @@ void DocumentRecovery::modifiedStateSet(bool modified)
     if (!m_enabled)
         return;
     if (!modified) {
-        m_pause.stop();
-        m_longest.stop();
+        stopTimers();
         removeCopy();
         return;
     }
-    m_pause.start(); // every change pushes the pause back
-    if (!m_longest.isActive())
+    m_pause.start(m_isDue ? qMin(m_pauseMs, kGapMs) : m_pauseMs); // every change pushes it back
+    if (!m_longest.isActive()) {
+        m_due.start();
         m_longest.start();
+    }
 }
 
 void DocumentRecovery::removeCopy()
@@ -93,8 +107,7 @@ void DocumentRecovery::removeCopy()
 
 void DocumentRecovery::takeCopy()
 {
-    m_pause.stop();
-    m_longest.stop();
+    stopTimers();
     if (!m_enabled)
         return;
     if (!m_editor->DocumentModified() || m_editor->document()->isEmpty()) {

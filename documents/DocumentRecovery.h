@@ -3,7 +3,9 @@
 // document as Rich Text, its file name, the selection and the time) is taken after a short
 // pause in typing and at least once a minute during continuous typing. Taking a copy streams
 // the document into memory on the window thread; encoding, writing and syncing happen on the
-// writer's thread, so a keystroke never waits for the disk. When the document has nothing left
+// writer's thread, so a keystroke never waits for the disk. Streaming a long document takes a
+// moment, so during continuous typing the copy waits, from three quarters of the longest delay
+// on, for a short gap between keystrokes, and is taken without one only at the longest delay. When the document has nothing left
 // to lose (saved, replaced by New or Open, cleared) the copy goes, and so it does at a normal
 // end. At start-up the copies of instances that are no longer running are offered for
 // restoring. The main window owns one and wires it to its Modified state.
@@ -39,7 +41,7 @@ public:
     // The pause in typing after which a copy is taken, and the longest time unsaved changes
     // go without one (3 s and 60 s unless changed).
     void setDelays(int pauseMs, int longestMs);
-    int pauseDelay() const { return m_pause.interval(); }
+    int pauseDelay() const { return m_pauseMs; }
     int longestDelay() const { return m_longest.interval(); }
 
     // Called with the Modified state whenever it is set: true (every change) schedules a copy,
@@ -64,6 +66,7 @@ signals:
     void copyWritten(const QString &path);
 
 private:
+    void stopTimers();
     void removeCopy();
     void written(const QString &path, bool ok, const QString &problem);
     void report(const QString &text);
@@ -78,8 +81,11 @@ private:
     TRxRichEdit *m_editor;
     QWidget *m_window;
     RecoveryWriter *m_writer;
-    QTimer m_pause;
-    QTimer m_longest;
+    QTimer m_pause;   // restarted by every change: the pause in typing, or the gap once due
+    QTimer m_due;     // from the first change since the last copy: from now on a gap will do
+    QTimer m_longest; // from the first change since the last copy: no more waiting
+    bool m_isDue = false;
+    int m_pauseMs = 3000;
     bool m_enabled = true;
     bool m_failureReported = false;
     double m_lastCopyMs = 0;
