@@ -15,6 +15,7 @@
 #include "support/ScriptedDialogs.h"
 #include "widgets/StatusBar.h"
 
+#include <QBuffer>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -390,6 +391,108 @@ private slots:
                                 "afterwards.").arg(copy.fileName));
         QCOMPARE(w->Editor->toPlainText(), QString());
         QVERIFY(m_dialogs->allAnswered());
+    }
+
+    // The copy holds the whole document, pictures included, and a plain-text document comes
+    // back as plain text under its name.
+    void picturesAndPlainTextComeBack()
+    {
+        QImage image(40, 20, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        const QString pictured = path(QStringLiteral("pictured.rtf"));
+        writeFile(pictured, "{\\rtf1\\ansi Picture: {\\pict\\pngblip\\picw40\\pich20\\picwgoal600"
+                            "\\pichgoal300 " + png.toHex() + "}\\par\n}");
+        auto w = start({pictured});
+        QTest::keyClick(w->Editor, Qt::Key_End);
+        QTest::keyClicks(w->Editor, QStringLiteral(" seen"));
+        QTRY_VERIFY(QFile::exists(w->Recovery->copyPath()));
+        w->Recovery->waitForWrites();
+        // The instance "ends abnormally": its copy is left without a running owner.
+        const QString orphan = QDir(folder()).filePath(QStringLiteral("888-dead.recovery"));
+        QVERIFY(QFile::copy(w->Recovery->copyPath(), orphan));
+        const QByteArray before = documentRtf(w->Editor);
+        QVERIFY(before.contains("\\pngblip"));
+
+        DialogWatcher watcher([](RecoveryDialog *d) {
+            d->selectEntry(0);
+            QTest::mouseClick(d->restoreButton(), Qt::LeftButton);
+        });
+        auto second = start();
+        QTRY_VERIFY(watcher.seen);
+        QTRY_COMPARE(second->DocumentFileName, pictured);
+        QCOMPARE(documentRtf(second->Editor), before);
+        QVERIFY(second->Editor->toPlainText().contains(QChar::ObjectReplacementCharacter));
+        second.reset();
+        w.reset();
+
+        RecoveryCopy notes;
+        notes.fileName = path(QStringLiteral("notes.txt"));
+        notes.time = QDateTime::currentDateTimeUtc();
+        notes.rtf = "{\\rtf1\\ansi line one\\par line two\\par\n}";
+        notes.caret = 5;
+        writeFile(QDir(folder()).filePath(QStringLiteral("889-dead.recovery")), encodeRecoveryCopy(notes));
+        DialogWatcher plain([](RecoveryDialog *d) { QTest::mouseClick(d->restoreButton(), Qt::LeftButton); });
+        auto third = start();
+        QTRY_VERIFY(plain.seen);
+        QTRY_COMPARE(third->DocumentFileName, notes.fileName);
+        QVERIFY(third->Editor->PlainText());
+        QCOMPARE(third->Editor->toPlainText(), QStringLiteral("line one\nline two"));
+        QCOMPARE(third->Editor->textCursor().position(), 5);
+        QCOMPARE(third->windowTitle(), QStringLiteral("Tessra Office - >>  [notes.txt]"));
+    }
+
+    // A disk that fills up: the failure is reported once, and the last good copy stays whole.
+    void aFullDiskKeepsTheLastGoodCopy_data()
+    {
+        QTest::addColumn<int>("bigText");
+        QTest::newRow("just over the room") << 66000;
+        QTest::newRow("the room twice over") << 70000;
+        QTest::newRow("far beyond the room") << 260000;
+    }
+    void aFullDiskKeepsTheLastGoodCopy()
+    {
+        QFETCH(int, bigText);
+        const QString mountPoint = path(QStringLiteral("small"));
+        QDir().mkpath(mountPoint);
+        if (QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                  QStringLiteral("-o"), QStringLiteral("size=64k"),
+                                  QStringLiteral("tmpfs"), mountPoint}) != 0)
+            QSKIP("a small file system cannot be mounted here (needs root)");
+        struct Unmount {
+            QString point;
+            ~Unmount() { QProcess::execute(QStringLiteral("umount"), {point}); }
+        } unmount{mountPoint};
+        {
+            auto w = std::make_unique<TfrmMainEditor>();
+            w->setSettingsPath(m_settings);
+            w->enableRecovery(mountPoint + QStringLiteral("/recovery"));
+            w->Recovery->setDelays(30, 1000);
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            QTest::keyClicks(w->Editor, QStringLiteral("first words"));
+            QTRY_VERIFY(QFile::exists(w->Recovery->copyPath()));
+            w->Recovery->waitForWrites();
+            const QByteArray good = readFile(w->Recovery->copyPath());
+
+            const QString line = QStringLiteral("several more words on a line of their own\n");
+            w->Editor->ReplaceSelection(line.repeated(bigText / line.size() + 1));
+            QTRY_COMPARE(m_dialogs->shown().size(), 1);
+            QVERIFY2(m_dialogs->shown()[0].text.startsWith(
+                         QStringLiteral("Unsaved work cannot be kept safe: the recovery copy %1 cannot "
+                                        "be written (").arg(w->Recovery->copyPath())),
+                     qPrintable(m_dialogs->shown()[0].text));
+            QCOMPARE(readFile(w->Recovery->copyPath()), good);
+            QVERIFY(decodeRecoveryCopy(good).ok());
+            QTest::keyClicks(w->Editor, QStringLiteral("y"));
+            QTest::qWait(200);
+            QCOMPARE(m_dialogs->shown().size(), 1); // reported once, not at every pause
+            m_dialogs->answer(dialogs::Answer::No);
+            w->close();
+        }
     }
 
     void theSettingsKeyTurnsCopiesOff()
