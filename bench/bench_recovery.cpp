@@ -97,14 +97,18 @@ int main(int argc, char **argv)
     std::printf("document: %d pages, %d characters\n", pages,
                 window.Editor->document()->characterCount());
 
-    // One copy taken directly: the window thread's share, then the writer's.
+    // Copies taken directly: the window thread's share, then the writer's (best of five).
     QElapsedTimer t;
-    t.start();
-    window.Recovery->takeCopy();
-    const double streamMs = t.nsecsElapsed() / 1e6;
-    t.restart();
-    window.Recovery->waitForWrites();
-    const double writeMs = t.nsecsElapsed() / 1e6;
+    double streamMs = 1e9, writeMs = 1e9;
+    for (int i = 0; i < 5; ++i) {
+        window.SetModifiedState(true);
+        t.restart();
+        window.Recovery->takeCopy();
+        streamMs = std::min(streamMs, t.nsecsElapsed() / 1e6);
+        t.restart();
+        window.Recovery->waitForWrites();
+        writeMs = std::min(writeMs, t.nsecsElapsed() / 1e6);
+    }
     std::printf("one copy: window thread %.1f ms (streaming), writer thread %.1f ms "
                 "(encode, write, sync), %.0f KB\n",
                 streamMs, writeMs, QFileInfo(window.Recovery->copyPath()).size() / 1024.0);

@@ -272,7 +272,9 @@ bool DocumentRecovery::restore(RecoveryStore::Orphan &orphan, const RecoveryCopy
     }
     // The restored document is still unsaved: its copy becomes this instance's own, so it is
     // safe from now on and no longer offered to anyone else. Should the rename fail, the old
-    // copy stays for the next start and the next pause writes a fresh one of ours.
+    // copy stays for the next start and the next pause writes a fresh one of ours. A removal
+    // of our copy that loading the document queued must not meet the adopted one.
+    m_writer->waitForIdle();
     m_store.adopt(orphan);
     return true;
 }
