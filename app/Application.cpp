@@ -5,6 +5,7 @@
 #include "app/Forms.h"
 #include "app/Main.h"
 #include "dialogs/Dialogs.h"
+#include "documents/RecoveryStore.h"
 
 #include <QDebug>
 
@@ -63,6 +64,7 @@ int scrivelleMain(int argc, char **argv)
 
     ProgramWindows windows = createProgramWindows();
     windows.main->setStartArguments(arguments);
+    windows.main->enableRecovery(RecoveryStore::defaultFolder());
     windows.main->show();
     const int rc = app.exec();
     try {

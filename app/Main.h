@@ -20,6 +20,9 @@ class QFrame;
 class StatisticsCache;
 class TStatusBar;
 class TRxClock;
+class DocumentRecovery;
+struct RecoveryCopy;
+struct Settings;
 
 class TfrmMainEditor : public QWidget {
     Q_OBJECT
@@ -135,6 +138,16 @@ public:
     void SpeedButton2Click();
     void btnCloseClick();
 
+    // ---- recovery copies ----
+    // Keeps recovery copies of unsaved work in folder and offers those left by instances that
+    // ended abnormally once the window is shown. Without it (headless jobs, most tests) the
+    // window keeps none.
+    void enableRecovery(const QString &folder);
+    DocumentRecovery *Recovery = nullptr;
+    // Puts a recovered document in place: its old name (or untitled), its text and formats,
+    // the selection it had, and the Modified state, since it is still unsaved.
+    void LoadRecoveredDocument(const RecoveryCopy &copy);
+
     // ---- editing commands ----
     void btnFontClick();
     void btnEditorBackgroundClick();
@@ -176,6 +189,13 @@ public:
     // Lays the controls out as their alignments say (the editor fills the rest unless an
     // eye-level mode has taken it out of the alignment).
     void layoutControls();
+
+signals:
+    // SetModifiedState ran (on every change of the document, and whenever the document is
+    // saved, replaced or cleared).
+    void modifiedStateSet(bool modified);
+    // LoadSettings read the settings file.
+    void settingsLoaded(const Settings &settings);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

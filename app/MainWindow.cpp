@@ -6,6 +6,7 @@
 #include "app/Exceptions.h"
 #include "app/Statistics.h"
 #include "app/WindowPlacement.h"
+#include "documents/DocumentRecovery.h"
 #include "shell/Shell.h"
 #include "widgets/Clock.h"
 #include "widgets/StatusBar.h"
@@ -89,6 +90,7 @@ TfrmMainEditor::TfrmMainEditor(QWidget *parent) : QWidget(parent)
 
 TfrmMainEditor::~TfrmMainEditor()
 {
+    delete Recovery; // a normal end: its copy goes before the editor does
     if (g_mainWindow == this)
         g_mainWindow = nullptr;
 }
@@ -482,6 +484,9 @@ void TfrmMainEditor::showEvent(QShowEvent *event)
     m_shown = true;
     runHandler([this] { FormShow(m_arguments); });
     runHandler([this] { FormActivate(); });
+    // Unsaved work of an instance that did not end normally is offered once the window is up.
+    if (Recovery)
+        QMetaObject::invokeMethod(Recovery, &DocumentRecovery::offerOrphans, Qt::QueuedConnection);
 }
 
 void TfrmMainEditor::FormShow(const QStringList &arguments)
@@ -567,6 +572,7 @@ void TfrmMainEditor::SetModifiedState(bool flag)
 {
     StatusBar1->setPanelText(5, flag ? QStringLiteral("Modified") : QString());
     Editor->setDocumentModified(flag);
+    emit modifiedStateSet(flag);
 }
 
 void TfrmMainEditor::EditorSelectionChange()
