@@ -5,6 +5,7 @@
 #include "app/Forms.h"
 #include "app/Main.h"
 #include "dialogs/Dialogs.h"
+#include "documents/History.h"
 
 #include <QDebug>
 
@@ -66,6 +67,12 @@ int scrivelleMain(int argc, char **argv)
     const int rc = app.exec();
     try {
         windows.main->FormDestroy();
+    } catch (const std::exception &e) {
+        showErrorBox(exceptionMessage(e));
+    }
+    try {
+        if (THistoryForm *history = HistoryForm())
+            history->FormDestroy();
     } catch (const std::exception &e) {
         showErrorBox(exceptionMessage(e));
     }
