@@ -243,6 +243,14 @@ void THistoryForm::showEvent(QShowEvent *event)
     runHandler([this] { FormShow(); });
 }
 
+void THistoryForm::hideEvent(QHideEvent *event)
+{
+    QDialog::hideEvent(event);
+    // The window it was shown over becomes active again, as after any modal window.
+    if (QWidget *host = parentWidget() ? parentWidget()->window() : static_cast<QWidget *>(m_main))
+        host->activateWindow();
+}
+
 void THistoryForm::FormShow()
 {
     if (m_firstShow && m_fileRead && ListBox1->count() > 0)
