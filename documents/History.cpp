@@ -97,12 +97,15 @@ QPushButton *THistoryForm::addButton(const QString &name, const QString &caption
     b->setIcon(history::buttonGlyph(history::Glyph(glyph)));
     b->setIconSize(QSize(16, 16));
     b->setCursor(Qt::PointingHandCursor);
+    QFont f(QStringLiteral("Arial"));
+    f.setPixelSize(11);
+    b->setFont(f);
     // A hint "|text" has an empty short part: no tooltip, the long part for a status line.
     b->setToolTip(QString());
     b->setStatusTip(hint.section(QLatin1Char('|'), 1));
     b->setStyleSheet(QStringLiteral(
         "QPushButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 #E6E6E6);"
-        " border: 1px solid #4E8A2A; border-radius: 6px; padding: 0 4px; color: black; }"
+        " border: 1px solid #4E8A2A; border-radius: 6px; padding: 0 2px; color: black; }"
         "QPushButton:hover { background: #FFF6D8; }"
         "QPushButton:pressed { background: #F3D98B; }"));
     connect(b, &QPushButton::clicked, this, [this, handler] { runHandler([this, handler] { (this->*handler)(); }); });
