@@ -8,6 +8,7 @@
 #include "documents/History.h"
 
 #include <QDebug>
+#include <QIcon>
 
 namespace {
 QString g_title = QStringLiteral(" Scrivelle");
@@ -57,6 +58,9 @@ int scrivelleMain(int argc, char **argv)
 
     ScrivelleApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Scrivelle"));
+    // The desktop entry and icon of an installed program (window icon, Wayland application id).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.scrivelle.Scrivelle"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.scrivelle.Scrivelle")));
     setApplicationTitle(QStringLiteral(" Scrivelle"));
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
