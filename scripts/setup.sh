@@ -9,7 +9,9 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev zlib1g-dev
           fonts-liberation fonts-dejavu-core)
 if [ "$mode" = test ]; then
     packages+=(python3 qpdf poppler-utils giflib-tools imagemagick clang libclang-rt-14-dev
-               cups cups-bsd printer-driver-cups-pdf libreoffice-writer-nogui)
+               cups cups-bsd printer-driver-cups-pdf libreoffice-writer-nogui
+               desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
+               dpkg-dev file)
 fi
 
 missing=()
