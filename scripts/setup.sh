@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Scrivelle needs (only those missing) and builds it.
-# Usage: scripts/setup.sh [build|test]   ("test" adds the packages the test suite uses)
+# Usage: scripts/setup.sh [build|test|package]   ("test" adds the packages the test suite uses,
+# "package" those that make the Debian package)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,6 +13,9 @@ if [ "$mode" = test ]; then
                cups cups-bsd printer-driver-cups-pdf libreoffice-writer-nogui
                desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
                dpkg-dev file)
+fi
+if [ "$mode" = package ]; then
+    packages+=(dpkg-dev file)
 fi
 
 missing=()
