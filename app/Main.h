@@ -13,6 +13,7 @@
 #include <QWidget>
 
 class QLabel;
+class QPainter;
 class QToolBar;
 class QToolButton;
 class QFrame;
@@ -168,6 +169,12 @@ public:
     void UnderLine1Click();
     void bullets1Click();
 
+    // ---- owner-drawn menus (PopupMenu1, ParaPopUp, their submenus) ----
+    void MenuItemMeasureItem(QAction *item, QPainter &canvas, int &width, int &height);
+    void MenuItemDrawItem(QAction *item, QPainter &canvas, const QRect &rect, bool selected);
+    void MeasureSeparator(QAction *item, QPainter &canvas, int &width, int &height);
+    void SeparatorDrawItem(QAction *item, QPainter &canvas, const QRect &rect, bool selected);
+
     // The window caption and the application title rules.
     static QString fileNamePart(const QString &path);
     static QString extensionOf(const QString &fileName);
@@ -184,6 +191,8 @@ protected:
 private:
     void createControls();
     void createMenus();
+    // Hooks both pop-up menus to the four drawing handlers and gives their items pictures.
+    void setupOwnerDrawnMenus();
     QToolButton *addToolButton(const QString &name, const QString &hint, const QString &icon,
                                void (TfrmMainEditor::*handler)());
     QAction *addAction(QMenu *menu, const QString &name, const QString &caption,
