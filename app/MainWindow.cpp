@@ -117,15 +117,8 @@ QAction *TfrmMainEditor::addAction(QMenu *menu, const QString &name, const QStri
     }
     if (menu)
         menu->addAction(a);
-    if (handler) {
-        // A checkable item ticks itself before it reports the trigger; its handler owns the
-        // tick, so the item's state is put back first and the handler sets it as it decides.
-        connect(a, &QAction::triggered, this, [this, a, handler](bool checked) {
-            if (a->isCheckable())
-                a->setChecked(!checked);
-            runHandler([=, this] { (this->*handler)(); });
-        });
-    }
+    if (handler)
+        connect(a, &QAction::triggered, this, [this, handler] { runHandler([=, this] { (this->*handler)(); }); });
     return a;
 }
 
