@@ -20,6 +20,7 @@ class QFrame;
 class StatisticsCache;
 class TStatusBar;
 class TRxClock;
+class TFindDialog;
 
 class TfrmMainEditor : public QWidget {
     Q_OBJECT
@@ -66,6 +67,11 @@ public:
         *RejectRevisedText1, *LeftToRighttext1, *RightToLeftText1;
     QAction *New1, *Open1, *SaveAs1, *Save1, *PrintPreview1, *DocumentHistory1, *Close1, *Bold1,
         *Italic1, *UnderLine1, *bullets1, *Help1;
+
+    // ---- writing aids: find and replace, spelling (classes of their own, wired here) ----
+    TFindDialog *FindDialog = nullptr;
+    QAction *Find1 = nullptr, *FindNext1 = nullptr, *FindPrevious1 = nullptr,
+            *Replace1 = nullptr;
 
     // ---- dialogs kept with the window (they remember the filter last chosen) ----
     dialogs::FileDialogOptions OpenFileDialog;
@@ -193,6 +199,8 @@ private:
     void createMenus();
     // Hooks both pop-up menus to the four drawing handlers and gives their items pictures.
     void setupOwnerDrawnMenus();
+    // Creates the find window and the spelling service and their keys.
+    void setupWritingAids();
     QToolButton *addToolButton(const QString &name, const QString &hint, const QString &icon,
                                void (TfrmMainEditor::*handler)());
     QAction *addAction(QMenu *menu, const QString &name, const QString &caption,

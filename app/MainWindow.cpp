@@ -73,6 +73,7 @@ TfrmMainEditor::TfrmMainEditor(QWidget *parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Tessra Office - Scrivelle"));
     createControls();
     createMenus();
+    setupWritingAids();
     resize(1024 - kFrameWidth, 550);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
