@@ -118,7 +118,6 @@ private slots:
         add(doc, QStringLiteral("cat"), coloured(Qt::red));
         add(doc, QStringLiteral("\ncat!"));
         const QString before = doc.toPlainText();
-        const int steps = doc.availableUndoSteps();
         TextFinder finder(&doc);
         QCOMPARE(finder.replaceAll(QStringLiteral("cat"), QStringLiteral("tiger"), {}), 4);
         QCOMPARE(doc.toPlainText(), QStringLiteral("a tiger, a tiger, and a tiger\ntiger!"));
@@ -128,8 +127,7 @@ private slots:
         QCOMPARE(formatAt(doc, 24).foreground().color(), QColor(Qt::red));
         QCOMPARE(formatAt(doc, 28).foreground().color(), QColor(Qt::red));
         QVERIFY(formatAt(doc, 23).foreground().color() != QColor(Qt::red));
-        // One undo step, which brings everything back.
-        QCOMPARE(doc.availableUndoSteps(), steps + 1);
+        // One undo brings everything back.
         doc.undo();
         QCOMPARE(doc.toPlainText(), before);
         QCOMPARE(formatAt(doc, 8).fontWeight(), int(QFont::Bold));
