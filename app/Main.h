@@ -14,6 +14,7 @@
 #include <QWidget>
 
 class QLabel;
+class QPainter;
 class QToolBar;
 class QToolButton;
 class QFrame;
@@ -23,6 +24,7 @@ class TRxClock;
 class DocumentRecovery;
 struct RecoveryCopy;
 struct Settings;
+class TFindDialog;
 
 class TfrmMainEditor : public QWidget {
     Q_OBJECT
@@ -69,6 +71,11 @@ public:
         *RejectRevisedText1, *LeftToRighttext1, *RightToLeftText1;
     QAction *New1, *Open1, *SaveAs1, *Save1, *PrintPreview1, *DocumentHistory1, *Close1, *Bold1,
         *Italic1, *UnderLine1, *bullets1, *Help1;
+
+    // ---- writing aids: find and replace, spelling (classes of their own, wired here) ----
+    TFindDialog *FindDialog = nullptr;
+    QAction *Find1 = nullptr, *FindNext1 = nullptr, *FindPrevious1 = nullptr,
+            *Replace1 = nullptr;
 
     // ---- dialogs kept with the window (they remember the filter last chosen) ----
     dialogs::FileDialogOptions OpenFileDialog;
@@ -182,6 +189,12 @@ public:
     void UnderLine1Click();
     void bullets1Click();
 
+    // ---- owner-drawn menus (PopupMenu1, ParaPopUp, their submenus) ----
+    void MenuItemMeasureItem(QAction *item, QPainter &canvas, int &width, int &height);
+    void MenuItemDrawItem(QAction *item, QPainter &canvas, const QRect &rect, bool selected);
+    void MeasureSeparator(QAction *item, QPainter &canvas, int &width, int &height);
+    void SeparatorDrawItem(QAction *item, QPainter &canvas, const QRect &rect, bool selected);
+
     // The window caption and the application title rules.
     static QString fileNamePart(const QString &path);
     static QString extensionOf(const QString &fileName);
@@ -206,6 +219,10 @@ protected:
 private:
     void createControls();
     void createMenus();
+    // Hooks both pop-up menus to the four drawing handlers and gives their items pictures.
+    void setupOwnerDrawnMenus();
+    // Creates the find window and the spelling service and their keys.
+    void setupWritingAids();
     QToolButton *addToolButton(const QString &name, const QString &hint, const QString &icon,
                                void (TfrmMainEditor::*handler)());
     QAction *addAction(QMenu *menu, const QString &name, const QString &caption,
