@@ -136,6 +136,7 @@ public:
     void PrevPage() { SetCurrentPage(CurrentPage() - 1); }
     void NextPage() { SetCurrentPage(CurrentPage() + 1); }
     void LastPage() { SetCurrentPage(Count()); }
+    void DeleteCurrentPage() { m_pageList.DeletePage(CurrentPage()); }
 
     // Prints every page inside an update bracket; true when the job ran to its end.
     bool Print();
