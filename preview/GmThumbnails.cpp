@@ -200,6 +200,9 @@ void TGmThumbnails::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
     updateScrollRanges();
+    // The selected thumbnail stays in view as the strip changes size.
+    if (ScrollIntoView)
+        ensureVisible(m_selected);
 }
 
 void TGmThumbnails::scrollContentsBy(int, int)
@@ -228,23 +231,28 @@ void TGmThumbnails::SelectThumbnail(int index)
     m_selected = index;
     TGmThumbnail *thumb = m_thumbs[size_t(index)];
     thumb->setSelected(Highlight);
-    if (ScrollIntoView) {
-        // Thumbnail position in content coordinates, brought inside the client area.
-        const QRect r(thumb->pos() + QPoint(horizontalScrollBar()->value(),
-                                            verticalScrollBar()->value()),
-                      thumb->size());
-        const QSize client = viewport()->size();
-        QScrollBar *h = horizontalScrollBar();
-        QScrollBar *v = verticalScrollBar();
-        if (r.left() < h->value())
-            h->setValue(r.left());
-        else if (r.left() + r.width() > h->value() + client.width())
-            h->setValue(r.left() + r.width() - client.width());
-        if (r.top() < v->value())
-            v->setValue(r.top());
-        else if (r.top() + r.height() > v->value() + client.height())
-            v->setValue(r.top() + r.height() - client.height());
-    }
+    if (ScrollIntoView)
+        ensureVisible(index);
+}
+
+void TGmThumbnails::ensureVisible(int index)
+{
+    if (index < 0 || index >= Count())
+        return;
+    TGmThumbnail *thumb = m_thumbs[size_t(index)];
+    // The thumbnail in content coordinates, brought inside the client area.
+    QScrollBar *h = horizontalScrollBar();
+    QScrollBar *v = verticalScrollBar();
+    const QRect r(thumb->pos() + QPoint(h->value(), v->value()), thumb->size());
+    const QSize client = viewport()->size();
+    if (r.left() < h->value())
+        h->setValue(r.left());
+    else if (r.left() + r.width() > h->value() + client.width())
+        h->setValue(qMin(r.left(), r.left() + r.width() - client.width()));
+    if (r.top() < v->value())
+        v->setValue(r.top());
+    else if (r.top() + r.height() > v->value() + client.height())
+        v->setValue(qMin(r.top(), r.top() + r.height() - client.height()));
 }
 
 void TGmThumbnails::ThumbnailClicked(TGmThumbnail *thumb)

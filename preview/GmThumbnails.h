@@ -100,6 +100,7 @@ private:
     void updateScrollRanges();
     void repaintAll();
     void selectCurrentPage();
+    void ensureVisible(int index);
     int captionHeight() const;
 
     QPointer<TGmPreview> m_preview;
