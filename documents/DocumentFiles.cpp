@@ -4,7 +4,9 @@
 
 #include "app/Application.h"
 #include "app/Exceptions.h"
+#include "app/Forms.h"
 #include "documents/History.h"
+#include "preview/PrintPreview.h"
 #include "shell/Shell.h"
 
 namespace {
@@ -238,7 +240,8 @@ void TfrmMainEditor::btnDocHistoryClick()
 
 void TfrmMainEditor::btnPrintPreviewClick()
 {
-    // The preview window is shown modally.
+    if (TForm1 *preview = frmPrintPreview())
+        preview->execute();
 }
 
 void TfrmMainEditor::SpeedButton2Click()
