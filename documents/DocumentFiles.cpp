@@ -6,7 +6,9 @@
 #include "app/Exceptions.h"
 #include "app/Settings.h"
 #include "documents/DocumentRecovery.h"
+#include "app/Forms.h"
 #include "documents/History.h"
+#include "preview/PrintPreview.h"
 #include "shell/Shell.h"
 
 #include <QBuffer>
@@ -290,7 +292,8 @@ void TfrmMainEditor::btnDocHistoryClick()
 
 void TfrmMainEditor::btnPrintPreviewClick()
 {
-    // The preview window is shown modally.
+    if (TForm1 *preview = frmPrintPreview())
+        preview->execute();
 }
 
 void TfrmMainEditor::SpeedButton2Click()
