@@ -272,6 +272,41 @@ private slots:
         }
     }
 
+    void imagesCompressedAlongsideKeepTheirOrder()
+    {
+        // Given twelve pages, each with a bitmap of its own colour and size, when they are drawn
+        // one after the other while earlier ones are still being compressed, then image n holds
+        // page n's pixels, byte for byte as a compression in turn would give them.
+        TPrintPDF1 w;
+        setUp(w, path(QStringLiteral("order.pdf")));
+        w.BeginDoc();
+        QList<QByteArray> expected;
+        const int pages = 12;
+        for (int k = 0; k < pages; ++k) {
+            if (k > 0)
+                w.NewPage();
+            QImage im(40 + k, 30 + 2 * k, QImage::Format_RGB32);
+            im.fill(qRgb(10 * k, 255 - 10 * k, 3 * k));
+            im.setPixel(k, k, qRgb(1, 2, 3));
+            QImage copy = im.convertToFormat(QImage::Format_RGB888);
+            QByteArray raw;
+            for (int row = 0; row < copy.height(); ++row)
+                raw.append(reinterpret_cast<const char *>(copy.constScanLine(row)),
+                           copy.width() * 3);
+            expected.append(raw);
+            w.Draw(25, 20, im);
+        }
+        w.EndDoc();
+        const QByteArray pdf = readAll(w.FileName);
+        // Objects: info, 2 per page, outlines, 14 fonts, pages tree, resources, then images.
+        const int firstImage = 1 + 2 * pages + 1 + 14 + 2 + 1;
+        for (int k = 0; k < pages; ++k) {
+            const QByteArray stream = streamData(pdf, firstImage + k);
+            QCOMPARE(stream, zstream::deflate(expected[k]).data);
+            QVERIFY(object(pdf, firstImage + k).contains("/Name /Im" + QByteArray::number(k + 1)));
+        }
+    }
+
     void beginDocTwiceKeepsOnlyTheSecondDocument()
     {
         TPrintPDF1 w;
@@ -387,6 +422,7 @@ private slots:
         QVERIFY(a.stagingPath() != b.stagingPath());
         const QString stagedA = a.stagingPath();
         QString stagedB = b.stagingPath();
+        a.waitForStaging(); // images are staged by worker threads
         QVERIFY(QFile::exists(stagedA + QStringLiteral("/~tmpim1")));
         a.EndDoc();
         QVERIFY(!QDir(stagedA).exists());
@@ -448,6 +484,7 @@ private slots:
         w.Draw(25, 20, im);
         const QString staging = w.stagingPath();
         const QString lost = staging + QStringLiteral("/~tmpim2");
+        w.waitForStaging();
         if (loseStagedFile)
             QVERIFY(QFile::remove(lost));
 
