@@ -41,7 +41,7 @@ QByteArray num(qint64 value)
 
 QByteArray compressed(const QByteArray &data)
 {
-    auto result = zstream::deflate(data);
+    auto result = zstream::deflateOneShot(data);
     if (!result.ok())
         throw std::bad_alloc();
     return std::move(result.data);
