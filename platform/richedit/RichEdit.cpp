@@ -76,20 +76,32 @@ void RichEdit::connectDocument()
     connect(doc, &QTextDocument::contentsChange, this, &RichEdit::onContentsChange);
 }
 
-void RichEdit::resetDocument()
+std::unique_ptr<QTextDocument> RichEdit::makeDocument() const
+{
+    auto fresh = std::make_unique<QTextDocument>();
+    const QTextDocument *old = document();
+    fresh->setDefaultFont(old ? old->defaultFont() : font());
+    fresh->setDefaultTextOption(old ? old->defaultTextOption() : QTextOption());
+    return fresh;
+}
+
+void RichEdit::adoptDocument(std::unique_ptr<QTextDocument> fresh)
 {
     // The old document goes with the call when the control owned it; one this engine created
     // earlier is a child of the engine and is deleted here.
     QPointer<QTextDocument> old = document();
     const bool ours = old && old->parent() == this;
-    auto *fresh = new QTextDocument(this);
-    fresh->setDefaultFont(old ? old->defaultFont() : font());
-    fresh->setDefaultTextOption(old ? old->defaultTextOption() : QTextOption());
-    setDocument(fresh);
+    fresh->setParent(this);
+    setDocument(fresh.release());
     if (ours && old)
         delete old.data();
     connectDocument();
     m_rangeCache->reset();
+}
+
+void RichEdit::resetDocument()
+{
+    adoptDocument(makeDocument());
 }
 
 void RichEdit::onContentsChange(int position, int removed, int added)

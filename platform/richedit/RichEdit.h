@@ -77,6 +77,13 @@ public:
     // ---- streams (EM_STREAMIN / EM_STREAMOUT) ----
     // The engine offers the callback buffers of this many bytes (4096 unless changed, 4 at least).
     void setStreamBufferSize(int bytes) { m_streamBuffer = qMax(4, bytes); }
+    // EDITSTREAM.dwError of a stream-in stopped because the text passed the control's limit
+    // (textLimit()); the document is then left as it was.
+    static constexpr int StreamErrorTooLarge = -20;
+    // A whole-document stream-in builds the new document apart from the control and puts it in
+    // place only when complete: nothing is laid out while it grows (the control lays it out
+    // afterwards, the visible part first and the rest in slices from the event loop), and a
+    // failed or refused load leaves the control's document as it was.
     int streamIn(int format, EDITSTREAM &es);
     int streamOut(int format, EDITSTREAM &es);
 
@@ -115,6 +122,10 @@ protected:
     void releaseClipboard();
     // Replaces the document (used when re-creating the window); undo history goes with it.
     void resetDocument();
+    // An empty document with the control's default font and text options, not yet shown.
+    std::unique_ptr<QTextDocument> makeDocument() const;
+    // Makes fresh the control's document, freeing the old one when the control owned it.
+    void adoptDocument(std::unique_ptr<QTextDocument> fresh);
 
 private:
     void connectDocument();
