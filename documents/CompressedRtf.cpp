@@ -52,7 +52,7 @@ void TfrmMainEditor::LoadCompressedRtf(const QString &fileName)
         Editor->Lines.LoadDocumentStream(inflater);
     } catch (const EScrivelleError &) {
         if (inflater.tooLarge())
-            throw EScrivelleError(documentTooLargeMessage());
+            throw EScrivelleError(documentTooLargeMessage(Editor->textLimit()));
         throw;
     }
     shell::pumpEvents();

@@ -464,7 +464,7 @@ void TRichEditStrings::LoadDocumentStream(QIODevice &stream)
         // Past the control's limit the load stops at once: reading it again in the other
         // format would only pass the limit again.
         if (es.dwError == RichEdit::StreamErrorTooLarge)
-            throw EScrivelleError(documentTooLargeMessage());
+            throw EScrivelleError(documentTooLargeMessage(m_owner->textLimit()));
         return es.dwError == 0;
     };
 

@@ -6,8 +6,9 @@
 // EM_EXLIMITTEXT's default: the most characters a document may hold.
 constexpr int kMaxDocumentCharacters = 0xFFFFFF;
 
-inline QString documentTooLargeMessage()
+// limit: the control's limit in force (kMaxDocumentCharacters unless set lower).
+inline QString documentTooLargeMessage(int limit = kMaxDocumentCharacters)
 {
     return QStringLiteral("The document is too large to open: it holds more than %1 characters")
-        .arg(kMaxDocumentCharacters);
+        .arg(limit);
 }

@@ -146,12 +146,15 @@ int RichEdit::streamIn(int format, EDITSTREAM &es)
             QTextDocument scratch;
             QTextCursor sc(&scratch);
             const rtf::ReadResult r = rtf::readRtf(limitedRead(&scratch), sc, options);
+            tooLarge = tooLarge || scratch.characterCount() - 1 > m_textLimit;
             ok = r.ok && !tooLarge;
             if (ok)
                 cursor.insertText(scratch.toRawText().replace(QChar::ParagraphSeparator,
                                                               QLatin1Char('\n')));
         } else {
             const rtf::ReadResult r = rtf::readRtf(limitedRead(cursor.document()), cursor, options);
+            // The reader flushes its last text after the final read.
+            tooLarge = tooLarge || cursor.document()->characterCount() - 1 > m_textLimit;
             ok = r.ok && !tooLarge;
         }
     } else {
