@@ -128,6 +128,10 @@ protected:
     void adoptDocument(std::unique_ptr<QTextDocument> fresh);
 
 private:
+    // Lays the whole document out at the control's width and records each block's display
+    // line count; does nothing when neither the text nor the width nor the font changed since
+    // the last time.
+    void ensureLaidOut() const;
     void connectDocument();
     void onContentsChange(int position, int removed, int added);
     void detectUrls(int from, int to);
@@ -153,6 +157,16 @@ private:
     bool m_loading = false;
     bool m_clipboardReleased = false; // a whole-document stream-in is running
     QString m_pressedLink;
+    // What the last complete layout was made for.
+    struct LayoutKey {
+        const QTextDocument *doc = nullptr;
+        int revision = -1;
+        qreal width = -1;
+        QString font;
+        bool operator==(const LayoutKey &) const = default;
+    };
+    mutable LayoutKey m_laidOut;
+    mutable bool m_slicing = false;
 };
 
 } // namespace richedit
