@@ -13,10 +13,12 @@ using Family = ControlWord::Family;
 namespace {
 
 // Characters that would split a paragraph or stand for an object if they came into the
-// document as text (from \'0d or \u8233, say): only \par and pictures make those.
+// document as text (from \'0d or \u8233, say): only \par and pictures make those. A NUL (from
+// \u0 or \'00) is dropped too: it is no character of a document, and plain text would carry it
+// out as a zero byte.
 bool isBreakCharacter(QChar c)
 {
-    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator
+    return c == QChar(0) || c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator
            || c == QChar::ObjectReplacementCharacter;
 }
 
