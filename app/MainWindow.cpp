@@ -588,7 +588,10 @@ void TfrmMainEditor::EditorSelectionChange()
     const TParaAlignment a = Editor->ParagraphFormat.Alignment();
     btnCenterAlign->setChecked(a == TParaAlignment::taCenter);
     btnAlignJustify->setChecked(a == TParaAlignment::taJustify);
-    UpdateStatusBar();
+    // A headless job's window is never seen: its status bar would only cost a layout of the
+    // whole document on every selection change (jobs that report statistics update it).
+    if (!(m_headless && !isVisible()))
+        UpdateStatusBar();
 }
 
 void TfrmMainEditor::EditorChange()

@@ -33,10 +33,15 @@ Settings readSettings(const profile::Profile &file)
     Settings s;
     s.editorFont.face = file.readString(kFontName, u"Name", d.editorFont.face);
     s.editorFont.size = file.readInteger(kFontSize, u"Size", d.editorFont.size);
-    s.TopSize = file.readInteger(kMargins, u"TopSize", d.TopSize);
-    s.LeftSize = file.readInteger(kMargins, u"LeftSize", d.LeftSize);
-    s.RightSize = file.readInteger(kMargins, u"RightSize", d.RightSize);
-    s.BottomSize = file.readInteger(kMargins, u"BottomSize", d.BottomSize);
+    // Margins keep to the range the margins dialog allows: a hand-edited file with negative or
+    // huge values would otherwise reach the page arithmetic as they are.
+    auto margin = [&file](const char16_t *key, int fallback) {
+        return qBound(kMinMarginMm, file.readInteger(kMargins, key, fallback), kMaxMarginMm);
+    };
+    s.TopSize = margin(u"TopSize", d.TopSize);
+    s.LeftSize = margin(u"LeftSize", d.LeftSize);
+    s.RightSize = margin(u"RightSize", d.RightSize);
+    s.BottomSize = margin(u"BottomSize", d.BottomSize);
     s.hideToolBar = file.readBool(kPageView, u"ToolBar", d.hideToolBar);
     s.hideScrollBar = file.readBool(kPageView, u"ScrollBar", d.hideScrollBar);
     s.halfLevel = file.readBool(kPageView, u"Half Level", d.halfLevel);

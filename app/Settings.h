@@ -15,6 +15,10 @@ class Profile;
 
 enum class EyeLevelMode { None, Half, Third };
 
+// The range of a print margin in millimetres, as the margins dialog allows it.
+constexpr int kMinMarginMm = 0;
+constexpr int kMaxMarginMm = 1000;
+
 struct Settings {
     FontChoice editorFont;                    // only face and size are stored
     int TopSize = 15;                       // print margins, whole millimetres
