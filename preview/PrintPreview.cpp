@@ -131,7 +131,8 @@ void TForm1::createControls()
         b->setAutoDefault(false);
 
     auto *box = new QGridLayout(Panel3);
-    box->setContentsMargins(8, 8, 8, 8);
+    box->setContentsMargins(6, 6, 6, 6);
+    box->setHorizontalSpacing(4);
     box->addWidget(printerLabel, 0, 0, 1, 2);
     box->addWidget(GmPropertyComboBox1, 1, 0, 1, 2);
     box->addWidget(paperLabel, 2, 0, 1, 2);
@@ -164,7 +165,7 @@ void TForm1::createControls()
     GmThumbnails1->SetCaptionFont(caption);
     GmThumbnails1->SetShadowWidth(2);
     auto *side = new QVBoxLayout(Panel2);
-    side->setContentsMargins(6, 6, 6, 6);
+    side->setContentsMargins(4, 4, 4, 4);
     side->addWidget(Panel3);
     side->addWidget(GmThumbnails1, 1);
 
