@@ -35,7 +35,7 @@ ProgramWindows createProgramWindows()
     ProgramWindows w;
     w.mainOwner = std::make_unique<TfrmMainEditor>();
     w.main = w.mainOwner.get();
-    w.others.push_back(std::make_unique<THistoryForm>());
+    w.others.push_back(std::make_unique<THistoryForm>(w.main, QString(), w.main));
     auto exportWindow = std::make_unique<TfrmExport>(w.main);
     g_export = exportWindow.get();
     QObject::connect(g_export, &TfrmExport::closed, w.main, [main = w.main] {
