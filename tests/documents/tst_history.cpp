@@ -56,9 +56,9 @@ private:
         m_dialogs->answerFile(file);
         QTest::keyClick(m_w->Editor, Qt::Key_O, Qt::ControlModifier);
     }
-    // Shows the history with Ctrl+H and runs steps while it is up; its Close button ends the
-    // showing unless the steps did.
-    void inHistory(const std::function<void()> &steps)
+    // Shows the history with Ctrl+H (or the toolbar button) and runs steps while it is up; its
+    // Close button ends the showing unless the steps did.
+    void inHistory(const std::function<void()> &steps, bool byToolbar = false)
     {
         bool ran = false;
         QTimer::singleShot(0, m_h, [&] {
@@ -74,7 +74,10 @@ private:
             QVERIFY(m_h->isVisible());
             steps();
         });
-        QTest::keyClick(m_w->Editor, Qt::Key_H, Qt::ControlModifier);
+        if (byToolbar)
+            QTest::mouseClick(m_w->btnDocHistory, Qt::LeftButton);
+        else
+            QTest::keyClick(m_w->Editor, Qt::Key_H, Qt::ControlModifier);
         QVERIFY(ran);
         QVERIFY(!m_h->isVisible());
     }
@@ -142,7 +145,7 @@ private slots:
                 QVERIFY(!button->icon().isNull());
             }
             QCOMPARE(m_h->focusWidget(), m_h->ListBox1);
-        });
+        }, true);
     }
 
     // Given three files opened with Ctrl+O, the history lists them newest first; reopening one
