@@ -5,6 +5,7 @@
 #include "app/Forms.h"
 #include "app/Main.h"
 #include "dialogs/Dialogs.h"
+#include "documents/RecoveryStore.h"
 #include "documents/History.h"
 
 #include <QDebug>
@@ -18,8 +19,9 @@ QString applicationTitle() { return g_title; }
 
 void setApplicationTitle(const QString &title)
 {
+    // Kept for the error boxes only: as the toolkit's display name it would be appended to
+    // every window title, and the title bar shows the window's caption alone.
     g_title = title;
-    QGuiApplication::setApplicationDisplayName(title);
 }
 
 QString errorBoxText(const QString &message)
@@ -67,6 +69,7 @@ int scrivelleMain(int argc, char **argv)
 
     ProgramWindows windows = createProgramWindows();
     windows.main->setStartArguments(arguments);
+    windows.main->enableRecovery(RecoveryStore::defaultFolder());
     windows.main->show();
     const int rc = app.exec();
     try {

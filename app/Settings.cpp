@@ -11,6 +11,7 @@ constexpr auto kFontName = u"Font Name";
 constexpr auto kFontSize = u"Font Size";
 constexpr auto kMargins = u"Print Margins";
 constexpr auto kPageView = u"Page View";
+constexpr auto kRecovery = u"Recovery";
 
 } // namespace
 
@@ -42,6 +43,7 @@ Settings readSettings(const profile::Profile &file)
     s.thirdLevel = file.readBool(kPageView, u"Third Level", d.thirdLevel);
     s.editorColour = std::uint32_t(
         file.readInteger(kPageView, u"Editor Colour", int(d.editorColour)));
+    s.recoveryCopies = file.readBool(kRecovery, u"Copies", d.recoveryCopies);
     return s;
 }
 

@@ -26,6 +26,9 @@ struct Settings {
     bool halfLevel = false;                 // "Half Level"
     bool thirdLevel = false;                // "Third Level"
     std::uint32_t editorColour = 0x00F4DEB9; // 0x00BBGGRR, light blue
+    // "Recovery"/"Copies": recovery copies of unsaved work. Read only: the key is the user's
+    // to add, the program never writes it.
+    bool recoveryCopies = true;
 
     // The mode loading ends in: the one-third mode is turned on after the one-half mode and
     // replaces it, so both flags together give Third.

@@ -6,8 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 mode=${1:-build}
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev zlib1g-dev
-          fonts-liberation fonts-dejavu-core)
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev zlib1g-dev libdeflate-dev
+          fonts-liberation fonts-dejavu-core libhunspell-dev hunspell-en-us)
 if [ "$mode" = test ]; then
     packages+=(python3 qpdf poppler-utils giflib-tools imagemagick clang libclang-rt-14-dev
                cups cups-bsd printer-driver-cups-pdf libreoffice-writer-nogui
