@@ -21,6 +21,7 @@ class StatisticsCache;
 class TStatusBar;
 class TRxClock;
 class TFindDialog;
+class SpellChecking;
 
 class TfrmMainEditor : public QWidget {
     Q_OBJECT
@@ -70,6 +71,7 @@ public:
 
     // ---- writing aids: find and replace, spelling (classes of their own, wired here) ----
     TFindDialog *FindDialog = nullptr;
+    SpellChecking *Spelling = nullptr;
     QAction *Find1 = nullptr, *FindNext1 = nullptr, *FindPrevious1 = nullptr,
             *Replace1 = nullptr;
 
@@ -201,6 +203,9 @@ private:
     void setupOwnerDrawnMenus();
     // Creates the find window and the spelling service and their keys.
     void setupWritingAids();
+    // The settings file's spelling choice: on or off, and the dictionary's language; the
+    // personal word list lives beside the settings file.
+    void applySpellingSettings(bool check, const QString &language);
     QToolButton *addToolButton(const QString &name, const QString &hint, const QString &icon,
                                void (TfrmMainEditor::*handler)());
     QAction *addAction(QMenu *menu, const QString &name, const QString &caption,
@@ -215,6 +220,8 @@ private:
     bool m_shown = false;
     bool m_closing = false;
     bool m_headless = false;
+    bool m_spellCheck = true;
+    QString m_spellLanguage = QStringLiteral("en_US");
     QStringList m_arguments;
 };
 
