@@ -8,6 +8,7 @@
 #include "app/WindowPlacement.h"
 #include "documents/DocumentRecovery.h"
 #include "editor/OwnerDrawMenu.h"
+#include "editor/SpellChecking.h"
 #include "shell/Shell.h"
 #include "widgets/Clock.h"
 #include "widgets/StatusBar.h"
@@ -603,8 +604,13 @@ void TfrmMainEditor::EditorChange()
 
 void TfrmMainEditor::EditorMouseDown(QMouseEvent *event)
 {
-    if (event->button() == Qt::RightButton)
+    if (event->button() == Qt::RightButton) {
+        // Over a misspelled word the menu starts with the spelling choices.
+        if (Spelling)
+            Spelling->preparePopup(PopupMenu1,
+                                   Editor->cursorForPosition(event->position().toPoint()).position());
         PopupMenu1->popup(event->globalPosition().toPoint());
+    }
 }
 
 void TfrmMainEditor::btnCloseClick()

@@ -12,6 +12,7 @@ constexpr auto kFontSize = u"Font Size";
 constexpr auto kMargins = u"Print Margins";
 constexpr auto kPageView = u"Page View";
 constexpr auto kRecovery = u"Recovery";
+constexpr auto kSpelling = u"Spelling";
 
 } // namespace
 
@@ -49,6 +50,8 @@ Settings readSettings(const profile::Profile &file)
     s.editorColour = std::uint32_t(
         file.readInteger(kPageView, u"Editor Colour", int(d.editorColour)));
     s.recoveryCopies = file.readBool(kRecovery, u"Copies", d.recoveryCopies);
+    s.spellCheck = file.readBool(kSpelling, u"Check", d.spellCheck);
+    s.spellLanguage = file.readString(kSpelling, u"Language", d.spellLanguage);
     return s;
 }
 
@@ -70,6 +73,8 @@ void writeSettings(const Settings &s, profile::Profile &file)
     file.writeBool(kPageView, u"Half Level", s.halfLevel);
     file.writeBool(kPageView, u"Third Level", s.thirdLevel);
     file.writeInteger(kPageView, u"Editor Colour", int(s.editorColour));
+    file.writeBool(kSpelling, u"Check", s.spellCheck);
+    file.writeString(kSpelling, u"Language", s.spellLanguage);
 }
 
 SettingsSaveResult saveSettings(const Settings &settings, const QString &path)

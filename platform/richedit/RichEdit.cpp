@@ -75,6 +75,13 @@ void RichEdit::connectDocument()
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     doc->setDefaultTextOption(option);
     connect(doc, &QTextDocument::contentsChange, this, &RichEdit::onContentsChange);
+    // The document flips its modified flag only after it has reported the change, so the first
+    // edit of an unmodified document would report a document that still looks unmodified; the
+    // flip is reported as a change of its own.
+    connect(doc, &QTextDocument::modificationChanged, this, [this] {
+        if ((m_eventMask & ENM_CHANGE) && !m_loading)
+            emit changeNotify();
+    });
 }
 
 std::unique_ptr<QTextDocument> RichEdit::makeDocument() const
