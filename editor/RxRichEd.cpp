@@ -1,6 +1,7 @@
 #include "editor/RxRichEd.h"
 
 #include "app/Exceptions.h"
+#include "editor/RichEditOleCallback.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -617,11 +618,15 @@ TRxRichEdit::TRxRichEdit(QWidget *parent) : RichEdit(parent)
     connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, [this](int, int max) {
         verticalScrollBar()->setEnabled(max > 0);
     });
+    if (m_allowObjects)
+        connectObjects();
 }
 
 TRxRichEdit::~TRxRichEdit()
 {
     releaseClipboard(); // while OnSaveClipboard can still answer
+    CloseObjects();
+    disconnectObjects();
 }
 
 void TRxRichEdit::applyWindowStyle()
@@ -684,9 +689,13 @@ void TRxRichEdit::recreateWindow()
     saved.write("\0", 1);
     Lines.SaveDocumentStream(saved);
     saved.seek(0);
+    CloseObjects(); // the old window goes: its objects are closed and the interface released
+    disconnectObjects();
     resetDocument();
     applyWindowStyle();
     setTextMode(textMode());
+    if (m_allowObjects)
+        connectObjects();
     char marker;
     saved.read(&marker, 1);
     Lines.LoadDocumentStream(saved);
@@ -777,6 +786,7 @@ void TRxRichEdit::setPlainText(bool on)
 
 void TRxRichEdit::ClearDocument()
 {
+    CloseObjects();
     setWindowText(QString());
     setModify(false);
 }

@@ -1,4 +1,5 @@
 #include "Dialogs.h"
+#include "dialogs/ObjectProperties.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -247,6 +248,20 @@ bool QtDialogs::inputQuery(const QString &title, const QString &prompt, QString 
     if (ok)
         value = text;
     return ok;
+}
+
+bool Dialogs::objectProperties(ObjectProperties &, QWidget *)
+{
+    return false;
+}
+
+bool QtDialogs::objectProperties(ObjectProperties &properties, QWidget *owner)
+{
+    ObjectPropertiesDialog dialog(properties, owner ? owner : parentWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    properties.scale = dialog.scale();
+    return true;
 }
 
 } // namespace dialogs

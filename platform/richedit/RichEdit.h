@@ -15,6 +15,9 @@ class QTextDocument;
 namespace richedit {
 
 class FormatRangeCache;
+class IRichEditOleCallback;
+class RichEditOle;
+struct PictureSource;
 
 class RichEdit : public QTextEdit {
     Q_OBJECT
@@ -84,6 +87,20 @@ public:
     // fr == nullptr frees the cached layout. Returns the first character that did not fit.
     int formatRange(const FORMATRANGE *fr, bool render);
 
+    // ---- embedded objects (EM_SETOLECALLBACK, EM_GETOLEINTERFACE, EM_SELECTIONTYPE) ----
+    // With a host callback the engine accepts objects and has an object interface; nullptr
+    // takes both away (objects already in the document stay as they are).
+    void setOleCallback(IRichEditOleCallback *callback);
+    RichEditOle *getOleInterface() const { return m_ole.get(); }
+    int selectionType() const; // SEL_* bits
+    // Replaces the selection with pictures as a paste does, asking the host for storage and
+    // leave for each; false when there is no host or it refused (the document is unchanged).
+    bool insertPictures(const QList<PictureSource> &pictures);
+    // Scales the picture at cp (percent of its goal size); one undo step.
+    bool setPictureScale(int cp, int scaleX, int scaleY);
+    // The picture character whose drawn area holds the viewport point, or -1.
+    int pictureAt(const QPoint &viewportPoint) const;
+
     // ---- the paragraph a position lies in, for painting and tests ----
     QTextCursor engineCursor() const { return textCursor(); }
 
@@ -101,6 +118,7 @@ protected:
     void inputMethodEvent(QInputMethodEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
@@ -125,6 +143,9 @@ private:
     void applyLineSpacingKey(int rule);
     QTextCursor wordCursorAt(int pos) const;
     void paintBullets(QPainter &painter, const QRect &area);
+    bool protectionAllows(int from, int to);
+    void dropPictureFormatAtCaret();
+    bool insertRtfFromMimeData(const QMimeData *source, QTextCursor &cursor);
 
     std::unique_ptr<FormatRangeCache> m_rangeCache;
     COLORREF m_background = 0xFFFFFF;
@@ -142,6 +163,9 @@ private:
     bool m_loading = false;
     bool m_clipboardReleased = false; // a whole-document stream-in is running
     QString m_pressedLink;
+    IRichEditOleCallback *m_oleCallback = nullptr;
+    std::unique_ptr<RichEditOle> m_ole;
+    bool m_dropping = false; // a drop is being inserted (RECO_DROP rather than RECO_PASTE)
 };
 
 } // namespace richedit
