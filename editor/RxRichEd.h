@@ -228,7 +228,7 @@ public:
     void ReplaceSelection(const QString &text);
     void SelectEverything() { exSetSel(0, -1); }
     void DeleteSelection() { clearSelection(); }
-    void CutSelection() { cut(); }
+    void CutSelection() { cutSelection(); }
     void CopySelected() { copy(); }
     void PasteClipboard() { paste(); }
     void UndoStep() { undo(); }

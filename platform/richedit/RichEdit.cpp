@@ -355,6 +355,14 @@ void RichEdit::clearSelection()
     setTextCursor(c);
 }
 
+void RichEdit::cutSelection()
+{
+    const QTextCursor c = textCursor();
+    if (!c.hasSelection() || !allowEdit(c.selectionStart(), c.selectionEnd()))
+        return;
+    cut();
+}
+
 int RichEdit::textLength() const
 {
     return document()->characterCount() - 1;

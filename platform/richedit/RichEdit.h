@@ -38,6 +38,7 @@ public:
     void scrollCaret();
     void replaceSel(const QString &text, bool canUndo);
     void clearSelection(); // WM_CLEAR
+    void cutSelection();   // WM_CUT: refused for protected text; objects cut are deleted
     int textLength() const; // EM_GETTEXTLENGTHEX: characters, one per paragraph break
     QString textRange(int cpMin, int cpMax) const; // paragraph breaks as CR
     QString windowText() const; // paragraph breaks as CR LF
