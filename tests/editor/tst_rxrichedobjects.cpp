@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "support/ScriptedDialogs.h"
+#include "app/Exceptions.h"
 #include "app/Main.h"
 #include "richedit/Pictures.h"
 #include "richedit/RichEditOle.h"
@@ -343,6 +344,45 @@ private slots:
         QVERIFY(!QFile::exists(second));
         QCOMPARE(ed()->textLength(), 0);
         QVERIFY(!ed()->DocumentModified());
+    }
+
+    // The host names: the container is the application title trimmed, the document is Title
+    // (the container again when Title is blank), set again when Title changes.
+    void hostNames()
+    {
+        RichEditOle *ole = ed()->getOleInterface();
+        QVERIFY(ole);
+        const QString container = QGuiApplication::applicationDisplayName().trimmed();
+        QCOMPARE(ole->containerName(), container);
+        QCOMPARE(ole->documentName(), QStringLiteral("Document One"));
+        ed()->setTitle(QStringLiteral("  "));
+        QCOMPARE(ole->documentName(), container);
+        ed()->setTitle(QStringLiteral("Letter"));
+        QCOMPARE(ole->documentName(), QStringLiteral("Letter"));
+    }
+
+    // A verb that fails raises an error with the reason; the document stays as it was.
+    void failingVerbIsAnError()
+    {
+        pastePicture(encoded(solid(10, 10, Qt::red), "PNG"));
+        ed()->exSetSel(0, 1);
+        const QByteArray tmp = qgetenv("TMPDIR");
+        const QString blocked = path(QStringLiteral("not-a-folder"));
+        writeFile(QStringLiteral("not-a-folder"), "x");
+        qputenv("TMPDIR", blocked.toLocal8Bit());
+        QString message;
+        try {
+            ed()->DoObjectVerb(0);
+        } catch (const EScrivelleError &e) {
+            message = e.message();
+        }
+        if (tmp.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", tmp);
+        QCOMPARE(message, QStringLiteral("Cannot create a copy of the picture in ") + blocked);
+        QVERIFY(m_opened.urls.isEmpty());
+        QCOMPARE(pictures().size(), 1);
     }
 
     // The control's pop-up menu request: one picture alone gives its verb menu headed by
