@@ -41,6 +41,10 @@ ObjectPropertiesDialog::ObjectPropertiesDialog(const ObjectProperties &propertie
     m_scale->setValue(qBound(properties.minScale, properties.scale, properties.maxScale));
     viewForm->addRow(QStringLiteral("Scale:"), m_scale);
     tabs->addTab(view, QStringLiteral("View"));
+    connect(tabs, &QTabWidget::currentChanged, this, [this, view](int) {
+        if (view->isVisible())
+            m_scale->setFocus();
+    });
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -49,6 +53,8 @@ ObjectPropertiesDialog::ObjectPropertiesDialog(const ObjectProperties &propertie
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
     layout->addWidget(buttons);
+    // Wide enough for the caption ("PNG Image Properties") in the title bar.
+    setMinimumWidth(qMax(320, fontMetrics().horizontalAdvance(properties.caption) + 160));
 }
 
 int ObjectPropertiesDialog::scale() const

@@ -445,6 +445,7 @@ private slots:
         QCOMPARE(shown[0].object.maxScale, 500);
         QCOMPARE(pictures()[0].second.width(), 100.0);
         QCOMPARE(pictures()[0].second.height(), 50.0);
+        QVERIFY(ed()->DocumentModified());
 
         saveAs(QStringLiteral("scaled.rtf"));
         QVERIFY(fileBytes(QStringLiteral("scaled.rtf")).contains("\\picscalex250\\picscaley250"));
