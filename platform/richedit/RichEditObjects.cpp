@@ -255,7 +255,8 @@ int RichEdit::pictureAt(const QPoint &viewportPoint) const
     const int pos = cursorForPosition(viewportPoint).position();
     QTextDocument *doc = document();
     for (int cp : {pos - 1, pos}) {
-        if (cp < 0 || cp >= textLength() || doc->characterAt(cp) != QChar::ObjectReplacementCharacter)
+        if (cp < 0 || cp >= textLength()
+            || doc->characterAt(cp) != QChar::ObjectReplacementCharacter)
             continue;
         const QTextBlock b = doc->findBlock(cp);
         doc->documentLayout()->blockBoundingRect(b); // laid out

@@ -344,6 +344,36 @@ private slots:
         QVERIFY(!QFile::exists(second));
         QCOMPARE(ed()->textLength(), 0);
         QVERIFY(!ed()->DocumentModified());
+
+        // When the control goes, its objects' copies go too.
+        pastePicture(encoded(solid(10, 10, Qt::green), "PNG"));
+        ed()->exSetSel(0, 1);
+        requestMenu([](QMenu *menu) { choose(menu, QStringLiteral("Open")); });
+        QTRY_COMPARE(m_opened.urls.size(), 3);
+        const QString third = m_opened.urls[2].toLocalFile();
+        QVERIFY(QFile::exists(third));
+        m_w.reset();
+        QVERIFY(!QFile::exists(third));
+    }
+
+    // The "Copy" verb puts the picture on the clipboard as its own bytes (for other programs)
+    // and as Rich Text; pasting it gives a second picture of the same pixels.
+    void copyVerb()
+    {
+        const QByteArray png = encoded(solid(9, 7, Qt::magenta), "PNG");
+        pastePicture(png);
+        ed()->exSetSel(0, 1);
+        requestMenu([](QMenu *menu) { choose(menu, QStringLiteral("Copy")); });
+        const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
+        QTRY_VERIFY(copied->hasFormat(QStringLiteral("image/png")));
+        QCOMPARE(copied->data(QStringLiteral("image/png")), png);
+        QVERIFY(copied->hasFormat(QStringLiteral("text/rtf")));
+        ed()->exSetSel(1, 1);
+        QTest::keyClick(ed(), Qt::Key_V, Qt::ControlModifier);
+        const auto got = pictures();
+        QCOMPARE(got.size(), 2);
+        QVERIFY(got[0].second.name() != got[1].second.name());
+        QCOMPARE(imageOf(got[1].second), imageOf(got[0].second));
     }
 
     // The host names: the container is the application title trimmed, the document is Title

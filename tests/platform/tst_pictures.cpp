@@ -301,7 +301,8 @@ private slots:
         const auto [redFrom, redTo] = columns(page, Qt::red);
         const auto [blueFrom, blueTo] = columns(page, Qt::blue);
         QVERIFY(redFrom >= 0 && blueFrom > redTo - 2);
-        QVERIFY2(blueTo <= 2 * dpi && blueTo > 2 * dpi - dpi / 10, qPrintable(QString::number(blueTo)));
+        QVERIFY2(blueTo <= 2 * dpi && blueTo > 2 * dpi - dpi / 10,
+                 qPrintable(QString::number(blueTo)));
         const int height = count(page, Qt::red) / qMax(1, redTo - redFrom + 1);
         QVERIFY2(qAbs(height - dpi / 2) <= 3, qPrintable(QString::number(height))); // 2 in : 0.5 in
     }
@@ -340,9 +341,11 @@ private slots:
 
     void printedPageShowsPictures()
     {
-        if (!printing::printerNames().contains(QStringLiteral("PDF")) || !pdfinspect::haveTool("pdftoppm"))
+        if (!printing::printerNames().contains(QStringLiteral("PDF"))
+            || !pdfinspect::haveTool("pdftoppm"))
             QSKIP("no CUPS \"PDF\" queue (scripts/printer.sh sets one up)");
-        const QString title = QStringLiteral("scvpicture%1").arg(QCoreApplication::applicationPid());
+        const QString title =
+            QStringLiteral("scvpicture%1").arg(QCoreApplication::applicationPid());
         const QString rtf = writeWideDocument(title + QStringLiteral(".rtf"));
         QProcess p;
         p.start(QStringLiteral(SCV_BINARY), {QStringLiteral("--print"), rtf,
@@ -355,8 +358,8 @@ private slots:
         QElapsedTimer timer;
         timer.start();
         while (pdf.isEmpty() && timer.elapsed() < 60000) {
-            const QStringList files = out.entryList({QStringLiteral("*") + title + QStringLiteral("*.pdf")},
-                                                    QDir::Files);
+            const QStringList files =
+                out.entryList({QStringLiteral("*") + title + QStringLiteral("*.pdf")}, QDir::Files);
             if (!files.isEmpty() && QFileInfo(out.filePath(files.first())).size() > 0) {
                 QTest::qWait(500);
                 pdf = out.filePath(files.first());
