@@ -288,7 +288,6 @@ void TfrmMainEditor::createControls()
     Editor->Lines.StreamMode = smUnicode;
     Editor->setWantTabs(true);
     Editor->setTitle(QStringLiteral("Document One"));
-    Editor->setContextMenuPolicy(Qt::NoContextMenu);
     Editor->OnChange = [this] { runHandler([this] { EditorChange(); }); };
     Editor->OnSelectionChange = [this] { runHandler([this] { EditorSelectionChange(); }); };
     Editor->OnKeyUp = [this](QKeyEvent *e) { runHandler([=, this] { EditorKeyUp(e); }); };

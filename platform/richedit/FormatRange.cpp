@@ -1,6 +1,7 @@
 #include "FormatRange.h"
 
 #include "Formats.h"
+#include "Pictures.h"
 #include "RichEdit.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -93,8 +94,10 @@ QTextDocument *FormatRangeCache::layoutFor(const QTextDocument &source, int dpiX
 {
     if (m_doc && m_dpiX == dpiX && m_dpiY == dpiY && m_width == widthTwips)
         return m_doc.get();
-    if (!m_doc)
+    if (!m_doc) {
         m_doc.reset(source.clone());
+        registerPictureHandler(m_doc.get());
+    }
     m_device = std::make_unique<ResolutionDevice>(dpiX, dpiY);
     m_doc->setDocumentMargin(0);
     m_doc->documentLayout()->setPaintDevice(m_device.get());

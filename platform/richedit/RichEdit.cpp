@@ -2,6 +2,8 @@
 
 #include "FormatRange.h"
 #include "Formats.h"
+#include "Pictures.h"
+#include "RichEditOle.h"
 #include "rtf/Rtf.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -82,6 +84,7 @@ void RichEdit::connectDocument()
         if ((m_eventMask & ENM_CHANGE) && !m_loading)
             emit changeNotify();
     });
+    registerPictureHandler(doc);
 }
 
 std::unique_ptr<QTextDocument> RichEdit::makeDocument() const
@@ -373,6 +376,14 @@ void RichEdit::clearSelection()
     setTextCursor(c);
 }
 
+void RichEdit::cutSelection()
+{
+    const QTextCursor c = textCursor();
+    if (!c.hasSelection() || !allowEdit(c.selectionStart(), c.selectionEnd()))
+        return;
+    cut();
+}
+
 int RichEdit::textLength() const
 {
     return document()->characterCount() - 1;
@@ -627,6 +638,15 @@ void RichEdit::setTextMode(int mode)
 
 bool RichEdit::allowEdit(int from, int to)
 {
+    if (!protectionAllows(from, to))
+        return false;
+    if (from < to && m_ole)
+        m_ole->notifyDeletion(from, to, m_oleCallback);
+    return true;
+}
+
+bool RichEdit::protectionAllows(int from, int to)
+{
     QTextDocument *doc = document();
     bool touches = false;
     if (from == to) {
@@ -709,6 +729,8 @@ void RichEdit::keyPressEvent(QKeyEvent *e)
     }
     if (edits && !allowEdit(from, to))
         return;
+    if (edits && !c.hasSelection())
+        dropPictureFormatAtCaret();
     QTextEdit::keyPressEvent(e);
 }
 
@@ -717,11 +739,40 @@ void RichEdit::inputMethodEvent(QInputMethodEvent *e)
     const QTextCursor c = textCursor();
     if (!e->commitString().isEmpty() && !allowEdit(c.selectionStart(), c.selectionEnd()))
         return;
+    if (!c.hasSelection())
+        dropPictureFormatAtCaret();
     QTextEdit::inputMethodEvent(e);
+}
+
+void RichEdit::dropPictureFormatAtCaret()
+{
+    // Beside a picture the caret would take the picture's format for typed text (Qt drops only
+    // the object type): the text gets a text format instead.
+    QTextCharFormat f = currentCharFormat();
+    if (!f.hasProperty(QTextFormat::ImageName))
+        return;
+    for (int property : {int(QTextFormat::ObjectType), int(QTextFormat::ImageName),
+                         int(QTextFormat::ImageWidth), int(QTextFormat::ImageHeight),
+                         int(prop::ImageGoalWidth), int(prop::ImageGoalHeight),
+                         int(prop::ImageData), int(prop::ImageKind), int(prop::ImageScaleX),
+                         int(prop::ImageScaleY), int(prop::ObjectData)})
+        f.clearProperty(property);
+    QTextEdit::setCurrentCharFormat(f);
 }
 
 void RichEdit::mousePressEvent(QMouseEvent *e)
 {
+    // A click on a picture selects it as one character; pressed again once selected, it can
+    // be dragged.
+    if (e->button() == Qt::LeftButton && e->modifiers() == Qt::NoModifier) {
+        const int cp = pictureAt(e->pos());
+        const CHARRANGE sel = exGetSel();
+        if (cp >= 0 && !(sel.cpMin == cp && sel.cpMax == cp + 1)) {
+            exSetSel(cp, cp + 1);
+            e->accept();
+            return;
+        }
+    }
     m_pressedLink = anchorAt(e->pos());
     QTextEdit::mousePressEvent(e);
 }
@@ -800,70 +851,6 @@ void RichEdit::stepBulletStyle()
         pf.dxOffset = 360;
     }
     setParaFormat(pf);
-}
-
-// ---- clipboard ----------------------------------------------------------------------------
-
-QMimeData *RichEdit::createMimeDataFromSelection() const
-{
-    QMimeData *data = QTextEdit::createMimeDataFromSelection();
-    const QTextCursor c = textCursor();
-    QByteArray rtfBytes;
-    rtf::writeRtf(*document(), c.selectionStart(), c.selectionEnd(),
-                  [&rtfBytes](const char *d, qint64 n) {
-                      rtfBytes.append(d, n);
-                      return true;
-                  });
-    data->setData(QStringLiteral("text/rtf"), rtfBytes);
-    data->setData(QStringLiteral("application/rtf"), rtfBytes);
-    QString plain = c.selectedText();
-    plain.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    plain.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    data->setText(plain);
-    return data;
-}
-
-bool RichEdit::canInsertFromMimeData(const QMimeData *source) const
-{
-    return source->hasFormat(QStringLiteral("text/rtf"))
-        || source->hasFormat(QStringLiteral("application/rtf"))
-        || QTextEdit::canInsertFromMimeData(source);
-}
-
-void RichEdit::insertFromMimeData(const QMimeData *source)
-{
-    QTextCursor c = textCursor();
-    if (!allowEdit(c.selectionStart(), c.selectionEnd()))
-        return;
-    if (!m_plainMode) {
-        for (const QString &type : {QStringLiteral("text/rtf"), QStringLiteral("application/rtf")}) {
-            if (!source->hasFormat(type))
-                continue;
-            const QByteArray bytes = source->data(type);
-            qint64 at = 0;
-            c.beginEditBlock();
-            const rtf::ReadResult r = rtf::readRtf(
-                [&](char *buf, qint64 max) {
-                    const qint64 n = qMin(max, qint64(bytes.size()) - at);
-                    memcpy(buf, bytes.constData() + at, size_t(n));
-                    at += n;
-                    return n;
-                },
-                c);
-            c.endEditBlock();
-            if (r.ok) {
-                setTextCursor(c);
-                return;
-            }
-        }
-    }
-    if (source->hasText()) {
-        c.insertText(source->text());
-        setTextCursor(c);
-        return;
-    }
-    if (!m_plainMode)
-        QTextEdit::insertFromMimeData(source);
 }
 
 // ---- painting -----------------------------------------------------------------------------

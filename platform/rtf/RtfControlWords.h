@@ -46,7 +46,7 @@ enum class Cw : std::uint16_t {
     // Dest
     FontTable, ColorTable, RevisionTable, ListTable, ListDefinition, ListLevelDefinition,
     ListOverrideTable, ListOverrideEntry, ListText, PnText, ParagraphNumbering, Picture,
-    Transparent, Skip, Footnote, PnTextBefore,
+    Transparent, Skip, Footnote, PnTextBefore, Object, ObjectResult,
     Count
 };
 

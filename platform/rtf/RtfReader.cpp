@@ -115,6 +115,8 @@ ReadResult RtfReader::read(const ByteSource &source)
 
 void RtfReader::handleToken(const RtfTokenizer::Token &token)
 {
+    if (m_capturing)
+        captureToken(token);
     switch (token.type) {
     case RtfTokenizer::Type::GroupOpen:
         openGroup();
@@ -182,6 +184,8 @@ void RtfReader::closeGroup()
     const GroupState closed = m_stack.back();
     m_stack.pop_back();
     leaveGroup(closed);
+    if (m_objectDepth > m_stack.size())
+        endObject();
 }
 
 // Finishes what a destination collected when its group closes.
@@ -287,6 +291,14 @@ void RtfReader::enterDestination(Cw id)
         } else {
             s.dest = Destination::Skip;
         }
+        break;
+    case Cw::Object:
+        if (inText)
+            beginObject();
+        break; // transparent: the result shows
+    case Cw::ObjectResult:
+        if (inText)
+            objectResult();
         break;
     case Cw::Transparent:
         break; // the group's text stays where it was going
