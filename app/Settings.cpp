@@ -1,9 +1,8 @@
 #include "app/Settings.h"
 
 #include "profile/Profile.h"
+#include "shell/ConfigPath.h"
 
-#include <QCoreApplication>
-#include <QDir>
 
 namespace {
 
@@ -12,6 +11,7 @@ constexpr auto kFontName = u"Font Name";
 constexpr auto kFontSize = u"Font Size";
 constexpr auto kMargins = u"Print Margins";
 constexpr auto kPageView = u"Page View";
+constexpr auto kRecovery = u"Recovery";
 
 } // namespace
 
@@ -24,7 +24,7 @@ EyeLevelMode Settings::eyeLevelMode() const
 
 QString settingsFilePath()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("DeskTopDock.ini"));
+    return shell::configFilePath(QStringLiteral("DeskTopDock.ini"));
 }
 
 Settings readSettings(const profile::Profile &file)
@@ -43,6 +43,7 @@ Settings readSettings(const profile::Profile &file)
     s.thirdLevel = file.readBool(kPageView, u"Third Level", d.thirdLevel);
     s.editorColour = std::uint32_t(
         file.readInteger(kPageView, u"Editor Colour", int(d.editorColour)));
+    s.recoveryCopies = file.readBool(kRecovery, u"Copies", d.recoveryCopies);
     return s;
 }
 

@@ -26,6 +26,9 @@ struct Settings {
     bool halfLevel = false;                 // "Half Level"
     bool thirdLevel = false;                // "Third Level"
     std::uint32_t editorColour = 0x00F4DEB9; // 0x00BBGGRR, light blue
+    // "Recovery"/"Copies": recovery copies of unsaved work. Read only: the key is the user's
+    // to add, the program never writes it.
+    bool recoveryCopies = true;
 
     // The mode loading ends in: the one-third mode is turned on after the one-half mode and
     // replaces it, so both flags together give Third.
@@ -39,7 +42,8 @@ struct SettingsSaveResult {
     QString message;
 };
 
-// DeskTopDock.ini in the folder of the executable.
+// DeskTopDock.ini beside the program, or in the user's configuration folder when the program's
+// folder cannot be written (shell::configFilePath).
 QString settingsFilePath();
 
 // Reads every value in the file's order; a missing file, section or key, or a value that is

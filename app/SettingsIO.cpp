@@ -63,6 +63,7 @@ void TfrmMainEditor::LoadSettings()
     pal.setColor(QPalette::Window, richedit::colorOf(s.editorColour));
     dxContainer1->setPalette(pal);
     shell::pumpEvents();
+    emit settingsLoaded(s);
 }
 
 void TfrmMainEditor::SaveSettings()
