@@ -147,6 +147,8 @@ void RtfReader::handleToken(const RtfTokenizer::Token &token)
             appendChar(char16_t(token.param));
         else if (state().dest == Destination::FontTable)
             fontCharacter(char16_t(token.param));
+        else if (state().dest == Destination::LevelText)
+            levelCharacter(char16_t(token.param));
         break;
     case RtfTokenizer::Type::Binary:
         m_star = false;
@@ -242,13 +244,16 @@ void RtfReader::enterDestination(Cw id)
         break;
     case Cw::ListLevelDefinition:
         if (s.dest == Destination::ListDefinition) {
-            m_lists.back().levelFormats.push_back(0);
+            m_lists.back().levels.emplace_back();
             m_levelFormatsValid = false;
             m_blockValid = false;
             s.dest = Destination::ListLevel;
         } else {
             s.dest = Destination::Skip;
         }
+        break;
+    case Cw::LevelText:
+        s.dest = s.dest == Destination::ListLevel ? Destination::LevelText : Destination::Skip;
         break;
     case Cw::ListOverrideTable:
         s.dest = Destination::ListOverrideTable;
@@ -345,6 +350,7 @@ void RtfReader::handleControlWord(std::string_view word, bool hasParam, int para
     case Destination::ListLevel:
     case Destination::ListOverrideTable:
     case Destination::ListOverride:
+    case Destination::LevelText:
         listWord(cw->id, value);
         return;
     case Destination::Numbering:
@@ -423,6 +429,9 @@ void RtfReader::handleText(const char *text, qsizetype length)
         break;
     case Destination::Picture:
         pictureText(text, length);
+        break;
+    case Destination::LevelText:
+        levelText(text, length);
         break;
     default:
         break;
@@ -513,7 +522,8 @@ void RtfReader::appendChar(char16_t ch)
 
 // Called before anything is put into the paragraph: the cell separators owed since the last
 // \cell and the list label that belongs in front of the text (none for bullets, which the
-// engine draws itself, and none for labels that hold only spaces).
+// engine draws itself). A label the file gives ({\listtext}, {\pntext}) is kept as written;
+// one that is missing or holds only spaces comes from the list table.
 void RtfReader::beginContent()
 {
     const CharState &chr = state().chr;
@@ -525,16 +535,27 @@ void RtfReader::beginContent()
         m_textState = chr;
         m_text += separators;
     }
-    if (m_labelPending) {
+    if (!m_paragraphHasContent) {
+        const QString counted = listLabel(state().para);
+        QString label;
+        CharState labelState = chr;
+        if (m_labelPending) {
+            qsizetype start = 0; // spaces before the number are the producer's layout
+            while (start < m_label.size() && m_label.at(start) == QLatin1Char(' '))
+                ++start;
+            if (!m_label.trimmed().isEmpty()) {
+                label = m_label.mid(start);
+                labelState = m_labelState;
+            }
+        }
+        if (label.isEmpty() && !counted.isEmpty())
+            label = counted + QLatin1Char('\t');
         m_labelPending = false;
-        qsizetype start = 0; // spaces before the number are the producer's layout
-        while (start < m_label.size() && m_label.at(start) == QLatin1Char(' '))
-            ++start;
-        if (!isBulleted(state().para) && !m_label.trimmed().isEmpty()) {
-            if (!m_text.isEmpty() && !(m_labelState == m_textState))
+        if (!label.isEmpty() && !isBulleted(state().para)) {
+            if (!m_text.isEmpty() && !(labelState == m_textState))
                 flushText();
-            m_textState = m_labelState;
-            m_text += QStringView(m_label).mid(start);
+            m_textState = labelState;
+            m_text += label;
         }
     }
     m_paragraphHasContent = true;
@@ -551,7 +572,7 @@ void RtfReader::flushText()
 void RtfReader::endParagraph(bool fromRow)
 {
     decodeBytes();
-    if (m_labelPending)
+    if (!m_paragraphHasContent && (m_labelPending || state().para.listOverride > 0))
         beginContent();
     if (fromRow && m_pendingCells > 1) {
         m_pendingCells -= 1; // the cells after the last one that had content
