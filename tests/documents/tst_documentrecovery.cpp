@@ -495,6 +495,29 @@ private slots:
         }
     }
 
+    // Command-line jobs run the window's own code unshown: they never look at the copies.
+    void headlessJobsLeaveCopiesAlone()
+    {
+        const QString data = path(QStringLiteral("data"));
+        const QString copies = data + QStringLiteral("/Scrivelle/recovery");
+        QDir().mkpath(copies);
+        RecoveryCopy copy;
+        copy.time = QDateTime::currentDateTimeUtc();
+        copy.rtf = "{\\rtf1 left by a crash\\par}";
+        writeFile(copies + QStringLiteral("/999-dead.recovery"), encodeRecoveryCopy(copy));
+        const QString letter = path(QStringLiteral("job.rtf"));
+        writeFile(letter, "{\\rtf1 two words\\par}");
+
+        QProcess job;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), data);
+        job.setProcessEnvironment(env);
+        job.start(QStringLiteral(SCV_BINARY), {QStringLiteral("--stats"), letter});
+        QVERIFY(job.waitForFinished(60000));
+        QCOMPARE(job.exitCode(), 0);
+        QCOMPARE(QDir(copies).entryList(QDir::Files), QStringList{QStringLiteral("999-dead.recovery")});
+    }
+
     void theSettingsKeyTurnsCopiesOff()
     {
         writeFile(m_settings, "[Recovery]\nCopies=0\n");
