@@ -139,6 +139,7 @@ int runCommandLine(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ScrivelleApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Scrivelle")); // the same settings folder
     QStringList args = QCoreApplication::arguments().mid(2);
     try {
         if (option == "--convert")

@@ -8,6 +8,7 @@
 class TfrmMainEditor;
 class TfrmExport;
 class TfrmPresentation;
+class TForm1;
 
 struct ProgramWindows {
     TfrmMainEditor *main = nullptr;
@@ -28,3 +29,5 @@ ProgramWindows createProgramWindows();
 TfrmExport *frmExport();
 // The presentation options window (null before the windows are created, or headless).
 TfrmPresentation *frmPresentation();
+// The print preview window (null before the windows are created, or headless).
+TForm1 *frmPrintPreview();

@@ -1,9 +1,8 @@
 #include "app/Settings.h"
 
 #include "profile/Profile.h"
+#include "shell/ConfigPath.h"
 
-#include <QCoreApplication>
-#include <QDir>
 
 namespace {
 
@@ -25,7 +24,7 @@ EyeLevelMode Settings::eyeLevelMode() const
 
 QString settingsFilePath()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("DeskTopDock.ini"));
+    return shell::configFilePath(QStringLiteral("DeskTopDock.ini"));
 }
 
 Settings readSettings(const profile::Profile &file)

@@ -42,7 +42,8 @@ struct SettingsSaveResult {
     QString message;
 };
 
-// DeskTopDock.ini in the folder of the executable.
+// DeskTopDock.ini beside the program, or in the user's configuration folder when the program's
+// folder cannot be written (shell::configFilePath).
 QString settingsFilePath();
 
 // Reads every value in the file's order; a missing file, section or key, or a value that is

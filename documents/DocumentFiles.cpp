@@ -6,10 +6,13 @@
 #include "app/Exceptions.h"
 #include "app/Settings.h"
 #include "documents/DocumentRecovery.h"
+#include "app/Forms.h"
 #include "documents/History.h"
+#include "preview/PrintPreview.h"
 #include "shell/Shell.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 
 namespace {
 
@@ -283,15 +286,44 @@ void TfrmMainEditor::LoadRecoveredDocument(const RecoveryCopy &copy)
 
 void TfrmMainEditor::btnDocHistoryClick()
 {
-    // The history window lists the documents; it is shown modally.
+    if (THistoryForm *history = HistoryForm())
+        history->exec();
 }
 
 void TfrmMainEditor::btnPrintPreviewClick()
 {
-    // The preview window is shown modally.
+    if (TForm1 *preview = frmPrintPreview())
+        preview->execute();
 }
 
 void TfrmMainEditor::SpeedButton2Click()
 {
-    // Opens the last document of the history.
+    if (!Editor->document()->isEmpty() && Editor->DocumentModified()) {
+        const dialogs::Answer answer = dialogs::current().confirm(
+            applicationTitle(), QStringLiteral("Save current document?"), dialogs::Buttons::YesNoCancel);
+        if (answer == dialogs::Answer::Cancel)
+            throw EAbort();
+        if (answer == dialogs::Answer::Yes) {
+            btnSaveDocClick();
+            // Yes, then a cancelled Save dialog: the work is not saved, so it is not replaced.
+            if (Editor->DocumentModified())
+                throw EAbort();
+        }
+    }
+    const THistoryForm *history = HistoryForm();
+    if (!history || history->ListBox1->count() == 0) {
+        dialogs::current().information(applicationTitle(), QStringLiteral("Document History List is Empty."));
+        return;
+    }
+    shell::pumpEvents();
+    const QString path = history->ListBox1->item(0)->text();
+    if (QFileInfo(path).isFile()) {
+        DocumentFileName = path;
+        LoadDocument(path);
+        shell::pumpEvents();
+    } else {
+        dialogs::current().information(applicationTitle(),
+                                       QStringLiteral("Document does not exist or has been deleted."));
+    }
+    shell::pumpEvents();
 }

@@ -112,6 +112,15 @@ void TRxTextAttributes::setStyle(TFontStyles style)
     set(cf);
 }
 
+void TRxTextAttributes::setStyleBit(TFontStyle bit, bool on)
+{
+    CHARFORMAT2 cf;
+    cf.cbSize = charStructSize();
+    cf.dwMask = std::uint32_t(bit); // CFM_BOLD .. CFM_STRIKEOUT match the style bits
+    cf.dwEffects = on ? std::uint32_t(bit) : 0;
+    set(cf);
+}
+
 std::uint8_t TRxTextAttributes::Charset() const { return get().bCharSet; }
 
 void TRxTextAttributes::setCharset(std::uint8_t charset)

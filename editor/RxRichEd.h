@@ -51,6 +51,8 @@ public:
     void setSize(int points);
     TFontStyles Style() const;
     void setStyle(TFontStyles style);
+    // Writes one style bit only: every run of the target keeps its other styles.
+    void setStyleBit(TFontStyle bit, bool on);
     std::uint8_t Charset() const;
     void setCharset(std::uint8_t charset);
     TColor Color() const;

@@ -508,6 +508,12 @@ void RichEdit::setBkgndColor(COLORREF color)
     p.setColor(QPalette::Base, colorOf(color));
     p.setColor(QPalette::Window, colorOf(color));
     setPalette(p);
+    // The text area is a child of its own: it takes the colour too (a style sheet above the
+    // control stops the palette from reaching it by inheritance).
+    QPalette vp = viewport()->palette();
+    vp.setColor(QPalette::Base, colorOf(color));
+    vp.setColor(QPalette::Window, colorOf(color));
+    viewport()->setPalette(vp);
     viewport()->update();
 }
 

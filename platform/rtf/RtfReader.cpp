@@ -257,7 +257,7 @@ void RtfReader::enterDestination(Cw id)
 
 void RtfReader::handleControlWord(std::string_view word, bool hasParam, int param)
 {
-    decodeBytes();
+    decodeBytes(true);
     const bool star = m_star;
     m_star = false;
     const ControlWord *cw = findControlWord(word);
@@ -379,20 +379,28 @@ void RtfReader::handleText(const char *text, qsizetype length)
 void RtfReader::appendBytes(const char *bytes, qsizetype length)
 {
     const int font = state().chr.font;
-    if (!m_bytes.isEmpty() && font != m_bytesFont)
+    if (!m_bytes.isEmpty() && (font != m_bytesFont || state().dest != m_bytesDest))
         decodeBytes();
-    m_bytesFont = font;
+    if (m_bytes.isEmpty()) {
+        m_bytesFont = font;
+        m_bytesState = state().chr;
+        m_bytesDest = state().dest;
+    }
     m_bytes.append(bytes, length);
 }
 
-// Turns the collected text bytes into characters through the code page of their font.
-void RtfReader::decodeBytes()
+// Turns the collected text bytes into characters through the code page of the font they were
+// written in, with the character format they were written in. keepLead leaves a last lead
+// byte of a double-byte code page waiting for its second byte, which may come after a control
+// word that changes anything but the font.
+void RtfReader::decodeBytes(bool keepLead)
 {
     if (m_bytes.isEmpty())
         return;
     QString &decoded = m_decoded; // reused, so decoding a run allocates nothing
     bool controls = true;         // whether the text may hold line breaks to drop
     const int codePage = codePageOf(m_bytesFont);
+    QByteArray lead;
     if (isSymbolFont(m_bytesFont) || codePage == 1252) {
         static const ByteTable cp1252 = ByteTable::of(text::cp1252ToUnicode);
         static const ByteTable symbol = ByteTable::of(text::symbolToUnicode);
@@ -407,26 +415,37 @@ void RtfReader::decodeBytes()
         }
         controls = lowest < 0x20;
     } else {
+        const qsizetype complete = keepLead ? text::completeLength(m_bytes, codePage)
+                                            : m_bytes.size();
+        if (complete < m_bytes.size()) {
+            lead = m_bytes.mid(complete);
+            m_bytes.truncate(complete);
+        }
         decoded = text::decode(m_bytes, codePage);
     }
-    m_bytes.clear();
+    m_bytes = lead;
     if (controls)
         decoded.removeIf(isBreakCharacter);
-    appendText(decoded);
+    appendText(decoded, m_bytesState, m_bytesDest);
 }
 
 void RtfReader::appendText(const QString &text)
 {
+    decodeBytes(); // a lead byte still waiting comes first
+    appendText(text, state().chr, state().dest);
+}
+
+void RtfReader::appendText(const QString &text, const CharState &chr, Destination dest)
+{
     if (text.isEmpty())
         return;
-    if (state().dest == Destination::ListLabel) {
+    if (dest == Destination::ListLabel) {
         m_label += text;
         return;
     }
-    if (state().dest != Destination::Text)
+    if (dest != Destination::Text)
         return;
     beginContent();
-    const CharState &chr = state().chr;
     if (!m_text.isEmpty() && !(chr == m_textState))
         flushText();
     m_textState = chr;

@@ -54,8 +54,9 @@ private:
     void handleControlSymbol(char symbol);
     void handleText(const char *text, qsizetype length);
     void appendBytes(const char *bytes, qsizetype length);
-    void decodeBytes();
+    void decodeBytes(bool keepLead = false);
     void appendText(const QString &text);
+    void appendText(const QString &text, const CharState &chr, Destination dest);
     void appendChar(char16_t ch);
     void beginContent();
     void flushText();
@@ -119,7 +120,9 @@ private:
 
     // Text.
     QByteArray m_bytes;      // text bytes not yet decoded
-    int m_bytesFont = -1;
+    int m_bytesFont = -1;     // the font, format and destination the bytes were written in
+    CharState m_bytesState;
+    Destination m_bytesDest = Destination::Text;
     QString m_text;          // decoded text not yet given to the sink
     QString m_decoded;       // decodeBytes' buffer
     CharState m_textState;
