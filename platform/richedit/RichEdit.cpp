@@ -9,6 +9,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
@@ -76,23 +77,43 @@ void RichEdit::connectDocument()
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     doc->setDefaultTextOption(option);
     connect(doc, &QTextDocument::contentsChange, this, &RichEdit::onContentsChange);
+    // The document flips its modified flag only after it has reported the change, so the first
+    // edit of an unmodified document would report a document that still looks unmodified; the
+    // flip is reported as a change of its own.
+    connect(doc, &QTextDocument::modificationChanged, this, [this] {
+        if ((m_eventMask & ENM_CHANGE) && !m_loading)
+            emit changeNotify();
+    });
     registerPictureHandler(doc);
 }
 
-void RichEdit::resetDocument()
+std::unique_ptr<QTextDocument> RichEdit::makeDocument() const
+{
+    auto fresh = std::make_unique<QTextDocument>();
+    const QTextDocument *old = document();
+    fresh->setDefaultFont(old ? old->defaultFont() : font());
+    fresh->setDefaultTextOption(old ? old->defaultTextOption() : QTextOption());
+    return fresh;
+}
+
+void RichEdit::adoptDocument(std::unique_ptr<QTextDocument> fresh)
 {
     // The old document goes with the call when the control owned it; one this engine created
     // earlier is a child of the engine and is deleted here.
     QPointer<QTextDocument> old = document();
     const bool ours = old && old->parent() == this;
-    auto *fresh = new QTextDocument(this);
-    fresh->setDefaultFont(old ? old->defaultFont() : font());
-    fresh->setDefaultTextOption(old ? old->defaultTextOption() : QTextOption());
-    setDocument(fresh);
+    fresh->setParent(this);
+    setDocument(fresh.release());
     if (ours && old)
         delete old.data();
     connectDocument();
     m_rangeCache->reset();
+    m_laidOut = {};
+}
+
+void RichEdit::resetDocument()
+{
+    adoptDocument(makeDocument());
 }
 
 void RichEdit::onContentsChange(int position, int removed, int added)
@@ -416,37 +437,59 @@ void RichEdit::setWindowText(const QString &text)
 // ---- line metrics -----------------------------------------------------------------------
 
 namespace {
-// Makes sure every block has been laid out at the control's current width.
-// Also records each block's display line count in the document, which QTextDocument's own
-// layout leaves at one, so that line numbers resolve in logarithmic time.
-void ensureLaidOut(const QTextDocument *doc)
-{
-    QAbstractTextDocumentLayout *layout = doc->documentLayout();
-    layout->blockBoundingRect(doc->lastBlock());
-    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
-        const QTextLayout *l = b.layout();
-        const int lines = (l && l->lineCount() > 0) ? l->lineCount() : 1;
-        if (b.lineCount() != lines)
-            b.setLineCount(lines);
-    }
-}
 int blockLines(const QTextBlock &b)
 {
     const QTextLayout *l = b.layout();
     return (l && l->lineCount() > 0) ? l->lineCount() : 1;
 }
+// Characters laid out between two looks at the event loop while a shown control lays out a
+// long document.
+constexpr int kLayoutSlice = 65536;
 } // namespace
+
+void RichEdit::ensureLaidOut() const
+{
+    QTextDocument *doc = document();
+    const LayoutKey key{doc, doc->revision(), doc->pageSize().width(), doc->defaultFont().key()};
+    if (key == m_laidOut)
+        return; // nothing changed since the last complete layout
+    QAbstractTextDocumentLayout *layout = doc->documentLayout();
+    // A shown control lays a long document out in slices, with pending events (painting,
+    // timers; not the user's input) handled between them, so the window never freezes for
+    // the whole layout. A hidden one lays out in one go.
+    if (isVisible() && !m_slicing && doc->characterCount() > kLayoutSlice) {
+        m_slicing = true;
+        for (int pos = kLayoutSlice; pos < doc->characterCount(); pos += kLayoutSlice) {
+            layout->blockBoundingRect(doc->findBlock(pos));
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            if (doc != document())
+                break; // the document was replaced meanwhile: the new one is laid out below
+        }
+        m_slicing = false;
+        doc = document();
+        layout = doc->documentLayout();
+    }
+    layout->blockBoundingRect(doc->lastBlock());
+    // QTextDocument's own layout leaves every block's line count at one; recording the real
+    // counts lets line numbers resolve through the block tree in logarithmic time.
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        const int lines = blockLines(b);
+        if (b.lineCount() != lines)
+            b.setLineCount(lines);
+    }
+    m_laidOut = LayoutKey{doc, doc->revision(), doc->pageSize().width(), doc->defaultFont().key()};
+}
 
 int RichEdit::lineCount() const
 {
-    ensureLaidOut(document());
+    ensureLaidOut();
     const QTextBlock last = document()->lastBlock();
     return last.firstLineNumber() + blockLines(last);
 }
 
 int RichEdit::lineFromChar(int cp) const
 {
-    ensureLaidOut(document());
+    ensureLaidOut();
     cp = qBound(0, cp, textLength());
     const QTextBlock b = document()->findBlock(cp);
     const QTextLayout *l = b.layout();
@@ -460,7 +503,7 @@ int RichEdit::lineFromChar(int cp) const
 
 int RichEdit::lineIndex(int line) const
 {
-    ensureLaidOut(document());
+    ensureLaidOut();
     if (line < 0)
         line = lineFromChar(textCursor().position());
     if (line >= lineCount())
@@ -477,7 +520,7 @@ int RichEdit::lineIndex(int line) const
 
 int RichEdit::lineLength(int cp) const
 {
-    ensureLaidOut(document());
+    ensureLaidOut();
     cp = qBound(0, cp, textLength());
     const QTextBlock b = document()->findBlock(cp);
     const QTextLayout *l = b.layout();

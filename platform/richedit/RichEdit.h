@@ -81,6 +81,13 @@ public:
     // ---- streams (EM_STREAMIN / EM_STREAMOUT) ----
     // The engine offers the callback buffers of this many bytes (4096 unless changed, 4 at least).
     void setStreamBufferSize(int bytes) { m_streamBuffer = qMax(4, bytes); }
+    // EDITSTREAM.dwError of a stream-in stopped because the text passed the control's limit
+    // (textLimit()); the document is then left as it was.
+    static constexpr int StreamErrorTooLarge = -20;
+    // A whole-document stream-in builds the new document apart from the control and puts it in
+    // place only when complete: nothing is laid out while it grows (the control lays it out
+    // afterwards, the visible part first and the rest in slices from the event loop), and a
+    // failed or refused load leaves the control's document as it was.
     int streamIn(int format, EDITSTREAM &es);
     int streamOut(int format, EDITSTREAM &es);
 
@@ -134,8 +141,16 @@ protected:
     void releaseClipboard();
     // Replaces the document (used when re-creating the window); undo history goes with it.
     void resetDocument();
+    // An empty document with the control's default font and text options, not yet shown.
+    std::unique_ptr<QTextDocument> makeDocument() const;
+    // Makes fresh the control's document, freeing the old one when the control owned it.
+    void adoptDocument(std::unique_ptr<QTextDocument> fresh);
 
 private:
+    // Lays the whole document out at the control's width and records each block's display
+    // line count; does nothing when neither the text nor the width nor the font changed since
+    // the last time.
+    void ensureLaidOut() const;
     void connectDocument();
     void onContentsChange(int position, int removed, int added);
     void detectUrls(int from, int to);
@@ -164,6 +179,16 @@ private:
     bool m_loading = false;
     bool m_clipboardReleased = false; // a whole-document stream-in is running
     QString m_pressedLink;
+    // What the last complete layout was made for.
+    struct LayoutKey {
+        const QTextDocument *doc = nullptr;
+        int revision = -1;
+        qreal width = -1;
+        QString font;
+        bool operator==(const LayoutKey &) const = default;
+    };
+    mutable LayoutKey m_laidOut;
+    mutable bool m_slicing = false;
     IRichEditOleCallback *m_oleCallback = nullptr;
     std::unique_ptr<RichEditOle> m_ole;
     bool m_dropping = false; // a drop is being inserted (RECO_DROP rather than RECO_PASTE)

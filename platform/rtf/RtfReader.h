@@ -93,6 +93,10 @@ private:
     void pictureText(const char *text, qsizetype length);
     void finishPicture();
     void finishLabel();
+    void levelText(const char *text, qsizetype length);
+    void levelCharacter(char16_t ch);
+    const ListDefinition *listOf(int overrideNumber);
+    QString listLabel(const ParaState &para);
 
     // RtfReaderObject.cpp: \object groups, whose own data is kept for their picture.
     void beginObject();
@@ -120,8 +124,9 @@ private:
     bool m_colorSet = false;
     std::vector<ListDefinition> m_lists;
     std::vector<ListOverrideEntry> m_overrides;
-    QHash<quint64, int> m_levelFormats; // (\ls << 32 | \ilvl) -> \levelnfc, built on use
+    QHash<int, int> m_overrideLists; // \ls -> index into m_lists, built on use
     bool m_levelFormatsValid = false;
+    ListNumbering m_numbering;
     std::uint8_t m_pnNumbering = 0;
 
     // Text.
