@@ -91,7 +91,7 @@ private:
     QPointer<QTextEdit> m_editor;
     SpellChecker m_checker;
     QPointer<QTextDocument> m_document;
-    // Guarded: a replaced document deletes the highlighter with it.
+    // Parented to its document: a replaced document takes it along, so the pointer is guarded.
     QPointer<SpellingHighlighter> m_highlighter;
     bool m_enabled = false;
     QList<QTextBlock> m_pending;   // changed paragraphs
