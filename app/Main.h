@@ -98,6 +98,8 @@ public:
     void EditorKeyUp(QKeyEvent *event);
     void EditorMouseDown(QMouseEvent *event);
     void SetModifiedState(bool flag);
+    // Undo and Redo enabled exactly when there is a step to take.
+    void updateUndoButtons();
 
     // ---- status bar ----
     void UpdateStatusBar();
@@ -202,6 +204,8 @@ public:
     // Lays the controls out as their alignments say (the editor fills the rest unless an
     // eye-level mode has taken it out of the alignment).
     void layoutControls();
+    // The colour of the container round the editor (0x00BBGGRR).
+    void setContainerColour(std::uint32_t colour);
 
 signals:
     // SetModifiedState ran (on every change of the document, and whenever the document is

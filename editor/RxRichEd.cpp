@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <vector>
 
@@ -25,6 +26,11 @@ public:
     }
 
 protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), richedit::colorOf(m_edit->bkgndColor()));
+    }
     void mousePressEvent(QMouseEvent *e) override
     {
         if (e->button() != Qt::LeftButton)
