@@ -14,6 +14,7 @@
 #include <QWidget>
 
 class QLabel;
+class QTimer;
 class QPainter;
 class QToolBar;
 class QToolButton;
@@ -241,6 +242,8 @@ private:
     int eyeLevelEditorWidth() const;
     // Activation step 1: the frame from the top of the work area to its bottom.
     void fitToWorkArea();
+    void refitForFrame();
+    void watchFrame();
 
     StatisticsCache *m_statistics = nullptr;
     QString m_settingsPath;
@@ -250,6 +253,8 @@ private:
     bool m_headless = false;
     QMargins m_placedFrame;  // the frame the window's inner area was last placed for
     bool m_fitted = false;   // fitted to the work area by an activation
+    QTimer *m_frameWatch = nullptr;
+    int m_frameChecks = 0;
     QStringList m_arguments;
 };
 

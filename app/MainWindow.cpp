@@ -27,6 +27,7 @@
 #include <QToolButton>
 #include <QCursor>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -448,12 +449,13 @@ void TfrmMainEditor::resizeEvent(QResizeEvent *event)
 
 QMargins TfrmMainEditor::windowFrame() const
 {
-    const QRect inner = geometry();
-    const QRect outer = frameGeometry();
-    if (!isVisible() || inner == outer)
+    // Asked of the window itself each time: the widget keeps the frame it saw first, which
+    // may be from before the window manager framed the window.
+    const QWindow *window = windowHandle();
+    if (!isVisible() || !window)
         return kDesignedFrame;
-    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
-                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    const QMargins frame = window->frameMargins();
+    return frame.isNull() ? kDesignedFrame : frame;
 }
 
 int TfrmMainEditor::formWidth() const
@@ -480,10 +482,32 @@ void TfrmMainEditor::fitToWorkArea()
 void TfrmMainEditor::moveEvent(QMoveEvent *event)
 {
     QWidget::moveEvent(event);
-    // The window manager frames the window after it is shown: once the real frame is known,
-    // the window is fitted to the work area again by that frame.
+    refitForFrame();
+}
+
+// The window manager frames the window after it is shown, and may leave the inner area where
+// it was (no move to hear of): once the real frame is known, the window is fitted to the
+// work area again by that frame. The frame is looked for on moves and for two seconds after
+// each activation.
+void TfrmMainEditor::refitForFrame()
+{
     if (m_fitted && m_placedFrame != windowFrame())
         fitToWorkArea();
+}
+
+void TfrmMainEditor::watchFrame()
+{
+    if (!m_frameWatch) {
+        m_frameWatch = new QTimer(this);
+        m_frameWatch->setInterval(100);
+        connect(m_frameWatch, &QTimer::timeout, this, [this] {
+            refitForFrame();
+            if (++m_frameChecks >= 20)
+                m_frameWatch->stop();
+        });
+    }
+    m_frameChecks = 0;
+    m_frameWatch->start();
 }
 
 void TfrmMainEditor::FormResize()
@@ -536,6 +560,7 @@ void TfrmMainEditor::FormShow(const QStringList &arguments)
 void TfrmMainEditor::FormActivate()
 {
     fitToWorkArea();
+    watchFrame();
     RxClock1->move(RxClock1->x(), Panel3->height() - 35);
     LoadSettings();
     Editor->ParagraphFormat.setAlignment(TParaAlignment::taJustify);
