@@ -26,6 +26,7 @@ class DocumentRecovery;
 struct RecoveryCopy;
 struct Settings;
 class TFindDialog;
+class SpellChecking;
 
 class TfrmMainEditor : public QWidget {
     Q_OBJECT
@@ -75,6 +76,7 @@ public:
 
     // ---- writing aids: find and replace, spelling (classes of their own, wired here) ----
     TFindDialog *FindDialog = nullptr;
+    SpellChecking *Spelling = nullptr;
     QAction *Find1 = nullptr, *FindNext1 = nullptr, *FindPrevious1 = nullptr,
             *Replace1 = nullptr;
 
@@ -228,6 +230,9 @@ private:
     void setupOwnerDrawnMenus();
     // Creates the find window and the spelling service and their keys.
     void setupWritingAids();
+    // The settings file's spelling choice: on or off, and the dictionary's language; the
+    // personal word list lives beside the settings file.
+    void applySpellingSettings(bool check, const QString &language);
     QToolButton *addToolButton(const QString &name, const QString &hint, const QString &icon,
                                void (TfrmMainEditor::*handler)());
     QAction *addAction(QMenu *menu, const QString &name, const QString &caption,
@@ -255,6 +260,8 @@ private:
     bool m_fitted = false;   // fitted to the work area by an activation
     QTimer *m_frameWatch = nullptr;
     int m_frameChecks = 0;
+    bool m_spellCheck = true;
+    QString m_spellLanguage = QStringLiteral("en_US");
     QStringList m_arguments;
 };
 

@@ -60,6 +60,7 @@ void TfrmMainEditor::LoadSettings()
     }
     Editor->setColor(s.editorColour);
     setContainerColour(s.editorColour);
+    applySpellingSettings(s.spellCheck, s.spellLanguage);
     shell::pumpEvents();
     emit settingsLoaded(s);
 }
@@ -78,6 +79,8 @@ void TfrmMainEditor::SaveSettings()
     s.halfLevel = KeepTextEyeLevel121->isChecked();
     s.thirdLevel = KeepTextEyeLevel1->isChecked();
     s.editorColour = Editor->Color() & 0x00FFFFFF;
+    s.spellCheck = m_spellCheck;
+    s.spellLanguage = m_spellLanguage;
     const SettingsSaveResult result = saveSettings(s, settingsPath());
     shell::pumpEvents();
     if (!result.ok)

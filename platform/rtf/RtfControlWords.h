@@ -39,14 +39,14 @@ enum class Cw : std::uint16_t {
     PictOther, PictWidth, PictHeight, PictGoalWidth, PictGoalHeight, PictScaleX,
     PictScaleY,
     // List
-    ListId, LevelNumberFormat,
+    ListId, LevelNumberFormat, LevelStartAt, LevelNoRestart,
     // Pn
     PnBullet, PnBody, PnContinue, PnLevel, PnArabic, PnLowerLetter,
     PnUpperLetter, PnLowerRoman, PnUpperRoman, PnStart, PnIndent, PnFont,
     // Dest
     FontTable, ColorTable, RevisionTable, ListTable, ListDefinition, ListLevelDefinition,
     ListOverrideTable, ListOverrideEntry, ListText, PnText, ParagraphNumbering, Picture,
-    Transparent, Skip, Footnote, PnTextBefore,
+    Transparent, Skip, Footnote, PnTextBefore, Object, ObjectResult, LevelText,
     Count
 };
 

@@ -235,30 +235,44 @@ int RtfReader::codePageOf(int fontIndex) const
     return page > 0 ? page : m_ansiCodePage;
 }
 
+// The list an override number refers to; the first definition of a list or override counts.
+const ListDefinition *RtfReader::listOf(int overrideNumber)
+{
+    if (!m_levelFormatsValid) {
+        m_overrideLists.clear();
+        QHash<int, int> lists;
+        for (std::size_t i = 0; i < m_lists.size(); ++i)
+            if (!lists.contains(m_lists[i].id))
+                lists.insert(m_lists[i].id, int(i));
+        for (const ListOverrideEntry &o : m_overrides) {
+            const auto it = lists.constFind(o.listId);
+            if (it != lists.constEnd() && !m_overrideLists.contains(o.number))
+                m_overrideLists.insert(o.number, *it);
+        }
+        m_levelFormatsValid = true;
+    }
+    const auto it = m_overrideLists.constFind(overrideNumber);
+    return it == m_overrideLists.constEnd() ? nullptr : &m_lists[std::size_t(*it)];
+}
+
 bool RtfReader::isBulleted(const ParaState &para)
 {
     if (para.numbering == 1)
         return true;
     if (para.listOverride <= 0)
         return false;
-    if (!m_levelFormatsValid) { // the first definition of a list or override counts
-        m_levelFormats.clear();
-        QHash<int, const ListDefinition *> lists;
-        for (const ListDefinition &list : m_lists)
-            if (!lists.contains(list.id))
-                lists.insert(list.id, &list);
-        for (const ListOverrideEntry &o : m_overrides) {
-            const ListDefinition *list = lists.value(o.listId);
-            for (std::size_t level = 0; list && level < list->levelFormats.size(); ++level) {
-                const quint64 key = (quint64(quint32(o.number)) << 32) | level;
-                if (!m_levelFormats.contains(key))
-                    m_levelFormats.insert(key, list->levelFormats[level]);
-            }
-        }
-        m_levelFormatsValid = true;
-    }
-    const quint64 key = (quint64(quint32(para.listOverride)) << 32) | quint32(para.listLevel);
-    return m_levelFormats.value(key, -1) == 23;
+    const ListDefinition *list = listOf(para.listOverride);
+    return list && std::size_t(para.listLevel) < list->levels.size()
+           && list->levels[std::size_t(para.listLevel)].format == ListNumbering::kBullet;
+}
+
+// Counts the paragraph as the next item of its list and gives its label from the list table.
+QString RtfReader::listLabel(const ParaState &para)
+{
+    if (para.listOverride <= 0)
+        return QString();
+    const ListDefinition *list = listOf(para.listOverride);
+    return list ? m_numbering.nextLabel(list->id, list->levels, para.listLevel) : QString();
 }
 
 const QTextCharFormat &RtfReader::charFormat(const CharState &c)

@@ -2,6 +2,8 @@
 // The reader's state: what a group carries (character and paragraph properties and where its
 // text goes), and the document tables read from the header (fonts, colours, lists).
 
+#include "RtfListNumbering.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QString>
@@ -20,6 +22,7 @@ enum class Destination : std::uint8_t {
     ListTable,
     ListDefinition,
     ListLevel,
+    LevelText,     // {\leveltext} of a list level
     ListOverrideTable,
     ListOverride,
     ListLabel,     // {\listtext} or {\pntext}: the label of a list item
@@ -95,7 +98,7 @@ struct FontEntry {
 
 struct ListDefinition {
     int id = 0;
-    std::vector<int> levelFormats; // \levelnfc per level; 23 = bullet
+    std::vector<ListLevel> levels;
 };
 
 struct ListOverrideEntry {
