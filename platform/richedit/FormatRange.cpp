@@ -2,6 +2,7 @@
 
 #include "Formats.h"
 #include "Pictures.h"
+#include "ResolutionDevice.h"
 #include "RichEdit.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -17,38 +18,6 @@
 namespace richedit {
 
 namespace {
-
-// A paint device that only reports a resolution: the layout of the copy needs the target's
-// dots per inch, not the target itself (which may be gone by the next call).
-class ResolutionDevice : public QPaintDevice {
-public:
-    ResolutionDevice(int dpiX, int dpiY) : m_dpiX(dpiX), m_dpiY(dpiY) {}
-    QPaintEngine *paintEngine() const override { return nullptr; }
-
-protected:
-    int metric(PaintDeviceMetric m) const override
-    {
-        switch (m) {
-        case PdmWidth: return 100000;
-        case PdmHeight: return 100000;
-        case PdmWidthMM: return int(100000 * 25.4 / m_dpiX);
-        case PdmHeightMM: return int(100000 * 25.4 / m_dpiY);
-        case PdmDpiX:
-        case PdmPhysicalDpiX: return m_dpiX;
-        case PdmDpiY:
-        case PdmPhysicalDpiY: return m_dpiY;
-        case PdmDepth: return 32;
-        case PdmNumColors: return INT_MAX;
-        case PdmDevicePixelRatio: return 1;
-        case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
-        default: return 0;
-        }
-    }
-
-private:
-    int m_dpiX;
-    int m_dpiY;
-};
 
 // Vertical extent of line i of a block in the copy, the same for measuring and drawing: up to
 // the next line, or for the last line its height as the paragraph's spacing rule makes it.
