@@ -140,6 +140,7 @@ int runCommandLine(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ScrivelleApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Scrivelle")); // the same settings folder
     // The arguments as the bytes given, not as QCoreApplication decodes them: a name that is
     // not valid in the file-name encoding would come back as another name (U+FFFD in place of
     // its bytes), and the job would read or write the wrong file.

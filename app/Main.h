@@ -10,15 +10,22 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QMargins>
 #include <QWidget>
 
 class QLabel;
+class QPainter;
 class QToolBar;
 class QToolButton;
 class QFrame;
 class StatisticsCache;
 class TStatusBar;
 class TRxClock;
+class DocumentRecovery;
+struct RecoveryCopy;
+struct Settings;
+class TFindDialog;
+class SpellChecking;
 
 class TfrmMainEditor : public QWidget {
     Q_OBJECT
@@ -65,6 +72,12 @@ public:
         *RejectRevisedText1, *LeftToRighttext1, *RightToLeftText1;
     QAction *New1, *Open1, *SaveAs1, *Save1, *PrintPreview1, *DocumentHistory1, *Close1, *Bold1,
         *Italic1, *UnderLine1, *bullets1, *Help1;
+
+    // ---- writing aids: find and replace, spelling (classes of their own, wired here) ----
+    TFindDialog *FindDialog = nullptr;
+    SpellChecking *Spelling = nullptr;
+    QAction *Find1 = nullptr, *FindNext1 = nullptr, *FindPrevious1 = nullptr,
+            *Replace1 = nullptr;
 
     // ---- dialogs kept with the window (they remember the filter last chosen) ----
     dialogs::FileDialogOptions OpenFileDialog;
@@ -134,6 +147,16 @@ public:
     void SpeedButton2Click();
     void btnCloseClick();
 
+    // ---- recovery copies ----
+    // Keeps recovery copies of unsaved work in folder and offers those left by instances that
+    // ended abnormally once the window is shown. Without it (headless jobs, most tests) the
+    // window keeps none.
+    void enableRecovery(const QString &folder);
+    DocumentRecovery *Recovery = nullptr;
+    // Puts a recovered document in place: its old name (or untitled), its text and formats,
+    // the selection it had, and the Modified state, since it is still unsaved.
+    void LoadRecoveredDocument(const RecoveryCopy &copy);
+
     // ---- editing commands ----
     void btnFontClick();
     void btnEditorBackgroundClick();
@@ -168,6 +191,12 @@ public:
     void UnderLine1Click();
     void bullets1Click();
 
+    // ---- owner-drawn menus (PopupMenu1, ParaPopUp, their submenus) ----
+    void MenuItemMeasureItem(QAction *item, QPainter &canvas, int &width, int &height);
+    void MenuItemDrawItem(QAction *item, QPainter &canvas, const QRect &rect, bool selected);
+    void MeasureSeparator(QAction *item, QPainter &canvas, int &width, int &height);
+    void SeparatorDrawItem(QAction *item, QPainter &canvas, const QRect &rect, bool selected);
+
     // The window caption and the application title rules.
     static QString fileNamePart(const QString &path);
     static QString extensionOf(const QString &fileName);
@@ -176,14 +205,29 @@ public:
     // eye-level mode has taken it out of the alignment).
     void layoutControls();
 
+signals:
+    // SetModifiedState ran (on every change of the document, and whenever the document is
+    // saved, replaced or cleared).
+    void modifiedStateSet(bool modified);
+    // LoadSettings read the settings file.
+    void settingsLoaded(const Settings &settings);
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     void createControls();
     void createMenus();
+    // Hooks both pop-up menus to the four drawing handlers and gives their items pictures.
+    void setupOwnerDrawnMenus();
+    // Creates the find window and the spelling service and their keys.
+    void setupWritingAids();
+    // The settings file's spelling choice: on or off, and the dictionary's language; the
+    // personal word list lives beside the settings file.
+    void applySpellingSettings(bool check, const QString &language);
     QToolButton *addToolButton(const QString &name, const QString &hint, const QString &icon,
                                void (TfrmMainEditor::*handler)());
     QAction *addAction(QMenu *menu, const QString &name, const QString &caption,
@@ -191,6 +235,13 @@ private:
     void runHandler(const std::function<void()> &handler);
     void setEyeLevel(QAction *own, QAction *other, bool third);
     QRect clientRect() const;
+    // The window manager's frame round the window (the designed one until it is known), the
+    // window's outer width, and the editor's width in an eye-level mode.
+    QMargins windowFrame() const;
+    int formWidth() const;
+    int eyeLevelEditorWidth() const;
+    // Activation step 1: the frame from the top of the work area to its bottom.
+    void fitToWorkArea();
 
     StatisticsCache *m_statistics = nullptr;
     QString m_settingsPath;
@@ -198,6 +249,10 @@ private:
     bool m_shown = false;
     bool m_closing = false;
     bool m_headless = false;
+    QMargins m_placedFrame;  // the frame the window's inner area was last placed for
+    bool m_fitted = false;   // fitted to the work area by an activation
+    bool m_spellCheck = true;
+    QString m_spellLanguage = QStringLiteral("en_US");
     QStringList m_arguments;
 };
 

@@ -5,6 +5,10 @@
 #include "app/Application.h"
 #include "app/Exceptions.h"
 #include "app/Statistics.h"
+#include "app/WindowPlacement.h"
+#include "documents/DocumentRecovery.h"
+#include "editor/OwnerDrawMenu.h"
+#include "editor/SpellChecking.h"
 #include "shell/Shell.h"
 #include "widgets/Clock.h"
 #include "widgets/StatusBar.h"
@@ -27,7 +31,11 @@ namespace {
 
 TfrmMainEditor *g_mainWindow = nullptr;
 
-constexpr int kFrameWidth = 8; // the outer width the layout rules count includes the frame
+// The frame the layout rules were designed with: 4-pixel borders and a 30-pixel title bar.
+// It stands in for the real frame until the window manager has framed the window.
+const QMargins kDesignedFrame(4, 30, 4, 4);
+constexpr int kWindowWidth = 1024;  // outer size of the window
+constexpr int kWindowHeight = 584;
 
 QColor bgr(std::uint32_t c)
 {
@@ -72,16 +80,20 @@ TfrmMainEditor::TfrmMainEditor(QWidget *parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Tessra Office - Scrivelle"));
     createControls();
     createMenus();
-    resize(1024 - kFrameWidth, 550);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    setupWritingAids();
+    const QMargins frame = kDesignedFrame;
+    m_placedFrame = frame;
+    const int innerHeight = kWindowHeight - frame.top() - frame.bottom();
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        setGeometry(placement::centredInnerRect(screen->availableGeometry(), frame, kWindowWidth, innerHeight));
+    else
+        resize(kWindowWidth - frame.left() - frame.right(), innerHeight);
     FormCreate();
 }
 
 TfrmMainEditor::~TfrmMainEditor()
 {
+    delete Recovery; // a normal end: its copy goes before the editor does
     if (g_mainWindow == this)
         g_mainWindow = nullptr;
 }
@@ -108,12 +120,23 @@ QAction *TfrmMainEditor::addAction(QMenu *menu, const QString &name, const QStri
 {
     auto *a = new QAction(caption, this);
     a->setObjectName(name);
-    if (!shortcutText.isEmpty()) // shown beside the item; the menu is not a key owner
-        a->setText(caption + QLatin1Char('\t') + shortcutText);
+    if (!shortcutText.isEmpty()) {
+        // Shown in the item's shortcut column; the pop-up menus are not key owners, so the
+        // key does not act through the menu.
+        a->setShortcut(QKeySequence(shortcutText));
+        a->setShortcutVisibleInContextMenu(false);
+    }
     if (menu)
         menu->addAction(a);
-    if (handler)
-        connect(a, &QAction::triggered, this, [this, handler] { runHandler([=, this] { (this->*handler)(); }); });
+    if (handler) {
+        // A checkable item ticks itself before it reports the trigger; its handler owns the
+        // tick, so the item's state is put back first and the handler sets it as it decides.
+        connect(a, &QAction::triggered, this, [this, a, handler](bool checked) {
+            if (a->isCheckable())
+                a->setChecked(!checked);
+            runHandler([=, this] { (this->*handler)(); });
+        });
+    }
     return a;
 }
 
@@ -265,7 +288,6 @@ void TfrmMainEditor::createControls()
     Editor->Lines.StreamMode = smUnicode;
     Editor->setWantTabs(true);
     Editor->setTitle(QStringLiteral("Document One"));
-    Editor->setContextMenuPolicy(Qt::NoContextMenu);
     Editor->OnChange = [this] { runHandler([this] { EditorChange(); }); };
     Editor->OnSelectionChange = [this] { runHandler([this] { EditorSelectionChange(); }); };
     Editor->OnKeyUp = [this](QKeyEvent *e) { runHandler([=, this] { EditorKeyUp(e); }); };
@@ -284,7 +306,8 @@ void TfrmMainEditor::createControls()
 void TfrmMainEditor::createMenus()
 {
     using M = TfrmMainEditor;
-    PopupMenu1 = new QMenu(this);
+    auto *popup = new TOwnerDrawMenu(this);
+    PopupMenu1 = popup;
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     Cut2 = addAction(PopupMenu1, QStringLiteral("Cut2"), QStringLiteral("Cu&t"), &M::btnCutClick, QStringLiteral("Ctrl+X"));
     Copy2 = addAction(PopupMenu1, QStringLiteral("Copy2"), QStringLiteral("&Copy"), &M::btnCopyClick, QStringLiteral("Ctrl+C"));
@@ -296,7 +319,7 @@ void TfrmMainEditor::createMenus()
     DeleteAll1 = addAction(PopupMenu1, QStringLiteral("DeleteAll1"), QStringLiteral("Clear All"), &M::DeleteAll1Click);
     PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N2"));
     ExportDocumentAs1 = addAction(PopupMenu1, QStringLiteral("ExportDocumentAs1"), QStringLiteral("Export Document As..."), &M::SaveAs1Click);
-    QMenu *pageView = PopupMenu1->addMenu(QStringLiteral("Page View"));
+    QMenu *pageView = popup->addOwnerDrawMenu(QStringLiteral("Page View"));
     pageView->setObjectName(QStringLiteral("extView1"));
     KeepTextEyeLevel121 = addAction(pageView, QStringLiteral("KeepTextEyeLevel121"), QStringLiteral("Keep Text Eye Level - 1/2"), &M::KeepTextEyeLevel121Click);
     KeepTextEyeLevel1 = addAction(pageView, QStringLiteral("KeepTextEyeLevel1"), QStringLiteral("Keep Text Eye Level - 1/3"), &M::KeepTextEyeLevel1Click);
@@ -306,9 +329,10 @@ void TfrmMainEditor::createMenus()
     for (QAction *a : {KeepTextEyeLevel121, KeepTextEyeLevel1, ShowScrollBar1, ShowToolbar1})
         a->setCheckable(true);
     PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N4"));
-    Exit1 = addAction(PopupMenu1, QStringLiteral("Exit1"), QStringLiteral("Exit         Alt+F4"), &M::btnCloseClick);
+    Exit1 = addAction(PopupMenu1, QStringLiteral("Exit1"), QStringLiteral("Exit"), &M::btnCloseClick, QStringLiteral("Alt+F4"));
 
-    ParaPopUp = new QMenu(this);
+    auto *para = new TOwnerDrawMenu(this);
+    ParaPopUp = para;
     ParaPopUp->setObjectName(QStringLiteral("ParaPopUp"));
     NormalLineSpacing1 = addAction(ParaPopUp, QStringLiteral("NormalLineSpacing1"), QStringLiteral("Single Line Spacing"), &M::NormalLineSpacing1Click);
     N15LineSpacing1 = addAction(ParaPopUp, QStringLiteral("N15LineSpacing1"), QStringLiteral("1.5 Line Spacing"), &M::N15LineSpacing1Click);
@@ -319,15 +343,14 @@ void TfrmMainEditor::createMenus()
     Heading31 = addAction(ParaPopUp, QStringLiteral("Heading31"), QStringLiteral("Heading 3 - Bold / Size 13"), &M::Heading31Click);
     NormalDefaultText1 = addAction(ParaPopUp, QStringLiteral("NormalDefaultText1"), QStringLiteral("Normal Default Text"), &M::NormalDefaultText1Click);
     ParaPopUp->addSeparator()->setObjectName(QStringLiteral("N28"));
-    QMenu *track = ParaPopUp->addMenu(QStringLiteral("Track Changes"));
+    QMenu *track = para->addOwnerDrawMenu(QStringLiteral("Track Changes"));
     track->setObjectName(QStringLiteral("rackChanges1"));
     Charformat21 = addAction(track, QStringLiteral("Charformat21"), QStringLiteral("Mark as Revised Text"), &M::Charformat21Click);
     EndRevisedText1 = addAction(track, QStringLiteral("EndRevisedText1"), QStringLiteral("End Revised Text"), &M::EndRevisedText1Click);
     track->addSeparator()->setObjectName(QStringLiteral("N54"));
     Reset1 = addAction(track, QStringLiteral("Reset1"), QStringLiteral("Accept Changes Made"), &M::Reset1Click);
     RejectRevisedText1 = addAction(track, QStringLiteral("RejectRevisedText1"), QStringLiteral("Reject Selected Changes"), &M::RejectRevisedText1Click);
-    RejectRevisedText1->setToolTip(QStringLiteral("Deletes the selected text that was revised."));
-    track->setToolTipsVisible(true);
+    RejectRevisedText1->setStatusTip(QStringLiteral("Deletes the selected text that was revised."));
     ParaPopUp->addSeparator()->setObjectName(QStringLiteral("N60"));
     LeftToRighttext1 = addAction(ParaPopUp, QStringLiteral("LeftToRighttext1"), QStringLiteral("LTR - Left To Right Text"), &M::LeftToRighttext1Click);
     RightToLeftText1 = addAction(ParaPopUp, QStringLiteral("RightToLeftText1"), QStringLiteral("RTL - Right To Left Text"), &M::RightToLeftText1Click);
@@ -358,6 +381,7 @@ void TfrmMainEditor::createMenus()
     Help1 = hidden(QStringLiteral("Help1"), QStringLiteral("Help"), &M::SpeedButton1Click, QKeySequence(Qt::Key_F1));
     for (QAction *a : {Bold1, Italic1, UnderLine1, bullets1})
         a->setCheckable(true);
+    setupOwnerDrawnMenus();
 }
 
 // ---- layout -------------------------------------------------------------------------------
@@ -396,14 +420,59 @@ void TfrmMainEditor::resizeEvent(QResizeEvent *event)
     FormResize();
 }
 
+QMargins TfrmMainEditor::windowFrame() const
+{
+    const QRect inner = geometry();
+    const QRect outer = frameGeometry();
+    if (!isVisible() || inner == outer)
+        return kDesignedFrame;
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
+}
+
+int TfrmMainEditor::formWidth() const
+{
+    const QMargins frame = windowFrame();
+    return width() + frame.left() + frame.right();
+}
+
+void TfrmMainEditor::fitToWorkArea()
+{
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // The outer left edge and width as they were placed, measured with the frame they were
+    // placed for; the inner area is then fitted with the frame the window has now.
+    const int outerLeft = geometry().left() - m_placedFrame.left();
+    const int outerWidth = width() + m_placedFrame.left() + m_placedFrame.right();
+    m_placedFrame = windowFrame();
+    m_fitted = true;
+    setGeometry(placement::fullHeightInnerRect(screen->availableGeometry(), m_placedFrame,
+                                               outerLeft, outerWidth));
+}
+
+void TfrmMainEditor::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    // The window manager frames the window after it is shown: once the real frame is known,
+    // the window is fitted to the work area again by that frame.
+    if (m_fitted && m_placedFrame != windowFrame())
+        fitToWorkArea();
+}
+
 void TfrmMainEditor::FormResize()
 {
-    const int formWidth = width() + kFrameWidth;
+    const int formWidth = this->formWidth();
     ToolBar1->setProperty("indent", (formWidth - 1025) / 2);
     if (CoolBar1->isVisibleTo(this))
         ToolBar1->setGeometry(qMax(0, (formWidth - 1025) / 2), 0, width() - 2, 40);
     if (!m_editorAligned)
-        Editor->resize(formWidth - 155 - 150 - 10, Editor->height());
+        Editor->resize(eyeLevelEditorWidth(), Editor->height());
+}
+
+int TfrmMainEditor::eyeLevelEditorWidth() const
+{
+    return formWidth() - 155 - 150 - 10; // the side panels and the window's frame
 }
 
 // ---- form events --------------------------------------------------------------------------
@@ -423,6 +492,9 @@ void TfrmMainEditor::showEvent(QShowEvent *event)
     m_shown = true;
     runHandler([this] { FormShow(m_arguments); });
     runHandler([this] { FormActivate(); });
+    // Unsaved work of an instance that did not end normally is offered once the window is up.
+    if (Recovery)
+        QMetaObject::invokeMethod(Recovery, &DocumentRecovery::offerOrphans, Qt::QueuedConnection);
 }
 
 void TfrmMainEditor::FormShow(const QStringList &arguments)
@@ -436,10 +508,7 @@ void TfrmMainEditor::FormShow(const QStringList &arguments)
 
 void TfrmMainEditor::FormActivate()
 {
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        setGeometry(x(), area.top(), width(), area.height());
-    }
+    fitToWorkArea();
     RxClock1->move(RxClock1->x(), Panel3->height() - 35);
     LoadSettings();
     Editor->ParagraphFormat.setAlignment(TParaAlignment::taJustify);
@@ -511,6 +580,7 @@ void TfrmMainEditor::SetModifiedState(bool flag)
 {
     StatusBar1->setPanelText(5, flag ? QStringLiteral("Modified") : QString());
     Editor->setDocumentModified(flag);
+    emit modifiedStateSet(flag);
 }
 
 void TfrmMainEditor::EditorSelectionChange()
@@ -533,8 +603,13 @@ void TfrmMainEditor::EditorChange()
 
 void TfrmMainEditor::EditorMouseDown(QMouseEvent *event)
 {
-    if (event->button() == Qt::RightButton)
+    if (event->button() == Qt::RightButton) {
+        // Over a misspelled word the menu starts with the spelling choices.
+        if (Spelling)
+            Spelling->preparePopup(PopupMenu1,
+                                   Editor->cursorForPosition(event->position().toPoint()).position());
         PopupMenu1->popup(event->globalPosition().toPoint());
+    }
 }
 
 void TfrmMainEditor::btnCloseClick()

@@ -1,9 +1,8 @@
 #include "app/Settings.h"
 
 #include "profile/Profile.h"
+#include "shell/ConfigPath.h"
 
-#include <QCoreApplication>
-#include <QDir>
 
 namespace {
 
@@ -12,6 +11,8 @@ constexpr auto kFontName = u"Font Name";
 constexpr auto kFontSize = u"Font Size";
 constexpr auto kMargins = u"Print Margins";
 constexpr auto kPageView = u"Page View";
+constexpr auto kRecovery = u"Recovery";
+constexpr auto kSpelling = u"Spelling";
 
 } // namespace
 
@@ -24,7 +25,7 @@ EyeLevelMode Settings::eyeLevelMode() const
 
 QString settingsFilePath()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("DeskTopDock.ini"));
+    return shell::configFilePath(QStringLiteral("DeskTopDock.ini"));
 }
 
 Settings readSettings(const profile::Profile &file)
@@ -48,6 +49,9 @@ Settings readSettings(const profile::Profile &file)
     s.thirdLevel = file.readBool(kPageView, u"Third Level", d.thirdLevel);
     s.editorColour = std::uint32_t(
         file.readInteger(kPageView, u"Editor Colour", int(d.editorColour)));
+    s.recoveryCopies = file.readBool(kRecovery, u"Copies", d.recoveryCopies);
+    s.spellCheck = file.readBool(kSpelling, u"Check", d.spellCheck);
+    s.spellLanguage = file.readString(kSpelling, u"Language", d.spellLanguage);
     return s;
 }
 
@@ -69,6 +73,8 @@ void writeSettings(const Settings &s, profile::Profile &file)
     file.writeBool(kPageView, u"Half Level", s.halfLevel);
     file.writeBool(kPageView, u"Third Level", s.thirdLevel);
     file.writeInteger(kPageView, u"Editor Colour", int(s.editorColour));
+    file.writeBool(kSpelling, u"Check", s.spellCheck);
+    file.writeString(kSpelling, u"Language", s.spellLanguage);
 }
 
 SettingsSaveResult saveSettings(const Settings &settings, const QString &path)

@@ -1,7 +1,7 @@
 #pragma once
 // The user settings kept between runs in DeskTopDock.ini beside the program: editor font name
-// and size, the four print margins, the view switches, the eye-level mode and the editor
-// colour. Reading and writing are plain functions over a value struct; the main window applies
+// and size, the four print margins, the view switches, the eye-level mode, the editor colour
+// and spell checking (on or off, and the dictionary's language). Reading and writing are plain functions over a value struct; the main window applies
 // the values to its widgets and collects them back.
 
 #include "dialogs/FontChoice.h"
@@ -30,6 +30,11 @@ struct Settings {
     bool halfLevel = false;                 // "Half Level"
     bool thirdLevel = false;                // "Third Level"
     std::uint32_t editorColour = 0x00F4DEB9; // 0x00BBGGRR, light blue
+    // "Recovery"/"Copies": recovery copies of unsaved work. Read only: the key is the user's
+    // to add, the program never writes it.
+    bool recoveryCopies = true;
+    bool spellCheck = true;                 // [Spelling] "Check": underline misspelled words
+    QString spellLanguage = QStringLiteral("en_US"); // [Spelling] "Language": the dictionary
 
     // The mode loading ends in: the one-third mode is turned on after the one-half mode and
     // replaces it, so both flags together give Third.
@@ -43,7 +48,8 @@ struct SettingsSaveResult {
     QString message;
 };
 
-// DeskTopDock.ini in the folder of the executable.
+// DeskTopDock.ini beside the program, or in the user's configuration folder when the program's
+// folder cannot be written (shell::configFilePath).
 QString settingsFilePath();
 
 // Reads every value in the file's order; a missing file, section or key, or a value that is

@@ -3,6 +3,7 @@
 #include "app/Exceptions.h"
 #include "editor/StreamErrors.h"
 #include "files/SafeFile.h"
+#include "editor/RichEditOleCallback.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -110,6 +111,15 @@ void TRxTextAttributes::setStyle(TFontStyles style)
     cf.cbSize = charStructSize();
     cf.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
     cf.dwEffects = std::uint32_t(style & 0xF);
+    set(cf);
+}
+
+void TRxTextAttributes::setStyleBit(TFontStyle bit, bool on)
+{
+    CHARFORMAT2 cf;
+    cf.cbSize = charStructSize();
+    cf.dwMask = std::uint32_t(bit); // CFM_BOLD .. CFM_STRIKEOUT match the style bits
+    cf.dwEffects = on ? std::uint32_t(bit) : 0;
     set(cf);
 }
 
@@ -625,11 +635,15 @@ TRxRichEdit::TRxRichEdit(QWidget *parent) : RichEdit(parent)
     connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, [this](int, int max) {
         verticalScrollBar()->setEnabled(max > 0);
     });
+    if (m_allowObjects)
+        connectObjects();
 }
 
 TRxRichEdit::~TRxRichEdit()
 {
     releaseClipboard(); // while OnSaveClipboard can still answer
+    CloseObjects();
+    disconnectObjects();
 }
 
 void TRxRichEdit::applyWindowStyle()
@@ -692,9 +706,13 @@ void TRxRichEdit::recreateWindow()
     saved.write("\0", 1);
     Lines.SaveDocumentStream(saved);
     saved.seek(0);
+    CloseObjects(); // the old window goes: its objects are closed and the interface released
+    disconnectObjects();
     resetDocument();
     applyWindowStyle();
     setTextMode(textMode());
+    if (m_allowObjects)
+        connectObjects();
     char marker;
     saved.read(&marker, 1);
     Lines.LoadDocumentStream(saved);
@@ -785,6 +803,7 @@ void TRxRichEdit::setPlainText(bool on)
 
 void TRxRichEdit::ClearDocument()
 {
+    CloseObjects();
     setWindowText(QString());
     setModify(false);
 }

@@ -1,5 +1,7 @@
 #include "ToolIcons.h"
 
+#include "IconKit.h"
+
 #include <QFont>
 #include <QHash>
 #include <QImage>
@@ -10,133 +12,7 @@
 
 namespace {
 
-// Everything is drawn on a 32 × 32 grid. Outlines are 2 px wide on whole coordinates so they
-// land on pixel boundaries at 32 px.
-const QColor kLine(0x40, 0x40, 0x40);
-const QColor kPaper(0xFF, 0xFF, 0xFF);
-const QColor kFold(0xD9, 0xD9, 0xD9);
-
-// One accent per kind of action.
-const QColor kFile(0x2F, 0x6F, 0xB6);       // documents and files
-const QColor kFileLight(0xCF, 0xE0, 0xF4);
-const QColor kHistory(0x2E, 0x9A, 0x57);    // undo, redo, history
-const QColor kClip(0xE0, 0x7B, 0x22);       // clipboard
-const QColor kClipLight(0xFC, 0xE2, 0xC8);
-const QColor kFormat(0x7A, 0x4E, 0xC2);     // paragraph and character formatting
-const QColor kPaint(0xD9, 0x44, 0x7A);      // editor colours
-const QColor kInsert(0x12, 0x91, 0x8B);     // inserted characters
-const QColor kExit(0xD2, 0x3C, 0x3C);       // leaving the program
-
-QPen outline(qreal width = 2.0)
-{
-    return QPen(kLine, width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
-}
-
-QPen stroke(const QColor &colour, qreal width, Qt::PenCapStyle cap = Qt::RoundCap)
-{
-    return QPen(colour, width, Qt::SolidLine, cap, Qt::RoundJoin);
-}
-
-// A sheet of paper with its top right corner folded over.
-void drawPage(QPainter &p, const QRectF &r, qreal fold = 6, const QColor &fill = kPaper)
-{
-    QPainterPath sheet;
-    sheet.moveTo(r.left(), r.top());
-    sheet.lineTo(r.right() - fold, r.top());
-    sheet.lineTo(r.right(), r.top() + fold);
-    sheet.lineTo(r.right(), r.bottom());
-    sheet.lineTo(r.left(), r.bottom());
-    sheet.closeSubpath();
-    p.setPen(outline());
-    p.setBrush(fill);
-    p.drawPath(sheet);
-
-    QPainterPath corner;
-    corner.moveTo(r.right() - fold, r.top());
-    corner.lineTo(r.right() - fold, r.top() + fold);
-    corner.lineTo(r.right(), r.top() + fold);
-    corner.closeSubpath();
-    p.setBrush(kFold);
-    p.drawPath(corner);
-}
-
-// Horizontal strokes standing for lines of text, from x1 to x2 at each y.
-void drawLines(QPainter &p, qreal x1, qreal x2, std::initializer_list<qreal> ys,
-               const QColor &colour, qreal width = 2)
-{
-    p.setPen(stroke(colour, width, Qt::FlatCap));
-    for (qreal y : ys)
-        p.drawLine(QPointF(x1, y), QPointF(x2, y));
-}
-
-// Clears a disc so a badge stands apart from the picture beneath it on any background.
-void drawHalo(QPainter &p, const QPointF &centre, qreal radius)
-{
-    p.save();
-    p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
-    p.drawEllipse(centre, radius, radius);
-    p.restore();
-}
-
-// A solid arrow head with its tip at `tip`, pointing along the unit vector `dir`.
-void drawArrowHead(QPainter &p, const QPointF &tip, const QPointF &dir, qreal length,
-                   qreal halfWidth, const QColor &colour)
-{
-    const QPointF normal(-dir.y(), dir.x());
-    const QPointF base = tip - dir * length;
-    p.setPen(stroke(colour, 1));
-    p.setBrush(colour);
-    p.drawPolygon(QPolygonF({tip, base + normal * halfWidth, base - normal * halfWidth}));
-}
-
-// A circular arrow around `centre`; angles in degrees, counter-clockwise for a positive span.
-void drawArcArrow(QPainter &p, const QPointF &centre, qreal radius, qreal startDeg,
-                  qreal spanDeg, qreal width, const QColor &colour)
-{
-    const QRectF box(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
-    p.setPen(stroke(colour, width, Qt::FlatCap));
-    p.setBrush(Qt::NoBrush);
-    p.drawArc(box, qRound(startDeg * 16), qRound(spanDeg * 16));
-    const qreal end = qDegreesToRadians(startDeg + spanDeg);
-    const QPointF at(centre.x() + radius * qCos(end), centre.y() - radius * qSin(end));
-    QPointF dir(-qSin(end), -qCos(end));
-    if (spanDeg < 0)
-        dir = -dir;
-    drawArrowHead(p, at + dir * width * 1.4, dir, width * 2.4, width * 1.5, colour);
-}
-
-// Text set as a filled outline, scaled to fit `box` and centred in it.
-void drawGlyphs(QPainter &p, const QString &text, const QRectF &box, const QColor &colour,
-                bool bold, Qt::Alignment align = Qt::AlignCenter)
-{
-    QFont font(QStringLiteral("DejaVu Serif"));
-    font.setStyleHint(QFont::Serif);
-    font.setBold(bold);
-    font.setPixelSize(100);
-    QPainterPath path;
-    path.addText(0, 0, font, text);
-    const QRectF bounds = path.boundingRect();
-    const qreal scale = qMin(box.width() / bounds.width(), box.height() / bounds.height());
-    const QSizeF size = bounds.size() * scale;
-    qreal x = box.left() + (box.width() - size.width()) / 2;
-    if (align & Qt::AlignLeft)
-        x = box.left();
-    else if (align & Qt::AlignRight)
-        x = box.right() - size.width();
-    qreal y = box.top() + (box.height() - size.height()) / 2;
-    if (align & Qt::AlignBottom)
-        y = box.bottom() - size.height();
-    p.save();
-    p.translate(x, y);
-    p.scale(scale, scale);
-    p.translate(-bounds.topLeft());
-    p.setPen(Qt::NoPen);
-    p.setBrush(colour);
-    p.drawPath(path);
-    p.restore();
-}
+using namespace iconkit;
 
 void drawNewDoc(QPainter &p)
 {
@@ -446,8 +322,6 @@ void drawReopenLast(QPainter &p)
     drawArcArrow(p, QPointF(23, 23), 5.5, 110, 260, 2.5, kHistory);
 }
 
-using DrawFn = void (*)(QPainter &);
-
 const QHash<QString, DrawFn> &drawers()
 {
     static const QHash<QString, DrawFn> table = {
@@ -475,44 +349,11 @@ const QHash<QString, DrawFn> &drawers()
     return table;
 }
 
-QImage render(DrawFn draw, int size)
-{
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 32.0, size / 32.0);
-    draw(p);
-    return image;
-}
-
-// The greyed look for disabled buttons: the picture in light grey, half transparent.
-QImage greyed(const QImage &source)
-{
-    QImage image = source.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb c = line[x];
-            const int grey = 110 + qGray(c) * 120 / 255;
-            line[x] = qRgba(grey, grey, grey, qAlpha(c) * 6 / 10);
-        }
-    }
-    return image;
-}
 
 } // namespace
 
 QIcon drawnToolIcon(const QString &name)
 {
     const DrawFn draw = drawers().value(name, nullptr);
-    if (!draw)
-        return QIcon();
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64}) {
-        const QImage image = render(draw, size);
-        icon.addPixmap(QPixmap::fromImage(image), QIcon::Normal);
-        icon.addPixmap(QPixmap::fromImage(greyed(image)), QIcon::Disabled);
-    }
-    return icon;
+    return draw ? iconkit::iconFrom(draw) : QIcon();
 }

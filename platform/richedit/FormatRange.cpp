@@ -1,13 +1,16 @@
 #include "FormatRange.h"
 
 #include "Formats.h"
+#include "Pictures.h"
 #include "RichEdit.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QHash>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <QTextLayout>
@@ -77,6 +80,36 @@ int numberingIndex(const QTextBlock &block)
     return index;
 }
 
+// Qt lays out a block's left and right margins and first-line indent in device pixels as
+// they are, while it scales fonts, vertical margins, line heights and tab stops to the
+// device. The engine's margins are 96-dpi pixels, so on a printer they came out about three
+// times too small; here they are scaled like everything else.
+void scaleHorizontalMargins(QTextDocument &doc, qreal scale)
+{
+    if (qFuzzyCompare(scale, 1.0))
+        return;
+    doc.setUndoRedoEnabled(false);
+    QHash<int, QTextBlockFormat> scaled; // by the block format's index: documents share a few
+    QTextCursor cursor(&doc);
+    cursor.beginEditBlock();
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        const QTextBlockFormat f = b.blockFormat();
+        if (f.leftMargin() == 0 && f.rightMargin() == 0 && f.textIndent() == 0)
+            continue;
+        auto it = scaled.find(b.blockFormatIndex());
+        if (it == scaled.end()) {
+            QTextBlockFormat g = f;
+            g.setLeftMargin(f.leftMargin() * scale);
+            g.setRightMargin(f.rightMargin() * scale);
+            g.setTextIndent(f.textIndent() * scale);
+            it = scaled.insert(b.blockFormatIndex(), g);
+        }
+        cursor.setPosition(b.position());
+        cursor.setBlockFormat(*it);
+    }
+    cursor.endEditBlock();
+}
+
 } // namespace
 
 FormatRangeCache::FormatRangeCache() = default;
@@ -128,7 +161,8 @@ QTextDocument *FormatRangeCache::layoutFor(const QTextDocument &source, int dpiX
     const bool holds = cpMin >= m_base && (cpMin < m_end || m_reachesEnd);
     if (m_doc && sameDevice && holds && !grow)
         return m_doc.get();
-    if (!m_doc || !holds || grow) {
+    // A new part, or the same part for another resolution (its margins are scaled to it).
+    if (!m_doc || !holds || grow || m_dpiX != dpiX) {
         // The part starts at the paragraph holding cpMin; a part that was too short for a page
         // is followed by one twice as long.
         const QTextBlock first = source.findBlock(cpMin);
@@ -154,6 +188,8 @@ QTextDocument *FormatRangeCache::layoutFor(const QTextDocument &source, int dpiX
             m_doc.reset(source.clone()); // the whole document: an exact copy
         else
             m_doc = copyPart(source, first, last);
+        registerPictureHandler(m_doc.get());
+        scaleHorizontalMargins(*m_doc, dpiX / 96.0);
         m_width = -1;
     }
     if (m_width == widthTwips && m_dpiX == dpiX && m_dpiY == dpiY)

@@ -2,6 +2,8 @@
 
 #include "FormatRange.h"
 #include "Formats.h"
+#include "Pictures.h"
+#include "RichEditOle.h"
 #include "rtf/Rtf.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -75,6 +77,14 @@ void RichEdit::connectDocument()
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     doc->setDefaultTextOption(option);
     connect(doc, &QTextDocument::contentsChange, this, &RichEdit::onContentsChange);
+    // The document flips its modified flag only after it has reported the change, so the first
+    // edit of an unmodified document would report a document that still looks unmodified; the
+    // flip is reported as a change of its own.
+    connect(doc, &QTextDocument::modificationChanged, this, [this] {
+        if ((m_eventMask & ENM_CHANGE) && !m_loading)
+            emit changeNotify();
+    });
+    registerPictureHandler(doc);
 }
 
 std::unique_ptr<QTextDocument> RichEdit::makeDocument() const
@@ -366,6 +376,14 @@ void RichEdit::clearSelection()
     setTextCursor(c);
 }
 
+void RichEdit::cutSelection()
+{
+    const QTextCursor c = textCursor();
+    if (!c.hasSelection() || !allowEdit(c.selectionStart(), c.selectionEnd()))
+        return;
+    cut();
+}
+
 int RichEdit::textLength() const
 {
     return document()->characterCount() - 1;
@@ -544,6 +562,12 @@ void RichEdit::setBkgndColor(COLORREF color)
     p.setColor(QPalette::Base, colorOf(color));
     p.setColor(QPalette::Window, colorOf(color));
     setPalette(p);
+    // The text area is a child of its own: it takes the colour too (a style sheet above the
+    // control stops the palette from reaching it by inheritance).
+    QPalette vp = viewport()->palette();
+    vp.setColor(QPalette::Base, colorOf(color));
+    vp.setColor(QPalette::Window, colorOf(color));
+    viewport()->setPalette(vp);
     viewport()->update();
 }
 
@@ -613,6 +637,15 @@ void RichEdit::setTextMode(int mode)
 // ---- protection and input -----------------------------------------------------------------
 
 bool RichEdit::allowEdit(int from, int to)
+{
+    if (!protectionAllows(from, to))
+        return false;
+    if (from < to && m_ole)
+        m_ole->notifyDeletion(from, to, m_oleCallback);
+    return true;
+}
+
+bool RichEdit::protectionAllows(int from, int to)
 {
     QTextDocument *doc = document();
     bool touches = false;
@@ -696,6 +729,8 @@ void RichEdit::keyPressEvent(QKeyEvent *e)
     }
     if (edits && !allowEdit(from, to))
         return;
+    if (edits && !c.hasSelection())
+        dropPictureFormatAtCaret();
     QTextEdit::keyPressEvent(e);
 }
 
@@ -704,11 +739,40 @@ void RichEdit::inputMethodEvent(QInputMethodEvent *e)
     const QTextCursor c = textCursor();
     if (!e->commitString().isEmpty() && !allowEdit(c.selectionStart(), c.selectionEnd()))
         return;
+    if (!c.hasSelection())
+        dropPictureFormatAtCaret();
     QTextEdit::inputMethodEvent(e);
+}
+
+void RichEdit::dropPictureFormatAtCaret()
+{
+    // Beside a picture the caret would take the picture's format for typed text (Qt drops only
+    // the object type): the text gets a text format instead.
+    QTextCharFormat f = currentCharFormat();
+    if (!f.hasProperty(QTextFormat::ImageName))
+        return;
+    for (int property : {int(QTextFormat::ObjectType), int(QTextFormat::ImageName),
+                         int(QTextFormat::ImageWidth), int(QTextFormat::ImageHeight),
+                         int(prop::ImageGoalWidth), int(prop::ImageGoalHeight),
+                         int(prop::ImageData), int(prop::ImageKind), int(prop::ImageScaleX),
+                         int(prop::ImageScaleY), int(prop::ObjectData)})
+        f.clearProperty(property);
+    QTextEdit::setCurrentCharFormat(f);
 }
 
 void RichEdit::mousePressEvent(QMouseEvent *e)
 {
+    // A click on a picture selects it as one character; pressed again once selected, it can
+    // be dragged.
+    if (e->button() == Qt::LeftButton && e->modifiers() == Qt::NoModifier) {
+        const int cp = pictureAt(e->pos());
+        const CHARRANGE sel = exGetSel();
+        if (cp >= 0 && !(sel.cpMin == cp && sel.cpMax == cp + 1)) {
+            exSetSel(cp, cp + 1);
+            e->accept();
+            return;
+        }
+    }
     m_pressedLink = anchorAt(e->pos());
     QTextEdit::mousePressEvent(e);
 }
@@ -787,70 +851,6 @@ void RichEdit::stepBulletStyle()
         pf.dxOffset = 360;
     }
     setParaFormat(pf);
-}
-
-// ---- clipboard ----------------------------------------------------------------------------
-
-QMimeData *RichEdit::createMimeDataFromSelection() const
-{
-    QMimeData *data = QTextEdit::createMimeDataFromSelection();
-    const QTextCursor c = textCursor();
-    QByteArray rtfBytes;
-    rtf::writeRtf(*document(), c.selectionStart(), c.selectionEnd(),
-                  [&rtfBytes](const char *d, qint64 n) {
-                      rtfBytes.append(d, n);
-                      return true;
-                  });
-    data->setData(QStringLiteral("text/rtf"), rtfBytes);
-    data->setData(QStringLiteral("application/rtf"), rtfBytes);
-    QString plain = c.selectedText();
-    plain.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    plain.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    data->setText(plain);
-    return data;
-}
-
-bool RichEdit::canInsertFromMimeData(const QMimeData *source) const
-{
-    return source->hasFormat(QStringLiteral("text/rtf"))
-        || source->hasFormat(QStringLiteral("application/rtf"))
-        || QTextEdit::canInsertFromMimeData(source);
-}
-
-void RichEdit::insertFromMimeData(const QMimeData *source)
-{
-    QTextCursor c = textCursor();
-    if (!allowEdit(c.selectionStart(), c.selectionEnd()))
-        return;
-    if (!m_plainMode) {
-        for (const QString &type : {QStringLiteral("text/rtf"), QStringLiteral("application/rtf")}) {
-            if (!source->hasFormat(type))
-                continue;
-            const QByteArray bytes = source->data(type);
-            qint64 at = 0;
-            c.beginEditBlock();
-            const rtf::ReadResult r = rtf::readRtf(
-                [&](char *buf, qint64 max) {
-                    const qint64 n = qMin(max, qint64(bytes.size()) - at);
-                    memcpy(buf, bytes.constData() + at, size_t(n));
-                    at += n;
-                    return n;
-                },
-                c);
-            c.endEditBlock();
-            if (r.ok) {
-                setTextCursor(c);
-                return;
-            }
-        }
-    }
-    if (source->hasText()) {
-        c.insertText(source->text());
-        setTextCursor(c);
-        return;
-    }
-    if (!m_plainMode)
-        QTextEdit::insertFromMimeData(source);
 }
 
 // ---- painting -----------------------------------------------------------------------------

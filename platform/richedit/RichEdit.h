@@ -15,6 +15,9 @@ class QTextDocument;
 namespace richedit {
 
 class FormatRangeCache;
+class IRichEditOleCallback;
+class RichEditOle;
+struct PictureSource;
 
 class RichEdit : public QTextEdit {
     Q_OBJECT
@@ -35,6 +38,7 @@ public:
     void scrollCaret();
     void replaceSel(const QString &text, bool canUndo);
     void clearSelection(); // WM_CLEAR
+    void cutSelection();   // WM_CUT: refused for protected text; objects cut are deleted
     int textLength() const; // EM_GETTEXTLENGTHEX: characters, one per paragraph break
     QString textRange(int cpMin, int cpMax) const; // paragraph breaks as CR
     QString windowText() const; // paragraph breaks as CR LF
@@ -94,6 +98,20 @@ public:
     // small to cross the borders of the parts).
     void setFormatRangePartSize(int characters);
 
+    // ---- embedded objects (EM_SETOLECALLBACK, EM_GETOLEINTERFACE, EM_SELECTIONTYPE) ----
+    // With a host callback the engine accepts objects and has an object interface; nullptr
+    // takes both away (objects already in the document stay as they are).
+    void setOleCallback(IRichEditOleCallback *callback);
+    RichEditOle *getOleInterface() const { return m_ole.get(); }
+    int selectionType() const; // SEL_* bits
+    // Replaces the selection with pictures as a paste does, asking the host for storage and
+    // leave for each; false when there is no host or it refused (the document is unchanged).
+    bool insertPictures(const QList<PictureSource> &pictures);
+    // Scales the picture at cp (percent of its goal size); one undo step.
+    bool setPictureScale(int cp, int scaleX, int scaleY);
+    // The picture character whose drawn area holds the viewport point, or -1.
+    int pictureAt(const QPoint &viewportPoint) const;
+
     // ---- the paragraph a position lies in, for painting and tests ----
     QTextCursor engineCursor() const { return textCursor(); }
 
@@ -111,6 +129,7 @@ protected:
     void inputMethodEvent(QInputMethodEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
@@ -143,6 +162,9 @@ private:
     void applyLineSpacingKey(int rule);
     QTextCursor wordCursorAt(int pos) const;
     void paintBullets(QPainter &painter, const QRect &area);
+    bool protectionAllows(int from, int to);
+    void dropPictureFormatAtCaret();
+    bool insertRtfFromMimeData(const QMimeData *source, QTextCursor &cursor);
 
     std::unique_ptr<FormatRangeCache> m_rangeCache;
     COLORREF m_background = 0xFFFFFF;
@@ -170,6 +192,9 @@ private:
     };
     mutable LayoutKey m_laidOut;
     mutable bool m_slicing = false;
+    IRichEditOleCallback *m_oleCallback = nullptr;
+    std::unique_ptr<RichEditOle> m_ole;
+    bool m_dropping = false; // a drop is being inserted (RECO_DROP rather than RECO_PASTE)
 };
 
 } // namespace richedit

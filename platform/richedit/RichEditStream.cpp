@@ -232,7 +232,9 @@ int RichEdit::streamOut(int format, EDITSTREAM &es)
         ok = rtf::writeRtf(*document(), from, selectionOnly ? to : -1, sink, options);
     } else {
         QString t = textRange(from, to);
+        // A manual line break (held as a vertical tab) is a line break in plain text too.
         t.replace(QLatin1Char('\r'), QLatin1String("\r\n"));
+        t.replace(QLatin1Char('\v'), QLatin1String("\r\n"));
         t.remove(QChar::ObjectReplacementCharacter);
         QByteArray bytes;
         if (format & SF_UNICODE)

@@ -115,6 +115,8 @@ ReadResult RtfReader::read(const ByteSource &source)
 
 void RtfReader::handleToken(const RtfTokenizer::Token &token)
 {
+    if (m_capturing)
+        captureToken(token);
     switch (token.type) {
     case RtfTokenizer::Type::GroupOpen:
         openGroup();
@@ -145,6 +147,8 @@ void RtfReader::handleToken(const RtfTokenizer::Token &token)
             appendChar(char16_t(token.param));
         else if (state().dest == Destination::FontTable)
             fontCharacter(char16_t(token.param));
+        else if (state().dest == Destination::LevelText)
+            levelCharacter(char16_t(token.param));
         break;
     case RtfTokenizer::Type::Binary:
         m_star = false;
@@ -182,6 +186,8 @@ void RtfReader::closeGroup()
     const GroupState closed = m_stack.back();
     m_stack.pop_back();
     leaveGroup(closed);
+    if (m_objectDepth > m_stack.size())
+        endObject();
 }
 
 // Finishes what a destination collected when its group closes.
@@ -238,13 +244,16 @@ void RtfReader::enterDestination(Cw id)
         break;
     case Cw::ListLevelDefinition:
         if (s.dest == Destination::ListDefinition) {
-            m_lists.back().levelFormats.push_back(0);
+            m_lists.back().levels.emplace_back();
             m_levelFormatsValid = false;
             m_blockValid = false;
             s.dest = Destination::ListLevel;
         } else {
             s.dest = Destination::Skip;
         }
+        break;
+    case Cw::LevelText:
+        s.dest = s.dest == Destination::ListLevel ? Destination::LevelText : Destination::Skip;
         break;
     case Cw::ListOverrideTable:
         s.dest = Destination::ListOverrideTable;
@@ -288,6 +297,14 @@ void RtfReader::enterDestination(Cw id)
             s.dest = Destination::Skip;
         }
         break;
+    case Cw::Object:
+        if (inText)
+            beginObject();
+        break; // transparent: the result shows
+    case Cw::ObjectResult:
+        if (inText)
+            objectResult();
+        break;
     case Cw::Transparent:
         break; // the group's text stays where it was going
     default:
@@ -298,7 +315,7 @@ void RtfReader::enterDestination(Cw id)
 
 void RtfReader::handleControlWord(std::string_view word, bool hasParam, int param)
 {
-    decodeBytes();
+    decodeBytes(true);
     const bool star = m_star;
     m_star = false;
     const ControlWord *cw = findControlWord(word);
@@ -333,6 +350,7 @@ void RtfReader::handleControlWord(std::string_view word, bool hasParam, int para
     case Destination::ListLevel:
     case Destination::ListOverrideTable:
     case Destination::ListOverride:
+    case Destination::LevelText:
         listWord(cw->id, value);
         return;
     case Destination::Numbering:
@@ -412,6 +430,9 @@ void RtfReader::handleText(const char *text, qsizetype length)
     case Destination::Picture:
         pictureText(text, length);
         break;
+    case Destination::LevelText:
+        levelText(text, length);
+        break;
     default:
         break;
     }
@@ -420,20 +441,28 @@ void RtfReader::handleText(const char *text, qsizetype length)
 void RtfReader::appendBytes(const char *bytes, qsizetype length)
 {
     const int font = state().chr.font;
-    if (!m_bytes.isEmpty() && font != m_bytesFont)
+    if (!m_bytes.isEmpty() && (font != m_bytesFont || state().dest != m_bytesDest))
         decodeBytes();
-    m_bytesFont = font;
+    if (m_bytes.isEmpty()) {
+        m_bytesFont = font;
+        m_bytesState = state().chr;
+        m_bytesDest = state().dest;
+    }
     m_bytes.append(bytes, length);
 }
 
-// Turns the collected text bytes into characters through the code page of their font.
-void RtfReader::decodeBytes()
+// Turns the collected text bytes into characters through the code page of the font they were
+// written in, with the character format they were written in. keepLead leaves a last lead
+// byte of a double-byte code page waiting for its second byte, which may come after a control
+// word that changes anything but the font.
+void RtfReader::decodeBytes(bool keepLead)
 {
     if (m_bytes.isEmpty())
         return;
     QString &decoded = m_decoded; // reused, so decoding a run allocates nothing
     bool controls = true;         // whether the text may hold line breaks to drop
     const int codePage = codePageOf(m_bytesFont);
+    QByteArray lead;
     if (isSymbolFont(m_bytesFont) || codePage == 1252) {
         static const ByteTable cp1252 = ByteTable::of(text::cp1252ToUnicode);
         static const ByteTable symbol = ByteTable::of(text::symbolToUnicode);
@@ -448,26 +477,37 @@ void RtfReader::decodeBytes()
         }
         controls = lowest < 0x20;
     } else {
+        const qsizetype complete = keepLead ? text::completeLength(m_bytes, codePage)
+                                            : m_bytes.size();
+        if (complete < m_bytes.size()) {
+            lead = m_bytes.mid(complete);
+            m_bytes.truncate(complete);
+        }
         decoded = text::decode(m_bytes, codePage);
     }
-    m_bytes.clear();
+    m_bytes = lead;
     if (controls)
         decoded.removeIf(isBreakCharacter);
-    appendText(decoded);
+    appendText(decoded, m_bytesState, m_bytesDest);
 }
 
 void RtfReader::appendText(const QString &text)
 {
+    decodeBytes(); // a lead byte still waiting comes first
+    appendText(text, state().chr, state().dest);
+}
+
+void RtfReader::appendText(const QString &text, const CharState &chr, Destination dest)
+{
     if (text.isEmpty())
         return;
-    if (state().dest == Destination::ListLabel) {
+    if (dest == Destination::ListLabel) {
         m_label += text;
         return;
     }
-    if (state().dest != Destination::Text)
+    if (dest != Destination::Text)
         return;
     beginContent();
-    const CharState &chr = state().chr;
     if (!m_text.isEmpty() && !(chr == m_textState))
         flushText();
     m_textState = chr;
@@ -482,7 +522,8 @@ void RtfReader::appendChar(char16_t ch)
 
 // Called before anything is put into the paragraph: the cell separators owed since the last
 // \cell and the list label that belongs in front of the text (none for bullets, which the
-// engine draws itself, and none for labels that hold only spaces).
+// engine draws itself). A label the file gives ({\listtext}, {\pntext}) is kept as written;
+// one that is missing or holds only spaces comes from the list table.
 void RtfReader::beginContent()
 {
     const CharState &chr = state().chr;
@@ -494,16 +535,27 @@ void RtfReader::beginContent()
         m_textState = chr;
         m_text += separators;
     }
-    if (m_labelPending) {
+    if (!m_paragraphHasContent) {
+        const QString counted = listLabel(state().para);
+        QString label;
+        CharState labelState = chr;
+        if (m_labelPending) {
+            qsizetype start = 0; // spaces before the number are the producer's layout
+            while (start < m_label.size() && m_label.at(start) == QLatin1Char(' '))
+                ++start;
+            if (!m_label.trimmed().isEmpty()) {
+                label = m_label.mid(start);
+                labelState = m_labelState;
+            }
+        }
+        if (label.isEmpty() && !counted.isEmpty())
+            label = counted + QLatin1Char('\t');
         m_labelPending = false;
-        qsizetype start = 0; // spaces before the number are the producer's layout
-        while (start < m_label.size() && m_label.at(start) == QLatin1Char(' '))
-            ++start;
-        if (!isBulleted(state().para) && !m_label.trimmed().isEmpty()) {
-            if (!m_text.isEmpty() && !(m_labelState == m_textState))
+        if (!label.isEmpty() && !isBulleted(state().para)) {
+            if (!m_text.isEmpty() && !(labelState == m_textState))
                 flushText();
-            m_textState = m_labelState;
-            m_text += QStringView(m_label).mid(start);
+            m_textState = labelState;
+            m_text += label;
         }
     }
     m_paragraphHasContent = true;
@@ -520,7 +572,7 @@ void RtfReader::flushText()
 void RtfReader::endParagraph(bool fromRow)
 {
     decodeBytes();
-    if (m_labelPending)
+    if (!m_paragraphHasContent && (m_labelPending || state().para.listOverride > 0))
         beginContent();
     if (fromRow && m_pendingCells > 1) {
         m_pendingCells -= 1; // the cells after the last one that had content

@@ -8,6 +8,9 @@
 #include "support/ScriptedDialogs.h"
 #include "widgets/StatusBar.h"
 
+#include "text/CodePage.h"
+
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -155,6 +158,39 @@ private slots:
         // New returns the control to Rich Text.
         m_w->btnNewDocClick();
         QVERIFY(!m_w->Editor->PlainText());
+    }
+
+    void faultFiles_data()
+    {
+        QTest::addColumn<QString>("file");
+        const QDir dir(QStringLiteral(SCV_TEST_DATA_DIR "/rtf"));
+        for (const QString &name : dir.entryList({QStringLiteral("*.expected.txt")})) {
+            QString rtf = name;
+            rtf.replace(QLatin1String(".expected.txt"), QLatin1String(".rtf"));
+            QTest::newRow(qPrintable(rtf)) << dir.filePath(rtf);
+        }
+    }
+    // Given a file from another word processor, when it is opened through the Open dialog and
+    // saved as plain text through Save As, then the text file holds its expected text: manual
+    // line breaks as line breaks, every character of every code page, list labels, and table
+    // rows with their cells separated by tabs.
+    void faultFiles()
+    {
+        QFETCH(QString, file);
+        QString expectedName = file;
+        expectedName.replace(QLatin1String(".rtf"), QLatin1String(".expected.txt"));
+        const QString expected = QString::fromUtf8(readAll(expectedName));
+        m_dialogs->answerFile(file);
+        m_w->btnOpenDocClick();
+        QCOMPARE(m_w->DocumentFileName, file);
+        const QString saved = path(QStringLiteral("saved.txt"));
+        m_dialogs->answerFile(saved);
+        m_w->SaveAs1Click();
+        QString text = text::decodePlainText(readAll(saved));
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        // Vietnamese may come composed or with combining marks: both are the same text.
+        QCOMPARE((text + QLatin1Char('\n')).normalized(QString::NormalizationForm_C),
+                 expected.normalized(QString::NormalizationForm_C));
     }
 
     void promptAnswers()
