@@ -13,6 +13,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextLayout>
 
 namespace richedit {
@@ -88,18 +89,80 @@ void FormatRangeCache::reset()
     m_doc.reset();
     m_device.reset();
     m_width = -1;
+    m_base = 0;
+    m_end = 0;
+    m_reachesEnd = true;
 }
 
-QTextDocument *FormatRangeCache::layoutFor(const QTextDocument &source, int dpiX, int dpiY,
-                                           int widthTwips)
+namespace {
+// Paragraphs in one part at most: with the character bound, this keeps a part's height well
+// inside the layout's range even at 1200 dpi.
+constexpr int kPartBlocks = 20000;
+
+// A document with source's settings holding the paragraphs [first, last] of source.
+std::unique_ptr<QTextDocument> copyPart(const QTextDocument &source, const QTextBlock &first,
+                                        const QTextBlock &last)
 {
-    if (m_doc && m_dpiX == dpiX && m_dpiY == dpiY && m_width == widthTwips)
+    auto part = std::make_unique<QTextDocument>();
+    part->setDefaultFont(source.defaultFont());
+    part->setDefaultTextOption(source.defaultTextOption());
+    part->setIndentWidth(source.indentWidth());
+    part->setUseDesignMetrics(source.useDesignMetrics());
+    QTextCursor from(const_cast<QTextDocument *>(&source));
+    from.setPosition(first.position());
+    from.setPosition(last.position() + last.length() - 1, QTextCursor::KeepAnchor);
+    QTextCursor to(part.get());
+    to.setBlockFormat(first.blockFormat());
+    to.setBlockCharFormat(first.charFormat());
+    to.insertFragment(QTextDocumentFragment(from));
+    // A fragment brings the formats of the paragraphs it holds whole, not of the first and
+    // last ones, which it cuts at the paragraph marks.
+    QTextCursor(part->firstBlock()).setBlockFormat(first.blockFormat());
+    QTextCursor(part->lastBlock()).setBlockFormat(last.blockFormat());
+    return part;
+}
+} // namespace
+
+QTextDocument *FormatRangeCache::layoutFor(const QTextDocument &source, int dpiX, int dpiY,
+                                           int widthTwips, int cpMin, bool grow)
+{
+    const bool sameDevice = m_dpiX == dpiX && m_dpiY == dpiY && m_width == widthTwips;
+    const bool holds = cpMin >= m_base && (cpMin < m_end || m_reachesEnd);
+    if (m_doc && sameDevice && holds && !grow)
         return m_doc.get();
-    if (!m_doc || m_dpiX != dpiX) {
-        m_doc.reset(source.clone());
+    // A new part, or the same part for another resolution (its margins are scaled to it).
+    if (!m_doc || !holds || grow || m_dpiX != dpiX) {
+        // The part starts at the paragraph holding cpMin; a part that was too short for a page
+        // is followed by one twice as long.
+        const QTextBlock first = source.findBlock(cpMin);
+        const int limit = grow ? qMax(m_partCharacters, 2 * (m_end - first.position()))
+                               : m_partCharacters;
+        const int blockLimit = grow ? qMax(kPartBlocks, 2 * (m_doc ? m_doc->blockCount() : 0))
+                                    : kPartBlocks;
+        // A longer part holds at least one paragraph more than the one before.
+        const int atLeast = grow ? m_end : first.position() + first.length();
+        QTextBlock last = first;
+        int blocks = 1;
+        while (last.next().isValid()
+               && (last.position() + last.length() <= atLeast
+                   || (blocks < blockLimit
+                       && last.next().position() + last.next().length() - first.position() <= limit))) {
+            last = last.next();
+            ++blocks;
+        }
+        m_base = first.position();
+        m_end = last.position() + last.length();
+        m_reachesEnd = !last.next().isValid();
+        if (m_base == 0 && m_reachesEnd)
+            m_doc.reset(source.clone()); // the whole document: an exact copy
+        else
+            m_doc = copyPart(source, first, last);
         registerPictureHandler(m_doc.get());
         scaleHorizontalMargins(*m_doc, dpiX / 96.0);
+        m_width = -1;
     }
+    if (m_width == widthTwips && m_dpiX == dpiX && m_dpiY == dpiY)
+        return m_doc.get();
     m_device = std::make_unique<ResolutionDevice>(dpiX, dpiY);
     m_doc->setDocumentMargin(0);
     m_doc->documentLayout()->setPaintDevice(m_device.get());
@@ -111,14 +174,16 @@ QTextDocument *FormatRangeCache::layoutFor(const QTextDocument &source, int dpiX
     return m_doc.get();
 }
 
-void drawParagraphMarker(QPainter &p, const QTextBlock &block, QPointF offset)
+void drawParagraphMarker(QPainter &p, const QTextBlock &block, QPointF offset,
+                         const QTextBlock &numbered)
 {
     const QTextBlockFormat f = block.blockFormat();
     const int kind = f.intProperty(prop::Numbering);
     const QTextLayout *l = block.layout();
     if (!kind || !l || l->lineCount() == 0)
         return;
-    const QString label = numberingLabel(kind, numberingIndex(block));
+    const QString label =
+        numberingLabel(kind, numberingIndex(numbered.isValid() ? numbered : block));
     QTextCharFormat cf = block.charFormat();
     if (block.begin() != block.end())
         cf = block.begin().fragment().charFormat();
@@ -140,6 +205,11 @@ void drawParagraphMarker(QPainter &p, const QTextBlock &block, QPointF offset)
     p.restore();
 }
 
+void RichEdit::setFormatRangePartSize(int characters)
+{
+    m_rangeCache->setPartCharacters(characters);
+}
+
 int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
 {
     if (!fr) {
@@ -157,45 +227,61 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
     const qreal pageHeight = (fr->rc.bottom - fr->rc.top) * dpiY / 1440.0;
     if (widthTwips <= 0 || pageHeight <= 0)
         return cpMin;
-    QTextDocument *doc = m_rangeCache->layoutFor(*document(), dpiX, dpiY, widthTwips);
-
-    const QTextBlock firstBlock = doc->findBlock(cpMin);
+    QTextDocument *doc = nullptr;
+    int base = 0; // source position of the laid-out part's start
+    QTextBlock firstBlock;
     int firstLine = 0;
-    if (const QTextLayout *l = firstBlock.layout(); l && l->lineCount() > 0) {
-        const QTextLine line = l->lineForTextPosition(cpMin - firstBlock.position());
-        firstLine = line.isValid() ? line.lineNumber() : 0;
-    }
     qreal y0 = -1;
     qreal clipBottom = 0;
     int next = length;
     bool placed = false;
-    QTextBlock lastPlaced = firstBlock;
-    for (QTextBlock b = firstBlock; b.isValid() && next == length; b = b.next()) {
-        const QTextLayout *l = b.layout();
-        if (!l)
-            continue;
-        if (b != firstBlock && placed && b.blockFormat().pageBreakPolicy()
-                                             & QTextFormat::PageBreak_AlwaysBefore) {
-            next = b.position();
-            break;
+    QTextBlock lastPlaced;
+    for (bool grow = false;; grow = true) {
+        doc = m_rangeCache->layoutFor(*document(), dpiX, dpiY, widthTwips, cpMin, grow);
+        base = m_rangeCache->base();
+        firstBlock = doc->findBlock(cpMin - base);
+        firstLine = 0;
+        if (const QTextLayout *l = firstBlock.layout(); l && l->lineCount() > 0) {
+            const QTextLine line = l->lineForTextPosition(cpMin - base - firstBlock.position());
+            firstLine = line.isValid() ? line.lineNumber() : 0;
         }
-        const int lines = l->lineCount();
-        for (int i = (b == firstBlock ? firstLine : 0); i < qMax(lines, 1); ++i) {
-            const int start = b.position() + (lines ? l->lineAt(i).textStart() : 0);
-            if (start >= length && placed)
-                break;
-            const qreal top = l->position().y() + (lines ? l->lineAt(i).y() : 0);
-            const qreal extent = lines ? lineExtent(b, l, i) : 0;
-            if (y0 < 0)
-                y0 = top;
-            if (placed && top + extent - y0 > pageHeight) {
-                next = start;
+        y0 = -1;
+        clipBottom = 0;
+        next = length;
+        placed = false;
+        lastPlaced = firstBlock;
+        QTextBlock b = firstBlock;
+        for (; b.isValid() && next == length; b = b.next()) {
+            const QTextLayout *l = b.layout();
+            if (!l)
+                continue;
+            if (b != firstBlock && placed && b.blockFormat().pageBreakPolicy()
+                                                 & QTextFormat::PageBreak_AlwaysBefore) {
+                next = base + b.position();
                 break;
             }
-            placed = true;
-            lastPlaced = b;
-            clipBottom = qMin(top + extent - y0, pageHeight);
+            const int lines = l->lineCount();
+            for (int i = (b == firstBlock ? firstLine : 0); i < qMax(lines, 1); ++i) {
+                const int start = base + b.position() + (lines ? l->lineAt(i).textStart() : 0);
+                if (start >= length && placed)
+                    break;
+                const qreal top = l->position().y() + (lines ? l->lineAt(i).y() : 0);
+                const qreal extent = lines ? lineExtent(b, l, i) : 0;
+                if (y0 < 0)
+                    y0 = top;
+                if (placed && top + extent - y0 > pageHeight) {
+                    next = start;
+                    break;
+                }
+                placed = true;
+                lastPlaced = b;
+                clipBottom = qMin(top + extent - y0, pageHeight);
+            }
         }
+        // The page ran past the end of a part that is not the document's end: lay out a
+        // longer part from this page on and measure again.
+        if (b.isValid() || next != length || m_rangeCache->reachesEnd())
+            break;
     }
     if (placed && next == length)
         clipBottom = pageHeight;
@@ -216,7 +302,7 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
                 l->draw(&p, QPointF(0, 0));
             // The marker goes with the paragraph's first line, so not on a continuation page.
             if (b != firstBlock || firstLine == 0)
-                drawParagraphMarker(p, b, QPointF(0, 0));
+                drawParagraphMarker(p, b, QPointF(0, 0), document()->findBlock(base + b.position()));
             if (b == lastPlaced)
                 break;
         }

@@ -104,6 +104,9 @@ public:
     // ---- EM_FORMATRANGE ----
     // fr == nullptr frees the cached layout. Returns the first character that did not fit.
     int formatRange(const FORMATRANGE *fr, bool render);
+    // Most characters the format range lays out at a time (256 K unless changed; tests make it
+    // small to cross the borders of the parts).
+    void setFormatRangePartSize(int characters);
 
     // ---- embedded objects (EM_SETOLECALLBACK, EM_GETOLEINTERFACE, EM_SELECTIONTYPE) ----
     // With a host callback the engine accepts objects and has an object interface; nullptr

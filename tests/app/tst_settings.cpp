@@ -75,8 +75,11 @@ private slots:
                                   << qint64(16);
         QTest::newRow("size invalid") << QByteArray("[Font Size]\nSize=12pt\n") << "size"
                                       << qint64(12);
-        QTest::newRow("margin") << QByteArray("[Print Margins]\nBottomSize=-3\n") << "bottom"
-                                << qint64(-3);
+        // Margins keep to the margins dialog's range, 0 to 1000 mm.
+        QTest::newRow("negative margin") << QByteArray("[Print Margins]\nBottomSize=-3\n") << "bottom"
+                                         << qint64(0);
+        QTest::newRow("huge margin") << QByteArray("[Print Margins]\nBottomSize=2147483647\n")
+                                     << "bottom" << qint64(1000);
         QTest::newRow("half only") << QByteArray("[Page View]\nHalf Level=1\n") << "mode"
                                    << qint64(EyeLevelMode::Half);
         QTest::newRow("half and third") << QByteArray("[Page View]\nHalf Level=1\nThird Level=1\n")

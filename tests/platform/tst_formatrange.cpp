@@ -130,6 +130,46 @@ private slots:
         QCOMPARE(e.formatRange(&fr, false), 7);
     }
 
+    void partsGiveTheSamePagesAsTheWholeDocument_data()
+    {
+        QTest::addColumn<int>("part");
+        QTest::newRow("one paragraph at a time") << 1;
+        QTest::newRow("a few paragraphs") << 200;
+        QTest::newRow("shorter than a page") << 700;
+    }
+    void partsGiveTheSamePagesAsTheWholeDocument()
+    {
+        // Given a document of varied paragraphs (sizes, a long one, numbered ones, a page break),
+        // when it is paginated a small part at a time, then the pages and the drawn pixels are
+        // those of the document laid out whole.
+        QFETCH(int, part);
+        RichEdit e;
+        QTextCursor c(e.document());
+        for (int i = 0; i < 60; ++i) {
+            QTextCharFormat f;
+            f.setFontPointSize(8 + (i * 5) % 17);
+            QTextBlockFormat b;
+            if (i % 7 == 3)
+                b.setProperty(prop::Numbering, 2);
+            if (i == 41)
+                b.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            if (i > 0)
+                c.insertBlock(b, f);
+            else
+                c.setBlockFormat(b);
+            const QString words = QStringLiteral("paragraph %1 ").arg(i).repeated(i == 20 ? 60 : 3);
+            c.insertText(words, f);
+        }
+        QImage whole = page96();
+        QImage inParts = page96();
+        const QList<int> expected = paginate(e, whole, 1440 * 3, true);
+        e.setFormatRangePartSize(part);
+        const QList<int> got = paginate(e, inParts, 1440 * 3, true);
+        QCOMPARE(got, expected);
+        QVERIFY(expected.size() > 5);
+        QCOMPARE(inParts, whole);
+    }
+
     void pageBreakBeforeStartsANewPage()
     {
         RichEdit e;
