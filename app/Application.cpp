@@ -5,8 +5,11 @@
 #include "app/Forms.h"
 #include "app/Main.h"
 #include "dialogs/Dialogs.h"
+#include "documents/RecoveryStore.h"
+#include "documents/History.h"
 
 #include <QDebug>
+#include <QIcon>
 
 namespace {
 QString g_title = QStringLiteral(" Scrivelle");
@@ -16,8 +19,9 @@ QString applicationTitle() { return g_title; }
 
 void setApplicationTitle(const QString &title)
 {
+    // Kept for the error boxes only: as the toolkit's display name it would be appended to
+    // every window title, and the title bar shows the window's caption alone.
     g_title = title;
-    QGuiApplication::setApplicationDisplayName(title);
 }
 
 QString errorBoxText(const QString &message)
@@ -56,16 +60,26 @@ int scrivelleMain(int argc, char **argv)
 
     ScrivelleApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Scrivelle"));
+    // The desktop entry and icon of an installed program (window icon, Wayland application id).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.scrivelle.Scrivelle"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.scrivelle.Scrivelle")));
     setApplicationTitle(QStringLiteral(" Scrivelle"));
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
 
     ProgramWindows windows = createProgramWindows();
     windows.main->setStartArguments(arguments);
+    windows.main->enableRecovery(RecoveryStore::defaultFolder());
     windows.main->show();
     const int rc = app.exec();
     try {
         windows.main->FormDestroy();
+    } catch (const std::exception &e) {
+        showErrorBox(exceptionMessage(e));
+    }
+    try {
+        if (THistoryForm *history = HistoryForm())
+            history->FormDestroy();
     } catch (const std::exception &e) {
         showErrorBox(exceptionMessage(e));
     }

@@ -8,6 +8,7 @@
 class TfrmMainEditor;
 class TfrmExport;
 class TfrmPresentation;
+class TForm1;
 
 struct ProgramWindows {
     TfrmMainEditor *main = nullptr;
@@ -16,7 +17,8 @@ struct ProgramWindows {
     ~ProgramWindows();
     ProgramWindows() = default;
     ProgramWindows(ProgramWindows &&) = default;
-    ProgramWindows &operator=(ProgramWindows &&) = default;
+    // Assigning over live windows would release them in the wrong order.
+    ProgramWindows &operator=(ProgramWindows &&) = delete;
     std::unique_ptr<TfrmMainEditor> mainOwner;
 };
 
@@ -28,3 +30,5 @@ ProgramWindows createProgramWindows();
 TfrmExport *frmExport();
 // The presentation options window (null before the windows are created, or headless).
 TfrmPresentation *frmPresentation();
+// The print preview window (null before the windows are created, or headless).
+TForm1 *frmPrintPreview();

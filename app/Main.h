@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QMargins>
 #include <QWidget>
 
 class QLabel;
@@ -20,6 +21,9 @@ class QFrame;
 class StatisticsCache;
 class TStatusBar;
 class TRxClock;
+class DocumentRecovery;
+struct RecoveryCopy;
+struct Settings;
 class TFindDialog;
 class SpellChecking;
 
@@ -143,6 +147,16 @@ public:
     void SpeedButton2Click();
     void btnCloseClick();
 
+    // ---- recovery copies ----
+    // Keeps recovery copies of unsaved work in folder and offers those left by instances that
+    // ended abnormally once the window is shown. Without it (headless jobs, most tests) the
+    // window keeps none.
+    void enableRecovery(const QString &folder);
+    DocumentRecovery *Recovery = nullptr;
+    // Puts a recovered document in place: its old name (or untitled), its text and formats,
+    // the selection it had, and the Modified state, since it is still unsaved.
+    void LoadRecoveredDocument(const RecoveryCopy &copy);
+
     // ---- editing commands ----
     void btnFontClick();
     void btnEditorBackgroundClick();
@@ -191,10 +205,18 @@ public:
     // eye-level mode has taken it out of the alignment).
     void layoutControls();
 
+signals:
+    // SetModifiedState ran (on every change of the document, and whenever the document is
+    // saved, replaced or cleared).
+    void modifiedStateSet(bool modified);
+    // LoadSettings read the settings file.
+    void settingsLoaded(const Settings &settings);
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     void createControls();
@@ -213,6 +235,13 @@ private:
     void runHandler(const std::function<void()> &handler);
     void setEyeLevel(QAction *own, QAction *other, bool third);
     QRect clientRect() const;
+    // The window manager's frame round the window (the designed one until it is known), the
+    // window's outer width, and the editor's width in an eye-level mode.
+    QMargins windowFrame() const;
+    int formWidth() const;
+    int eyeLevelEditorWidth() const;
+    // Activation step 1: the frame from the top of the work area to its bottom.
+    void fitToWorkArea();
 
     StatisticsCache *m_statistics = nullptr;
     QString m_settingsPath;
@@ -220,6 +249,8 @@ private:
     bool m_shown = false;
     bool m_closing = false;
     bool m_headless = false;
+    QMargins m_placedFrame;  // the frame the window's inner area was last placed for
+    bool m_fitted = false;   // fitted to the work area by an activation
     bool m_spellCheck = true;
     QString m_spellLanguage = QStringLiteral("en_US");
     QStringList m_arguments;

@@ -5,6 +5,8 @@
 #include "app/Application.h"
 #include "app/Exceptions.h"
 #include "app/Statistics.h"
+#include "app/WindowPlacement.h"
+#include "documents/DocumentRecovery.h"
 #include "editor/OwnerDrawMenu.h"
 #include "editor/SpellChecking.h"
 #include "shell/Shell.h"
@@ -29,7 +31,11 @@ namespace {
 
 TfrmMainEditor *g_mainWindow = nullptr;
 
-constexpr int kFrameWidth = 8; // the outer width the layout rules count includes the frame
+// The frame the layout rules were designed with: 4-pixel borders and a 30-pixel title bar.
+// It stands in for the real frame until the window manager has framed the window.
+const QMargins kDesignedFrame(4, 30, 4, 4);
+constexpr int kWindowWidth = 1024;  // outer size of the window
+constexpr int kWindowHeight = 584;
 
 QColor bgr(std::uint32_t c)
 {
@@ -75,16 +81,19 @@ TfrmMainEditor::TfrmMainEditor(QWidget *parent) : QWidget(parent)
     createControls();
     createMenus();
     setupWritingAids();
-    resize(1024 - kFrameWidth, 550);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    const QMargins frame = kDesignedFrame;
+    m_placedFrame = frame;
+    const int innerHeight = kWindowHeight - frame.top() - frame.bottom();
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        setGeometry(placement::centredInnerRect(screen->availableGeometry(), frame, kWindowWidth, innerHeight));
+    else
+        resize(kWindowWidth - frame.left() - frame.right(), innerHeight);
     FormCreate();
 }
 
 TfrmMainEditor::~TfrmMainEditor()
 {
+    delete Recovery; // a normal end: its copy goes before the editor does
     if (g_mainWindow == this)
         g_mainWindow = nullptr;
 }
@@ -119,8 +128,15 @@ QAction *TfrmMainEditor::addAction(QMenu *menu, const QString &name, const QStri
     }
     if (menu)
         menu->addAction(a);
-    if (handler)
-        connect(a, &QAction::triggered, this, [this, handler] { runHandler([=, this] { (this->*handler)(); }); });
+    if (handler) {
+        // A checkable item ticks itself before it reports the trigger; its handler owns the
+        // tick, so the item's state is put back first and the handler sets it as it decides.
+        connect(a, &QAction::triggered, this, [this, a, handler](bool checked) {
+            if (a->isCheckable())
+                a->setChecked(!checked);
+            runHandler([=, this] { (this->*handler)(); });
+        });
+    }
     return a;
 }
 
@@ -272,7 +288,6 @@ void TfrmMainEditor::createControls()
     Editor->Lines.StreamMode = smUnicode;
     Editor->setWantTabs(true);
     Editor->setTitle(QStringLiteral("Document One"));
-    Editor->setContextMenuPolicy(Qt::NoContextMenu);
     Editor->OnChange = [this] { runHandler([this] { EditorChange(); }); };
     Editor->OnSelectionChange = [this] { runHandler([this] { EditorSelectionChange(); }); };
     Editor->OnKeyUp = [this](QKeyEvent *e) { runHandler([=, this] { EditorKeyUp(e); }); };
@@ -405,14 +420,59 @@ void TfrmMainEditor::resizeEvent(QResizeEvent *event)
     FormResize();
 }
 
+QMargins TfrmMainEditor::windowFrame() const
+{
+    const QRect inner = geometry();
+    const QRect outer = frameGeometry();
+    if (!isVisible() || inner == outer)
+        return kDesignedFrame;
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
+}
+
+int TfrmMainEditor::formWidth() const
+{
+    const QMargins frame = windowFrame();
+    return width() + frame.left() + frame.right();
+}
+
+void TfrmMainEditor::fitToWorkArea()
+{
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // The outer left edge and width as they were placed, measured with the frame they were
+    // placed for; the inner area is then fitted with the frame the window has now.
+    const int outerLeft = geometry().left() - m_placedFrame.left();
+    const int outerWidth = width() + m_placedFrame.left() + m_placedFrame.right();
+    m_placedFrame = windowFrame();
+    m_fitted = true;
+    setGeometry(placement::fullHeightInnerRect(screen->availableGeometry(), m_placedFrame,
+                                               outerLeft, outerWidth));
+}
+
+void TfrmMainEditor::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    // The window manager frames the window after it is shown: once the real frame is known,
+    // the window is fitted to the work area again by that frame.
+    if (m_fitted && m_placedFrame != windowFrame())
+        fitToWorkArea();
+}
+
 void TfrmMainEditor::FormResize()
 {
-    const int formWidth = width() + kFrameWidth;
+    const int formWidth = this->formWidth();
     ToolBar1->setProperty("indent", (formWidth - 1025) / 2);
     if (CoolBar1->isVisibleTo(this))
         ToolBar1->setGeometry(qMax(0, (formWidth - 1025) / 2), 0, width() - 2, 40);
     if (!m_editorAligned)
-        Editor->resize(formWidth - 155 - 150 - 10, Editor->height());
+        Editor->resize(eyeLevelEditorWidth(), Editor->height());
+}
+
+int TfrmMainEditor::eyeLevelEditorWidth() const
+{
+    return formWidth() - 155 - 150 - 10; // the side panels and the window's frame
 }
 
 // ---- form events --------------------------------------------------------------------------
@@ -432,6 +492,9 @@ void TfrmMainEditor::showEvent(QShowEvent *event)
     m_shown = true;
     runHandler([this] { FormShow(m_arguments); });
     runHandler([this] { FormActivate(); });
+    // Unsaved work of an instance that did not end normally is offered once the window is up.
+    if (Recovery)
+        QMetaObject::invokeMethod(Recovery, &DocumentRecovery::offerOrphans, Qt::QueuedConnection);
 }
 
 void TfrmMainEditor::FormShow(const QStringList &arguments)
@@ -445,10 +508,7 @@ void TfrmMainEditor::FormShow(const QStringList &arguments)
 
 void TfrmMainEditor::FormActivate()
 {
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        setGeometry(x(), area.top(), width(), area.height());
-    }
+    fitToWorkArea();
     RxClock1->move(RxClock1->x(), Panel3->height() - 35);
     LoadSettings();
     Editor->ParagraphFormat.setAlignment(TParaAlignment::taJustify);
@@ -520,6 +580,7 @@ void TfrmMainEditor::SetModifiedState(bool flag)
 {
     StatusBar1->setPanelText(5, flag ? QStringLiteral("Modified") : QString());
     Editor->setDocumentModified(flag);
+    emit modifiedStateSet(flag);
 }
 
 void TfrmMainEditor::EditorSelectionChange()
@@ -527,7 +588,10 @@ void TfrmMainEditor::EditorSelectionChange()
     const TParaAlignment a = Editor->ParagraphFormat.Alignment();
     btnCenterAlign->setChecked(a == TParaAlignment::taCenter);
     btnAlignJustify->setChecked(a == TParaAlignment::taJustify);
-    UpdateStatusBar();
+    // A headless job's window is never seen: its status bar would only cost a layout of the
+    // whole document on every selection change (jobs that report statistics update it).
+    if (!(m_headless && !isVisible()))
+        UpdateStatusBar();
 }
 
 void TfrmMainEditor::EditorChange()

@@ -1,9 +1,8 @@
 #include "app/Settings.h"
 
 #include "profile/Profile.h"
+#include "shell/ConfigPath.h"
 
-#include <QCoreApplication>
-#include <QDir>
 
 namespace {
 
@@ -12,6 +11,7 @@ constexpr auto kFontName = u"Font Name";
 constexpr auto kFontSize = u"Font Size";
 constexpr auto kMargins = u"Print Margins";
 constexpr auto kPageView = u"Page View";
+constexpr auto kRecovery = u"Recovery";
 constexpr auto kSpelling = u"Spelling";
 
 } // namespace
@@ -25,7 +25,7 @@ EyeLevelMode Settings::eyeLevelMode() const
 
 QString settingsFilePath()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("DeskTopDock.ini"));
+    return shell::configFilePath(QStringLiteral("DeskTopDock.ini"));
 }
 
 Settings readSettings(const profile::Profile &file)
@@ -34,16 +34,22 @@ Settings readSettings(const profile::Profile &file)
     Settings s;
     s.editorFont.face = file.readString(kFontName, u"Name", d.editorFont.face);
     s.editorFont.size = file.readInteger(kFontSize, u"Size", d.editorFont.size);
-    s.TopSize = file.readInteger(kMargins, u"TopSize", d.TopSize);
-    s.LeftSize = file.readInteger(kMargins, u"LeftSize", d.LeftSize);
-    s.RightSize = file.readInteger(kMargins, u"RightSize", d.RightSize);
-    s.BottomSize = file.readInteger(kMargins, u"BottomSize", d.BottomSize);
+    // Margins keep to the range the margins dialog allows: a hand-edited file with negative or
+    // huge values would otherwise reach the page arithmetic as they are.
+    auto margin = [&file](const char16_t *key, int fallback) {
+        return qBound(kMinMarginMm, file.readInteger(kMargins, key, fallback), kMaxMarginMm);
+    };
+    s.TopSize = margin(u"TopSize", d.TopSize);
+    s.LeftSize = margin(u"LeftSize", d.LeftSize);
+    s.RightSize = margin(u"RightSize", d.RightSize);
+    s.BottomSize = margin(u"BottomSize", d.BottomSize);
     s.hideToolBar = file.readBool(kPageView, u"ToolBar", d.hideToolBar);
     s.hideScrollBar = file.readBool(kPageView, u"ScrollBar", d.hideScrollBar);
     s.halfLevel = file.readBool(kPageView, u"Half Level", d.halfLevel);
     s.thirdLevel = file.readBool(kPageView, u"Third Level", d.thirdLevel);
     s.editorColour = std::uint32_t(
         file.readInteger(kPageView, u"Editor Colour", int(d.editorColour)));
+    s.recoveryCopies = file.readBool(kRecovery, u"Copies", d.recoveryCopies);
     s.spellCheck = file.readBool(kSpelling, u"Check", d.spellCheck);
     s.spellLanguage = file.readString(kSpelling, u"Language", d.spellLanguage);
     return s;

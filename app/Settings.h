@@ -15,6 +15,10 @@ class Profile;
 
 enum class EyeLevelMode { None, Half, Third };
 
+// The range of a print margin in millimetres, as the margins dialog allows it.
+constexpr int kMinMarginMm = 0;
+constexpr int kMaxMarginMm = 1000;
+
 struct Settings {
     FontChoice editorFont;                    // only face and size are stored
     int TopSize = 15;                       // print margins, whole millimetres
@@ -26,6 +30,9 @@ struct Settings {
     bool halfLevel = false;                 // "Half Level"
     bool thirdLevel = false;                // "Third Level"
     std::uint32_t editorColour = 0x00F4DEB9; // 0x00BBGGRR, light blue
+    // "Recovery"/"Copies": recovery copies of unsaved work. Read only: the key is the user's
+    // to add, the program never writes it.
+    bool recoveryCopies = true;
     bool spellCheck = true;                 // [Spelling] "Check": underline misspelled words
     QString spellLanguage = QStringLiteral("en_US"); // [Spelling] "Language": the dictionary
 
@@ -41,7 +48,8 @@ struct SettingsSaveResult {
     QString message;
 };
 
-// DeskTopDock.ini in the folder of the executable.
+// DeskTopDock.ini beside the program, or in the user's configuration folder when the program's
+// folder cannot be written (shell::configFilePath).
 QString settingsFilePath();
 
 // Reads every value in the file's order; a missing file, section or key, or a value that is

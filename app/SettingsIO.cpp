@@ -64,6 +64,7 @@ void TfrmMainEditor::LoadSettings()
     dxContainer1->setPalette(pal);
     applySpellingSettings(s.spellCheck, s.spellLanguage);
     shell::pumpEvents();
+    emit settingsLoaded(s);
 }
 
 void TfrmMainEditor::SaveSettings()

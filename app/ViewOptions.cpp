@@ -45,7 +45,7 @@ void TfrmMainEditor::setEyeLevel(QAction *own, QAction *other, bool third)
     shell::pumpEvents();
     own->setChecked(true);
     other->setChecked(false);
-    Editor->resize(width() + 8 - 155 - 150 - 10, Editor->height());
+    Editor->resize(eyeLevelEditorWidth(), Editor->height());
 }
 
 void TfrmMainEditor::KeepTextEyeLevel121Click()

@@ -4,8 +4,15 @@
 
 #include "app/Application.h"
 #include "app/Exceptions.h"
+#include "app/Settings.h"
+#include "documents/DocumentRecovery.h"
+#include "app/Forms.h"
 #include "documents/History.h"
+#include "preview/PrintPreview.h"
 #include "shell/Shell.h"
+
+#include <QBuffer>
+#include <QFileInfo>
 
 namespace {
 
@@ -231,17 +238,92 @@ bool TfrmMainEditor::saveByExtension(const QString &fileName)
     return !isExport(format);
 }
 
+void TfrmMainEditor::enableRecovery(const QString &folder)
+{
+    delete Recovery;
+    Recovery = new DocumentRecovery(folder, Editor, this);
+    Recovery->setParent(this);
+    Recovery->documentName = [this] {
+        return DocumentFileName == kUntitled ? QString() : DocumentFileName;
+    };
+    Recovery->restoreDocument = [this](const RecoveryCopy &copy) { LoadRecoveredDocument(copy); };
+    connect(this, &TfrmMainEditor::modifiedStateSet, Recovery, &DocumentRecovery::modifiedStateSet);
+    connect(this, &TfrmMainEditor::settingsLoaded, Recovery,
+            [recovery = Recovery](const Settings &s) { recovery->setEnabled(s.recoveryCopies); });
+}
+
+void TfrmMainEditor::LoadRecoveredDocument(const RecoveryCopy &copy)
+{
+    DocumentFileName = copy.fileName.isEmpty() ? kUntitled : copy.fileName;
+    if (copy.fileName.isEmpty())
+        setWindowTitle(QStringLiteral("Tessra Office >> ") + DocumentFileName);
+    else
+        setWindowTitle(QStringLiteral("Tessra Office - >>  [") + fileNamePart(DocumentFileName) + QLatin1Char(']'));
+    Editor->ClearDocument();
+    Editor->setPlainText(false);
+    Editor->Lines.StreamMode = smUnicode;
+    QBuffer rtf;
+    rtf.setData(copy.rtf);
+    rtf.open(QIODevice::ReadOnly);
+    Editor->Lines.LoadDocumentStream(rtf);
+    if (formatOf(DocumentFileName) == Format::Txt) {
+        Editor->setPlainText(true);
+        Editor->Lines.StreamMode = {};
+    }
+    Editor->ForgetUndoHistory();
+    QTextCursor cursor = Editor->textCursor();
+    const int end = Editor->document()->characterCount() - 1;
+    cursor.setPosition(qBound(0, copy.anchor, end));
+    cursor.setPosition(qBound(0, copy.caret, end), QTextCursor::KeepAnchor);
+    Editor->setTextCursor(cursor);
+    Editor->ensureCursorVisible();
+    Editor->setDocumentModified(true);
+    SetModifiedState(true);
+    setApplicationTitle(fileNamePart(DocumentFileName));
+    EditorSelectionChange();
+    Editor->setFocus();
+}
+
 void TfrmMainEditor::btnDocHistoryClick()
 {
-    // The history window lists the documents; it is shown modally.
+    if (THistoryForm *history = HistoryForm())
+        history->exec();
 }
 
 void TfrmMainEditor::btnPrintPreviewClick()
 {
-    // The preview window is shown modally.
+    if (TForm1 *preview = frmPrintPreview())
+        preview->execute();
 }
 
 void TfrmMainEditor::SpeedButton2Click()
 {
-    // Opens the last document of the history.
+    if (!Editor->document()->isEmpty() && Editor->DocumentModified()) {
+        const dialogs::Answer answer = dialogs::current().confirm(
+            applicationTitle(), QStringLiteral("Save current document?"), dialogs::Buttons::YesNoCancel);
+        if (answer == dialogs::Answer::Cancel)
+            throw EAbort();
+        if (answer == dialogs::Answer::Yes) {
+            btnSaveDocClick();
+            // Yes, then a cancelled Save dialog: the work is not saved, so it is not replaced.
+            if (Editor->DocumentModified())
+                throw EAbort();
+        }
+    }
+    const THistoryForm *history = HistoryForm();
+    if (!history || history->ListBox1->count() == 0) {
+        dialogs::current().information(applicationTitle(), QStringLiteral("Document History List is Empty."));
+        return;
+    }
+    shell::pumpEvents();
+    const QString path = history->ListBox1->item(0)->text();
+    if (QFileInfo(path).isFile()) {
+        DocumentFileName = path;
+        LoadDocument(path);
+        shell::pumpEvents();
+    } else {
+        dialogs::current().information(applicationTitle(),
+                                       QStringLiteral("Document does not exist or has been deleted."));
+    }
+    shell::pumpEvents();
 }

@@ -91,14 +91,14 @@ std::uint32_t rgbOfColor(TColor c)
     return c & 0x00FFFFFF;
 }
 
-// The style toggles: the action has already flipped its check mark when it triggers, so the
-// mark now tells the direction: checked adds the style bit, unchecked removes it. Only that
-// bit changes; the others are read from the target at this moment.
-void toggleStyle(TRxRichEdit *editor, const QAction *mark, TFontStyle bit)
+// The style toggles: the check mark gives the direction (checked: the style goes, unchecked:
+// it comes) and flips; only the toggle's own style bit is written over the target, so a mixed
+// selection keeps its other styles.
+void toggleStyle(TRxRichEdit *editor, QAction *mark, TFontStyle bit)
 {
-    TRxTextAttributes &target = currentTarget(editor);
-    const TFontStyles style = target.Style();
-    target.setStyle(mark->isChecked() ? (style | bit) : (style & ~bit));
+    const bool on = !mark->isChecked();
+    currentTarget(editor).setStyleBit(bit, on);
+    mark->setChecked(on);
 }
 
 } // namespace
@@ -122,8 +122,9 @@ void TfrmMainEditor::btnFontClick()
     choice.charset = font.Charset;
     choice.color = rgbOfColor(font.Color);
     const std::uint32_t presetColour = choice.color;
-    if (!dialogs::current().chooseFont(choice))
-        return;
+    const FontChoice preset = choice;
+    if (!dialogs::current().chooseFont(choice) || choice == preset)
+        return; // OK without a change leaves every run of the selection as it was
 
     font.Name = choice.face;
     font.Size = choice.size;
@@ -352,6 +353,7 @@ void TfrmMainEditor::UnderLine1Click() { toggleStyle(Editor, UnderLine1, fsUnder
 
 void TfrmMainEditor::bullets1Click()
 {
+    bullets1->setChecked(!bullets1->isChecked());
     Editor->ParagraphFormat.setBulleted(bullets1->isChecked());
 }
 

@@ -82,15 +82,10 @@ private:
 
 void SwapRedBlue(QImage &bitmap)
 {
-    // Format_BGR888 is the platform's 24-bit bitmap: blue, green, red bytes.
-    bitmap.convertTo(QImage::Format_BGR888);
-    const int rowBytes = bitmap.width() * 3;
-    for (int y = 0; y < bitmap.height(); ++y) {
-        uchar *row = bitmap.scanLine(y);
-        for (int x = 0; x < rowBytes; x += 3)
-            std::swap(row[x], row[x + 2]);
-    }
-    bitmap.reinterpretAsFormat(QImage::Format_RGB888);
+    // The platform's 24-bit bitmap holds blue, green, red bytes; swapping red and blue gives the
+    // red, green, blue bytes the PDF image takes, which is what a conversion to RGB888 makes
+    // in one pass.
+    bitmap.convertTo(QImage::Format_RGB888);
 }
 
 void ExportPdf(PdfPageSource &source, const QString &fileName, const QString &title,

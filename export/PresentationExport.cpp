@@ -1,10 +1,12 @@
 #include "export/PresentationExport.h"
 
 #include "editor/RxRichEd.h"
+#include "export/GifStream.h"
 #include "export/RxGIF.h"
 #include "shell/Shell.h"
 
 #include <QPainter>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <optional>
@@ -122,6 +124,24 @@ void exportPresentationPages(const QString &fileName, const PresentationOptions 
     gif.setRepeatCount(0);
     pump(progress);
 
+    // Frames go to the file as they are made, so memory stays that of one page however long
+    // the document; the file replaces the target only once complete.
+    QSaveFile file(fileName);
+    auto createError = [&] {
+        return EFCreateError(QStringLiteral("Cannot create file \"%1\". %2")
+                                 .arg(fileName, file.errorString())
+                                 .toStdString());
+    };
+    TGIFStreamWriter writer(gif, file);
+    // Finishes the file with the frames written so far and puts it in place.
+    auto complete = [&] {
+        if (!file.isOpen())
+            return;
+        writer.finish();
+        if (!file.flush() || !file.commit())
+            throw createError();
+    };
+
     const TwipsRect textRect = presentationTextRect(page, dpiX, dpiY);
     const int length = pages.documentLength();
     int start = 0;
@@ -143,8 +163,9 @@ void exportPresentationPages(const QString &fileName, const PresentationOptions 
                     next = pages.formatRange(painter, textRect, start);
                 }
                 pump(progress);
-                const int index = gif.AddFrame(bitmap);
-                gif.Frames(index).setFrameDelay(delay);
+                if (!file.isOpen() && !file.open(QIODevice::WriteOnly))
+                    throw createError();
+                writer.addFrame(bitmap, delay);
             }
             pump(progress);
             rendered = next;
@@ -164,16 +185,15 @@ void exportPresentationPages(const QString &fileName, const PresentationOptions 
         } while (rendered < length);
     } catch (...) {
         // The pages made so far still go to the file; the first error is the one reported.
-        if (gif.frameCount() > 0) {
+        if (writer.frameCount() > 0) {
             try {
-                gif.SaveToFile(fileName);
+                complete();
             } catch (...) {
             }
         }
         throw;
     }
-
-    gif.SaveToFile(fileName);
+    complete();
     pump(progress);
 }
 

@@ -79,6 +79,7 @@ public:
 
 private:
     friend class TGIFImage;
+    friend class TGIFStreamWriter;
     explicit TGIFFrame(TGIFImage *owner) : m_owner(owner) {}
 
     TGIFImage *m_owner;
@@ -159,6 +160,7 @@ public:
 
 private:
     friend class TGIFFrame;
+    friend class TGIFStreamWriter;
 
     void prepareFrames();
     void encodeFrame(TGIFFrame &frame);

@@ -7,9 +7,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include "files/SafeFile.h"
 #include <QTemporaryDir>
+#include <QThread>
 
+#include <algorithm>
 #include <stdexcept>
 
 const QString TPrintPDF1::DefaultAttribution = QStringLiteral("Scrivelle PDF writer");
@@ -39,7 +41,7 @@ QByteArray num(qint64 value)
 
 QByteArray compressed(const QByteArray &data)
 {
-    auto result = zstream::deflate(data);
+    auto result = zstream::deflateOneShot(data);
     if (!result.ok())
         throw std::bad_alloc();
     return std::move(result.data);
@@ -111,6 +113,7 @@ QString TPrintPDF1::stagingPath() const
 
 void TPrintPDF1::resetDocument()
 {
+    m_pending.clear(); // waits for the workers; their failures no longer matter
     m_open = false;
     m_pageNumber = 0;
     m_imageCount = 0;
@@ -206,27 +209,42 @@ QString TPrintPDF1::stagedFileName(int image) const
     return m_staging->filePath(QStringLiteral("~tmpim") + QString::number(image));
 }
 
-void TPrintPDF1::writeStagedFile(int image, const QByteArray &body)
+void TPrintPDF1::ensureStaging()
 {
-    if (!m_staging) {
-        // An unusable TMPDIR gives an empty temporary path; refuse it rather than stage in the
-        // root folder.
-        const QString base = QDir::tempPath();
-        if (!base.isEmpty())
-            m_staging = std::make_unique<QTemporaryDir>(base
-                                                        + QStringLiteral("/scrivelle-pdf-XXXXXX"));
-        if (!m_staging || !m_staging->isValid()) {
-            m_staging.reset();
-            const QString where = base.isEmpty() ? qEnvironmentVariable("TMPDIR") : base;
-            throw EScrivelleError("Cannot create file " + where);
-        }
+    if (m_staging)
+        return;
+    // An unusable TMPDIR gives an empty temporary path; refuse it rather than stage in the root
+    // folder.
+    const QString base = QDir::tempPath();
+    if (!base.isEmpty())
+        m_staging = std::make_unique<QTemporaryDir>(base + QStringLiteral("/scrivelle-pdf-XXXXXX"));
+    if (!m_staging || !m_staging->isValid()) {
+        m_staging.reset();
+        const QString where = base.isEmpty() ? qEnvironmentVariable("TMPDIR") : base;
+        throw EScrivelleError("Cannot create file " + where);
     }
+}
+
+// Runs on a worker thread: touches nothing but its own file.
+void TPrintPDF1::writeStagedFile(int image, const QByteArray &body) const
+{
     const QString name = stagedFileName(image);
     QFile file(name);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(body) != body.size()
         || !file.flush()) {
         file.remove();
         throw EScrivelleError("Cannot create file " + name);
+    }
+}
+
+// Waits until no more than keep images are in flight; the first failure among those waited for
+// is thrown.
+void TPrintPDF1::waitForImages(std::size_t keep)
+{
+    while (m_pending.size() > keep) {
+        std::future<void> oldest = std::move(m_pending.front());
+        m_pending.pop_front();
+        oldest.get();
     }
 }
 
@@ -254,27 +272,34 @@ void TPrintPDF1::Draw(int X, int Y, QImage &bitmap)
     pixels.reserve(rowBytes * bitmap.height());
     for (int row = 0; row < bitmap.height(); ++row)
         pixels.append(reinterpret_cast<const char *>(bitmap.constScanLine(row)), rowBytes);
-    if (Compress)
-        pixels = compressed(pixels);
 
-    QByteArray image;
-    line(image, "<< /Type /XObject");
-    line(image, "/Subtype /Image");
-    line(image, "/Width " + num(bitmap.width()));
-    line(image, "/Height " + num(bitmap.height()));
-    line(image, "/ColorSpace /DeviceRGB");
-    line(image, "/BitsPerComponent 8");
-    line(image, "/Length " + num(pixels.size()));
-    line(image, "/Name /Im" + num(n));
-    if (Compress)
-        line(image, "/Filter [/FlateDecode]");
-    line(image, ">>");
-    line(image, "stream");
-    image.append(pixels);
-    pixels = QByteArray();
-    writeStagedFile(n, image);
+    ensureStaging();
+    const std::size_t workers = std::size_t(std::max(1, QThread::idealThreadCount()));
+    waitForImages(workers - 1);
+    m_pending.push_back(std::async(
+        std::launch::async, [this, n, compress = Compress, width = bitmap.width(),
+                             height = bitmap.height(), pixels = std::move(pixels)]() mutable {
+            if (compress)
+                pixels = compressed(pixels);
+            QByteArray image;
+            line(image, "<< /Type /XObject");
+            line(image, "/Subtype /Image");
+            line(image, "/Width " + num(width));
+            line(image, "/Height " + num(height));
+            line(image, "/ColorSpace /DeviceRGB");
+            line(image, "/BitsPerComponent 8");
+            line(image, "/Length " + num(pixels.size()));
+            line(image, "/Name /Im" + num(n));
+            if (compress)
+                line(image, "/Filter [/FlateDecode]");
+            line(image, ">>");
+            line(image, "stream");
+            image.append(pixels);
+            pixels = QByteArray();
+            writeStagedFile(n, image);
+        }));
 
-    // Only a staged image is referred to, so a failed Draw leaves a consistent document.
+    // Should staging this image fail, the next Draw or EndDoc reports it and no file is written.
     m_imageCount = n;
     line(m_content, "q");
     line(m_content, num(w) + " 0 0 " + num(h) + " " + num(X) + " " + num(y) + " cm");
@@ -292,6 +317,7 @@ void TPrintPDF1::EndDoc()
         ~Reset() { writer->resetDocument(); }
     } reset{this};
 
+    waitForImages(0);
     closeContentStream();
     writeTail();
     saveDocument();
@@ -419,12 +445,10 @@ void TPrintPDF1::writeTail()
 }
 
 // Writes the document under FileName through a temporary file in the same folder that replaces
-// the target only once complete.
+// the target only once every byte is written and synced (a full disk keeps the old file).
 void TPrintPDF1::saveDocument()
 {
-    QSaveFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(m_document) != m_document.size()
-        || !file.commit()) {
+    files::SafeSaveFile file(FileName);
+    if (!file.open() || file.write(m_document) != m_document.size() || !file.commit())
         throw EScrivelleError("Cannot create file " + FileName);
-    }
 }

@@ -2,8 +2,11 @@
 // TPrintPDF1 writes a PDF 1.4 file whose pages are pictures. A caller opens a document with
 // BeginDoc, places bitmaps on the current page with Draw, starts further pages with NewPage and
 // finishes with EndDoc, which assembles the rest of the file in memory and saves it under
-// FileName in one atomic write. Every image is compressed as it is drawn and parked in a staged
-// file in the writer's own temporary folder, so at most one image's pixels are held at a time.
+// FileName in one atomic write. Every image is compressed and parked in a staged file in the
+// writer's own temporary folder; compression runs on worker threads (at most as many images in
+// flight as the machine has cores) while the caller renders the next page, and the file's bytes
+// are the same as if each image were compressed in turn. A failure while staging an image is
+// reported by the next Draw or by EndDoc.
 //
 // Objects are numbered in file order: 1 the information dictionary, 2k and 2k+1 the content
 // stream of page k and its length, then the outline root, the fourteen standard fonts, the pages
@@ -21,7 +24,9 @@
 #include <QSize>
 #include <QString>
 
+#include <deque>
 #include <functional>
+#include <future>
 #include <memory>
 
 class QTemporaryDir;
@@ -67,6 +72,8 @@ public:
     void setScreenDpi(QSize dpi);
     // Folder of the staged image files, empty while nothing is staged.
     QString stagingPath() const;
+    // Waits until every image drawn so far is in its staged file; throws the first failure.
+    void waitForStaging() { waitForImages(0); }
 
 private:
     void resetDocument();
@@ -75,7 +82,9 @@ private:
     void closeContentStream();
     int nextObject() { return ++m_objectCount; }
     QString stagedFileName(int image) const;
-    void writeStagedFile(int image, const QByteArray &body);
+    void ensureStaging();
+    void writeStagedFile(int image, const QByteArray &body) const;
+    void waitForImages(std::size_t keep);
     void writeTail();
     void saveDocument();
 
@@ -92,4 +101,7 @@ private:
     QList<qint64> m_offsets;   // entry k: offset of object k+1; last: offset of the next write
     qsizetype m_streamStart = 0;
     std::unique_ptr<QTemporaryDir> m_staging;
+    // Images being compressed and staged, oldest first. Declared after the staging folder so
+    // that the workers are finished before the folder goes.
+    std::deque<std::future<void>> m_pending;
 };

@@ -182,13 +182,21 @@ TGmPage *TGmPageList::AddPage()
 
 void TGmPageList::RemoveLastPage()
 {
-    if (Count() <= 1)
+    DeletePage(Count());
+}
+
+void TGmPageList::DeletePage(int number)
+{
+    if (Count() <= 1 || number < 1 || number > Count())
         return;
-    m_pages.pop_back();
+    m_pages.erase(m_pages.begin() + (number - 1));
     pageCountChanged();
     pagesChanged();
     if (m_currentPage > Count()) {
         m_currentPage = Count();
+        send(Events.OnCurrentPageChanged);
+    } else if (m_currentPage == number) {
+        // Another page now stands at the current number.
         send(Events.OnCurrentPageChanged);
     }
 }

@@ -142,6 +142,9 @@ public:
     // Removes the last page unless it is the only one; the current page moves back onto the
     // list when it pointed past it.
     void RemoveLastPage();
+    // Removes a page by number unless it is the only one; the current number stays unless it
+    // pointed past the end.
+    void DeletePage(int number);
     void Clear();
 
     void BeginUpdate();

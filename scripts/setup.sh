@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Scrivelle needs (only those missing) and builds it.
-# Usage: scripts/setup.sh [build|test]   ("test" adds the packages the test suite uses)
+# Usage: scripts/setup.sh [build|test|package]   ("test" adds the packages the test suite uses,
+# "package" those that make the Debian package)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 mode=${1:-build}
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev zlib1g-dev
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev zlib1g-dev libdeflate-dev
           fonts-liberation fonts-dejavu-core libhunspell-dev hunspell-en-us)
 if [ "$mode" = test ]; then
     packages+=(python3 qpdf poppler-utils giflib-tools imagemagick clang libclang-rt-14-dev
-               cups cups-bsd printer-driver-cups-pdf libreoffice-writer-nogui)
+               cups cups-bsd printer-driver-cups-pdf libreoffice-writer-nogui
+               desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
+               dpkg-dev file)
+fi
+if [ "$mode" = package ]; then
+    packages+=(dpkg-dev file)
 fi
 
 missing=()

@@ -1,10 +1,11 @@
 #include "Dialogs.h"
+#include "FontDialog.h"
+#include "dialogs/ObjectProperties.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -90,29 +91,6 @@ Dialogs *g_current = nullptr;
 QWidget *parentWindow()
 {
     return QApplication::activeWindow();
-}
-
-QFont toQFont(const FontChoice &choice)
-{
-    QFont font(choice.face);
-    if (choice.size > 0)
-        font.setPointSize(choice.size);
-    font.setBold(choice.has(FontChoice::Bold));
-    font.setItalic(choice.has(FontChoice::Italic));
-    font.setUnderline(choice.has(FontChoice::Underline));
-    font.setStrikeOut(choice.has(FontChoice::StrikeOut));
-    return font;
-}
-
-void fromQFont(const QFont &font, FontChoice &choice)
-{
-    choice.face = font.family();
-    if (font.pointSize() > 0)
-        choice.size = font.pointSize();
-    choice.set(FontChoice::Bold, font.bold());
-    choice.set(FontChoice::Italic, font.italic());
-    choice.set(FontChoice::Underline, font.underline());
-    choice.set(FontChoice::StrikeOut, font.strikeOut());
 }
 
 void messageBox(QMessageBox::Icon icon, const QString &title, const QString &text)
@@ -220,11 +198,11 @@ bool QtDialogs::runFileDialog(FileDialogOptions &options, bool save)
 
 bool QtDialogs::chooseFont(FontChoice &font)
 {
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, toQFont(font), parentWindow());
-    if (ok)
-        fromQFont(chosen, font);
-    return ok;
+    FontDialog dialog(font, parentWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    font = dialog.font();
+    return true;
 }
 
 bool QtDialogs::chooseColour(std::uint32_t &colour, bool fullOpen)
@@ -247,6 +225,20 @@ bool QtDialogs::inputQuery(const QString &title, const QString &prompt, QString 
     if (ok)
         value = text;
     return ok;
+}
+
+bool Dialogs::objectProperties(ObjectProperties &, QWidget *)
+{
+    return false;
+}
+
+bool QtDialogs::objectProperties(ObjectProperties &properties, QWidget *owner)
+{
+    ObjectPropertiesDialog dialog(properties, owner ? owner : parentWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    properties.scale = dialog.scale();
+    return true;
 }
 
 } // namespace dialogs

@@ -89,6 +89,14 @@ bool runIconv(const char *from, const char *to, const QByteArray &in, QByteArray
         ++src;
         --srcLeft;
     }
+    // Some converters (Windows-1255 and 1258) hold the last character back in case a
+    // combining mark follows; without this flush the last letter of every run was lost.
+    while (iconv(cd, nullptr, nullptr, &dst, &dstLeft) == size_t(-1) && errno == E2BIG) {
+        const qsizetype used = dst - out->data();
+        out->resize(out->size() * 2);
+        dst = out->data() + used;
+        dstLeft = size_t(out->size() - used);
+    }
     out->resize(dst - out->data());
     iconv_close(cd);
     return true;
@@ -165,6 +173,29 @@ int codePageForCharset(int charset)
     case 255: return 850;
     default: return 0;
     }
+}
+
+bool isLeadByte(unsigned char byte, int codePage)
+{
+    switch (codePage) {
+    case 932:
+        return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    case 936:
+    case 949:
+    case 950:
+        return byte >= 0x81 && byte <= 0xFE;
+    default:
+        return false;
+    }
+}
+
+qsizetype completeLength(const QByteArray &bytes, int codePage)
+{
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n)
+        i += isLeadByte(static_cast<unsigned char>(bytes.at(i)), codePage) ? 2 : 1;
+    return i > n ? n - 1 : n;
 }
 
 QString decode(const QByteArray &bytes, int codePage)

@@ -13,6 +13,12 @@ QString decode(const QByteArray &bytes, int codePage = 1252);
 // Encodes into a Windows code page; characters that do not fit become '?' and clear *lossless.
 QByteArray encode(const QString &text, int codePage = 1252, bool *lossless = nullptr);
 
+// Whether the byte starts a two-byte character in the code page (932, 936, 949, 950).
+bool isLeadByte(unsigned char byte, int codePage);
+// The length of the longest prefix of bytes that ends on a character boundary: all of them,
+// or all but a last lead byte whose second byte has not come yet.
+qsizetype completeLength(const QByteArray &bytes, int codePage);
+
 // Windows-1252 one character at a time (the hot path of the RTF reader and writer).
 QChar cp1252ToUnicode(unsigned char byte);
 // The byte for a character, or -1 when Windows-1252 has none.

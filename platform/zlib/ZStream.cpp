@@ -1,5 +1,6 @@
 #include "zlib/ZStream.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -51,6 +52,23 @@ Result deflate(QByteArrayView input, int level, int chunk)
     } while (flush != Z_FINISH);
     deflateEnd(&strm);
     return Result{out, Status::Ok};
+}
+
+Result deflateOneShot(QByteArrayView input, int level)
+{
+    libdeflate_compressor *compressor = libdeflate_alloc_compressor(std::clamp(level, 1, 12));
+    if (!compressor)
+        return failure(Status::OutOfMemory);
+    QByteArray out;
+    out.resize(qsizetype(libdeflate_zlib_compress_bound(compressor, size_t(input.size()))));
+    const size_t written = libdeflate_zlib_compress(compressor, input.data(),
+                                                    size_t(input.size()), out.data(),
+                                                    size_t(out.size()));
+    libdeflate_free_compressor(compressor);
+    if (written == 0) // cannot happen with a bound-sized buffer; never return a cut stream
+        return failure(Status::OutOfMemory);
+    out.resize(qsizetype(written));
+    return Result{std::move(out), Status::Ok};
 }
 
 Result inflate(QByteArrayView input, int chunk)

@@ -88,6 +88,26 @@ private slots:
         QCOMPARE(r.out, QByteArray("Words: 2\nCharacters: 13\nLines: 1\nWords per line:     2.00\n"));
     }
 
+    // Given a manual line break, when converted to text, then it is a CR LF; in the
+    // statistics it separates words and counts as one character, and each part is a line.
+    void manualLineBreaks()
+    {
+        QTemporaryDir dir;
+        const QString rtf = dir.filePath(QStringLiteral("breaks.rtf"));
+        QFile f(rtf);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\pard breaks:\\line second line\\par}");
+        f.close();
+        const QString txt = dir.filePath(QStringLiteral("breaks.txt"));
+        QCOMPARE(scrivelle({QStringLiteral("--convert"), rtf, txt}).code, 0);
+        QCOMPARE(readAll(txt), QByteArray("breaks:\r\nsecond line"));
+        const QString back = dir.filePath(QStringLiteral("back.rtf"));
+        QCOMPARE(scrivelle({QStringLiteral("--convert"), rtf, back}).code, 0);
+        QVERIFY(readAll(back).contains("breaks:\\line second line"));
+        const Run r = scrivelle({QStringLiteral("--stats"), rtf});
+        QCOMPARE(r.out, QByteArray("Words: 3\nCharacters: 19\nLines: 2\nWords per line:     1.50\n"));
+    }
+
     void helpAndVersion()
     {
         const Run help = scrivelle({QStringLiteral("--help")});

@@ -7,11 +7,14 @@
 #include "app/Exceptions.h"
 #include "app/Forms.h"
 #include "app/Main.h"
+#include "app/WindowPlacement.h"
 #include "support/ScriptedDialogs.h"
+#include "support/WindowDriver.h"
 #include "widgets/StatusBar.h"
 
 #include <QElapsedTimer>
 #include <QFrame>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
@@ -128,9 +131,10 @@ private slots:
     void toolbarIndentFollowsTheWidth()
     {
         auto w = start();
-        w->resize(1024 - 8, w->height());
+        const int frame = w->frameGeometry().width() - w->width();
+        w->resize(1024 - frame, w->height());
         QCOMPARE(w->ToolBar1->property("indent").toInt(), 0);
-        w->resize(1225 - 8, w->height());
+        w->resize(1225 - frame, w->height());
         QCOMPARE(w->ToolBar1->property("indent").toInt(), 100);
     }
 
@@ -253,6 +257,40 @@ private slots:
         QVERIFY(w->Editor->CanUndoStep());
         QCOMPARE(w->Editor->ParagraphFormat.Alignment(), TParaAlignment::taLeftJustify);
         w->Editor->setDocumentModified(false);
+    }
+
+    void windowIsPlacedByItsFrameInTheWorkArea()
+    {
+        // A frame of 5-pixel borders and a 25-pixel title bar on a work area below a panel.
+        const QRect area(0, 24, 1280, 776);
+        const QMargins frame(5, 25, 5, 5);
+        const QRect inner = placement::fullHeightInnerRect(area, frame, 128, 1024);
+        QCOMPARE(inner.marginsAdded(frame), QRect(128, 24, 1024, 776));
+        const QRect centred = placement::centredInnerRect(area, frame, 1024, 550);
+        QCOMPARE(centred.marginsAdded(frame), QRect(128, 24 + (776 - 580) / 2, 1024, 580));
+        // A screen narrower than the window: the frame starts at the work area's left edge.
+        QCOMPARE(placement::centredInnerRect(QRect(0, 0, 800, 600), frame, 1024, 550).left(), 5);
+
+        // The window as it is framed: the frame fills the work area's height.
+        WindowDriver w(m_dir.path());
+        const QRect work = w->screen()->availableGeometry();
+        QVERIFY(w->frameGeometry() != w->geometry()); // this platform frames its windows too
+        QCOMPARE(w->frameGeometry().top(), work.top());
+        QCOMPARE(w->frameGeometry().bottom(), work.bottom());
+        QCOMPARE(w->frameGeometry().width(), 1024);
+    }
+
+    void titleBarShowsTheCaptionAlone()
+    {
+        writeFile(QStringLiteral("report.rtf"), "{\\rtf1\\ansi Report\\par}");
+        WindowDriver w(m_dir.path());
+        QCOMPARE(w.caption(), QStringLiteral("Tessra Office - Scrivelle"));
+        w.dialogs().answerFile(path(QStringLiteral("report.rtf")));
+        w.press(QKeySequence(QStringLiteral("Ctrl+O")));
+        QCOMPARE(w.caption(), QStringLiteral("Tessra Office - >>  [report.rtf]"));
+        QCOMPARE(applicationTitle(), QStringLiteral("report.rtf"));
+        w.press(QKeySequence(QStringLiteral("Ctrl+N")));
+        QCOMPARE(w.caption(), QStringLiteral("Tessra Office >> Untitled Document"));
     }
 
     void errorBoxText()

@@ -52,6 +52,23 @@ private slots:
         QCOMPARE(text::encode(QStringLiteral("\u0410"), 1251, &lossless), QByteArray("\xC0"));
         QVERIFY(lossless);
     }
+    // Converters that hold a character back for a combining mark still give the last one.
+    void lastCharacterIsFlushed()
+    {
+        QCOMPARE(text::decode(QByteArray("\xF9\xEC\xE5\xED"), 1255),
+                 QStringLiteral("\u05E9\u05DC\u05D5\u05DD"));
+        QCOMPARE(text::decode(QByteArray("a\xC3"), 1258), QStringLiteral("a\u0102"));
+    }
+    // A last lead byte is not part of the complete prefix; a second byte that looks like a
+    // lead byte is still a second byte.
+    void completeLengthOfDoubleByteText()
+    {
+        QCOMPARE(text::completeLength(QByteArray("a\x82"), 932), 1);
+        QCOMPARE(text::completeLength(QByteArray("\x82\xA0"), 932), 2);
+        QCOMPARE(text::completeLength(QByteArray("\xB0\xA1\xB0"), 936), 2);
+        QCOMPARE(text::completeLength(QByteArray("\xB0\xB0"), 936), 2);
+        QCOMPARE(text::completeLength(QByteArray("\xE9"), 1252), 1);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestCodePage)

@@ -2,9 +2,11 @@
 #include <QtTest>
 
 #include "dialogs/Dialogs.h"
+#include "dialogs/FontDialog.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -217,6 +219,24 @@ private slots:
         QCOMPARE(selectedAtStart, QStringLiteral("Rich Text Compressed (*.rtc)"));
         QCOMPARE(save.filterIndex, 4);
         QCOMPARE(save.fileName, dir.filePath(QStringLiteral("report.pdf")));
+    }
+
+    void fontDialogGivesBackWhatItWasGiven()
+    {
+        // A face that is not installed, a colour without a name and an unusual script all
+        // come back unchanged when nothing is touched.
+        FontChoice odd;
+        odd.face = QStringLiteral("No Such Face 123");
+        odd.size = 17;
+        odd.style = FontChoice::Bold | FontChoice::StrikeOut;
+        odd.charset = 77;
+        odd.color = 0x123456;
+        dialogs::FontDialog dialog(odd);
+        QCOMPARE(dialog.font(), odd);
+        QCOMPARE(dialog.findChild<QComboBox *>(QStringLiteral("colour"))->currentText(), QStringLiteral("Custom"));
+        // Each named colour is offered once, in the 0x00BBGGRR form.
+        QCOMPARE(dialogs::FontDialog::colours().size(), 16);
+        QCOMPARE(dialogs::FontDialog::colours()[9].colour, std::uint32_t(0x0000FF)); // Red
     }
 };
 

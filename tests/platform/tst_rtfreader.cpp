@@ -279,6 +279,40 @@ private slots:
         QCOMPARE(probe(*d, QStringLiteral("numbering")), numbering);
     }
 
+    // Given nested numbered items of a list table and no labels in the file (or labels of
+    // spaces only, as AbiWord writes them), when read, then each item gets its label from its
+    // level's text and format, with the numbers of the levels above; two overrides of one
+    // list count on together; a label the file gives is kept.
+    void multiLevelListLabels()
+    {
+        const QByteArray rtf =
+            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}"
+            "{\\*\\listtable{\\list\\listtemplateid1"
+            "{\\listlevel\\levelnfc0\\levelstartat3{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}}"
+            "{\\listlevel\\levelnfc0{\\leveltext\\'04\\'00.\\'01.;}{\\levelnumbers\\'01\\'03;}}"
+            "{\\listlevel\\levelnfc4{\\leveltext\\'02\\'02);}{\\levelnumbers\\'01;}}\\listid20}"
+            "{\\list{\\listlevel\\levelnfc1{\\leveltext\\leveltemplateid7\\'02\\'00.;}}\\listid21}}"
+            "{\\*\\listoverridetable{\\listoverride\\listid20\\listoverridecount0\\ls1}"
+            "{\\listoverride\\listid20\\listoverridecount0\\ls2}"
+            "{\\listoverride\\listid21\\listoverridecount0\\ls3}}"
+            "\\pard\\ls1\\ilvl0\\fi-360\\li720 one\\par"
+            "\\pard\\ls1\\ilvl1\\fi-360\\li1080 one one\\par"
+            "{\\listtext   \\tab}\\pard\\ls2\\ilvl1\\fi-360\\li1080 one two\\par"
+            "\\pard\\ls3\\ilvl0 roman\\par"
+            "\\pard\\ls2\\ilvl0 two\\par"
+            "\\pard\\ls1\\ilvl2 letter\\par"
+            "{\\listtext\\f0 (x)\\tab}\\pard\\ls1\\ilvl2 given\\par"
+            "\\pard\\ls3\\ilvl0\\par"
+            "\\pard plain\\par}";
+        const auto d = rtftest::readDocument(rtf);
+        QCOMPARE(rtftest::documentText(*d),
+                 QStringLiteral("3.\tone\n3.1.\tone one\n3.2.\tone two\nI.\troman\n4.\ttwo\n"
+                                "a)\tletter\n(x)\tgiven\nII.\t\nplain\n"));
+        // What is written reads back alike.
+        const auto reread = rtftest::readDocument(rtftest::writeDocument(*d));
+        QCOMPARE(rtftest::documentText(*reread), rtftest::documentText(*d));
+    }
+
     void pictures_data()
     {
         QTest::addColumn<QByteArray>("body");
@@ -366,6 +400,49 @@ private slots:
             << QByteArray("{\\rtf1{\\fonttbl\\f0\\fcharset204 A;\\f1\\fcharset0 B;}\\f0\\'c0}")
             << QStringLiteral("\u0410\n");
     }
+    void codePageAtFontSwitch_data()
+    {
+        QTest::addColumn<int>("charset");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        const struct {
+            const char *name;
+            int charset;
+            const char *bytes;
+            char16_t ch;
+        } rows[] = {
+            {"1250", 238, "\\'8a", 0x0160}, {"1251", 204, "\\'c0", 0x0410},
+            {"1253", 161, "\\'e1", 0x03B1}, {"1254", 162, "\\'f0", 0x011F},
+            {"1255 final mem", 177, "\\'f9\\'ec\\'e5\\'ed", 0},
+            {"1256", 178, "\\'c7", 0x0627}, {"1257", 186, "\\'e0", 0x0105},
+            {"1258", 163, "\\'c3", 0x0102}, {"874", 222, "\\'a1", 0x0E01},
+            {"932", 128, "\\'82\\'a0", 0x3042}, {"936", 134, "\\'b0\\'a1", 0x554A},
+            {"949", 129, "\\'b0\\'a1", 0xAC00}, {"950", 136, "\\'a4\\'40", 0x4E00},
+            {"936 split by a colour", 134, "\\'b0\\cf1\\'a1", 0x554A},
+            {"950 split by bold", 136, "\\'a4\\b\\'40", 0x4E00},
+            {"symbol", 2, "p", 0x03C0},
+        };
+        for (const auto &row : rows) {
+            const QString text = row.ch ? QString(QChar(row.ch))
+                                        : QStringLiteral("\u05E9\u05DC\u05D5\u05DD");
+            QTest::newRow(row.name) << row.charset << QByteArray(row.bytes) << text;
+        }
+    }
+    // Given text in a font of a non-Latin code page followed at once by a switch to another
+    // font, when read, then every byte is decoded with its own font's code page and none is
+    // lost, also when a control word falls between the two bytes of a character.
+    void codePageAtFontSwitch()
+    {
+        QFETCH(int, charset);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        const QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fcharset0 Arial;}"
+                               "{\\f1\\fcharset" + QByteArray::number(charset) + " X;}}"
+                               "{\\colortbl ;\\red255\\green0\\blue0;}\\pard\\f1" + bytes
+                               + "\\f0 x\\par}";
+        QCOMPARE(rtftest::documentText(*rtftest::readDocument(rtf)), text + QStringLiteral("x\n"));
+    }
+
     void codePages()
     {
         QFETCH(QByteArray, rtf);

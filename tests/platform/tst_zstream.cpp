@@ -34,6 +34,12 @@ private slots:
         const auto unpacked = zstream::inflate(packed.data, chunk);
         QVERIFY(unpacked.ok());
         QCOMPARE(unpacked.data, input);
+
+        // The one-shot compressor writes the same format: zlib's own reader takes it back.
+        const auto oneShot = zstream::deflateOneShot(input);
+        QVERIFY(oneShot.ok());
+        QCOMPARE(oneShot.data.left(1), QByteArray("\x78"));
+        QCOMPARE(zstream::inflate(oneShot.data, chunk).data, input);
     }
 
     void sameBytesAsZlibCompress()
