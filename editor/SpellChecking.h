@@ -91,7 +91,8 @@ private:
     QPointer<QTextEdit> m_editor;
     SpellChecker m_checker;
     QPointer<QTextDocument> m_document;
-    SpellingHighlighter *m_highlighter = nullptr;
+    // The highlighter is a child of its document: it goes with a document the control replaces.
+    QPointer<SpellingHighlighter> m_highlighter;
     bool m_enabled = false;
     QList<QTextBlock> m_pending;   // changed paragraphs
     QTextBlock m_scan;             // the next paragraph of a whole-document check
