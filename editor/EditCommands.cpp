@@ -281,7 +281,9 @@ void TfrmMainEditor::Delete2Click() { Editor->DeleteSelection(); }
 void TfrmMainEditor::DeleteAll1Click()
 {
     // The document is emptied and its modified flag cleared, so no save prompt follows; the
-    // emptying is one undo step, so Undo brings the text back (modified again).
+    // emptying is one undo step, so Undo brings the text back (modified again). Objects are
+    // closed as on any clearing: their open copies go, the pictures stay in the undo history.
+    Editor->CloseObjects();
     Editor->replaceAll(QString());
     Editor->setDocumentModified(false);
     EditorChange(); // the modified indicator follows the cleared flag
