@@ -7,6 +7,8 @@
 #include <QTextOption>
 #include <QBrush>
 
+#include <algorithm>
+
 namespace richedit {
 
 namespace {
@@ -50,6 +52,18 @@ void applyParagraphTwips(QTextBlockFormat &f)
     QList<QTextOption::Tab> positions;
     for (int t : tabs)
         positions.append(QTextOption::Tab(twipsToPixels(t), QTextOption::LeftTab));
+    // A hanging indent is a tab stop of its own: the tab after a list label ends where the
+    // other lines start, unless an explicit stop comes first. Qt measures tab positions from
+    // the start of the line, so the stop lies at the hanging amount.
+    const double hanging = -f.textIndent();
+    if (hanging > 0 && f.layoutDirection() != Qt::RightToLeft) {
+        const auto before = std::find_if(positions.begin(), positions.end(),
+                                         [&](const QTextOption::Tab &t) {
+                                             return t.position >= hanging;
+                                         });
+        if (before == positions.end() || before->position > hanging)
+            positions.insert(before, QTextOption::Tab(hanging, QTextOption::LeftTab));
+    }
     f.setTabPositions(positions);
 }
 

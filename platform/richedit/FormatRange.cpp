@@ -1,13 +1,16 @@
 #include "FormatRange.h"
 
 #include "Formats.h"
+#include "Pictures.h"
 #include "RichEdit.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QHash>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
 
@@ -76,6 +79,36 @@ int numberingIndex(const QTextBlock &block)
     return index;
 }
 
+// Qt lays out a block's left and right margins and first-line indent in device pixels as
+// they are, while it scales fonts, vertical margins, line heights and tab stops to the
+// device. The engine's margins are 96-dpi pixels, so on a printer they came out about three
+// times too small; here they are scaled like everything else.
+void scaleHorizontalMargins(QTextDocument &doc, qreal scale)
+{
+    if (qFuzzyCompare(scale, 1.0))
+        return;
+    doc.setUndoRedoEnabled(false);
+    QHash<int, QTextBlockFormat> scaled; // by the block format's index: documents share a few
+    QTextCursor cursor(&doc);
+    cursor.beginEditBlock();
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        const QTextBlockFormat f = b.blockFormat();
+        if (f.leftMargin() == 0 && f.rightMargin() == 0 && f.textIndent() == 0)
+            continue;
+        auto it = scaled.find(b.blockFormatIndex());
+        if (it == scaled.end()) {
+            QTextBlockFormat g = f;
+            g.setLeftMargin(f.leftMargin() * scale);
+            g.setRightMargin(f.rightMargin() * scale);
+            g.setTextIndent(f.textIndent() * scale);
+            it = scaled.insert(b.blockFormatIndex(), g);
+        }
+        cursor.setPosition(b.position());
+        cursor.setBlockFormat(*it);
+    }
+    cursor.endEditBlock();
+}
+
 } // namespace
 
 FormatRangeCache::FormatRangeCache() = default;
@@ -93,8 +126,11 @@ QTextDocument *FormatRangeCache::layoutFor(const QTextDocument &source, int dpiX
 {
     if (m_doc && m_dpiX == dpiX && m_dpiY == dpiY && m_width == widthTwips)
         return m_doc.get();
-    if (!m_doc)
+    if (!m_doc || m_dpiX != dpiX) {
         m_doc.reset(source.clone());
+        registerPictureHandler(m_doc.get());
+        scaleHorizontalMargins(*m_doc, dpiX / 96.0);
+    }
     m_device = std::make_unique<ResolutionDevice>(dpiX, dpiY);
     m_doc->setDocumentMargin(0);
     m_doc->documentLayout()->setPaintDevice(m_device.get());

@@ -19,7 +19,7 @@ enum class Cw : std::uint16_t {
     UnderlineWords, UnderlineWave, Strike, Font, FontSize, ForeColor,
     BackColor, Highlight, Super, Sub, NoSuperSub, Expand,
     ExpandTwips, Kerning, Revised, RevAuthor, Deleted, Protect,
-    Hidden, Language, CharStyle,
+    Hidden, Language, CharStyle, Caps, SmallCaps,
     // Para
     ParagraphDefault, AlignLeft, AlignCenter, AlignRight, AlignJustify, AlignDistribute,
     LeftIndent, RightIndent, FirstIndent, SpaceBefore, SpaceAfter, LineSpacing,
@@ -39,14 +39,14 @@ enum class Cw : std::uint16_t {
     PictOther, PictWidth, PictHeight, PictGoalWidth, PictGoalHeight, PictScaleX,
     PictScaleY,
     // List
-    ListId, LevelNumberFormat,
+    ListId, LevelNumberFormat, LevelStartAt, LevelNoRestart,
     // Pn
     PnBullet, PnBody, PnContinue, PnLevel, PnArabic, PnLowerLetter,
     PnUpperLetter, PnLowerRoman, PnUpperRoman, PnStart, PnIndent, PnFont,
     // Dest
     FontTable, ColorTable, RevisionTable, ListTable, ListDefinition, ListLevelDefinition,
     ListOverrideTable, ListOverrideEntry, ListText, PnText, ParagraphNumbering, Picture,
-    Transparent, Skip, Footnote, PnTextBefore,
+    Transparent, Skip, Footnote, PnTextBefore, Object, ObjectResult, LevelText,
     Count
 };
 

@@ -1,5 +1,8 @@
 #include "RtfReader.h"
 
+#include <cstring>
+#include <memory>
+
 #include "text/CodePage.h"
 
 namespace rtf {
@@ -10,10 +13,12 @@ using Family = ControlWord::Family;
 namespace {
 
 // Characters that would split a paragraph or stand for an object if they came into the
-// document as text (from \'0d or \u8233, say): only \par and pictures make those.
+// document as text (from \'0d or \u8233, say): only \par and pictures make those. A NUL (from
+// \u0 or \'00) is dropped too: it is no character of a document, and plain text would carry it
+// out as a zero byte.
 bool isBreakCharacter(QChar c)
 {
-    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator
+    return c == QChar(0) || c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator
            || c == QChar::ObjectReplacementCharacter;
 }
 
@@ -30,6 +35,42 @@ struct ByteTable {
     }
 };
 
+// The source without a UTF-8 byte-order mark at its very start: some editors put one before
+// "{\rtf", and the file is still RTF.
+ByteSource withoutByteOrderMark(const ByteSource &source)
+{
+    struct State {
+        char head[3];
+        int headLength = 0;
+        int headPos = 0;
+        bool started = false;
+    };
+    auto state = std::make_shared<State>();
+    return [source, state](char *buf, qint64 max) -> qint64 {
+        State &st = *state;
+        if (!st.started) {
+            st.started = true;
+            while (st.headLength < 3) {
+                const qint64 n = source(st.head + st.headLength, 3 - st.headLength);
+                if (n < 0)
+                    return n;
+                if (n == 0)
+                    break;
+                st.headLength += int(n);
+            }
+            if (st.headLength == 3 && memcmp(st.head, "\xEF\xBB\xBF", 3) == 0)
+                st.headLength = 0;
+        }
+        if (st.headPos < st.headLength) {
+            const qint64 n = qMin<qint64>(max, st.headLength - st.headPos);
+            memcpy(buf, st.head + st.headPos, size_t(n));
+            st.headPos += int(n);
+            return n;
+        }
+        return source(buf, max);
+    };
+}
+
 } // namespace
 
 RtfReader::RtfReader(RtfSink &sink, const ReadOptions &options)
@@ -40,7 +81,7 @@ RtfReader::RtfReader(RtfSink &sink, const ReadOptions &options)
 
 ReadResult RtfReader::read(const ByteSource &source)
 {
-    RtfTokenizer tokenizer(source);
+    RtfTokenizer tokenizer(withoutByteOrderMark(source));
     m_tokenizer = &tokenizer;
     const RtfTokenizer::Token &open = tokenizer.next();
     if (open.type != RtfTokenizer::Type::GroupOpen) {
@@ -74,6 +115,8 @@ ReadResult RtfReader::read(const ByteSource &source)
 
 void RtfReader::handleToken(const RtfTokenizer::Token &token)
 {
+    if (m_capturing)
+        captureToken(token);
     switch (token.type) {
     case RtfTokenizer::Type::GroupOpen:
         openGroup();
@@ -104,6 +147,8 @@ void RtfReader::handleToken(const RtfTokenizer::Token &token)
             appendChar(char16_t(token.param));
         else if (state().dest == Destination::FontTable)
             fontCharacter(char16_t(token.param));
+        else if (state().dest == Destination::LevelText)
+            levelCharacter(char16_t(token.param));
         break;
     case RtfTokenizer::Type::Binary:
         m_star = false;
@@ -141,6 +186,8 @@ void RtfReader::closeGroup()
     const GroupState closed = m_stack.back();
     m_stack.pop_back();
     leaveGroup(closed);
+    if (m_objectDepth > m_stack.size())
+        endObject();
 }
 
 // Finishes what a destination collected when its group closes.
@@ -197,13 +244,16 @@ void RtfReader::enterDestination(Cw id)
         break;
     case Cw::ListLevelDefinition:
         if (s.dest == Destination::ListDefinition) {
-            m_lists.back().levelFormats.push_back(0);
+            m_lists.back().levels.emplace_back();
             m_levelFormatsValid = false;
             m_blockValid = false;
             s.dest = Destination::ListLevel;
         } else {
             s.dest = Destination::Skip;
         }
+        break;
+    case Cw::LevelText:
+        s.dest = s.dest == Destination::ListLevel ? Destination::LevelText : Destination::Skip;
         break;
     case Cw::ListOverrideTable:
         s.dest = Destination::ListOverrideTable;
@@ -246,6 +296,14 @@ void RtfReader::enterDestination(Cw id)
         } else {
             s.dest = Destination::Skip;
         }
+        break;
+    case Cw::Object:
+        if (inText)
+            beginObject();
+        break; // transparent: the result shows
+    case Cw::ObjectResult:
+        if (inText)
+            objectResult();
         break;
     case Cw::Transparent:
         break; // the group's text stays where it was going
@@ -292,6 +350,7 @@ void RtfReader::handleControlWord(std::string_view word, bool hasParam, int para
     case Destination::ListLevel:
     case Destination::ListOverrideTable:
     case Destination::ListOverride:
+    case Destination::LevelText:
         listWord(cw->id, value);
         return;
     case Destination::Numbering:
@@ -370,6 +429,9 @@ void RtfReader::handleText(const char *text, qsizetype length)
         break;
     case Destination::Picture:
         pictureText(text, length);
+        break;
+    case Destination::LevelText:
+        levelText(text, length);
         break;
     default:
         break;
@@ -460,7 +522,8 @@ void RtfReader::appendChar(char16_t ch)
 
 // Called before anything is put into the paragraph: the cell separators owed since the last
 // \cell and the list label that belongs in front of the text (none for bullets, which the
-// engine draws itself, and none for labels that hold only spaces).
+// engine draws itself). A label the file gives ({\listtext}, {\pntext}) is kept as written;
+// one that is missing or holds only spaces comes from the list table.
 void RtfReader::beginContent()
 {
     const CharState &chr = state().chr;
@@ -472,16 +535,27 @@ void RtfReader::beginContent()
         m_textState = chr;
         m_text += separators;
     }
-    if (m_labelPending) {
+    if (!m_paragraphHasContent) {
+        const QString counted = listLabel(state().para);
+        QString label;
+        CharState labelState = chr;
+        if (m_labelPending) {
+            qsizetype start = 0; // spaces before the number are the producer's layout
+            while (start < m_label.size() && m_label.at(start) == QLatin1Char(' '))
+                ++start;
+            if (!m_label.trimmed().isEmpty()) {
+                label = m_label.mid(start);
+                labelState = m_labelState;
+            }
+        }
+        if (label.isEmpty() && !counted.isEmpty())
+            label = counted + QLatin1Char('\t');
         m_labelPending = false;
-        qsizetype start = 0; // spaces before the number are the producer's layout
-        while (start < m_label.size() && m_label.at(start) == QLatin1Char(' '))
-            ++start;
-        if (!isBulleted(state().para) && !m_label.trimmed().isEmpty()) {
-            if (!m_text.isEmpty() && !(m_labelState == m_textState))
+        if (!label.isEmpty() && !isBulleted(state().para)) {
+            if (!m_text.isEmpty() && !(labelState == m_textState))
                 flushText();
-            m_textState = m_labelState;
-            m_text += QStringView(m_label).mid(start);
+            m_textState = labelState;
+            m_text += label;
         }
     }
     m_paragraphHasContent = true;
@@ -498,7 +572,7 @@ void RtfReader::flushText()
 void RtfReader::endParagraph(bool fromRow)
 {
     decodeBytes();
-    if (m_labelPending)
+    if (!m_paragraphHasContent && (m_labelPending || state().para.listOverride > 0))
         beginContent();
     if (fromRow && m_pendingCells > 1) {
         m_pendingCells -= 1; // the cells after the last one that had content

@@ -93,6 +93,16 @@ private:
     void pictureText(const char *text, qsizetype length);
     void finishPicture();
     void finishLabel();
+    void levelText(const char *text, qsizetype length);
+    void levelCharacter(char16_t ch);
+    const ListDefinition *listOf(int overrideNumber);
+    QString listLabel(const ParaState &para);
+
+    // RtfReaderObject.cpp: \object groups, whose own data is kept for their picture.
+    void beginObject();
+    void captureToken(const RtfTokenizer::Token &token);
+    void objectResult();
+    void endObject();
 
     RtfSink &m_sink;
     ReadOptions m_options;
@@ -114,8 +124,9 @@ private:
     bool m_colorSet = false;
     std::vector<ListDefinition> m_lists;
     std::vector<ListOverrideEntry> m_overrides;
-    QHash<quint64, int> m_levelFormats; // (\ls << 32 | \ilvl) -> \levelnfc, built on use
+    QHash<int, int> m_overrideLists; // \ls -> index into m_lists, built on use
     bool m_levelFormatsValid = false;
+    ListNumbering m_numbering;
     std::uint8_t m_pnNumbering = 0;
 
     // Text.
@@ -153,6 +164,16 @@ private:
     // Picture.
     PictureState m_picture;
     bool m_inPicture = false;
+
+    // Object: the tokens of its group before \result, written again as RTF, go with the
+    // picture of its result.
+    QByteArray m_objectData;
+    std::size_t m_objectDepth = 0;  // the stack size inside the \object group; 0: none
+    bool m_capturing = false;       // tokens are going into m_objectData
+    bool m_captureDelimit = false;  // the capture ends with a control word
+    qsizetype m_captureGroupAt = 0; // where the last captured group opened
+    bool m_objectPending = false;   // m_objectData waits for the result's picture
+    int m_objectWidth = 0, m_objectHeight = 0; // \objw, \objh in twips
 };
 
 } // namespace rtf

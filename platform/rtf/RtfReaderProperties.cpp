@@ -119,6 +119,17 @@ void RtfReader::characterWord(Cw id, int value)
     case Cw::Hidden:
         c.hidden = value;
         break;
+    case Cw::Caps:
+    case Cw::SmallCaps: {
+        // One capitalisation at a time: the last switched on shows; switching off another
+        // one leaves it alone.
+        const auto shown = std::uint8_t(id == Cw::Caps ? QFont::AllUppercase : QFont::SmallCaps);
+        if (value)
+            c.capitals = shown;
+        else if (c.capitals == shown)
+            c.capitals = QFont::MixedCase;
+        break;
+    }
     case Cw::CharStyle:
         c.charStyle = std::max(value, 0);
         break;
@@ -224,30 +235,44 @@ int RtfReader::codePageOf(int fontIndex) const
     return page > 0 ? page : m_ansiCodePage;
 }
 
+// The list an override number refers to; the first definition of a list or override counts.
+const ListDefinition *RtfReader::listOf(int overrideNumber)
+{
+    if (!m_levelFormatsValid) {
+        m_overrideLists.clear();
+        QHash<int, int> lists;
+        for (std::size_t i = 0; i < m_lists.size(); ++i)
+            if (!lists.contains(m_lists[i].id))
+                lists.insert(m_lists[i].id, int(i));
+        for (const ListOverrideEntry &o : m_overrides) {
+            const auto it = lists.constFind(o.listId);
+            if (it != lists.constEnd() && !m_overrideLists.contains(o.number))
+                m_overrideLists.insert(o.number, *it);
+        }
+        m_levelFormatsValid = true;
+    }
+    const auto it = m_overrideLists.constFind(overrideNumber);
+    return it == m_overrideLists.constEnd() ? nullptr : &m_lists[std::size_t(*it)];
+}
+
 bool RtfReader::isBulleted(const ParaState &para)
 {
     if (para.numbering == 1)
         return true;
     if (para.listOverride <= 0)
         return false;
-    if (!m_levelFormatsValid) { // the first definition of a list or override counts
-        m_levelFormats.clear();
-        QHash<int, const ListDefinition *> lists;
-        for (const ListDefinition &list : m_lists)
-            if (!lists.contains(list.id))
-                lists.insert(list.id, &list);
-        for (const ListOverrideEntry &o : m_overrides) {
-            const ListDefinition *list = lists.value(o.listId);
-            for (std::size_t level = 0; list && level < list->levelFormats.size(); ++level) {
-                const quint64 key = (quint64(quint32(o.number)) << 32) | level;
-                if (!m_levelFormats.contains(key))
-                    m_levelFormats.insert(key, list->levelFormats[level]);
-            }
-        }
-        m_levelFormatsValid = true;
-    }
-    const quint64 key = (quint64(quint32(para.listOverride)) << 32) | quint32(para.listLevel);
-    return m_levelFormats.value(key, -1) == 23;
+    const ListDefinition *list = listOf(para.listOverride);
+    return list && std::size_t(para.listLevel) < list->levels.size()
+           && list->levels[std::size_t(para.listLevel)].format == ListNumbering::kBullet;
+}
+
+// Counts the paragraph as the next item of its list and gives its label from the list table.
+QString RtfReader::listLabel(const ParaState &para)
+{
+    if (para.listOverride <= 0)
+        return QString();
+    const ListDefinition *list = listOf(para.listOverride);
+    return list ? m_numbering.nextLabel(list->id, list->levels, para.listLevel) : QString();
 }
 
 const QTextCharFormat &RtfReader::charFormat(const CharState &c)
@@ -287,6 +312,8 @@ const QTextCharFormat &RtfReader::charFormat(const CharState &c)
     }
     if (c.strike)
         f.setFontStrikeOut(true);
+    if (c.capitals != QFont::MixedCase)
+        f.setFontCapitalization(QFont::Capitalization(c.capitals));
     if (c.foreColor >= 0 && std::size_t(c.foreColor) < m_colors.size()
         && m_colors[std::size_t(c.foreColor)].isValid())
         f.setForeground(m_colors[std::size_t(c.foreColor)]);

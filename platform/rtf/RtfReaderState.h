@@ -2,6 +2,8 @@
 // The reader's state: what a group carries (character and paragraph properties and where its
 // text goes), and the document tables read from the header (fonts, colours, lists).
 
+#include "RtfListNumbering.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QString>
@@ -20,6 +22,7 @@ enum class Destination : std::uint8_t {
     ListTable,
     ListDefinition,
     ListLevel,
+    LevelText,     // {\leveltext} of a list level
     ListOverrideTable,
     ListOverride,
     ListLabel,     // {\listtext} or {\pntext}: the label of a list item
@@ -39,6 +42,7 @@ struct CharState {
     int charStyle = 0;
     std::uint8_t underline = 0; // a QTextCharFormat::UnderlineStyle, 0 = none
     std::uint8_t vertical = 0;  // 0 normal, 1 superscript, 2 subscript
+    std::uint8_t capitals = 0;  // a QFont::Capitalization: mixed case, \caps or \scaps
     bool bold = false;
     bool italic = false;
     bool strike = false;
@@ -94,7 +98,7 @@ struct FontEntry {
 
 struct ListDefinition {
     int id = 0;
-    std::vector<int> levelFormats; // \levelnfc per level; 23 = bullet
+    std::vector<ListLevel> levels;
 };
 
 struct ListOverrideEntry {

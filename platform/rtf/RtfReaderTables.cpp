@@ -2,6 +2,7 @@
 #include "RtfReader.h"
 
 #include "RtfPicture.h"
+#include "richedit/RichEditTypes.h"
 #include "text/CodePage.h"
 
 namespace rtf {
@@ -9,6 +10,7 @@ namespace rtf {
 namespace {
 
 constexpr qsizetype kMaxFontNameBytes = 256;
+constexpr qsizetype kMaxLevelText = 64;
 
 } // namespace
 
@@ -136,9 +138,14 @@ void RtfReader::listWord(Cw id, int value)
             m_lists.back().id = value;
         break;
     case Destination::ListLevel:
-        if (id == Cw::LevelNumberFormat && !m_lists.empty()
-            && !m_lists.back().levelFormats.empty())
-            m_lists.back().levelFormats.back() = value;
+        if (m_lists.empty() || m_lists.back().levels.empty())
+            break;
+        if (id == Cw::LevelNumberFormat)
+            m_lists.back().levels.back().format = value;
+        else if (id == Cw::LevelStartAt)
+            m_lists.back().levels.back().startAt = std::clamp(value, 0, 32767);
+        else if (id == Cw::LevelNoRestart)
+            m_lists.back().levels.back().noRestart = value != 0;
         break;
     case Destination::ListOverride:
         if (m_overrides.empty())
@@ -151,6 +158,29 @@ void RtfReader::listWord(Cw id, int value)
     default:
         break;
     }
+}
+
+// The text of a list level: the length byte, then characters; bytes below 9 stand for the
+// numbers of the levels, the rest are decoded as the document's code page.
+void RtfReader::levelText(const char *text, qsizetype length)
+{
+    if (m_lists.empty() || m_lists.back().levels.empty())
+        return;
+    QString &t = m_lists.back().levels.back().text;
+    for (qsizetype i = 0; i < length && t.size() < kMaxLevelText; ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x20)
+            t += QChar(char16_t(byte));
+        else
+            t += text::decode(QByteArray(1, char(byte)), m_ansiCodePage); // "" for a lead byte
+    }
+}
+
+void RtfReader::levelCharacter(char16_t ch)
+{
+    if (!m_lists.empty() && !m_lists.back().levels.empty()
+        && m_lists.back().levels.back().text.size() < kMaxLevelText)
+        m_lists.back().levels.back().text += QChar(ch);
 }
 
 void RtfReader::numberingWord(Cw id)
@@ -235,10 +265,18 @@ void RtfReader::finishPicture()
 {
     m_inPicture = false;
     m_tokenizer->setKeepBinary(false);
+    if (m_options.noObjects) {
+        m_picture = PictureState{};
+        return;
+    }
     if (m_picture.data.isEmpty() && m_picture.kind == PictureState::Kind::None)
         return; // nothing to show
-    const DecodedPicture picture = decodePicture(m_picture);
+    DecodedPicture picture = decodePicture(m_picture);
     m_picture = PictureState{};
+    if (m_objectPending) { // the picture of an object's result carries the object
+        picture.format.setProperty(richedit::prop::ObjectData, m_objectData);
+        m_objectPending = false;
+    }
     beginContent();
     flushText();
     m_sink.insertImage(picture.format, picture.image);

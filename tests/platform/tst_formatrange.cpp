@@ -3,12 +3,14 @@
 #include <QtTest>
 
 #include "richedit/RichEdit.h"
+#include "rtf/Rtf.h"
 #include "text/CodePage.h"
 
 #include <QImage>
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextLayout>
 
 using namespace richedit;
 
@@ -206,6 +208,59 @@ private slots:
             }
         }
         QVERIFY2(widest >= 15, qPrintable(QString::number(widest)));
+    }
+
+    // Given a lettered item with a hanging indent ("a." then a tab) above a paragraph with
+    // the same left indent, when shown and when rendered at 96 and 300 dpi, then the text after
+    // the tab starts where the second paragraph starts (the hanging indent is a tab stop), not
+    // at the next default stop.
+    void hangingIndentIsATabStop()
+    {
+        RichEdit e;
+        const QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}\\f0\\fs24"
+                               "\\pard\\fi-360\\li1440 a.\\tab XX\\par\\pard\\li1440 XX\\par}";
+        qint64 at = 0;
+        QTextCursor c(e.document());
+        rtf::readRtf([&](char *buf, qint64 max) {
+            const qint64 n = qMin(max, qint64(rtf.size()) - at);
+            memcpy(buf, rtf.constData() + at, size_t(n));
+            at += n;
+            return n;
+        }, c);
+        e.resize(600, 300);
+        e.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&e));
+        const QTextBlock item = e.document()->begin();
+        const QTextLine line = item.layout()->lineAt(0);
+        QCOMPARE(line.cursorToX(3) + item.layout()->position().x(),
+                 item.next().layout()->position().x() + item.next().layout()->lineAt(0).x());
+
+        for (int dpm : {3780, 11811}) { // 96 and 300 dpi
+            const double scale = dpm / 3780.0;
+            QImage img = page96(int(400 * scale), int(200 * scale));
+            img.setDotsPerMeterX(dpm);
+            img.setDotsPerMeterY(dpm);
+            QPainter p(&img);
+            FORMATRANGE fr = rangeFor(img, 1440 * 2, 0, &p);
+            e.formatRange(&fr, true);
+            p.end();
+            e.formatRange(nullptr, false);
+            // The first dark column right of the label in each line's band.
+            const int band = int(20 * scale);
+            auto firstDark = [&](int top, int fromX) {
+                for (int x = fromX; x < img.width(); ++x)
+                    for (int y = top; y < top + band; ++y)
+                        if (qGray(img.pixel(x, y)) < 128)
+                            return x;
+                return -1;
+            };
+            const int second = firstDark(band, 0);
+            const int afterTab = firstDark(0, int(88 * scale));
+            QVERIFY2(qAbs(afterTab - second) <= 1,
+                     qPrintable(QStringLiteral("%1 %2").arg(afterTab).arg(second)));
+            // The left indent is an inch on every device.
+            QVERIFY2(qAbs(second - 96 * scale) <= 2 * scale, qPrintable(QString::number(second)));
+        }
     }
 };
 

@@ -279,6 +279,40 @@ private slots:
         QCOMPARE(probe(*d, QStringLiteral("numbering")), numbering);
     }
 
+    // Given nested numbered items of a list table and no labels in the file (or labels of
+    // spaces only, as AbiWord writes them), when read, then each item gets its label from its
+    // level's text and format, with the numbers of the levels above; two overrides of one
+    // list count on together; a label the file gives is kept.
+    void multiLevelListLabels()
+    {
+        const QByteArray rtf =
+            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}"
+            "{\\*\\listtable{\\list\\listtemplateid1"
+            "{\\listlevel\\levelnfc0\\levelstartat3{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}}"
+            "{\\listlevel\\levelnfc0{\\leveltext\\'04\\'00.\\'01.;}{\\levelnumbers\\'01\\'03;}}"
+            "{\\listlevel\\levelnfc4{\\leveltext\\'02\\'02);}{\\levelnumbers\\'01;}}\\listid20}"
+            "{\\list{\\listlevel\\levelnfc1{\\leveltext\\leveltemplateid7\\'02\\'00.;}}\\listid21}}"
+            "{\\*\\listoverridetable{\\listoverride\\listid20\\listoverridecount0\\ls1}"
+            "{\\listoverride\\listid20\\listoverridecount0\\ls2}"
+            "{\\listoverride\\listid21\\listoverridecount0\\ls3}}"
+            "\\pard\\ls1\\ilvl0\\fi-360\\li720 one\\par"
+            "\\pard\\ls1\\ilvl1\\fi-360\\li1080 one one\\par"
+            "{\\listtext   \\tab}\\pard\\ls2\\ilvl1\\fi-360\\li1080 one two\\par"
+            "\\pard\\ls3\\ilvl0 roman\\par"
+            "\\pard\\ls2\\ilvl0 two\\par"
+            "\\pard\\ls1\\ilvl2 letter\\par"
+            "{\\listtext\\f0 (x)\\tab}\\pard\\ls1\\ilvl2 given\\par"
+            "\\pard\\ls3\\ilvl0\\par"
+            "\\pard plain\\par}";
+        const auto d = rtftest::readDocument(rtf);
+        QCOMPARE(rtftest::documentText(*d),
+                 QStringLiteral("3.\tone\n3.1.\tone one\n3.2.\tone two\nI.\troman\n4.\ttwo\n"
+                                "a)\tletter\n(x)\tgiven\nII.\t\nplain\n"));
+        // What is written reads back alike.
+        const auto reread = rtftest::readDocument(rtftest::writeDocument(*d));
+        QCOMPARE(rtftest::documentText(*reread), rtftest::documentText(*d));
+    }
+
     void pictures_data()
     {
         QTest::addColumn<QByteArray>("body");
