@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
@@ -19,6 +20,8 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTextTable>
+#include <QTimer>
 
 namespace richedit {
 
@@ -38,6 +41,9 @@ RichEdit::RichEdit(QWidget *parent)
     setAutoFillBackground(true); // margins round the viewport take the background colour too
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     document()->setUndoRedoEnabled(true);
+    m_layoutTimer = new QTimer(this);
+    m_layoutTimer->setInterval(0);
+    connect(m_layoutTimer, &QTimer::timeout, this, &RichEdit::layOutSlice);
     connectDocument();
     connect(this, &QTextEdit::cursorPositionChanged, this, [this] {
         if (m_eventMask & ENM_SELCHANGE)
@@ -156,6 +162,7 @@ void RichEdit::adoptDocument(std::unique_ptr<QTextDocument> fresh)
     connectDocument();
     m_rangeCache->reset();
     m_laidOut = {};
+    m_changedFrom = m_changedTo = -1;
 }
 
 void RichEdit::resetDocument()
@@ -165,8 +172,19 @@ void RichEdit::resetDocument()
 
 void RichEdit::onContentsChange(int position, int removed, int added)
 {
-    Q_UNUSED(removed);
     m_rangeCache->reset();
+    // The edited span, in present positions: what lay after the removed part moves with it.
+    if (m_changedFrom < 0) {
+        m_changedFrom = position;
+        m_changedTo = position + added;
+    } else {
+        if (m_changedTo >= position + removed)
+            m_changedTo += added - removed;
+        else if (m_changedTo > position)
+            m_changedTo = position;
+        m_changedFrom = qMin(m_changedFrom, position);
+        m_changedTo = qMax(m_changedTo, position + added);
+    }
     if (m_loading)
         return;
     if (m_autoUrlDetect && !m_inUrlDetect && added > 0)
@@ -514,17 +532,57 @@ int blockLines(const QTextBlock &b)
 constexpr int kLayoutSlice = 65536;
 } // namespace
 
+RichEdit::LayoutKey RichEdit::currentLayoutKey() const
+{
+    const QTextDocument *doc = document();
+    return LayoutKey{doc, doc->revision(), doc->pageSize().width(), doc->defaultFont().key(),
+                     doc->documentLayout()->paintDevice()};
+}
+
+bool RichEdit::lineMetricsCurrent() const
+{
+    return currentLayoutKey() == m_laidOut;
+}
+
+bool RichEdit::onlyEditsSinceLayout(const LayoutKey &now) const
+{
+    return m_laidOut.doc == now.doc && m_laidOut.width == now.width && m_laidOut.font == now.font
+           && m_laidOut.device == now.device && m_changedFrom >= 0;
+}
+
+bool RichEdit::lineMetricsAtHand() const
+{
+    const LayoutKey now = currentLayoutKey();
+    return now == m_laidOut || onlyEditsSinceLayout(now) || !isVisible()
+           || document()->characterCount() <= kLayoutSlice;
+}
+
+void RichEdit::recordLineCounts(QTextBlock first, const QTextBlock &last) const
+{
+    // QTextDocument's own layout leaves every block's line count at one; recording the real
+    // counts lets line numbers resolve through the block tree in logarithmic time.
+    const int end = last.blockNumber();
+    for (QTextBlock b = first; b.isValid() && b.blockNumber() <= end; b = b.next()) {
+        const int lines = blockLines(b);
+        if (b.lineCount() != lines)
+            b.setLineCount(lines);
+    }
+}
+
 void RichEdit::ensureLaidOut() const
 {
     QTextDocument *doc = document();
-    const LayoutKey key{doc, doc->revision(), doc->pageSize().width(), doc->defaultFont().key()};
-    if (key == m_laidOut)
+    const LayoutKey wanted = currentLayoutKey();
+    if (wanted == m_laidOut)
         return; // nothing changed since the last complete layout
+    // After edits of a document whose layout was otherwise complete, Qt has already laid the
+    // edited blocks out again and only they can have other line counts.
+    const bool onlyEdits = onlyEditsSinceLayout(wanted);
     QAbstractTextDocumentLayout *layout = doc->documentLayout();
     // A shown control lays a long document out in slices, with pending events (painting,
     // timers; not the user's input) handled between them, so the window never freezes for
     // the whole layout. A hidden one lays out in one go.
-    if (isVisible() && !m_slicing && doc->characterCount() > kLayoutSlice) {
+    if (!onlyEdits && isVisible() && !m_slicing && doc->characterCount() > kLayoutSlice) {
         m_slicing = true;
         for (int pos = kLayoutSlice; pos < doc->characterCount(); pos += kLayoutSlice) {
             layout->blockBoundingRect(doc->findBlock(pos));
@@ -537,14 +595,60 @@ void RichEdit::ensureLaidOut() const
         layout = doc->documentLayout();
     }
     layout->blockBoundingRect(doc->lastBlock());
-    // QTextDocument's own layout leaves every block's line count at one; recording the real
-    // counts lets line numbers resolve through the block tree in logarithmic time.
-    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
-        const int lines = blockLines(b);
-        if (b.lineCount() != lines)
-            b.setLineCount(lines);
+
+    const LayoutKey key = currentLayoutKey();
+    if (onlyEdits && key.doc == wanted.doc) {
+        // A table is laid out as a whole (its columns follow every cell), so an edit in one
+        // records all of it.
+        const int last = doc->characterCount() - 1;
+        int from = qBound(0, m_changedFrom, last);
+        int to = qBound(0, m_changedTo, last);
+        for (int pos : {from, to}) {
+            if (QTextTable *table = QTextCursor(doc->findBlock(pos)).currentTable()) {
+                from = qMin(from, table->firstPosition());
+                to = qMax(to, table->lastPosition());
+            }
+        }
+        recordLineCounts(doc->findBlock(from), doc->findBlock(to));
+    } else {
+        recordLineCounts(doc->begin(), doc->lastBlock());
     }
-    m_laidOut = LayoutKey{doc, doc->revision(), doc->pageSize().width(), doc->defaultFont().key()};
+    m_changedFrom = m_changedTo = -1;
+    m_laidOut = key;
+}
+
+void RichEdit::layOutInBackground()
+{
+    if (lineMetricsCurrent()) {
+        m_layoutTimer->stop();
+        emit lineMetricsReady();
+        return;
+    }
+    if (!m_layoutTimer->isActive()) {
+        m_layoutPosition = 0;
+        m_layoutTimer->start();
+    }
+}
+
+void RichEdit::layOutSlice()
+{
+    // Whole blocks for about 4 ms, then back to the event loop until the next slice.
+    constexpr qint64 kSliceNs = 4'000'000;
+    QTextDocument *doc = document();
+    QAbstractTextDocumentLayout *layout = doc->documentLayout();
+    QElapsedTimer timer;
+    timer.start();
+    QTextBlock b = doc->findBlock(qMin(m_layoutPosition, doc->characterCount() - 1));
+    while (b.isValid() && timer.nsecsElapsed() < kSliceNs) {
+        layout->blockBoundingRect(b);
+        m_layoutPosition = b.position() + b.length();
+        b = b.next();
+    }
+    if (b.isValid())
+        return;
+    m_layoutTimer->stop();
+    ensureLaidOut(); // everything is laid out: this only records the line counts
+    emit lineMetricsReady();
 }
 
 int RichEdit::lineCount() const
