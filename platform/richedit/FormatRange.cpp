@@ -12,6 +12,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTextTable>
 
 namespace richedit {
 
@@ -169,6 +170,149 @@ void drawParagraphMarker(QPainter &p, const QTextBlock &block, QPointF offset)
     p.restore();
 }
 
+namespace {
+
+// What a page is filled with, one unit at a time: a line of a paragraph, or a whole row of a
+// table (rows are not split between pages). Positions are the copy's layout coordinates.
+struct PageUnit {
+    int start = 0;     // first character
+    qreal top = 0;
+    qreal extent = 0;
+    QTextBlock last;   // the last block the unit draws from
+};
+
+// Walks the units of the laid-out copy from a character position on.
+class UnitWalker {
+public:
+    UnitWalker(QTextDocument &doc, int from) : m_doc(doc)
+    {
+        m_block = doc.findBlock(from);
+        m_hasTables = !doc.rootFrame()->childFrames().isEmpty();
+        if (enterTable(m_block)) {
+            m_row = m_table->cellAt(qMax(from, m_table->firstPosition())).row();
+            return;
+        }
+        if (const QTextLayout *l = m_block.layout(); l && l->lineCount() > 0) {
+            const QTextLine line = l->lineForTextPosition(from - m_block.position());
+            m_line = line.isValid() ? line.lineNumber() : 0;
+        }
+    }
+
+    bool next(PageUnit &unit)
+    {
+        while (m_block.isValid()) {
+            if (m_table) {
+                if (m_row < m_table->rows()) {
+                    rowUnit(unit);
+                    return true;
+                }
+                m_block = m_doc.findBlock(m_table->lastPosition() + 1);
+                m_table = nullptr;
+                m_line = 0;
+                if (enterTable(m_block))
+                    continue;
+            }
+            const QTextLayout *l = m_block.layout();
+            const int lines = l ? l->lineCount() : 0;
+            if (l && m_line < qMax(lines, 1)) {
+                unit.start = m_block.position() + (lines ? l->lineAt(m_line).textStart() : 0);
+                unit.top = l->position().y() + (lines ? l->lineAt(m_line).y() : 0);
+                unit.extent = lines ? lineExtent(m_block, l, m_line) : 0;
+                unit.last = m_block;
+                ++m_line;
+                return true;
+            }
+            m_block = m_block.next();
+            m_line = 0;
+            enterTable(m_block);
+        }
+        return false;
+    }
+    // Before the first next(): whether the walk starts at a paragraph's first line.
+    bool atBlockStart() const { return m_line == 0 && !m_table; }
+    const QTextBlock &block() const { return m_block; }
+    bool hasTables() const { return m_hasTables; }
+
+private:
+    // The outermost table the block lies in becomes the current one, from its first row.
+    bool enterTable(const QTextBlock &block)
+    {
+        if (!m_hasTables || !block.isValid())
+            return false;
+        QTextFrame *frame = m_doc.frameAt(block.position());
+        QTextTable *outer = nullptr;
+        for (; frame && frame != m_doc.rootFrame(); frame = frame->parentFrame())
+            if (auto *t = qobject_cast<QTextTable *>(frame))
+                outer = t;
+        if (!outer || block.position() < outer->firstPosition())
+            return false;
+        m_table = outer;
+        m_row = 0;
+        return true;
+    }
+    // Where a row's content starts; -1 for a row all of whose cells come from the row above.
+    qreal contentTop(int row) const
+    {
+        qreal top = -1;
+        for (int c = 0; c < m_table->columns(); ++c) {
+            const QTextTableCell cell = m_table->cellAt(row, c);
+            if (cell.row() != row || cell.column() != c)
+                continue;
+            const QTextBlock first = m_doc.findBlock(cell.firstPosition());
+            const qreal y = m_doc.documentLayout()->blockBoundingRect(first).top();
+            top = top < 0 ? y : qMin(top, y);
+        }
+        return top;
+    }
+    void rowUnit(PageUnit &unit)
+    {
+        const QTextTableFormat f = m_table->format();
+        const qreal scale = m_doc.documentLayout()->paintDevice()
+            ? m_doc.documentLayout()->paintDevice()->logicalDpiY() / 96.0 : 1.0;
+        qreal inset = f.cellPadding() + f.border();
+        for (int c = 0; c < m_table->columns(); ++c)
+            inset = qMax(inset, f.cellPadding()
+                                    + m_table->cellAt(m_row, c).format().toTableCellFormat().topBorder());
+        inset *= scale;
+        const qreal tableBottom =
+            m_doc.documentLayout()->frameBoundingRect(m_table).bottom();
+        const int first = m_row;
+        qreal top = contentTop(m_row);
+        do { // rows whose cells all come from above go with the row before them
+            ++m_row;
+        } while (m_row < m_table->rows() && contentTop(m_row) < 0);
+        qreal bottom = tableBottom;
+        if (m_row < m_table->rows())
+            bottom = contentTop(m_row) - inset;
+        top = first == 0 ? m_doc.documentLayout()->frameBoundingRect(m_table).top()
+                         : qMax<qreal>(0, top - inset);
+        unit.start = m_table->cellAt(first, 0).firstPosition();
+        unit.top = top;
+        unit.extent = qMax<qreal>(0, bottom - top);
+        unit.last = m_doc.findBlock(m_row < m_table->rows()
+                                        ? m_table->cellAt(m_row, 0).firstPosition() - 1
+                                        : m_table->lastPosition());
+    }
+
+    QTextDocument &m_doc;
+    QTextBlock m_block;
+    QTextTable *m_table = nullptr;
+    int m_row = 0;
+    int m_line = 0;
+    bool m_hasTables = false;
+};
+
+// The offset that puts a block's layout where the document's layout puts it: blocks in table
+// cells have their layout positions relative to the cell.
+QPointF blockOffset(const QTextBlock &b)
+{
+    const QTextLayout *l = b.layout();
+    const QRectF r = b.document()->documentLayout()->blockBoundingRect(b);
+    return l ? r.topLeft() - l->position() : QPointF();
+}
+
+} // namespace
+
 int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
 {
     if (!fr) {
@@ -188,43 +332,34 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
         return cpMin;
     QTextDocument *doc = m_rangeCache->layoutFor(*document(), dpiX, dpiY, widthTwips);
 
-    const QTextBlock firstBlock = doc->findBlock(cpMin);
-    int firstLine = 0;
-    if (const QTextLayout *l = firstBlock.layout(); l && l->lineCount() > 0) {
-        const QTextLine line = l->lineForTextPosition(cpMin - firstBlock.position());
-        firstLine = line.isValid() ? line.lineNumber() : 0;
-    }
+    UnitWalker walker(*doc, cpMin);
+    const QTextBlock firstBlock = walker.block();
+    const bool firstAtStart = walker.atBlockStart();
     qreal y0 = -1;
     qreal clipBottom = 0;
     int next = length;
     bool placed = false;
     QTextBlock lastPlaced = firstBlock;
-    for (QTextBlock b = firstBlock; b.isValid() && next == length; b = b.next()) {
-        const QTextLayout *l = b.layout();
-        if (!l)
-            continue;
-        if (b != firstBlock && placed && b.blockFormat().pageBreakPolicy()
-                                             & QTextFormat::PageBreak_AlwaysBefore) {
-            next = b.position();
+    QTextBlock previous;
+    PageUnit unit;
+    while (walker.next(unit)) {
+        if (placed && unit.last != previous && unit.start == unit.last.position()
+            && unit.last.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) {
+            next = unit.start;
             break;
         }
-        const int lines = l->lineCount();
-        for (int i = (b == firstBlock ? firstLine : 0); i < qMax(lines, 1); ++i) {
-            const int start = b.position() + (lines ? l->lineAt(i).textStart() : 0);
-            if (start >= length && placed)
-                break;
-            const qreal top = l->position().y() + (lines ? l->lineAt(i).y() : 0);
-            const qreal extent = lines ? lineExtent(b, l, i) : 0;
-            if (y0 < 0)
-                y0 = top;
-            if (placed && top + extent - y0 > pageHeight) {
-                next = start;
-                break;
-            }
-            placed = true;
-            lastPlaced = b;
-            clipBottom = qMin(top + extent - y0, pageHeight);
+        if (unit.start >= length && placed)
+            break;
+        if (y0 < 0)
+            y0 = unit.top;
+        if (placed && unit.top + unit.extent - y0 > pageHeight) {
+            next = unit.start;
+            break;
         }
+        placed = true;
+        previous = unit.last;
+        lastPlaced = unit.last;
+        clipBottom = qMin(unit.top + unit.extent - y0, pageHeight);
     }
     if (placed && next == length)
         clipBottom = pageHeight;
@@ -237,15 +372,25 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
         p.save();
         p.translate(fr->rc.left * hdcDpiX / 1440.0, fr->rc.top * hdcDpiY / 1440.0);
         p.scale(hdcDpiX / dpiX, hdcDpiY / dpiY);
-        p.setClipRect(QRectF(0, 0, widthTwips * dpiX / 1440.0, clipBottom), Qt::IntersectClip);
+        const QRectF clip(0, 0, widthTwips * dpiX / 1440.0, clipBottom);
+        p.setClipRect(clip, Qt::IntersectClip);
         p.translate(0, -y0);
         p.setPen(Qt::black);
+        if (walker.hasTables()) {
+            // Tables draw their borders and shading through the document's own layout.
+            QAbstractTextDocumentLayout::PaintContext context;
+            context.clip = clip.translated(0, y0);
+            context.palette.setColor(QPalette::Text, Qt::black);
+            doc->documentLayout()->draw(&p, context);
+        }
         for (QTextBlock b = firstBlock; b.isValid(); b = b.next()) {
-            if (QTextLayout *l = b.layout())
-                l->draw(&p, QPointF(0, 0));
+            if (!walker.hasTables()) {
+                if (QTextLayout *l = b.layout())
+                    l->draw(&p, QPointF(0, 0));
+            }
             // The marker goes with the paragraph's first line, so not on a continuation page.
-            if (b != firstBlock || firstLine == 0)
-                drawParagraphMarker(p, b, QPointF(0, 0));
+            if (b != firstBlock || firstAtStart)
+                drawParagraphMarker(p, b, walker.hasTables() ? blockOffset(b) : QPointF(0, 0));
             if (b == lastPlaced)
                 break;
         }

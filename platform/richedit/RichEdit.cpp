@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextTable>
 #include <QTextLayout>
 
 namespace richedit {
@@ -365,11 +366,46 @@ static QString rawRange(const QTextDocument *doc, int from, int to)
     return c.selectedText();
 }
 
+// The engine's table markers (U+FDD0 before each cell, U+FDD1 after a table) as the text of
+// the control shows them, one for one: a cell after the first of its row is a tab, the first
+// cell of a row and the end of the table end a line.
+static void mapTableMarkers(const QTextDocument *doc, int from, QString &s)
+{
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char16_t ch = s.at(i).unicode();
+        if (ch != 0xFDD0 && ch != 0xFDD1)
+            continue;
+        s[i] = QChar::ParagraphSeparator;
+        if (ch == 0xFDD1)
+            continue;
+        QTextCursor c(const_cast<QTextDocument *>(doc));
+        c.setPosition(from + int(i) + 1);
+        if (const QTextTable *table = c.currentTable()) {
+            // A cell after another that starts in the same row (cells a merge from the row
+            // above covers have no marker of their own).
+            const QTextTableCell cell = table->cellAt(c.position());
+            for (int column = 0; column < cell.column(); ++column) {
+                if (table->cellAt(cell.row(), column).row() == cell.row()) {
+                    s[i] = QLatin1Char('\t');
+                    break;
+                }
+            }
+        }
+    }
+}
+
+static bool hasTables(const QTextDocument *doc)
+{
+    return !doc->rootFrame()->childFrames().isEmpty();
+}
+
 QString RichEdit::textRange(int cpMin, int cpMax) const
 {
     if (cpMax < 0)
         cpMax = textLength();
     QString s = rawRange(document(), cpMin, cpMax);
+    if (hasTables(document()))
+        mapTableMarkers(document(), qBound(0, qMin(cpMin, cpMax), textLength()), s);
     s.replace(QChar::ParagraphSeparator, QLatin1Char('\r'));
     s.replace(QChar::LineSeparator, QLatin1Char('\v'));
     return s;
@@ -378,6 +414,8 @@ QString RichEdit::textRange(int cpMin, int cpMax) const
 QString RichEdit::windowText() const
 {
     QString s = rawRange(document(), 0, textLength());
+    if (hasTables(document()))
+        mapTableMarkers(document(), 0, s);
     s.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
     s.replace(QChar::LineSeparator, QLatin1Char('\v'));
     return s;

@@ -249,6 +249,12 @@ enum : int {
     ImageGoalHeight = QTextFormat::UserProperty + 41, // int twips
     ImageData = QTextFormat::UserProperty + 42,       // QByteArray original bytes
     ImageKind = QTextFormat::UserProperty + 43,       // QString "png", "jpeg", "bmp", ...
+    // Tables, in the RTF row definition's own units (see rtf/RtfTable.h).
+    TableCellRights = QTextFormat::UserProperty + 60, // QList<int> twips, \cellx of each column
+    TableGap = QTextFormat::UserProperty + 61,        // int twips, \trgaph
+    TableLeft = QTextFormat::UserProperty + 62,       // int twips, \trleft
+    CellBorderStyles = QTextFormat::UserProperty + 63, // QList<int> top, left, bottom, right
+    CellBorderWidths = QTextFormat::UserProperty + 64, // QList<int> twips, same order
 };
 }
 

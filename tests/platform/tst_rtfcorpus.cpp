@@ -98,10 +98,8 @@ private slots:
         if (file == QLatin1String("intl_text.abiword.rtf"))
             expected.remove(QChar(0x2006));
 
-        rtf::ReadOptions options;
-        options.cellSeparator = QChar::LineSeparator; // LibreOffice gives each cell a line
         rtf::ReadResult result;
-        const auto document = rtftest::readDocument(rtf, &result, options);
+        const auto document = rtftest::readDocument(rtf, &result);
         QVERIFY2(result.ok, qPrintable(result.message));
         Q_UNUSED(damaged);
 
