@@ -11,6 +11,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextLayout>
+#include <QTextTable>
 
 using namespace richedit;
 
@@ -261,6 +262,70 @@ private slots:
             // The left indent is an inch on every device.
             QVERIFY2(qAbs(second - 96 * scale) <= 2 * scale, qPrintable(QString::number(second)));
         }
+    }
+
+    // Given a long table, when paginated at 96 and 300 dpi, then every page after the first
+    // starts at the first cell of a row, every row lies on exactly one page, and a rendered
+    // page shows its rows' borders and text.
+    void tableRowsAreNotSplitBetweenPages()
+    {
+        RichEdit e;
+        QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}\\f0\\fs24\\pard Table:\\par";
+        for (int r = 0; r < 120; ++r) {
+            rtf += "\\trowd\\trgaph108\\clbrdrt\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10\\cellx3000"
+                   "\\cellx6000\\pard\\intbl row " + QByteArray::number(r) + "\\cell ";
+            if (r % 7 == 0)
+                rtf += "two\\par lines";
+            rtf += "\\cell\\row";
+        }
+        rtf += "\\pard After.\\par}";
+        qint64 at = 0;
+        QTextCursor c(e.document());
+        rtf::readRtf([&](char *buf, qint64 max) {
+            const qint64 n = qMin(max, qint64(rtf.size()) - at);
+            memcpy(buf, rtf.constData() + at, size_t(n));
+            at += n;
+            return n;
+        }, c);
+        QTextTable *table = qobject_cast<QTextTable *>(e.document()->rootFrame()->childFrames().value(0));
+        QVERIFY(table);
+        QList<int> rowStarts;
+        for (int r = 0; r < table->rows(); ++r)
+            rowStarts << table->cellAt(r, 0).firstPosition();
+        for (int dpm : {3780, 11811}) {
+            QImage img = page96();
+            img.setDotsPerMeterX(dpm);
+            img.setDotsPerMeterY(dpm);
+            const QList<int> starts = paginate(e, img, 1440 * 3, false);
+            QVERIFY2(starts.size() > 3, qPrintable(QString::number(starts.size())));
+            for (int i = 1; i < starts.size(); ++i) {
+                if (starts[i] > table->lastPosition())
+                    continue;
+                QVERIFY2(rowStarts.contains(starts[i]), qPrintable(QString::number(starts[i])));
+            }
+            QList<int> bounds = starts;
+            bounds << e.textLength();
+            for (int start : rowStarts) {
+                int pages = 0;
+                for (int i = 0; i + 1 < bounds.size(); ++i)
+                    pages += start >= bounds[i] && start < bounds[i + 1];
+                QCOMPARE(pages, 1);
+            }
+        }
+        QImage shown = page96(816, 400);
+        QPainter p(&shown);
+        const FORMATRANGE fr = rangeFor(shown, 1440 * 3, rowStarts.at(30), &p);
+        QVERIFY(e.formatRange(&fr, true) > rowStarts.at(30));
+        p.end();
+        e.formatRange(nullptr, false);
+        int dark = 0;
+        for (int y = 0; y < 8; ++y) // the first row's top border is on the page
+            for (int x = 0; x < 200; ++x)
+                dark += qGray(shown.pixel(x, y)) < 128;
+        QVERIFY2(dark > 20, qPrintable(QString::number(dark)));
+        for (int y = 290; y < 400; ++y) // nothing beyond the rectangle (3 inches)
+            for (int x = 0; x < 816; ++x)
+                QVERIFY(qGray(shown.pixel(x, y)) > 200);
     }
 };
 
