@@ -344,6 +344,38 @@ void RichEdit::replaceSel(const QString &text, bool canUndo)
     setTextCursor(c);
 }
 
+// Tab in a table: the next cell (Shift+Tab the one before), its text selected as word
+// processors do; Tab in the last cell adds a row.
+void RichEdit::moveToNextCell(bool backwards)
+{
+    QTextCursor c = textCursor();
+    QTextTable *table = c.currentTable();
+    const QTextTableCell here = table->cellAt(c);
+    // The cells in reading order, each once (cells covered by a merge are skipped).
+    QList<QTextTableCell> cells;
+    for (int r = 0; r < table->rows(); ++r)
+        for (int col = 0; col < table->columns(); ++col) {
+            const QTextTableCell cell = table->cellAt(r, col);
+            if (cell.row() == r && cell.column() == col)
+                cells << cell;
+        }
+    qsizetype i = cells.indexOf(here);
+    i += backwards ? -1 : 1;
+    if (i < 0)
+        return;
+    if (i >= cells.size()) {
+        if (!allowEdit(table->lastPosition(), table->lastPosition()))
+            return;
+        table->appendRows(1);
+        c = table->cellAt(table->rows() - 1, 0).firstCursorPosition();
+        setTextCursor(c);
+        return;
+    }
+    c = cells.at(i).firstCursorPosition();
+    c.setPosition(cells.at(i).lastCursorPosition().position(), QTextCursor::KeepAnchor);
+    setTextCursor(c);
+}
+
 void RichEdit::clearSelection()
 {
     QTextCursor c = textCursor();
@@ -674,6 +706,13 @@ void RichEdit::keyPressEvent(QKeyEvent *e)
             stepBulletStyle();
             return;
         }
+    }
+    const bool backtab = e->key() == Qt::Key_Backtab
+                         || (e->key() == Qt::Key_Tab && mods == Qt::ShiftModifier);
+    if ((backtab || (e->key() == Qt::Key_Tab && mods == Qt::NoModifier)) && !tabChangesFocus()
+        && textCursor().currentTable()) {
+        moveToNextCell(backtab);
+        return;
     }
     if (e->key() == Qt::Key_Tab && !tabChangesFocus() && mods == Qt::NoModifier) {
         const QTextCursor c = textCursor();
