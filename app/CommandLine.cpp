@@ -4,6 +4,7 @@
 #include "app/Exceptions.h"
 #include "app/Main.h"
 #include "dialogs/Dialogs.h"
+#include "files/SafeFile.h"
 #include "preview/PrintJobs.h"
 #include "widgets/StatusBar.h"
 
@@ -140,7 +141,19 @@ int runCommandLine(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ScrivelleApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Scrivelle")); // the same settings folder
-    QStringList args = QCoreApplication::arguments().mid(2);
+    // The arguments as the bytes given, not as QCoreApplication decodes them: a name that is
+    // not valid in the file-name encoding would come back as another name (U+FFFD in place of
+    // its bytes), and the job would read or write the wrong file.
+    QStringList args;
+    for (int i = 2; i < argc; ++i) {
+        const QByteArray raw(argv[i]);
+        const QString arg = files::fileNameFromBytes(raw);
+        if (arg.isNull() && !raw.isEmpty())
+            return fail(QStringLiteral("The name \"%1\" is not valid in the file name encoding; "
+                                       "nothing was read or written")
+                            .arg(QString::fromLocal8Bit(raw)));
+        args << arg;
+    }
     try {
         if (option == "--convert")
             return convert(args);

@@ -16,6 +16,9 @@ TForm1 *g_printPreview = nullptr;
 
 ProgramWindows::~ProgramWindows()
 {
+    // A moved-from set owns no windows and leaves the accessors alone.
+    if (others.empty())
+        return;
     g_presentation = nullptr;
     g_printPreview = nullptr;
     // Last created first: a window goes before the window its Qt parent is.

@@ -17,7 +17,8 @@ struct ProgramWindows {
     ~ProgramWindows();
     ProgramWindows() = default;
     ProgramWindows(ProgramWindows &&) = default;
-    ProgramWindows &operator=(ProgramWindows &&) = default;
+    // Assigning over live windows would release them in the wrong order.
+    ProgramWindows &operator=(ProgramWindows &&) = delete;
     std::unique_ptr<TfrmMainEditor> mainOwner;
 };
 

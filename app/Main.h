@@ -25,6 +25,7 @@ class DocumentRecovery;
 struct RecoveryCopy;
 struct Settings;
 class TFindDialog;
+class SpellChecking;
 
 class TfrmMainEditor : public QWidget {
     Q_OBJECT
@@ -74,6 +75,7 @@ public:
 
     // ---- writing aids: find and replace, spelling (classes of their own, wired here) ----
     TFindDialog *FindDialog = nullptr;
+    SpellChecking *Spelling = nullptr;
     QAction *Find1 = nullptr, *FindNext1 = nullptr, *FindPrevious1 = nullptr,
             *Replace1 = nullptr;
 
@@ -223,6 +225,9 @@ private:
     void setupOwnerDrawnMenus();
     // Creates the find window and the spelling service and their keys.
     void setupWritingAids();
+    // The settings file's spelling choice: on or off, and the dictionary's language; the
+    // personal word list lives beside the settings file.
+    void applySpellingSettings(bool check, const QString &language);
     QToolButton *addToolButton(const QString &name, const QString &hint, const QString &icon,
                                void (TfrmMainEditor::*handler)());
     QAction *addAction(QMenu *menu, const QString &name, const QString &caption,
@@ -246,6 +251,8 @@ private:
     bool m_headless = false;
     QMargins m_placedFrame;  // the frame the window's inner area was last placed for
     bool m_fitted = false;   // fitted to the work area by an activation
+    bool m_spellCheck = true;
+    QString m_spellLanguage = QStringLiteral("en_US");
     QStringList m_arguments;
 };
 

@@ -8,6 +8,7 @@
 #include "app/WindowPlacement.h"
 #include "documents/DocumentRecovery.h"
 #include "editor/OwnerDrawMenu.h"
+#include "editor/SpellChecking.h"
 #include "shell/Shell.h"
 #include "widgets/Clock.h"
 #include "widgets/StatusBar.h"
@@ -287,7 +288,6 @@ void TfrmMainEditor::createControls()
     Editor->Lines.StreamMode = smUnicode;
     Editor->setWantTabs(true);
     Editor->setTitle(QStringLiteral("Document One"));
-    Editor->setContextMenuPolicy(Qt::NoContextMenu);
     Editor->OnChange = [this] { runHandler([this] { EditorChange(); }); };
     Editor->OnSelectionChange = [this] { runHandler([this] { EditorSelectionChange(); }); };
     Editor->OnKeyUp = [this](QKeyEvent *e) { runHandler([=, this] { EditorKeyUp(e); }); };
@@ -588,7 +588,10 @@ void TfrmMainEditor::EditorSelectionChange()
     const TParaAlignment a = Editor->ParagraphFormat.Alignment();
     btnCenterAlign->setChecked(a == TParaAlignment::taCenter);
     btnAlignJustify->setChecked(a == TParaAlignment::taJustify);
-    UpdateStatusBar();
+    // A headless job's window is never seen: its status bar would only cost a layout of the
+    // whole document on every selection change (jobs that report statistics update it).
+    if (!(m_headless && !isVisible()))
+        UpdateStatusBar();
 }
 
 void TfrmMainEditor::EditorChange()
@@ -600,8 +603,13 @@ void TfrmMainEditor::EditorChange()
 
 void TfrmMainEditor::EditorMouseDown(QMouseEvent *event)
 {
-    if (event->button() == Qt::RightButton)
+    if (event->button() == Qt::RightButton) {
+        // Over a misspelled word the menu starts with the spelling choices.
+        if (Spelling)
+            Spelling->preparePopup(PopupMenu1,
+                                   Editor->cursorForPosition(event->position().toPoint()).position());
         PopupMenu1->popup(event->globalPosition().toPoint());
+    }
 }
 
 void TfrmMainEditor::btnCloseClick()

@@ -12,6 +12,7 @@ constexpr auto kFontSize = u"Font Size";
 constexpr auto kMargins = u"Print Margins";
 constexpr auto kPageView = u"Page View";
 constexpr auto kRecovery = u"Recovery";
+constexpr auto kSpelling = u"Spelling";
 
 } // namespace
 
@@ -33,10 +34,15 @@ Settings readSettings(const profile::Profile &file)
     Settings s;
     s.editorFont.face = file.readString(kFontName, u"Name", d.editorFont.face);
     s.editorFont.size = file.readInteger(kFontSize, u"Size", d.editorFont.size);
-    s.TopSize = file.readInteger(kMargins, u"TopSize", d.TopSize);
-    s.LeftSize = file.readInteger(kMargins, u"LeftSize", d.LeftSize);
-    s.RightSize = file.readInteger(kMargins, u"RightSize", d.RightSize);
-    s.BottomSize = file.readInteger(kMargins, u"BottomSize", d.BottomSize);
+    // Margins keep to the range the margins dialog allows: a hand-edited file with negative or
+    // huge values would otherwise reach the page arithmetic as they are.
+    auto margin = [&file](const char16_t *key, int fallback) {
+        return qBound(kMinMarginMm, file.readInteger(kMargins, key, fallback), kMaxMarginMm);
+    };
+    s.TopSize = margin(u"TopSize", d.TopSize);
+    s.LeftSize = margin(u"LeftSize", d.LeftSize);
+    s.RightSize = margin(u"RightSize", d.RightSize);
+    s.BottomSize = margin(u"BottomSize", d.BottomSize);
     s.hideToolBar = file.readBool(kPageView, u"ToolBar", d.hideToolBar);
     s.hideScrollBar = file.readBool(kPageView, u"ScrollBar", d.hideScrollBar);
     s.halfLevel = file.readBool(kPageView, u"Half Level", d.halfLevel);
@@ -44,6 +50,8 @@ Settings readSettings(const profile::Profile &file)
     s.editorColour = std::uint32_t(
         file.readInteger(kPageView, u"Editor Colour", int(d.editorColour)));
     s.recoveryCopies = file.readBool(kRecovery, u"Copies", d.recoveryCopies);
+    s.spellCheck = file.readBool(kSpelling, u"Check", d.spellCheck);
+    s.spellLanguage = file.readString(kSpelling, u"Language", d.spellLanguage);
     return s;
 }
 
@@ -65,6 +73,8 @@ void writeSettings(const Settings &s, profile::Profile &file)
     file.writeBool(kPageView, u"Half Level", s.halfLevel);
     file.writeBool(kPageView, u"Third Level", s.thirdLevel);
     file.writeInteger(kPageView, u"Editor Colour", int(s.editorColour));
+    file.writeBool(kSpelling, u"Check", s.spellCheck);
+    file.writeString(kSpelling, u"Language", s.spellLanguage);
 }
 
 SettingsSaveResult saveSettings(const Settings &settings, const QString &path)

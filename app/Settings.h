@@ -1,7 +1,7 @@
 #pragma once
 // The user settings kept between runs in DeskTopDock.ini beside the program: editor font name
-// and size, the four print margins, the view switches, the eye-level mode and the editor
-// colour. Reading and writing are plain functions over a value struct; the main window applies
+// and size, the four print margins, the view switches, the eye-level mode, the editor colour
+// and spell checking (on or off, and the dictionary's language). Reading and writing are plain functions over a value struct; the main window applies
 // the values to its widgets and collects them back.
 
 #include "dialogs/FontChoice.h"
@@ -14,6 +14,10 @@ class Profile;
 }
 
 enum class EyeLevelMode { None, Half, Third };
+
+// The range of a print margin in millimetres, as the margins dialog allows it.
+constexpr int kMinMarginMm = 0;
+constexpr int kMaxMarginMm = 1000;
 
 struct Settings {
     FontChoice editorFont;                    // only face and size are stored
@@ -29,6 +33,8 @@ struct Settings {
     // "Recovery"/"Copies": recovery copies of unsaved work. Read only: the key is the user's
     // to add, the program never writes it.
     bool recoveryCopies = true;
+    bool spellCheck = true;                 // [Spelling] "Check": underline misspelled words
+    QString spellLanguage = QStringLiteral("en_US"); // [Spelling] "Language": the dictionary
 
     // The mode loading ends in: the one-third mode is turned on after the one-half mode and
     // replaces it, so both flags together give Third.

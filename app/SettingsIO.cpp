@@ -62,6 +62,7 @@ void TfrmMainEditor::LoadSettings()
     QPalette pal = dxContainer1->palette();
     pal.setColor(QPalette::Window, richedit::colorOf(s.editorColour));
     dxContainer1->setPalette(pal);
+    applySpellingSettings(s.spellCheck, s.spellLanguage);
     shell::pumpEvents();
     emit settingsLoaded(s);
 }
@@ -80,6 +81,8 @@ void TfrmMainEditor::SaveSettings()
     s.halfLevel = KeepTextEyeLevel121->isChecked();
     s.thirdLevel = KeepTextEyeLevel1->isChecked();
     s.editorColour = Editor->Color() & 0x00FFFFFF;
+    s.spellCheck = m_spellCheck;
+    s.spellLanguage = m_spellLanguage;
     const SettingsSaveResult result = saveSettings(s, settingsPath());
     shell::pumpEvents();
     if (!result.ok)

@@ -6,8 +6,8 @@
 #include "dialogs/Dialogs.h"
 #include "documents/HistoryIcons.h"
 #include "documents/HistoryList.h"
+#include "editor/PaintGradient.h"
 #include "shell/Shell.h"
-#include "widgets/Gradient.h"
 #include "widgets/RbPanel.h"
 
 #include <QFileInfo>
@@ -364,7 +364,7 @@ void THistoryForm::ListBox1DrawItem(QPainter &painter, int index, const QRect &r
         QPainterPath clip;
         clip.addRoundedRect(QRectF(rect), 2.5, 2.5); // corner ellipses of 5 × 5
         painter.setClipPath(clip);
-        PaintGradient(painter, rect, {0x00DDF5FF, 0x00DDF5FF, 0x005ED2FF}, false);
+        PaintGradient(painter, rect, {bgr(0x00DDF5FF), bgr(0x00DDF5FF), bgr(0x005ED2FF)}, false);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(bgr(0x00C5C5C5));
         painter.setBrush(Qt::NoBrush);

@@ -139,12 +139,20 @@ QString shortenPath(const QString &path, int width, const std::function<int(cons
     const qsizetype start = nameStart(path);
     const QString ellipsis = QStringLiteral("...");
     const QString tail = start > 0 ? path.mid(start - 1) : path; // separator and file name
-    // The longest start of the folder part that fits before the ellipsis and the name.
-    for (qsizetype keep = start - 1; keep > 0; --keep) {
-        const QString candidate = path.left(keep) + ellipsis + tail;
-        if (measure(candidate) <= width)
-            return candidate;
+    // The longest start of the folder part that fits before the ellipsis and the name (the
+    // width grows with the length kept, so a binary search finds it).
+    qsizetype fits = 0;
+    for (qsizetype lo = 1, hi = start - 1; lo <= hi;) {
+        const qsizetype mid = (lo + hi) / 2;
+        if (measure(path.left(mid) + ellipsis + tail) <= width) {
+            fits = mid;
+            lo = mid + 1;
+        } else {
+            hi = mid - 1;
+        }
     }
+    if (fits > 0)
+        return path.left(fits) + ellipsis + tail;
     return ellipsis + tail;
 }
 

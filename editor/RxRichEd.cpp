@@ -1,11 +1,13 @@
 #include "editor/RxRichEd.h"
 
 #include "app/Exceptions.h"
+#include "editor/StreamErrors.h"
+#include "files/SafeFile.h"
+#include "editor/RichEditOleCallback.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <vector>
@@ -469,12 +471,17 @@ void TRichEditStrings::LoadDocumentStream(QIODevice &stream)
             }
         };
         m_owner->streamIn(format, es);
+        // Past the control's limit the load stops at once: reading it again in the other
+        // format would only pass the limit again.
+        if (es.dwError == RichEdit::StreamErrorTooLarge)
+            throw EScrivelleError(documentTooLargeMessage(m_owner->textLimit()));
         return es.dwError == 0;
     };
 
     if (!attempt(flags)) {
-        stream.seek(position);
-        if (!attempt(basic == SF_RTF ? SF_TEXT : SF_RTF))
+        // The retry reads the same bytes from the start; a stream that cannot go back (and
+        // so would hand the retry only what the first try left) fails the load instead.
+        if (!stream.seek(position) || !attempt(basic == SF_RTF ? SF_TEXT : SF_RTF))
             throw EScrivelleError(QStringLiteral("Failed to Load Stream"));
     }
     m_owner->exSetSel(0, 0);
@@ -557,8 +564,9 @@ void TRichEditStrings::withFileFormat(const QString &path, const std::function<v
 void TRichEditStrings::LoadDocumentFile(const QString &path)
 {
     withFileFormat(path, [&] {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
+        // Only regular files: a named pipe or a device would wait or never end.
+        QFile file;
+        if (!files::openRegularFile(file, path))
             throw EScrivelleError(QStringLiteral("Cannot open file %1").arg(path));
         LoadDocumentStream(file);
     });
@@ -567,14 +575,15 @@ void TRichEditStrings::LoadDocumentFile(const QString &path)
 void TRichEditStrings::SaveDocumentFile(const QString &path)
 {
     withFileFormat(path, [&] {
-        // Written beside the target and put in its place only when complete, so a failed
-        // save never destroys the previous file.
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
+        // Written beside the target and put in its place only when every write, the flush
+        // and the sync succeeded, so a failed save (a full disk among others) never destroys
+        // or cuts the previous file.
+        files::SafeSaveFile file(path);
+        if (!file.open())
             throw EScrivelleError(QStringLiteral("Cannot create file %1").arg(path));
         SaveDocumentStream(file);
         if (!file.commit())
-            throw EScrivelleError(QStringLiteral("Cannot create file %1").arg(path));
+            throw EScrivelleError(QStringLiteral("Failed to Save Stream"));
     });
 }
 
@@ -626,11 +635,15 @@ TRxRichEdit::TRxRichEdit(QWidget *parent) : RichEdit(parent)
     connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, [this](int, int max) {
         verticalScrollBar()->setEnabled(max > 0);
     });
+    if (m_allowObjects)
+        connectObjects();
 }
 
 TRxRichEdit::~TRxRichEdit()
 {
     releaseClipboard(); // while OnSaveClipboard can still answer
+    CloseObjects();
+    disconnectObjects();
 }
 
 void TRxRichEdit::applyWindowStyle()
@@ -693,9 +706,13 @@ void TRxRichEdit::recreateWindow()
     saved.write("\0", 1);
     Lines.SaveDocumentStream(saved);
     saved.seek(0);
+    CloseObjects(); // the old window goes: its objects are closed and the interface released
+    disconnectObjects();
     resetDocument();
     applyWindowStyle();
     setTextMode(textMode());
+    if (m_allowObjects)
+        connectObjects();
     char marker;
     saved.read(&marker, 1);
     Lines.LoadDocumentStream(saved);
@@ -786,6 +803,7 @@ void TRxRichEdit::setPlainText(bool on)
 
 void TRxRichEdit::ClearDocument()
 {
+    CloseObjects();
     setWindowText(QString());
     setModify(false);
 }

@@ -11,7 +11,9 @@
 #include <memory>
 
 class TRxRichEdit;
+class TRichEditOleCallback;
 class SelectionBarStrip;
+class QMenu;
 
 // Colours as the control's callers give them: 0x00BBGGRR, or one of the two values that stand
 // for the automatic text colour.
@@ -203,8 +205,12 @@ public:
     void setWantTabs(bool on) { setTabChangesFocus(!on); }
     bool WordWrap() const { return lineWrapMode() != NoWrap; }
     void setWordWrap(bool on);
+    bool AllowInPlace() const { return m_allowInPlace; }
+    void setAllowInPlace(bool on) { m_allowInPlace = on; }
+    bool AutoVerbMenu() const { return m_autoVerbMenu; }
+    void setAutoVerbMenu(bool on) { m_autoVerbMenu = on; }
     QString Title() const { return m_title; }
-    void setTitle(const QString &t) { m_title = t; }
+    void setTitle(const QString &t);
     int MaxLength() const { return m_maxLength; }
     void setMaxLength(int n);
     TColor Color() const { return m_color; }
@@ -224,7 +230,7 @@ public:
     void ReplaceSelection(const QString &text);
     void SelectEverything() { exSetSel(0, -1); }
     void DeleteSelection() { clearSelection(); }
-    void CutSelection() { cut(); }
+    void CutSelection() { cutSelection(); }
     void CopySelected() { copy(); }
     void PasteClipboard() { paste(); }
     void UndoStep() { undo(); }
@@ -235,6 +241,18 @@ public:
     QPoint CaretLineColumn() const; // x = column, y = line, both zero-based
     void setCaretLineColumn(int line, int column);
     QString TextBetween(int start, int end) const;
+
+    // Embedded objects (RxRichEdObjects.cpp).
+    // The pop-up menu assigned to the control (none for the main window's Editor).
+    QMenu *PopupMenu = nullptr;
+    // The menu the control shows when asked for its pop-up menu: with exactly one object
+    // selected, its verb menu headed by "%s Properties"; otherwise the assigned menu.
+    QMenu *GetPopupMenu();
+    // "%s Properties": the object properties dialog for the selected object; true when the
+    // user confirmed it. A changed scale is applied as one undo step.
+    bool ObjectPropertiesDialog();
+    // Runs a verb of the selected object; failures raise EScrivelleError.
+    void DoObjectVerb(int verb);
 
     // Events.
     std::function<void()> OnChange;
@@ -254,12 +272,21 @@ public:
     static TColor windowTextRgb() { return 0x000000; }
 
 protected:
+    void contextMenuEvent(QContextMenuEvent *e) override;
     void keyReleaseEvent(QKeyEvent *e) override;
     void resizeEvent(QResizeEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
 
 private:
     void recreateWindow();
+    // Objects: the callback and interface of window creation, the host names, the closing
+    // of every object at ClearDocument and when the window goes.
+    void connectObjects();
+    void disconnectObjects();
+    void SetHostNames();
+    void CloseObjects();
+    std::unique_ptr<TRichEditOleCallback> m_oleCallback;
+    QMenu *m_verbMenu = nullptr;
     // A property of the window itself: a changed value re-creates the window.
     template <typename T>
     void setWindowProperty(T &field, T value);
@@ -274,6 +301,8 @@ private:
     bool m_hideScrollBars = true;
     bool m_selectionBar = true;
     bool m_allowObjects = true;
+    bool m_allowInPlace = true;
+    bool m_autoVerbMenu = true;
     bool m_hideSel = true;
     int m_maxLength = 0;
     TColor m_color = clWindow;

@@ -1,11 +1,20 @@
 // The main window's writing aids: the find and replace window with its keys (Ctrl+F, F3,
-// Shift+F3, Ctrl+R, none of which the window or the editor use otherwise).
+// Shift+F3, Ctrl+R, none of which the window or the editor use otherwise) and spell checking
+// as the user types, set by the settings file.
 #include "app/Main.h"
 
+#include "app/Application.h"
 #include "editor/FindDialog.h"
+#include "editor/SpellChecking.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 void TfrmMainEditor::setupWritingAids()
 {
+    Spelling = new SpellChecking(Editor, this);
+    connect(Spelling, &SpellChecking::dictionaryError, this,
+            [](const QString &message) { showErrorBox(message); });
     FindDialog = new TFindDialog(Editor, this);
     auto key = [this](const QString &name, const QString &caption, const QKeySequence &sequence,
                       std::function<void()> run) {
@@ -32,4 +41,16 @@ void TfrmMainEditor::setupWritingAids()
         connect(copy, &QAction::triggered, a, &QAction::trigger);
         FindDialog->addAction(copy);
     }
+}
+
+void TfrmMainEditor::applySpellingSettings(bool check, const QString &language)
+{
+    m_spellCheck = check;
+    m_spellLanguage = language;
+    if (!Spelling)
+        return;
+    Spelling->setPersonalListPath(
+        QFileInfo(settingsPath()).absoluteDir().filePath(QStringLiteral("PersonalWords.dic")));
+    Spelling->setLanguage(language);
+    Spelling->setEnabled(check && !m_headless);
 }

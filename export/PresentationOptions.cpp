@@ -398,7 +398,12 @@ bool TfrmPresentation::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
     if (watched == RbPanel1) {
-        auto *mouse = static_cast<QMouseEvent *>(event);
+        // Only mouse events are mouse events: casting any other event would be undefined.
+        const bool isMouse = type == QEvent::MouseButtonPress || type == QEvent::MouseMove
+                             || type == QEvent::MouseButtonRelease;
+        auto *mouse = isMouse ? static_cast<QMouseEvent *>(event) : nullptr;
+        if (!mouse)
+            return QDialog::eventFilter(watched, event);
         if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
             RbPanel1MouseDown(mouse->globalPosition().toPoint());
             return true;

@@ -3,7 +3,7 @@
 #include "text/CodePage.h"
 
 #include <QIODevice>
-#include <QSaveFile>
+#include "files/SafeFile.h"
 
 #include <algorithm>
 
@@ -399,8 +399,9 @@ void TGIFImage::SaveToStream(QIODevice &stream)
 void TGIFImage::SaveToFile(const QString &fileName)
 {
     const QByteArray bytes = saveToBytes();
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
+    // Replaces the target only when every byte is written and synced.
+    files::SafeSaveFile file(fileName);
+    if (!file.open())
         throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2")
                                 .arg(fileName, file.errorString())
                                 .toStdString());

@@ -7,7 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include "files/SafeFile.h"
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -445,12 +445,10 @@ void TPrintPDF1::writeTail()
 }
 
 // Writes the document under FileName through a temporary file in the same folder that replaces
-// the target only once complete.
+// the target only once every byte is written and synced (a full disk keeps the old file).
 void TPrintPDF1::saveDocument()
 {
-    QSaveFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(m_document) != m_document.size()
-        || !file.commit()) {
+    files::SafeSaveFile file(FileName);
+    if (!file.open() || file.write(m_document) != m_document.size() || !file.commit())
         throw EScrivelleError("Cannot create file " + FileName);
-    }
 }

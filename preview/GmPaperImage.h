@@ -73,6 +73,8 @@ public:
 
     // The page's content changed: the kept picture goes and the paper repaints.
     void invalidate();
+    // Whether the page has been drawn into the kept picture since the last change.
+    bool pictureReady() const { return m_pictureValid && !m_picture.isNull(); }
 
     // Paints the whole image (background, paper, content, shadow) onto a painter whose origin
     // is this widget's top-left; used by paintEvent and by tests and benchmarks.

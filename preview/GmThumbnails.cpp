@@ -95,6 +95,7 @@ void TGmThumbnails::SetBackgroundColor(const QColor &color)
     m_background = color;
     QPalette pal = viewport()->palette();
     pal.setColor(QPalette::Window, color);
+    pal.setColor(QPalette::Base, color);
     viewport()->setPalette(pal);
     viewport()->setAutoFillBackground(true);
     repaintAll();

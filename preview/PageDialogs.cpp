@@ -34,7 +34,7 @@ TForm3::TForm3(QWidget *parent) : QDialog(parent)
         s->setLimits(0, 1000);
         s->setDecimals(0);
         s->setTag(tag);
-        s->setFixedWidth(90);
+        s->setFixedSize(90, 24);
         connect(s->editor(), &QLineEdit::textChanged, this, [this, s] { SpinEdit2Change(s); });
         connect(s, &TRxSpinEdit::stepped, this, [this, s] { SpinEdit2Change(s); });
         connect(s, &TRxSpinEdit::pointerMoved, this, [this, s] { SpinEdit2MouseMove(s); });
@@ -85,7 +85,7 @@ TForm3::TForm3(QWidget *parent) : QDialog(parent)
     layout->addLayout(cross);
     layout->addWidget(Label6);
     layout->addLayout(buttons);
-    setFixedSize(sizeHint().expandedTo(QSize(360, 0)));
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 TRxSpinEdit *TForm3::spinEditByTag(int tag) const

@@ -74,10 +74,11 @@ QString parse(QStringList args, const QString &job, const QStringList &known, Op
             bool ok = parts.size() == 4;
             for (int k = 0; ok && k < 4; ++k) {
                 v[k] = parts.at(k).trimmed().toDouble(&ok);
-                ok = ok && v[k] >= 0;
+                ok = ok && v[k] >= kMinMarginMm && v[k] <= kMaxMarginMm;
             }
             if (!ok)
-                return QStringLiteral("--margins wants four millimetre values L,T,R,B");
+                return QStringLiteral("--margins wants four millimetre values L,T,R,B from %1 to %2")
+                    .arg(kMinMarginMm).arg(kMaxMarginMm);
             o.hasMargins = true;
             o.margins = {v[0], v[1], v[2], v[3]};
         } else if (a == QLatin1String("--printer")) {
@@ -116,6 +117,19 @@ QString paginate(PreviewSetup &s, const Options &o, const TDocumentLoader &load)
     }
     if (o.landscape)
         s.preview.SetOrientation(gmLandscape);
+    // Margins that meet or cross on the page leave no room for a single line: say so rather
+    // than lay out an empty page.
+    Extended width = 0, height = 0;
+    if (gmPaperSizeInches(s.preview.PaperSize(), width, height)) {
+        if (o.landscape)
+            std::swap(width, height);
+        const double wMm = double(width) * 25.4, hMm = double(height) * 25.4;
+        if (m.left + m.right >= wMm || m.top + m.bottom >= hMm)
+            return QStringLiteral("The margins (%1, %2, %3, %4 mm) leave no room for text on a "
+                                  "page of %5 x %6 mm")
+                .arg(m.left).arg(m.top).arg(m.right).arg(m.bottom)
+                .arg(qRound(wMm)).arg(qRound(hMm));
+    }
     try {
         if (load)
             s.source = load(o.file);

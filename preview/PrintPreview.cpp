@@ -99,16 +99,12 @@ void TForm1::createControls()
     Label1 = new QLabel(QStringLiteral("Page 1 of 1"), Panel1);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setStyleSheet(QStringLiteral("color: #808080; font-weight: bold;"));
-    Label1->setMinimumWidth(140);
-    auto *top = new QHBoxLayout(Panel1);
-    top->setContentsMargins(12, 0, 12, 0);
-    top->addWidget(PrintCurrent);
-    top->addWidget(ToolButton8);
-    top->addSpacing(16);
-    top->addWidget(GmPageNavigator1);
-    top->addSpacing(16);
-    top->addWidget(Label1);
-    top->addStretch();
+    // Placed as designed rather than by a layout, so that the bar never forces the window
+    // wider than the screen.
+    PrintCurrent->setGeometry(10, 17, 136, 31);
+    ToolButton8->setGeometry(152, 17, 120, 31);
+    GmPageNavigator1->move(284, 14);
+    Label1->setGeometry(784, 22, 220, 21);
 
     // Left bar: the white box of choices, and the thumbnails below it.
     Panel2 = panel(this, sideColour, QStringLiteral("Panel2"));
@@ -135,18 +131,24 @@ void TForm1::createControls()
         b->setAutoDefault(false);
 
     auto *box = new QGridLayout(Panel3);
-    box->setContentsMargins(8, 8, 8, 8);
+    box->setContentsMargins(6, 6, 6, 6);
+    box->setHorizontalSpacing(4);
     box->addWidget(printerLabel, 0, 0, 1, 2);
     box->addWidget(GmPropertyComboBox1, 1, 0, 1, 2);
     box->addWidget(paperLabel, 2, 0, 1, 2);
     box->addWidget(GmPropertyComboBox2, 3, 0, 1, 2);
+    for (QPushButton *b : {dxButton3, dxButton4, dxButton5})
+        b->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     auto *buttons = new QVBoxLayout;
+    buttons->addStretch();
     buttons->addWidget(dxButton4);
     buttons->addWidget(dxButton5);
-    buttons->addWidget(dxButton3);
+    buttons->addStretch();
     box->addWidget(GmPropertyGraphic1, 4, 0);
     box->addLayout(buttons, 4, 1);
     box->addWidget(GmPropertyGraphic2, 5, 0);
+    box->addWidget(dxButton3, 5, 1, Qt::AlignBottom);
+    box->setColumnStretch(1, 1);
 
     GmThumbnails1 = new TGmThumbnails(Panel2);
     GmThumbnails1->setToolTip(QStringLiteral("Number of Pages"));
@@ -163,7 +165,7 @@ void TForm1::createControls()
     GmThumbnails1->SetCaptionFont(caption);
     GmThumbnails1->SetShadowWidth(2);
     auto *side = new QVBoxLayout(Panel2);
-    side->setContentsMargins(6, 6, 6, 6);
+    side->setContentsMargins(4, 4, 4, 4);
     side->addWidget(Panel3);
     side->addWidget(GmThumbnails1, 1);
 
@@ -193,6 +195,7 @@ void TForm1::createControls()
 void TForm1::configurePreview()
 {
     TGmPreview *p = GmPreview1;
+    p->installEventFilter(this);
     p->setFrameShape(QFrame::NoFrame);
     p->setToolTip(QStringLiteral("Page View"));
     p->SetLineIncrements(43, 45);
@@ -256,7 +259,19 @@ void TForm1::execute()
 void TForm1::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    FormActivate();
+    // Laid out when the shown window becomes active, at its final (maximised) size; its own
+    // dialogs closing activate it again without that.
+    m_activationPending = true;
+}
+
+bool TForm1::event(QEvent *event)
+{
+    const bool result = QDialog::event(event);
+    if (event->type() == QEvent::WindowActivate && m_activationPending) {
+        m_activationPending = false;
+        FormActivate();
+    }
+    return result;
 }
 
 void TForm1::done(int result)
@@ -286,6 +301,7 @@ void TForm1::FormActivate()
     try {
         GmPreview1->FirstPage();
         GmPreview1->FitWholePage();
+        m_fittedZoom = GmPreview1->Zoom();
     } catch (...) {
         // Fitting after the layout is a nicety: the pages are there either way.
     }
@@ -301,6 +317,19 @@ void TForm1::FormClose()
                             int(gmRound(m.Bottom().millimeters())));
     }
     GmPreview1->EndPan();
+    m_fittedZoom = -1;
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    // The window manager may settle the maximised size only after activation: a page still
+    // at the zoom that fitting chose is fitted again to the final size.
+    if (watched == GmPreview1 && event->type() == QEvent::Resize && m_fittedZoom > 0
+        && GmPreview1->Zoom() == m_fittedZoom) {
+        GmPreview1->FitWholePage();
+        m_fittedZoom = GmPreview1->Zoom();
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TForm1::Relayout()

@@ -92,6 +92,8 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void done(int result) override;
 
 private:
@@ -104,4 +106,6 @@ private:
     TForm3 *m_marginsDialog = nullptr;
     TForm4 *m_headerDialog = nullptr;
     bool m_firstActivation = false;
+    bool m_activationPending = false;
+    int m_fittedZoom = -1; // the zoom fitting chose at activation, until the user zooms
 };

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang and runs each for a while (60 s unless given).
+# Builds the libFuzzer targets with clang and runs each for a while (60 s unless given): the RTF
+# reader, the whole load (RTF and .rtc into the engine, laid out and paginated) and the INI
+# reader. Crash files go to build-fuzz/artifacts/, never into the source tree.
 # Usage: scripts/fuzz.sh [SECONDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 CXX=clang++-14 CC=clang-14 cmake -S . -B build-fuzz -G Ninja -DSCRIVELLE_FUZZ=ON \
     -DSCRIVELLE_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build-fuzz --target fuzz_rtfreader fuzz_profile fuzz_history
+cmake --build build-fuzz --target fuzz_rtfreader fuzz_load fuzz_profile fuzz_history
+artifacts="$PWD/build-fuzz/artifacts/"
+mkdir -p "$artifacts"
 export QT_QPA_PLATFORM=offscreen
 
 seeds=$(mktemp -d)
@@ -17,9 +21,13 @@ printf '[Font Name]\r\nName=Courier New\r\n[Page View]\r\nEditor Colour=0x00F4DE
 printf '/home/a/Report.rtf\r\n\r\nC:\\x\\b.txt\n/c.rtc\r' > "$seeds/history/seed.dat"
 
 ./build-fuzz/tests/fuzz/fuzz_rtfreader -max_total_time="$seconds" -max_len=65536 -timeout=10 \
-    -rss_limit_mb=2048 -print_final_stats=1 "$seeds/rtf" 2>&1 | grep -v "libpng" | tail -n 15
+    -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$artifacts" "$seeds/rtf" 2>&1 \
+    | grep -v "libpng" | tail -n 15
+./build-fuzz/tests/fuzz/fuzz_load -max_total_time="$seconds" -max_len=16384 -timeout=20 \
+    -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$artifacts" "$seeds/rtf" 2>&1 \
+    | grep -v "libpng\|XDG_RUNTIME" | tail -n 15
 ./build-fuzz/tests/fuzz/fuzz_profile -max_total_time=$(( seconds / 4 + 1 )) -max_len=4096 \
-    -timeout=10 "$seeds/ini" 2>&1 | tail -n 5
+    -timeout=10 -artifact_prefix="$artifacts" "$seeds/ini" 2>&1 | tail -n 5
 ./build-fuzz/tests/fuzz/fuzz_history -max_total_time=$(( seconds / 4 + 1 )) -max_len=4096 \
-    -timeout=10 "$seeds/history" 2>&1 | tail -n 5
+    -timeout=10 -artifact_prefix="$artifacts" "$seeds/history" 2>&1 | tail -n 5
 echo "fuzzing: no crash, leak or sanitizer report"

@@ -1,5 +1,6 @@
 #include "Dialogs.h"
 #include "FontDialog.h"
+#include "dialogs/ObjectProperties.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -224,6 +225,20 @@ bool QtDialogs::inputQuery(const QString &title, const QString &prompt, QString 
     if (ok)
         value = text;
     return ok;
+}
+
+bool Dialogs::objectProperties(ObjectProperties &, QWidget *)
+{
+    return false;
+}
+
+bool QtDialogs::objectProperties(ObjectProperties &properties, QWidget *owner)
+{
+    ObjectPropertiesDialog dialog(properties, owner ? owner : parentWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    properties.scale = dialog.scale();
+    return true;
 }
 
 } // namespace dialogs

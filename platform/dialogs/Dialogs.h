@@ -11,7 +11,11 @@
 #include <QStringList>
 #include <cstdint>
 
+class QWidget;
+
 namespace dialogs {
+
+struct ObjectProperties;
 
 enum class Answer { Ok, Yes, No, Cancel };
 enum class Buttons { YesNo, YesNoCancel };
@@ -74,6 +78,10 @@ public:
     // Input box: true and value changed when the user confirms.
     virtual bool inputQuery(const QString &title, const QString &prompt, QString &value) = 0;
 
+    // The object properties dialog (ObjectProperties.h), owned by owner: true and
+    // properties.scale changed when the user confirms. Without a display: false.
+    virtual bool objectProperties(ObjectProperties &properties, QWidget *owner);
+
     // The classic input box: the typed text, or defaultText when the user cancels.
     QString inputBox(const QString &title, const QString &prompt, const QString &defaultText);
 };
@@ -95,6 +103,7 @@ public:
     bool chooseFont(FontChoice &font) override;
     bool chooseColour(std::uint32_t &colour, bool fullOpen) override;
     bool inputQuery(const QString &title, const QString &prompt, QString &value) override;
+    bool objectProperties(ObjectProperties &properties, QWidget *owner) override;
 
 private:
     bool runFileDialog(FileDialogOptions &options, bool save);

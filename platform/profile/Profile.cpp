@@ -4,7 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include "files/SafeFile.h"
 
 namespace profile {
 
@@ -321,8 +321,10 @@ SaveResult Profile::save() const
     if (m_unreadable)
         return {SaveError::Open, QStringLiteral("The existing file could not be read")};
 
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Every write, the flush and the sync are checked before the rename (a full disk keeps
+    // the old file).
+    files::SafeSaveFile file(m_path);
+    if (!file.open())
         return {SaveError::Open, file.errorString()};
     const QByteArray bytes = contents();
     if (file.write(bytes) != bytes.size()) {
@@ -331,8 +333,8 @@ SaveResult Profile::save() const
         return {SaveError::Write, reason};
     }
     if (!file.commit()) {
-        const SaveError error =
-            file.error() == QFileDevice::WriteError ? SaveError::Write : SaveError::Commit;
+        const SaveError error = file.failed() || file.error() == QFileDevice::WriteError
+            ? SaveError::Write : SaveError::Commit;
         return {error, file.errorString()};
     }
     return {};

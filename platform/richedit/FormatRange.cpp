@@ -1,6 +1,7 @@
 #include "FormatRange.h"
 
 #include "Formats.h"
+#include "Pictures.h"
 #include "RichEdit.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -128,6 +129,7 @@ QTextDocument *FormatRangeCache::layoutFor(const QTextDocument &source, int dpiX
         return m_doc.get();
     if (!m_doc || m_dpiX != dpiX) {
         m_doc.reset(source.clone());
+        registerPictureHandler(m_doc.get());
         scaleHorizontalMargins(*m_doc, dpiX / 96.0);
     }
     m_device = std::make_unique<ResolutionDevice>(dpiX, dpiY);

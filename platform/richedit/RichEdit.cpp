@@ -2,11 +2,14 @@
 
 #include "FormatRange.h"
 #include "Formats.h"
+#include "Pictures.h"
+#include "RichEditOle.h"
 #include "rtf/Rtf.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
@@ -75,22 +78,43 @@ void RichEdit::connectDocument()
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     doc->setDefaultTextOption(option);
     connect(doc, &QTextDocument::contentsChange, this, &RichEdit::onContentsChange);
+    // The document flips its modified flag only after it has reported the change, so the first
+    // edit of an unmodified document would report a document that still looks unmodified; the
+    // flip is reported as a change of its own.
+    connect(doc, &QTextDocument::modificationChanged, this, [this] {
+        if ((m_eventMask & ENM_CHANGE) && !m_loading)
+            emit changeNotify();
+    });
+    registerPictureHandler(doc);
 }
 
-void RichEdit::resetDocument()
+std::unique_ptr<QTextDocument> RichEdit::makeDocument() const
+{
+    auto fresh = std::make_unique<QTextDocument>();
+    const QTextDocument *old = document();
+    fresh->setDefaultFont(old ? old->defaultFont() : font());
+    fresh->setDefaultTextOption(old ? old->defaultTextOption() : QTextOption());
+    return fresh;
+}
+
+void RichEdit::adoptDocument(std::unique_ptr<QTextDocument> fresh)
 {
     // The old document goes with the call when the control owned it; one this engine created
     // earlier is a child of the engine and is deleted here.
     QPointer<QTextDocument> old = document();
     const bool ours = old && old->parent() == this;
-    auto *fresh = new QTextDocument(this);
-    fresh->setDefaultFont(old ? old->defaultFont() : font());
-    fresh->setDefaultTextOption(old ? old->defaultTextOption() : QTextOption());
-    setDocument(fresh);
+    fresh->setParent(this);
+    setDocument(fresh.release());
     if (ours && old)
         delete old.data();
     connectDocument();
     m_rangeCache->reset();
+    m_laidOut = {};
+}
+
+void RichEdit::resetDocument()
+{
+    adoptDocument(makeDocument());
 }
 
 void RichEdit::onContentsChange(int position, int removed, int added)
@@ -385,6 +409,14 @@ void RichEdit::clearSelection()
     setTextCursor(c);
 }
 
+void RichEdit::cutSelection()
+{
+    const QTextCursor c = textCursor();
+    if (!c.hasSelection() || !allowEdit(c.selectionStart(), c.selectionEnd()))
+        return;
+    cut();
+}
+
 int RichEdit::textLength() const
 {
     return document()->characterCount() - 1;
@@ -475,37 +507,59 @@ void RichEdit::setWindowText(const QString &text)
 // ---- line metrics -----------------------------------------------------------------------
 
 namespace {
-// Makes sure every block has been laid out at the control's current width.
-// Also records each block's display line count in the document, which QTextDocument's own
-// layout leaves at one, so that line numbers resolve in logarithmic time.
-void ensureLaidOut(const QTextDocument *doc)
-{
-    QAbstractTextDocumentLayout *layout = doc->documentLayout();
-    layout->blockBoundingRect(doc->lastBlock());
-    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
-        const QTextLayout *l = b.layout();
-        const int lines = (l && l->lineCount() > 0) ? l->lineCount() : 1;
-        if (b.lineCount() != lines)
-            b.setLineCount(lines);
-    }
-}
 int blockLines(const QTextBlock &b)
 {
     const QTextLayout *l = b.layout();
     return (l && l->lineCount() > 0) ? l->lineCount() : 1;
 }
+// Characters laid out between two looks at the event loop while a shown control lays out a
+// long document.
+constexpr int kLayoutSlice = 65536;
 } // namespace
+
+void RichEdit::ensureLaidOut() const
+{
+    QTextDocument *doc = document();
+    const LayoutKey key{doc, doc->revision(), doc->pageSize().width(), doc->defaultFont().key()};
+    if (key == m_laidOut)
+        return; // nothing changed since the last complete layout
+    QAbstractTextDocumentLayout *layout = doc->documentLayout();
+    // A shown control lays a long document out in slices, with pending events (painting,
+    // timers; not the user's input) handled between them, so the window never freezes for
+    // the whole layout. A hidden one lays out in one go.
+    if (isVisible() && !m_slicing && doc->characterCount() > kLayoutSlice) {
+        m_slicing = true;
+        for (int pos = kLayoutSlice; pos < doc->characterCount(); pos += kLayoutSlice) {
+            layout->blockBoundingRect(doc->findBlock(pos));
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            if (doc != document())
+                break; // the document was replaced meanwhile: the new one is laid out below
+        }
+        m_slicing = false;
+        doc = document();
+        layout = doc->documentLayout();
+    }
+    layout->blockBoundingRect(doc->lastBlock());
+    // QTextDocument's own layout leaves every block's line count at one; recording the real
+    // counts lets line numbers resolve through the block tree in logarithmic time.
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        const int lines = blockLines(b);
+        if (b.lineCount() != lines)
+            b.setLineCount(lines);
+    }
+    m_laidOut = LayoutKey{doc, doc->revision(), doc->pageSize().width(), doc->defaultFont().key()};
+}
 
 int RichEdit::lineCount() const
 {
-    ensureLaidOut(document());
+    ensureLaidOut();
     const QTextBlock last = document()->lastBlock();
     return last.firstLineNumber() + blockLines(last);
 }
 
 int RichEdit::lineFromChar(int cp) const
 {
-    ensureLaidOut(document());
+    ensureLaidOut();
     cp = qBound(0, cp, textLength());
     const QTextBlock b = document()->findBlock(cp);
     const QTextLayout *l = b.layout();
@@ -519,7 +573,7 @@ int RichEdit::lineFromChar(int cp) const
 
 int RichEdit::lineIndex(int line) const
 {
-    ensureLaidOut(document());
+    ensureLaidOut();
     if (line < 0)
         line = lineFromChar(textCursor().position());
     if (line >= lineCount())
@@ -536,7 +590,7 @@ int RichEdit::lineIndex(int line) const
 
 int RichEdit::lineLength(int cp) const
 {
-    ensureLaidOut(document());
+    ensureLaidOut();
     cp = qBound(0, cp, textLength());
     const QTextBlock b = document()->findBlock(cp);
     const QTextLayout *l = b.layout();
@@ -654,6 +708,15 @@ void RichEdit::setTextMode(int mode)
 
 bool RichEdit::allowEdit(int from, int to)
 {
+    if (!protectionAllows(from, to))
+        return false;
+    if (from < to && m_ole)
+        m_ole->notifyDeletion(from, to, m_oleCallback);
+    return true;
+}
+
+bool RichEdit::protectionAllows(int from, int to)
+{
     QTextDocument *doc = document();
     bool touches = false;
     if (from == to) {
@@ -743,6 +806,8 @@ void RichEdit::keyPressEvent(QKeyEvent *e)
     }
     if (edits && !allowEdit(from, to))
         return;
+    if (edits && !c.hasSelection())
+        dropPictureFormatAtCaret();
     QTextEdit::keyPressEvent(e);
 }
 
@@ -751,11 +816,40 @@ void RichEdit::inputMethodEvent(QInputMethodEvent *e)
     const QTextCursor c = textCursor();
     if (!e->commitString().isEmpty() && !allowEdit(c.selectionStart(), c.selectionEnd()))
         return;
+    if (!c.hasSelection())
+        dropPictureFormatAtCaret();
     QTextEdit::inputMethodEvent(e);
+}
+
+void RichEdit::dropPictureFormatAtCaret()
+{
+    // Beside a picture the caret would take the picture's format for typed text (Qt drops only
+    // the object type): the text gets a text format instead.
+    QTextCharFormat f = currentCharFormat();
+    if (!f.hasProperty(QTextFormat::ImageName))
+        return;
+    for (int property : {int(QTextFormat::ObjectType), int(QTextFormat::ImageName),
+                         int(QTextFormat::ImageWidth), int(QTextFormat::ImageHeight),
+                         int(prop::ImageGoalWidth), int(prop::ImageGoalHeight),
+                         int(prop::ImageData), int(prop::ImageKind), int(prop::ImageScaleX),
+                         int(prop::ImageScaleY), int(prop::ObjectData)})
+        f.clearProperty(property);
+    QTextEdit::setCurrentCharFormat(f);
 }
 
 void RichEdit::mousePressEvent(QMouseEvent *e)
 {
+    // A click on a picture selects it as one character; pressed again once selected, it can
+    // be dragged.
+    if (e->button() == Qt::LeftButton && e->modifiers() == Qt::NoModifier) {
+        const int cp = pictureAt(e->pos());
+        const CHARRANGE sel = exGetSel();
+        if (cp >= 0 && !(sel.cpMin == cp && sel.cpMax == cp + 1)) {
+            exSetSel(cp, cp + 1);
+            e->accept();
+            return;
+        }
+    }
     m_pressedLink = anchorAt(e->pos());
     QTextEdit::mousePressEvent(e);
 }
@@ -834,70 +928,6 @@ void RichEdit::stepBulletStyle()
         pf.dxOffset = 360;
     }
     setParaFormat(pf);
-}
-
-// ---- clipboard ----------------------------------------------------------------------------
-
-QMimeData *RichEdit::createMimeDataFromSelection() const
-{
-    QMimeData *data = QTextEdit::createMimeDataFromSelection();
-    const QTextCursor c = textCursor();
-    QByteArray rtfBytes;
-    rtf::writeRtf(*document(), c.selectionStart(), c.selectionEnd(),
-                  [&rtfBytes](const char *d, qint64 n) {
-                      rtfBytes.append(d, n);
-                      return true;
-                  });
-    data->setData(QStringLiteral("text/rtf"), rtfBytes);
-    data->setData(QStringLiteral("application/rtf"), rtfBytes);
-    QString plain = c.selectedText();
-    plain.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    plain.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    data->setText(plain);
-    return data;
-}
-
-bool RichEdit::canInsertFromMimeData(const QMimeData *source) const
-{
-    return source->hasFormat(QStringLiteral("text/rtf"))
-        || source->hasFormat(QStringLiteral("application/rtf"))
-        || QTextEdit::canInsertFromMimeData(source);
-}
-
-void RichEdit::insertFromMimeData(const QMimeData *source)
-{
-    QTextCursor c = textCursor();
-    if (!allowEdit(c.selectionStart(), c.selectionEnd()))
-        return;
-    if (!m_plainMode) {
-        for (const QString &type : {QStringLiteral("text/rtf"), QStringLiteral("application/rtf")}) {
-            if (!source->hasFormat(type))
-                continue;
-            const QByteArray bytes = source->data(type);
-            qint64 at = 0;
-            c.beginEditBlock();
-            const rtf::ReadResult r = rtf::readRtf(
-                [&](char *buf, qint64 max) {
-                    const qint64 n = qMin(max, qint64(bytes.size()) - at);
-                    memcpy(buf, bytes.constData() + at, size_t(n));
-                    at += n;
-                    return n;
-                },
-                c);
-            c.endEditBlock();
-            if (r.ok) {
-                setTextCursor(c);
-                return;
-            }
-        }
-    }
-    if (source->hasText()) {
-        c.insertText(source->text());
-        setTextCursor(c);
-        return;
-    }
-    if (!m_plainMode)
-        QTextEdit::insertFromMimeData(source);
 }
 
 // ---- painting -----------------------------------------------------------------------------

@@ -15,6 +15,9 @@ class QTextDocument;
 namespace richedit {
 
 class FormatRangeCache;
+class IRichEditOleCallback;
+class RichEditOle;
+struct PictureSource;
 
 class RichEdit : public QTextEdit {
     Q_OBJECT
@@ -35,6 +38,7 @@ public:
     void scrollCaret();
     void replaceSel(const QString &text, bool canUndo);
     void clearSelection(); // WM_CLEAR
+    void cutSelection();   // WM_CUT: refused for protected text; objects cut are deleted
     int textLength() const; // EM_GETTEXTLENGTHEX: characters, one per paragraph break
     QString textRange(int cpMin, int cpMax) const; // paragraph breaks as CR
     QString windowText() const; // paragraph breaks as CR LF
@@ -77,12 +81,33 @@ public:
     // ---- streams (EM_STREAMIN / EM_STREAMOUT) ----
     // The engine offers the callback buffers of this many bytes (4096 unless changed, 4 at least).
     void setStreamBufferSize(int bytes) { m_streamBuffer = qMax(4, bytes); }
+    // EDITSTREAM.dwError of a stream-in stopped because the text passed the control's limit
+    // (textLimit()); the document is then left as it was.
+    static constexpr int StreamErrorTooLarge = -20;
+    // A whole-document stream-in builds the new document apart from the control and puts it in
+    // place only when complete: nothing is laid out while it grows (the control lays it out
+    // afterwards, the visible part first and the rest in slices from the event loop), and a
+    // failed or refused load leaves the control's document as it was.
     int streamIn(int format, EDITSTREAM &es);
     int streamOut(int format, EDITSTREAM &es);
 
     // ---- EM_FORMATRANGE ----
     // fr == nullptr frees the cached layout. Returns the first character that did not fit.
     int formatRange(const FORMATRANGE *fr, bool render);
+
+    // ---- embedded objects (EM_SETOLECALLBACK, EM_GETOLEINTERFACE, EM_SELECTIONTYPE) ----
+    // With a host callback the engine accepts objects and has an object interface; nullptr
+    // takes both away (objects already in the document stay as they are).
+    void setOleCallback(IRichEditOleCallback *callback);
+    RichEditOle *getOleInterface() const { return m_ole.get(); }
+    int selectionType() const; // SEL_* bits
+    // Replaces the selection with pictures as a paste does, asking the host for storage and
+    // leave for each; false when there is no host or it refused (the document is unchanged).
+    bool insertPictures(const QList<PictureSource> &pictures);
+    // Scales the picture at cp (percent of its goal size); one undo step.
+    bool setPictureScale(int cp, int scaleX, int scaleY);
+    // The picture character whose drawn area holds the viewport point, or -1.
+    int pictureAt(const QPoint &viewportPoint) const;
 
     // ---- the paragraph a position lies in, for painting and tests ----
     QTextCursor engineCursor() const { return textCursor(); }
@@ -101,6 +126,7 @@ protected:
     void inputMethodEvent(QInputMethodEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
@@ -115,8 +141,16 @@ protected:
     void releaseClipboard();
     // Replaces the document (used when re-creating the window); undo history goes with it.
     void resetDocument();
+    // An empty document with the control's default font and text options, not yet shown.
+    std::unique_ptr<QTextDocument> makeDocument() const;
+    // Makes fresh the control's document, freeing the old one when the control owned it.
+    void adoptDocument(std::unique_ptr<QTextDocument> fresh);
 
 private:
+    // Lays the whole document out at the control's width and records each block's display
+    // line count; does nothing when neither the text nor the width nor the font changed since
+    // the last time.
+    void ensureLaidOut() const;
     void connectDocument();
     void onContentsChange(int position, int removed, int added);
     void detectUrls(int from, int to);
@@ -126,6 +160,9 @@ private:
     void applyLineSpacingKey(int rule);
     QTextCursor wordCursorAt(int pos) const;
     void paintBullets(QPainter &painter, const QRect &area);
+    bool protectionAllows(int from, int to);
+    void dropPictureFormatAtCaret();
+    bool insertRtfFromMimeData(const QMimeData *source, QTextCursor &cursor);
 
     std::unique_ptr<FormatRangeCache> m_rangeCache;
     COLORREF m_background = 0xFFFFFF;
@@ -143,6 +180,19 @@ private:
     bool m_loading = false;
     bool m_clipboardReleased = false; // a whole-document stream-in is running
     QString m_pressedLink;
+    // What the last complete layout was made for.
+    struct LayoutKey {
+        const QTextDocument *doc = nullptr;
+        int revision = -1;
+        qreal width = -1;
+        QString font;
+        bool operator==(const LayoutKey &) const = default;
+    };
+    mutable LayoutKey m_laidOut;
+    mutable bool m_slicing = false;
+    IRichEditOleCallback *m_oleCallback = nullptr;
+    std::unique_ptr<RichEditOle> m_ole;
+    bool m_dropping = false; // a drop is being inserted (RECO_DROP rather than RECO_PASTE)
 };
 
 } // namespace richedit

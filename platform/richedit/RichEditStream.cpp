@@ -9,6 +9,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
+#include <memory>
 #include <vector>
 
 namespace richedit {
@@ -107,26 +108,33 @@ int RichEdit::streamIn(int format, EDITSTREAM &es)
     es.dwError = 0;
     const bool selectionOnly = format & SFF_SELECTION;
     const int basic = format & 0x3;
-    QTextDocument *doc = document();
     CallbackSource source(es, m_streamBuffer);
-    QTextCursor cursor = textCursor();
-    const bool wasModified = doc->isModified();
 
+    // A whole new document grows apart from the control (no layout, no undo, no change
+    // notifications while it does) and replaces the shown one only when complete.
+    std::unique_ptr<QTextDocument> fresh;
+    QTextCursor cursor = textCursor();
     if (!selectionOnly) {
-        // A whole new document: no undo for the load, one change notification at the end.
-        doc->setUndoRedoEnabled(false);
-        const QFont font = doc->defaultFont();
-        QTextCursor all(doc);
-        all.select(QTextCursor::Document);
-        all.removeSelectedText();
-        all.setBlockFormat(QTextBlockFormat());
-        all.setBlockCharFormat(QTextCharFormat());
-        all.setCharFormat(QTextCharFormat());
-        cursor = QTextCursor(doc);
+        fresh = makeDocument();
+        fresh->setUndoRedoEnabled(false);
+        cursor = QTextCursor(fresh.get());
     } else if (!allowEdit(cursor.selectionStart(), cursor.selectionEnd())) {
         es.dwError = -1;
         return 0;
     }
+
+    // The control's size limit holds for every load: reading stops as soon as the document
+    // being filled passes it, long before a paragraph could outgrow what the layout can hold.
+    bool tooLarge = false;
+    auto limitedRead = [&](QTextDocument *growing) {
+        return [&, growing](char *b, qint64 m) -> qint64 {
+            if (growing->characterCount() - 1 > m_textLimit) {
+                tooLarge = true;
+                return -1;
+            }
+            return source.read(b, m);
+        };
+    };
 
     m_loading = !selectionOnly;
     cursor.beginEditBlock();
@@ -138,36 +146,62 @@ int RichEdit::streamIn(int format, EDITSTREAM &es)
             // A plain-text control keeps only the characters.
             QTextDocument scratch;
             QTextCursor sc(&scratch);
-            const rtf::ReadResult r = rtf::readRtf(
-                [&source](char *b, qint64 m) { return source.read(b, m); }, sc, options);
-            ok = r.ok;
+            const rtf::ReadResult r = rtf::readRtf(limitedRead(&scratch), sc, options);
+            tooLarge = tooLarge || scratch.characterCount() - 1 > m_textLimit;
+            ok = r.ok && !tooLarge;
             if (ok)
                 cursor.insertText(scratch.toRawText().replace(QChar::ParagraphSeparator,
                                                               QLatin1Char('\n')));
         } else {
-            const rtf::ReadResult r = rtf::readRtf(
-                [&source](char *b, qint64 m) { return source.read(b, m); }, cursor, options);
-            ok = r.ok;
+            const rtf::ReadResult r = rtf::readRtf(limitedRead(cursor.document()), cursor, options);
+            // The reader flushes its last text after the final read.
+            tooLarge = tooLarge || cursor.document()->characterCount() - 1 > m_textLimit;
+            ok = r.ok && !tooLarge;
         }
     } else {
-        QString t = textFromBytes(source.readAll(), format & SF_UNICODE);
-        t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        cursor.insertText(t, selectionOnly ? cursor.charFormat() : QTextCharFormat());
+        // Plain text: never more bytes than a text within the limit can take (four bytes a
+        // character at most, in any of the encodings read here).
+        const qint64 maxBytes = qint64(m_textLimit) * 4 + 4;
+        QByteArray bytes;
+        char chunk[16384];
+        for (qint64 n; (n = source.read(chunk, sizeof chunk)) > 0;) {
+            bytes.append(chunk, n);
+            if (bytes.size() > maxBytes) {
+                tooLarge = true;
+                break;
+            }
+        }
+        QString t;
+        if (!tooLarge) {
+            t = textFromBytes(bytes, format & SF_UNICODE);
+            bytes.clear();
+            t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+            t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+            const int kept = selectionOnly ? textLength() - (cursor.selectionEnd() - cursor.selectionStart()) : 0;
+            tooLarge = t.size() + qint64(kept) > m_textLimit;
+        }
+        if (!tooLarge)
+            cursor.insertText(t, selectionOnly ? cursor.charFormat() : QTextCharFormat());
     }
     cursor.endEditBlock();
     m_loading = false;
 
+    if (tooLarge) {
+        es.dwError = StreamErrorTooLarge;
+        return int(source.total());
+    }
     if (!selectionOnly) {
-        doc->setUndoRedoEnabled(m_undoLimit > 0);
-        doc->setModified(false);
-        setTextCursor(QTextCursor(doc));
-        m_rangeCache->reset();
-        if (m_eventMask & ENM_CHANGE)
-            emit changeNotify();
+        // A read error of the source counts as a failure too: half a document is never shown.
+        if (ok && es.dwError == 0) {
+            fresh->setUndoRedoEnabled(m_undoLimit > 0);
+            fresh->setModified(false);
+            adoptDocument(std::move(fresh));
+            setTextCursor(QTextCursor(document()));
+            if (m_eventMask & ENM_CHANGE)
+                emit changeNotify();
+        }
     } else {
         setTextCursor(cursor);
-        Q_UNUSED(wasModified);
     }
     if (!ok && es.dwError == 0)
         es.dwError = -16;

@@ -249,6 +249,11 @@ enum : int {
     ImageGoalHeight = QTextFormat::UserProperty + 41, // int twips
     ImageData = QTextFormat::UserProperty + 42,       // QByteArray original bytes
     ImageKind = QTextFormat::UserProperty + 43,       // QString "png", "jpeg", "bmp", ...
+    ImageScaleX = QTextFormat::UserProperty + 44,     // int percent of the goal width (absent: 100)
+    ImageScaleY = QTextFormat::UserProperty + 45,     // int percent of the goal height
+    // The RTF of an embedded object's own data (what its \object group holds before \result),
+    // kept so that the object is written back whole and not only as its picture.
+    ObjectData = QTextFormat::UserProperty + 46,      // QByteArray
     // Tables, in the RTF row definition's own units (see rtf/RtfTable.h).
     TableCellRights = QTextFormat::UserProperty + 60, // QList<int> twips, \cellx of each column
     TableGap = QTextFormat::UserProperty + 61,        // int twips, \trgaph

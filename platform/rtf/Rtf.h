@@ -18,6 +18,7 @@ using ByteSink = std::function<bool(const char *data, qint64 len)>;
 
 struct ReadOptions {
     bool plainRtf = false; // SFF_PLAINRTF: keep only the basic formatting
+    bool noObjects = false; // pictures and objects are left out
 };
 struct ReadResult {
     bool ok = true;       // false: the bytes are not RTF at all (the caller retries as text)

@@ -19,7 +19,7 @@ enum class Cw : std::uint16_t {
     UnderlineWords, UnderlineWave, Strike, Font, FontSize, ForeColor,
     BackColor, Highlight, Super, Sub, NoSuperSub, Expand,
     ExpandTwips, Kerning, Revised, RevAuthor, Deleted, Protect,
-    Hidden, Language, CharStyle,
+    Hidden, Language, CharStyle, Caps, SmallCaps,
     // Para
     ParagraphDefault, AlignLeft, AlignCenter, AlignRight, AlignJustify, AlignDistribute,
     LeftIndent, RightIndent, FirstIndent, SpaceBefore, SpaceAfter, LineSpacing,
@@ -52,7 +52,7 @@ enum class Cw : std::uint16_t {
     // Dest
     FontTable, ColorTable, RevisionTable, ListTable, ListDefinition, ListLevelDefinition,
     ListOverrideTable, ListOverrideEntry, ListText, PnText, ParagraphNumbering, Picture,
-    Transparent, Skip, Footnote, PnTextBefore, LevelText,
+    Transparent, Skip, Footnote, PnTextBefore, Object, ObjectResult, LevelText,
     Count
 };
 

@@ -52,12 +52,14 @@ int naturalTwips(PictureState::Kind kind, int value, int decodedPixels)
     return int(std::min<qint64>(qint64(value) * 15, kMaxGoalTwips));
 }
 
-int goalTwips(int goal, int natural, int scale)
+int goalTwips(int goal, int natural)
 {
-    qint64 twips = goal > 0 ? goal : natural;
-    if (scale > 0 && scale != 100)
-        twips = twips * scale / 100;
-    return int(std::clamp<qint64>(twips, 15, kMaxGoalTwips));
+    return int(std::clamp<qint64>(goal > 0 ? goal : natural, 15, kMaxGoalTwips));
+}
+
+int shownTwips(int goal, int scale)
+{
+    return int(std::clamp<qint64>(qint64(goal) * scale / 100, 15, kMaxGoalTwips));
 }
 
 QImage placeholder()
@@ -125,14 +127,19 @@ DecodedPicture decodePicture(const PictureState &picture)
                                           result.decoded ? result.image.width() : 0);
     const int naturalHeight = naturalTwips(picture.kind, picture.pich,
                                            result.decoded ? result.image.height() : 0);
-    const int width = goalTwips(picture.goalWidth, naturalWidth, picture.scaleX);
-    const int height = goalTwips(picture.goalHeight, naturalHeight, picture.scaleY);
+    const int width = goalTwips(picture.goalWidth, naturalWidth);
+    const int height = goalTwips(picture.goalHeight, naturalHeight);
 
+    // The goal size is kept as it was; the scale gives the shown size.
     QTextImageFormat &f = result.format;
-    f.setWidth(richedit::twipsToPixels(width));
-    f.setHeight(richedit::twipsToPixels(height));
+    f.setWidth(richedit::twipsToPixels(shownTwips(width, picture.scaleX)));
+    f.setHeight(richedit::twipsToPixels(shownTwips(height, picture.scaleY)));
     f.setProperty(prop::ImageGoalWidth, width);
     f.setProperty(prop::ImageGoalHeight, height);
+    if (picture.scaleX != 100 || picture.scaleY != 100) {
+        f.setProperty(prop::ImageScaleX, picture.scaleX);
+        f.setProperty(prop::ImageScaleY, picture.scaleY);
+    }
     f.setProperty(prop::ImageKind, kindName(picture.kind));
     f.setProperty(prop::ImageData, picture.data);
     return result;

@@ -1,5 +1,8 @@
 #include "RtfReader.h"
 
+#include <cstring>
+#include <memory>
+
 #include "text/CodePage.h"
 
 namespace rtf {
@@ -10,10 +13,12 @@ using Family = ControlWord::Family;
 namespace {
 
 // Characters that would split a paragraph or stand for an object if they came into the
-// document as text (from \'0d or \u8233, say): only \par and pictures make those.
+// document as text (from \'0d or \u8233, say): only \par and pictures make those. A NUL (from
+// \u0 or \'00) is dropped too: it is no character of a document, and plain text would carry it
+// out as a zero byte.
 bool isBreakCharacter(QChar c)
 {
-    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator
+    return c == QChar(0) || c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator
            || c == QChar::ObjectReplacementCharacter;
 }
 
@@ -30,6 +35,42 @@ struct ByteTable {
     }
 };
 
+// The source without a UTF-8 byte-order mark at its very start: some editors put one before
+// "{\rtf", and the file is still RTF.
+ByteSource withoutByteOrderMark(const ByteSource &source)
+{
+    struct State {
+        char head[3];
+        int headLength = 0;
+        int headPos = 0;
+        bool started = false;
+    };
+    auto state = std::make_shared<State>();
+    return [source, state](char *buf, qint64 max) -> qint64 {
+        State &st = *state;
+        if (!st.started) {
+            st.started = true;
+            while (st.headLength < 3) {
+                const qint64 n = source(st.head + st.headLength, 3 - st.headLength);
+                if (n < 0)
+                    return n;
+                if (n == 0)
+                    break;
+                st.headLength += int(n);
+            }
+            if (st.headLength == 3 && memcmp(st.head, "\xEF\xBB\xBF", 3) == 0)
+                st.headLength = 0;
+        }
+        if (st.headPos < st.headLength) {
+            const qint64 n = qMin<qint64>(max, st.headLength - st.headPos);
+            memcpy(buf, st.head + st.headPos, size_t(n));
+            st.headPos += int(n);
+            return n;
+        }
+        return source(buf, max);
+    };
+}
+
 } // namespace
 
 RtfReader::RtfReader(RtfSink &sink, const ReadOptions &options)
@@ -40,7 +81,7 @@ RtfReader::RtfReader(RtfSink &sink, const ReadOptions &options)
 
 ReadResult RtfReader::read(const ByteSource &source)
 {
-    RtfTokenizer tokenizer(source);
+    RtfTokenizer tokenizer(withoutByteOrderMark(source));
     m_tokenizer = &tokenizer;
     const RtfTokenizer::Token &open = tokenizer.next();
     if (open.type != RtfTokenizer::Type::GroupOpen) {
@@ -74,6 +115,8 @@ ReadResult RtfReader::read(const ByteSource &source)
 
 void RtfReader::handleToken(const RtfTokenizer::Token &token)
 {
+    if (m_capturing)
+        captureToken(token);
     switch (token.type) {
     case RtfTokenizer::Type::GroupOpen:
         openGroup();
@@ -143,6 +186,8 @@ void RtfReader::closeGroup()
     const GroupState closed = m_stack.back();
     m_stack.pop_back();
     leaveGroup(closed);
+    if (m_objectDepth > m_stack.size())
+        endObject();
 }
 
 // Finishes what a destination collected when its group closes.
@@ -251,6 +296,14 @@ void RtfReader::enterDestination(Cw id)
         } else {
             s.dest = Destination::Skip;
         }
+        break;
+    case Cw::Object:
+        if (inText)
+            beginObject();
+        break; // transparent: the result shows
+    case Cw::ObjectResult:
+        if (inText)
+            objectResult();
         break;
     case Cw::Transparent:
         break; // the group's text stays where it was going

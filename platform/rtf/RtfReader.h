@@ -111,6 +111,12 @@ private:
     const ListDefinition *listOf(int overrideNumber);
     QString listLabel(const ParaState &para);
 
+    // RtfReaderObject.cpp: \object groups, whose own data is kept for their picture.
+    void beginObject();
+    void captureToken(const RtfTokenizer::Token &token);
+    void objectResult();
+    void endObject();
+
     RtfSink &m_sink;
     ReadOptions m_options;
     RtfTokenizer *m_tokenizer = nullptr;
@@ -178,6 +184,16 @@ private:
     // Picture.
     PictureState m_picture;
     bool m_inPicture = false;
+
+    // Object: the tokens of its group before \result, written again as RTF, go with the
+    // picture of its result.
+    QByteArray m_objectData;
+    std::size_t m_objectDepth = 0;  // the stack size inside the \object group; 0: none
+    bool m_capturing = false;       // tokens are going into m_objectData
+    bool m_captureDelimit = false;  // the capture ends with a control word
+    qsizetype m_captureGroupAt = 0; // where the last captured group opened
+    bool m_objectPending = false;   // m_objectData waits for the result's picture
+    int m_objectWidth = 0, m_objectHeight = 0; // \objw, \objh in twips
 };
 
 } // namespace rtf

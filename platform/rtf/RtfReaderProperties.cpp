@@ -119,6 +119,17 @@ void RtfReader::characterWord(Cw id, int value)
     case Cw::Hidden:
         c.hidden = value;
         break;
+    case Cw::Caps:
+    case Cw::SmallCaps: {
+        // One capitalisation at a time: the last switched on shows; switching off another
+        // one leaves it alone.
+        const auto shown = std::uint8_t(id == Cw::Caps ? QFont::AllUppercase : QFont::SmallCaps);
+        if (value)
+            c.capitals = shown;
+        else if (c.capitals == shown)
+            c.capitals = QFont::MixedCase;
+        break;
+    }
     case Cw::CharStyle:
         c.charStyle = std::max(value, 0);
         break;
@@ -307,6 +318,8 @@ const QTextCharFormat &RtfReader::charFormat(const CharState &c)
     }
     if (c.strike)
         f.setFontStrikeOut(true);
+    if (c.capitals != QFont::MixedCase)
+        f.setFontCapitalization(QFont::Capitalization(c.capitals));
     if (c.foreColor >= 0 && std::size_t(c.foreColor) < m_colors.size()
         && m_colors[std::size_t(c.foreColor)].isValid())
         f.setForeground(m_colors[std::size_t(c.foreColor)]);

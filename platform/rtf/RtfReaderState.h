@@ -42,6 +42,7 @@ struct CharState {
     int charStyle = 0;
     std::uint8_t underline = 0; // a QTextCharFormat::UnderlineStyle, 0 = none
     std::uint8_t vertical = 0;  // 0 normal, 1 superscript, 2 subscript
+    std::uint8_t capitals = 0;  // a QFont::Capitalization: mixed case, \caps or \scaps
     bool bold = false;
     bool italic = false;
     bool strike = false;

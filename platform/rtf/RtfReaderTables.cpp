@@ -2,6 +2,7 @@
 #include "RtfReader.h"
 
 #include "RtfPicture.h"
+#include "richedit/RichEditTypes.h"
 #include "text/CodePage.h"
 
 namespace rtf {
@@ -352,10 +353,18 @@ void RtfReader::finishPicture()
 {
     m_inPicture = false;
     m_tokenizer->setKeepBinary(false);
+    if (m_options.noObjects) {
+        m_picture = PictureState{};
+        return;
+    }
     if (m_picture.data.isEmpty() && m_picture.kind == PictureState::Kind::None)
         return; // nothing to show
-    const DecodedPicture picture = decodePicture(m_picture);
+    DecodedPicture picture = decodePicture(m_picture);
     m_picture = PictureState{};
+    if (m_objectPending) { // the picture of an object's result carries the object
+        picture.format.setProperty(richedit::prop::ObjectData, m_objectData);
+        m_objectPending = false;
+    }
     beginContent();
     flushText();
     m_sink.insertImage(picture.format, picture.image);

@@ -50,6 +50,14 @@ Cw underlineWord(int style)
     }
 }
 
+// The capitalisations the engine shows, each with the toggle that states it.
+struct CapitalsWord {
+    QFont::Capitalization shown;
+    Cw word;
+};
+const CapitalsWord kCapitalsWords[] = {{QFont::AllUppercase, Cw::Caps},
+                                       {QFont::SmallCaps, Cw::SmallCaps}};
+
 const Cw kFamilyWords[] = {Cw::FontNil, Cw::FontRoman, Cw::FontSwiss,
                            Cw::FontModern, Cw::FontScript, Cw::FontDecor};
 
@@ -133,6 +141,7 @@ RtfWriter::RunState RtfWriter::makeRunState(const QTextCharFormat &shown)
     r.bold = f.hasProperty(QTextFormat::FontWeight) && f.fontWeight() >= QFont::DemiBold;
     r.italic = f.fontItalic();
     r.strike = f.fontStrikeOut();
+    r.capitals = f.hasProperty(QTextFormat::FontCapitalization) ? int(f.fontCapitalization()) : 0;
     const int underline = f.underlineStyle();
     r.underline = underline == QTextCharFormat::SpellCheckUnderline ? 0 : underline;
     const QBrush fore = f.foreground();
@@ -532,6 +541,10 @@ void RtfWriter::writeRunChanges(const RunState &n)
     }
     if (n.strike != o.strike)
         toggle(Cw::Strike, n.strike);
+    for (const CapitalsWord &c : kCapitalsWords) {
+        if ((n.capitals == c.shown) != (o.capitals == c.shown))
+            toggle(c.word, n.capitals == c.shown);
+    }
     if (n.foreColor != o.foreColor)
         word(Cw::ForeColor, n.foreColor);
     if (n.backColor != o.backColor)

@@ -43,6 +43,7 @@ private:
         int revAuthor = 0;
         int underline = 0; // QTextCharFormat::UnderlineStyle
         int vertical = 0;  // 0, 1 super, 2 sub
+        int capitals = 0;  // QFont::Capitalization
         bool bold = false;
         bool italic = false;
         bool strike = false;

@@ -60,6 +60,17 @@ void RtfWriter::writePicture(const QTextImageFormat &format)
         pich = int(qint64(goalHeight) * 2540 / 1440);
     }
 
+    // An object read from a file goes back as the object with this picture as its result.
+    const QByteArray object = format.property(prop::ObjectData).toByteArray();
+    if (!object.isEmpty()) {
+        raw("{");
+        word(Cw::Object);
+        if (object[0] != '\\' && object[0] != '{' && object[0] != '}')
+            raw(" ");
+        m_out.append(object);
+        raw("{");
+        word(Cw::ObjectResult);
+    }
     raw("{");
     word(Cw::Picture);
     if (wmfMode)
@@ -70,6 +81,15 @@ void RtfWriter::writePicture(const QTextImageFormat &format)
     word(Cw::PictHeight, pich);
     word(Cw::PictGoalWidth, goalWidth);
     word(Cw::PictGoalHeight, goalHeight);
+    auto scale = [&format](int property) {
+        return format.hasProperty(property) ? format.intProperty(property) : 100;
+    };
+    const int scaleX = scale(prop::ImageScaleX);
+    const int scaleY = scale(prop::ImageScaleY);
+    if (scaleX != 100 || scaleY != 100) {
+        word(Cw::PictScaleX, scaleX);
+        word(Cw::PictScaleY, scaleY);
+    }
     raw("\r\n");
     static const char digits[] = "0123456789abcdef";
     const int perLine = 64; // bytes per line of hex
@@ -82,7 +102,7 @@ void RtfWriter::writePicture(const QTextImageFormat &format)
         if (m_out.size() >= 64 * 1024 && !flush(false))
             return;
     }
-    raw("}");
+    raw(object.isEmpty() ? "}" : "}}}");
 }
 
 } // namespace rtf

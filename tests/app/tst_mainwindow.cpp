@@ -301,6 +301,20 @@ private slots:
         QCOMPARE(::errorBoxText(QStringLiteral("(x)")), QStringLiteral("(x)"));
         QCOMPARE(::errorBoxText(QStringLiteral("size 12")), QStringLiteral("size 12."));
     }
+
+    void theFirstKeystrokeShowsModified()
+    {
+        // Given a fresh window, when one character is typed, then panel 5 says "Modified"
+        // (the document's flag flips only after it has reported the edit).
+        auto w = start();
+        w->Editor->setFocus();
+        QTest::keyClick(w->Editor, Qt::Key_A);
+        QCOMPARE(w->StatusBar1->panelText(5), QStringLiteral("Modified"));
+        // Undoing it back to the unmodified state clears the panel again.
+        QTest::keyClick(w->Editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w->StatusBar1->panelText(5), QString());
+        w->Editor->setDocumentModified(false);
+    }
 };
 
 QTEST_MAIN(TestMainWindow)

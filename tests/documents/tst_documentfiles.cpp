@@ -15,6 +15,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using dialogs::Answer;
 using Kind = ScriptedDialogs::Kind;
 
@@ -333,25 +336,182 @@ private slots:
         writeFile(bad, bytes);
         QCOMPARE(error([&] { m_w->LoadDocument(bad); }), QStringLiteral("Failed to Load Stream"));
         QVERIFY(m_w->Editor->updatesEnabled());
-        // Truncated: what came before the cut is read, and the file never crashes the reader.
+        // Cut anywhere before zlib's end marker: a damaged file, never part of a document.
         const QByteArray whole = readAll(good);
         for (int cut = 0; cut < whole.size(); ++cut) {
             const QString cutName = path(QStringLiteral("cut.rtc"));
             writeFile(cutName, whole.left(cut));
-            error([&] { m_w->LoadDocument(cutName); });
+            QCOMPARE(error([&] { m_w->LoadDocument(cutName); }), QStringLiteral("Failed to Load Stream"));
+            QCOMPARE(m_w->Editor->windowText(), QString());
             QVERIFY(m_w->Editor->updatesEnabled());
         }
     }
 
-    void staleTemporaryFileIsReplacedAndRemoved()
+    void compressedTextIsReadFromItsStart_data()
     {
-        const QString rtc = path(QStringLiteral("stale.rtc"));
-        writeFile(rtc + QStringLiteral(".tmp"), QByteArray(10000, 'x'));
+        QTest::addColumn<QByteArray>("inner");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("RTF after a byte-order mark")
+            << QByteArray("\xEF\xBB\xBF{\\rtf1\\ansi marked\\par}") << QStringLiteral("marked");
+        QTest::newRow("plain text, every line") << QByteArray("first line\nsecond line\nthird")
+                                                << QStringLiteral("first line\r\nsecond line\r\nthird");
+    }
+    void compressedTextIsReadFromItsStart()
+    {
+        // Given a .rtc whose inner text is not plain RTF from its first byte, when it is opened,
+        // then the retry in the other format reads the same bytes from the start.
+        QFETCH(QByteArray, inner);
+        QFETCH(QString, expected);
+        const QString rtc = path(QStringLiteral("inner.rtc"));
+        writeFile(rtc, qCompress(inner, 9).mid(4)); // qCompress puts a length before zlib data
+        m_w->LoadDocument(rtc);
+        QVERIFY(m_w->Editor->windowText().startsWith(expected));
+    }
+
+    void compressionBombStopsAtTheLimit()
+    {
+        // Given a small .rtc that inflates to 64 MB of text, when it is opened, then inflating
+        // stops at the control's limit with a clear message and an empty editor, without
+        // inflating it all (the cap on inflated bytes is tested with the inflating device).
+        const QString rtc = path(QStringLiteral("bomb.rtc"));
+        python(QStringLiteral("import sys,zlib\n"
+                              "c=zlib.compressobj(9)\n"
+                              "f=open(sys.argv[1],'wb')\n"
+                              "f.write(c.compress(b'{\\\\rtf1 '))\n"
+                              "z=b'a'*(1<<20)\n"
+                              "[f.write(c.compress(z)) for i in range(64)]\n"
+                              "f.write(c.compress(b'}')+c.flush())"),
+               {rtc});
+        QVERIFY(QFileInfo(rtc).size() < 100 * 1024);
+        m_w->Editor->setMaxLength(100000);
+        QCOMPARE(error([&] { m_w->LoadDocument(rtc); }),
+                 QStringLiteral("The document is too large to open: it holds more than 100000 characters"));
+        QCOMPARE(m_w->Editor->windowText(), QString());
+    }
+
+    void loadsStopAtTheControlsLimit_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("rtf") << QStringLiteral("long.rtf")
+                             << QByteArray("{\\rtf1\\ansi ") + QByteArray(3000, 'a') + "}";
+        QTest::newRow("txt") << QStringLiteral("long.txt") << QByteArray(3000, 'b');
+        QTest::newRow("paragraphs") << QStringLiteral("many.rtf")
+                                    << QByteArray("{\\rtf1 ") + QByteArray("\\par\n").repeated(3000) + "}";
+    }
+    void loadsStopAtTheControlsLimit()
+    {
+        // Given a control whose limit is lower than the file, when the file is opened, then
+        // the load stops with the limit's message and the editor is left empty.
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        m_w->Editor->setMaxLength(2000);
+        writeFile(path(name), bytes);
+        QCOMPARE(error([&] { m_w->LoadDocument(path(name)); }),
+                 QStringLiteral("The document is too large to open: it holds more than 2000 characters"));
+        QCOMPARE(m_w->Editor->windowText(), QString());
+        // Within the limit it opens.
+        writeFile(path(name), bytes.left(1500) + (name.endsWith(QLatin1String(".rtf")) ? "}" : ""));
+        QCOMPARE(error([&] { m_w->LoadDocument(path(name)); }), QString());
+    }
+
+    void onlyRegularFilesOpen()
+    {
+        // Given a named pipe with no writer, when it is opened from the Open dialog, then the
+        // command refuses it at once instead of waiting.
+        const QString fifo = path(QStringLiteral("pipe.rtf"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        m_dialogs->answerFile(fifo);
+        m_w->Open1->trigger();
+        const auto errors = m_dialogs->shownOf(Kind::Error);
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(errors[0].text, QStringLiteral("Cannot open file %1.").arg(fifo));
+        // A folder and a device are refused the same way.
+        QDir(m_dir.path()).mkdir(QStringLiteral("folder.rtf"));
+        for (const QString &name : {path(QStringLiteral("folder.rtf")), QStringLiteral("/dev/zero.txt")})
+            QCOMPARE(error([&] { m_w->LoadDocument(name); }), QStringLiteral("Cannot open file %1").arg(name));
+    }
+
+    void compressedSaveUsesNoScratchFile()
+    {
+        // Given a user's own file and a symbolic link where the old save put its scratch copy,
+        // when the document is saved as .rtc, then both are left exactly as they were.
+        QDir(m_dir.path()).mkdir(QStringLiteral("scratch"));
+        const QString rtc = path(QStringLiteral("scratch/own.rtc"));
+        writeFile(rtc + QStringLiteral(".tmp"), "the user's own notes");
+        const QString victim = path(QStringLiteral("scratch/victim.txt"));
+        writeFile(victim, "must not change");
+        const QString linked = path(QStringLiteral("scratch/linked.rtc"));
+        QVERIFY(QFile::link(victim, linked + QStringLiteral(".tmp")));
         type(QStringLiteral("fresh"));
         m_w->SaveDocument(rtc);
-        QVERIFY(!QFile::exists(rtc + QStringLiteral(".tmp")));
+        m_w->SaveDocument(linked);
+        QCOMPARE(readAll(rtc + QStringLiteral(".tmp")), QByteArray("the user's own notes"));
+        QCOMPARE(readAll(victim), QByteArray("must not change"));
+        QCOMPARE(QDir(path(QStringLiteral("scratch"))).entryList({QStringLiteral("*.rtc*")}, QDir::Files | QDir::System).size(), 4);
         m_w->LoadDocument(rtc);
         QCOMPARE(m_w->Editor->windowText(), QStringLiteral("fresh"));
+    }
+
+    void fullDiskKeepsTheOldFile_data()
+    {
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<int>("roomKb");
+        for (const char *ext : {".rtf", ".txt", ".doc", ".rtc"})
+            for (int room : {0, 4, 16, 20})
+                QTest::newRow(qPrintable(QStringLiteral("%1 with %2 KB").arg(QLatin1String(ext)).arg(room)))
+                    << QString::fromLatin1(ext) << room;
+    }
+    void fullDiskKeepsTheOldFile()
+    {
+        // Given a document saved on a small disk that is then filled up to a few KB, when the
+        // grown document is saved again with Ctrl+S, then the save is reported as failed, the
+        // old file stays byte for byte and the document stays modified.
+        if (::geteuid() != 0)
+            QSKIP("needs root to mount a small tmpfs");
+        QFETCH(QString, extension);
+        QFETCH(int, roomKb);
+        QTemporaryDir mountPoint;
+        const QByteArray where = QFile::encodeName(mountPoint.path());
+        if (QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                  QStringLiteral("-o"), QStringLiteral("size=256k"), QStringLiteral("tmpfs"),
+                                  mountPoint.path()}) != 0)
+            QSKIP("tmpfs cannot be mounted here");
+        struct Unmount {
+            QString at;
+            ~Unmount() { QProcess::execute(QStringLiteral("umount"), {at}); }
+        } unmount{mountPoint.path()};
+        const QString doc = mountPoint.filePath(QStringLiteral("letter") + extension);
+        type(QStringLiteral("version one"));
+        m_w->SaveDocument(doc);
+        const QByteArray old = readAll(doc);
+        QVERIFY(!old.isEmpty());
+        // Fill the disk, leaving roomKb.
+        {
+            QFile fill(mountPoint.filePath(QStringLiteral("fill")));
+            QVERIFY(fill.open(QIODevice::WriteOnly));
+            const QByteArray block(1024, 'f');
+            while (fill.write(block) == block.size() && fill.flush()) {}
+            fill.close();
+            const qint64 full = fill.size();
+            fill.resize(qMax<qint64>(0, full - roomKb * 1024));
+        }
+        // Text that does not compress much, so that the .rtc needs room too.
+        QString text;
+        QRandomGenerator random(12);
+        for (int i = 0; i < 4000; ++i)
+            text += QString::number(random.generate64(), 36) + QLatin1Char('\n');
+        m_w->Editor->setWindowText(text);
+        m_w->SetModifiedState(true);
+        m_w->Editor->setDocumentModified(true);
+        m_dialogs->clear();
+        m_w->Save1->trigger();
+        const auto errors = m_dialogs->shownOf(Kind::Error);
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(errors[0].text, QStringLiteral("Failed to Save Stream."));
+        QCOMPARE(readAll(doc), old);
+        QVERIFY(m_w->Editor->DocumentModified());
+        QCOMPARE(QDir(mountPoint.path()).entryList(QDir::Files).size(), 2); // no leftovers
     }
 
     void failedSavesKeepTheOldFile()
@@ -367,7 +527,7 @@ private slots:
         QVERIFY(m_w->Editor->DocumentModified() || true);
         const QString blockedRtc = rtf + QStringLiteral("/inside.rtc");
         QCOMPARE(error([&] { m_w->SaveDocument(blockedRtc); }),
-                 QStringLiteral("Cannot create file %1.tmp").arg(blockedRtc));
+                 QStringLiteral("Cannot create file %1").arg(blockedRtc));
         QCOMPARE(readAll(rtf), old);
         // A file that cannot be opened.
         const QString missing = path(QStringLiteral("missing.rtf"));

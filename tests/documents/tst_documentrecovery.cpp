@@ -13,6 +13,7 @@
 #include "documents/RecoveryCopy.h"
 #include "documents/RecoveryDialog.h"
 #include "support/ScriptedDialogs.h"
+#include "support/WindowDriver.h"
 #include "widgets/StatusBar.h"
 
 #include <QBuffer>
@@ -291,35 +292,39 @@ private slots:
         QVERIFY(QFile::exists(w->Recovery->copyPath()));
     }
 
-    // A clean save, New, Clear All and a normal end leave nothing to lose: the copy goes.
+    // A clean save, New, Clear All and a normal end leave nothing to lose: the copy goes. The
+    // commands are reached as a user reaches them: Ctrl+S, Ctrl+N, the pop-up menu, the close.
     void theCopyGoesWhenNothingIsLeftToLose()
     {
-        auto w = start();
-        QTest::keyClicks(w->Editor, QStringLiteral("draft"));
-        QTRY_VERIFY(QFile::exists(w->Recovery->copyPath()));
-        m_dialogs->answerFile(path(QStringLiteral("draft.rtf")));
-        w->Save1->trigger();
-        QCOMPARE(w->DocumentFileName, path(QStringLiteral("draft.rtf")));
-        QTRY_VERIFY(!QFile::exists(w->Recovery->copyPath()));
+        auto d = std::make_unique<WindowDriver>(m_dir->path());
+        (*d)->enableRecovery(folder());
+        DocumentRecovery *recovery = (*d)->Recovery;
+        recovery->setDelays(50, 2000);
+        d->type(QStringLiteral("draft"));
+        QTRY_VERIFY(QFile::exists(recovery->copyPath()));
+        d->dialogs().answerFile(path(QStringLiteral("draft.rtf")));
+        d->choose(QStringLiteral("Save"));
+        QCOMPARE((*d)->DocumentFileName, path(QStringLiteral("draft.rtf")));
+        QTRY_VERIFY(!QFile::exists(recovery->copyPath()));
 
-        QTest::keyClicks(w->Editor, QStringLiteral(" more"));
-        QTRY_VERIFY(QFile::exists(w->Recovery->copyPath()));
-        m_dialogs->answer(dialogs::Answer::No);
-        w->New1->trigger();
-        QTRY_VERIFY(!QFile::exists(w->Recovery->copyPath()));
+        d->type(QStringLiteral(" more"));
+        QTRY_VERIFY(QFile::exists(recovery->copyPath()));
+        d->dialogs().answer(dialogs::Answer::No);
+        d->choose(QStringLiteral("New"));
+        QTRY_VERIFY(!QFile::exists(recovery->copyPath()));
 
-        QTest::keyClicks(w->Editor, QStringLiteral("scratch"));
-        QTRY_VERIFY(QFile::exists(w->Recovery->copyPath()));
-        w->DeleteAll1->trigger();
-        QTRY_VERIFY(!QFile::exists(w->Recovery->copyPath()));
+        d->type(QStringLiteral("scratch"));
+        QTRY_VERIFY(QFile::exists(recovery->copyPath()));
+        d->choose(QStringLiteral("Clear All"));
+        QTRY_VERIFY(!QFile::exists(recovery->copyPath()));
 
-        QTest::keyClicks(w->Editor, QStringLiteral("last words"));
-        QTRY_VERIFY(QFile::exists(w->Recovery->copyPath()));
-        m_dialogs->answer(dialogs::Answer::No);
-        QVERIFY(w->close());
-        w.reset();
+        d->type(QStringLiteral("last words"));
+        QTRY_VERIFY(QFile::exists(recovery->copyPath()));
+        d->dialogs().answer(dialogs::Answer::No);
+        QVERIFY((*d)->close());
+        QVERIFY(d->dialogs().allAnswered());
+        d.reset();
         QVERIFY(QDir(folder()).entryList(QDir::Files).isEmpty()); // no copy, no lock
-        QVERIFY(m_dialogs->allAnswered());
     }
 
     // Continuous typing with no pause still gets a copy within the longest delay.
@@ -493,6 +498,29 @@ private slots:
             m_dialogs->answer(dialogs::Answer::No);
             w->close();
         }
+    }
+
+    // Command-line jobs run the window's own code unshown: they never look at the copies.
+    void headlessJobsLeaveCopiesAlone()
+    {
+        const QString data = path(QStringLiteral("data"));
+        const QString copies = data + QStringLiteral("/Scrivelle/recovery");
+        QDir().mkpath(copies);
+        RecoveryCopy copy;
+        copy.time = QDateTime::currentDateTimeUtc();
+        copy.rtf = "{\\rtf1 left by a crash\\par}";
+        writeFile(copies + QStringLiteral("/999-dead.recovery"), encodeRecoveryCopy(copy));
+        const QString letter = path(QStringLiteral("job.rtf"));
+        writeFile(letter, "{\\rtf1 two words\\par}");
+
+        QProcess job;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), data);
+        job.setProcessEnvironment(env);
+        job.start(QStringLiteral(SCV_BINARY), {QStringLiteral("--stats"), letter});
+        QVERIFY(job.waitForFinished(60000));
+        QCOMPARE(job.exitCode(), 0);
+        QCOMPARE(QDir(copies).entryList(QDir::Files), QStringList{QStringLiteral("999-dead.recovery")});
     }
 
     void theSettingsKeyTurnsCopiesOff()

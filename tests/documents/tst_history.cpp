@@ -10,6 +10,7 @@
 #include "documents/History.h"
 #include "documents/HistoryList.h"
 #include "support/ScriptedDialogs.h"
+#include "support/WindowDriver.h"
 #include "widgets/RbPanel.h"
 #include "widgets/StatusBar.h"
 
@@ -24,8 +25,9 @@ using Kind = ScriptedDialogs::Kind;
 class TestHistory : public QObject {
     Q_OBJECT
 private:
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
-    std::unique_ptr<TfrmMainEditor> m_w;
+    std::unique_ptr<WindowDriver> m_driver;
+    TfrmMainEditor *m_w = nullptr;
+    ScriptedDialogs *m_dialogs = nullptr;
     THistoryForm *m_h = nullptr; // owned by the main window
     std::unique_ptr<QTemporaryDir> m_dir;
 
@@ -45,20 +47,19 @@ private:
     // The main window and its history window, as the program starts them.
     void start()
     {
-        m_w = std::make_unique<TfrmMainEditor>();
-        m_w->setSettingsPath(path(QStringLiteral("DeskTopDock.ini")));
-        m_h = new THistoryForm(m_w.get(), historyFile(), m_w.get());
-        m_w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_w.get()));
+        m_driver = std::make_unique<WindowDriver>(m_dir->path());
+        m_w = m_driver->window();
+        m_dialogs = &m_driver->dialogs();
+        m_h = new THistoryForm(m_w, historyFile(), m_w);
     }
     void openWithCtrlO(const QString &file)
     {
         m_dialogs->answerFile(file);
-        QTest::keyClick(m_w->Editor, Qt::Key_O, Qt::ControlModifier);
+        m_driver->press(QKeySequence(QStringLiteral("Ctrl+O")));
     }
-    // Shows the history with Ctrl+H and runs steps while it is up; its Close button ends the
-    // showing unless the steps did.
-    void inHistory(const std::function<void()> &steps)
+    // Shows the history with Ctrl+H (or the toolbar button) and runs steps while it is up; its
+    // Close button ends the showing unless the steps did.
+    void inHistory(const std::function<void()> &steps, bool byToolbar = false)
     {
         bool ran = false;
         QTimer::singleShot(0, m_h, [&] {
@@ -74,7 +75,10 @@ private:
             QVERIFY(m_h->isVisible());
             steps();
         });
-        QTest::keyClick(m_w->Editor, Qt::Key_H, Qt::ControlModifier);
+        if (byToolbar)
+            m_driver->click(m_w->btnDocHistory);
+        else
+            m_driver->press(QKeySequence(QStringLiteral("Ctrl+H")));
         QVERIFY(ran);
         QVERIFY(!m_h->isVisible());
     }
@@ -104,18 +108,15 @@ private:
     QString editorText() const { return m_w->Editor->toPlainText().trimmed(); }
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_dialogs = std::make_unique<ScriptedDialogs>();
-    }
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
     void cleanup()
     {
         if (m_w)
             m_w->Editor->setDocumentModified(false);
-        m_w.reset();
+        m_driver.reset();
+        m_w = nullptr;
         m_h = nullptr;
-        m_dialogs.reset();
+        m_dialogs = nullptr;
     }
 
     void windowLooksAsDesigned()
@@ -142,7 +143,7 @@ private slots:
                 QVERIFY(!button->icon().isNull());
             }
             QCOMPARE(m_h->focusWidget(), m_h->ListBox1);
-        });
+        }, true);
     }
 
     // Given three files opened with Ctrl+O, the history lists them newest first; reopening one
@@ -184,21 +185,20 @@ private slots:
     void savesAddTheirNameButExportsDoNot()
     {
         start();
-        m_w->Editor->setFocus();
-        QTest::keyClicks(m_w->Editor, QStringLiteral("Saved words"));
+        m_driver->type(QStringLiteral("Saved words"));
         m_dialogs->answerFile(path(QStringLiteral("out.pdf")));
-        m_w->SaveAs1->trigger();
+        m_driver->choose(QStringLiteral("SaveAs1"));
         m_dialogs->answerFile(path(QStringLiteral("out.tpf")));
-        m_w->ExportDocumentAs1->trigger();
+        m_driver->choose(QStringLiteral("Export Document As..."));
         QVERIFY(QFile::exists(path(QStringLiteral("out.pdf"))));
         QVERIFY(QFile::exists(path(QStringLiteral("out.tpf"))));
         QVERIFY(m_h->entries().isEmpty());
-        QTest::keyClicks(m_w->Editor, QStringLiteral(" more"));
+        m_driver->type(QStringLiteral(" more"));
         m_dialogs->answerFile(path(QStringLiteral("kept.rtf")));
-        QTest::keyClick(m_w->Editor, Qt::Key_S, Qt::ControlModifier); // untitled: the dialog asks
+        m_driver->press(QKeySequence(QStringLiteral("Ctrl+S"))); // untitled: the dialog asks
         m_dialogs->answerFile(path(QStringLiteral("copy.rtc")));
-        m_w->SaveAs1->trigger();
-        QTest::keyClick(m_w->Editor, Qt::Key_S, Qt::ControlModifier); // titled: adds nothing
+        m_driver->choose(QStringLiteral("SaveAs1"));
+        m_driver->press(QKeySequence(QStringLiteral("Ctrl+S"))); // titled: adds nothing
         QCOMPARE(m_h->entries(), (QStringList{path(QStringLiteral("copy.rtc")), path(QStringLiteral("kept.rtf"))}));
     }
 
@@ -349,7 +349,7 @@ private slots:
             QTest::mouseClick(m_h->btnOpen, Qt::LeftButton);
             QVERIFY(m_h->isVisible());
         });
-        QTest::mouseClick(m_w->SpeedButton2, Qt::LeftButton);
+        m_driver->click(m_w->SpeedButton2);
         QCOMPARE(informations(), (QStringList{"Document does not exist or has been moved.",
                                               "Document does not exist or has been deleted."}));
         QCOMPARE(m_h->entries(), QStringList{a});
@@ -358,25 +358,25 @@ private slots:
     void openLastActiveDocument()
     {
         start();
-        QTest::mouseClick(m_w->SpeedButton2, Qt::LeftButton);
+        m_driver->click(m_w->SpeedButton2);
         QCOMPARE(informations(), QStringList{"Document History List is Empty."});
         const QString a = rtf(QStringLiteral("a.rtf"), QStringLiteral("Last one"));
         const QString b = rtf(QStringLiteral("b.rtf"), QStringLiteral("Other"));
         openWithCtrlO(b);
         openWithCtrlO(a);
-        m_w->btnNewDoc->click();
+        m_driver->click(m_w->btnNewDoc);
         // Unsaved words: Cancel keeps them; No lets the last document replace them.
-        QTest::keyClicks(m_w->Editor, QStringLiteral("draft"));
+        m_driver->type(QStringLiteral("draft"));
         m_dialogs->answer(Answer::Cancel);
-        QTest::mouseClick(m_w->SpeedButton2, Qt::LeftButton);
+        m_driver->click(m_w->SpeedButton2);
         QCOMPARE(editorText(), QStringLiteral("draft"));
         // Yes with the Save dialog cancelled: nothing was saved, so nothing is replaced.
         m_dialogs->answer(Answer::Yes);
         m_dialogs->cancelNext();
-        QTest::mouseClick(m_w->SpeedButton2, Qt::LeftButton);
+        m_driver->click(m_w->SpeedButton2);
         QCOMPARE(editorText(), QStringLiteral("draft"));
         m_dialogs->answer(Answer::No);
-        QTest::mouseClick(m_w->SpeedButton2, Qt::LeftButton);
+        m_driver->click(m_w->SpeedButton2);
         QCOMPARE(editorText(), QStringLiteral("Last one"));
         QCOMPARE(m_w->DocumentFileName, a);
         QCOMPARE(m_h->entries(), (QStringList{a, b})); // the order is left alone
@@ -394,7 +394,7 @@ private slots:
         start();
         const QString a = rtf(QStringLiteral("a.rtf"), QStringLiteral("Stored"));
         openWithCtrlO(a);
-        QTest::keyClicks(m_w->Editor, QStringLiteral("typed "));
+        m_driver->type(QStringLiteral("typed "));
         inHistory([&] {
             clickRow(0);
             m_dialogs->answer(Answer::Cancel);
@@ -448,12 +448,12 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), (a + "\r\n" + a + "\r\n").toUtf8());
         f.close();
-        THistoryForm again(m_w.get(), historyFile());
+        THistoryForm again(m_w, historyFile());
         QVERIFY(again.fileWasRead());
         QCOMPARE(again.entries(), (QStringList{a, a}));
 
         const QString blocked = a + QStringLiteral("/WrdFileList.dat"); // through a regular file
-        THistoryForm unwritable(m_w.get(), blocked);
+        THistoryForm unwritable(m_w, blocked);
         unwritable.AddHistoryEntry(QStringLiteral("/x.rtf"));
         try {
             unwritable.FormDestroy();

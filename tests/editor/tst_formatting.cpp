@@ -6,12 +6,14 @@
 
 #include "app/Main.h"
 #include "dialogs/FontDialog.h"
+#include "richedit/FormatMapping.h"
 #include "support/WindowDriver.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QTextBlock>
 
 #include <QFrame>
 #include <QTemporaryDir>
@@ -38,6 +40,27 @@ void pressButton(QWidget *dialog, QDialogButtonBox::StandardButton which)
 QComboBox *field(QWidget *dialog, const char *name)
 {
     return dialog->findChild<QComboBox *>(QLatin1String(name));
+}
+
+// Every run of the editor's document with the effects it shows, one line each.
+QStringList effectRuns(TRxRichEdit *editor)
+{
+    QStringList out;
+    for (QTextBlock b = editor->document()->begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = richedit::logicalCharFormat(it.fragment().charFormat());
+            out << QStringLiteral("[%1] caps%2 strike%3 v%4 u%5 hidden%6 protected%7 revised%8")
+                       .arg(it.fragment().text())
+                       .arg(int(f.fontCapitalization()))
+                       .arg(f.fontStrikeOut())
+                       .arg(int(f.verticalAlignment()))
+                       .arg(int(f.underlineStyle()))
+                       .arg(f.boolProperty(prop::Hidden))
+                       .arg(f.boolProperty(prop::Protected))
+                       .arg(f.boolProperty(prop::Revised));
+        }
+    }
+    return out;
 }
 
 } // namespace
@@ -176,6 +199,63 @@ private slots:
         QCOMPARE(styleAt(0), 0);
         QCOMPARE(styleAt(5), fsItalic);
         QCOMPARE(styleAt(12), fsUnderline);
+    }
+
+    void characterEffectsSurviveSaveAndOpen_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("rtf") << QStringLiteral("effects.rtf");
+        QTest::newRow("rtc") << QStringLiteral("effects.rtc");
+    }
+    void characterEffectsSurviveSaveAndOpen()
+    {
+        QFETCH(QString, name);
+        WindowDriver w(m_dir.path());
+        TRxRichEdit *ed = w->Editor;
+        const QString line = QStringLiteral("shout small struck up down hidden guarded revised dotted wavy");
+        w.type(line);
+        // Selects a word of the line, then gives it its effect.
+        auto word = [&](const QString &text, auto apply) {
+            const int start = int(line.indexOf(text));
+            ed->exSetSel(start, start + int(text.size()));
+            apply();
+        };
+        auto effect = [&](std::uint32_t mask, std::uint32_t effects) {
+            CHARFORMAT2 cf;
+            cf.dwMask = mask;
+            cf.dwEffects = effects;
+            ed->setCharFormat(SCF_SELECTION, cf);
+        };
+        auto qtFormat = [&](auto set) {
+            QTextCharFormat f;
+            set(f);
+            QTextCursor c = ed->textCursor();
+            c.mergeCharFormat(f);
+        };
+        // Capitals from the keyboard, as the help text offers them.
+        word(QStringLiteral("shout"), [&] { w.press(QKeySequence(QStringLiteral("Ctrl+Shift+A"))); });
+        word(QStringLiteral("small"), [&] { qtFormat([](QTextCharFormat &f) { f.setFontCapitalization(QFont::SmallCaps); }); });
+        word(QStringLiteral("struck"), [&] { effect(CFM_STRIKEOUT, CFE_STRIKEOUT); });
+        word(QStringLiteral("up"), [&] { effect(CFM_SUPERSCRIPT, CFE_SUPERSCRIPT); });
+        word(QStringLiteral("down"), [&] { effect(CFM_SUPERSCRIPT, CFE_SUBSCRIPT); });
+        word(QStringLiteral("hidden"), [&] { effect(CFM_HIDDEN, CFE_HIDDEN); });
+        word(QStringLiteral("guarded"), [&] { effect(CFM_PROTECTED, CFE_PROTECTED); });
+        word(QStringLiteral("revised"), [&] { w.choose(QStringLiteral("Mark as Revised Text")); });
+        word(QStringLiteral("dotted"), [&] { qtFormat([](QTextCharFormat &f) { f.setUnderlineStyle(QTextCharFormat::DotLine); }); });
+        word(QStringLiteral("wavy"), [&] { qtFormat([](QTextCharFormat &f) { f.setUnderlineStyle(QTextCharFormat::WaveUnderline); }); });
+        const QStringList before = effectRuns(ed);
+        QVERIFY2(before.first().startsWith(QStringLiteral("[shout] caps1 ")), qPrintable(before.join(QLatin1Char('\n'))));
+
+        // Saved with Ctrl+S under the name typed in the save dialog, then opened again.
+        w.dialogs().answerFile(QDir(m_dir.path()).filePath(name));
+        w.press(QKeySequence(QStringLiteral("Ctrl+S")));
+        QVERIFY(QFile::exists(QDir(m_dir.path()).filePath(name)));
+        w.press(QKeySequence(QStringLiteral("Ctrl+N")));
+        QCOMPARE(ed->textLength(), 0);
+        w.dialogs().answerFile(QDir(m_dir.path()).filePath(name));
+        w.press(QKeySequence(QStringLiteral("Ctrl+O")));
+        QVERIFY(w.dialogs().allAnswered());
+        QCOMPARE(effectRuns(ed), before);
     }
 };
 

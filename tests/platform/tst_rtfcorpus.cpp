@@ -70,9 +70,9 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("damaged");
         QTest::addColumn<QString>("notes");
-        QFile manifest(QStringLiteral(SCV_CORPUS_DIR "/MANIFEST.tsv"));
+        QFile manifest(rtftest::corpusDir() + QStringLiteral("/MANIFEST.tsv"));
         if (!manifest.open(QIODevice::ReadOnly))
-            QSKIP("corpus not found");
+            QSKIP(qPrintable(QStringLiteral("the shared RTF corpus is not at %1").arg(rtftest::corpusDir())));
         const QStringList rows = QString::fromUtf8(manifest.readAll()).split(QLatin1Char('\n'));
         for (qsizetype i = 1; i < rows.size(); ++i) {
             const QStringList cols = rows.at(i).split(QLatin1Char('\t'));
@@ -89,7 +89,7 @@ private slots:
         QFETCH(QString, file);
         QFETCH(bool, damaged);
         QFETCH(QString, notes);
-        const QString dir = QStringLiteral(SCV_CORPUS_DIR "/");
+        const QString dir = rtftest::corpusDir() + QLatin1Char('/');
         const QByteArray rtf = rtftest::fileBytes(dir + file);
         QVERIFY(!rtf.isEmpty());
         QString expectedName = file;
@@ -122,9 +122,9 @@ private slots:
     void chunkBoundaries()
     {
         const QByteArray rtf =
-            rtftest::fileBytes(QStringLiteral(SCV_CORPUS_DIR "/wp_cp1252_symbol.handmade.rtf"));
+            rtftest::fileBytes(rtftest::corpusDir() + QStringLiteral("/wp_cp1252_symbol.handmade.rtf"));
         if (rtf.isEmpty())
-            QSKIP("corpus not found");
+            QSKIP(qPrintable(QStringLiteral("the shared RTF corpus is not at %1").arg(rtftest::corpusDir())));
         const QString whole = rtftest::documentText(*rtftest::readDocument(rtf));
         for (qint64 chunk = 1; chunk <= 7; ++chunk) {
             QTextDocument document;

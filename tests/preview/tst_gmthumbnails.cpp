@@ -39,6 +39,7 @@ private slots:
     void selectionFollowsAndScrollsIntoView();
     void rebuildsOnceAtTheEndOfAnUpdate();
     void highlightStyles();
+    void onlyThumbnailsInViewAreDrawn();
 };
 
 void TestGmThumbnails::gridRowsAndClick()
@@ -166,6 +167,30 @@ void TestGmThumbnails::highlightStyles()
     QCOMPARE(image.pixel(page.left(), page.center().y()), qRgb(0, 0, 0));
     // The unselected one keeps the strip's background
     QCOMPARE(f.thumbs->Thumbnail(1)->grab().toImage().pixel(2, 2), qRgb(0xC0, 0xC0, 0xC0));
+}
+
+void TestGmThumbnails::onlyThumbnailsInViewAreDrawn()
+{
+    // Given 40 pages in a strip that shows a few rows
+    Fixture f(40);
+    QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+    auto drawn = [&f] {
+        QList<int> pages;
+        for (int i = 0; i < f.thumbs->Count(); ++i)
+            if (f.thumbs->Thumbnail(i)->pictureReady())
+                pages << i + 1;
+        return pages;
+    };
+    f.thumbs->viewport()->grab();
+    const QList<int> first = drawn();
+    QVERIFY(!first.isEmpty());
+    QVERIFY2(first.size() <= 8, qPrintable(QString::number(first.size())));
+    QCOMPARE(first.first(), 1);
+    // When scrolled to the end, the last ones are drawn as they come into view
+    f.thumbs->verticalScrollBar()->setValue(f.thumbs->verticalScrollBar()->maximum());
+    f.thumbs->viewport()->grab();
+    QVERIFY(drawn().contains(40));
+    QVERIFY(!drawn().contains(20));
 }
 
 QTEST_MAIN(TestGmThumbnails)

@@ -14,6 +14,14 @@
 
 namespace rtftest {
 
+// The shared RTF corpus beside the repository; SCV_CORPUS_DIR in the environment points
+// elsewhere. Tests that need it skip with a message when it is absent.
+inline QString corpusDir()
+{
+    const QByteArray overridden = qgetenv("SCV_CORPUS_DIR");
+    return overridden.isEmpty() ? QStringLiteral(SCV_CORPUS_DIR) : QString::fromLocal8Bit(overridden);
+}
+
 // A source over bytes that hands out at most chunk bytes per call.
 inline rtf::ByteSource memorySource(const QByteArray &bytes, qint64 chunk = 1 << 20)
 {

@@ -48,6 +48,13 @@ void ScriptedDialogs::answerText(const QString &text)
     m_answers.append(s);
 }
 
+void ScriptedDialogs::answerObjectProperties(int scale)
+{
+    Scripted s{AnswerKind::Object};
+    s.scale = scale;
+    m_answers.append(s);
+}
+
 void ScriptedDialogs::cancelNext()
 {
     m_answers.append({AnswerKind::Cancel});
@@ -192,5 +199,17 @@ bool ScriptedDialogs::inputQuery(const QString &title, const QString &prompt, QS
     if (s.kind != AnswerKind::Text)
         return false;
     value = s.text;
+    return true;
+}
+
+bool ScriptedDialogs::objectProperties(dialogs::ObjectProperties &properties, QWidget *)
+{
+    Shown shown{Kind::ObjectProperties, properties.caption, properties.typeName};
+    shown.object = properties;
+    m_shown.append(shown);
+    const Scripted s = take(AnswerKind::Object);
+    if (s.kind != AnswerKind::Object)
+        return false;
+    properties.scale = s.scale;
     return true;
 }

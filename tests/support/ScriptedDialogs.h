@@ -4,6 +4,7 @@
 // process's current dialogs; the previous ones come back when it is destroyed.
 
 #include "dialogs/Dialogs.h"
+#include "dialogs/ObjectProperties.h"
 
 #include <QList>
 #include <QString>
@@ -11,7 +12,8 @@
 
 class ScriptedDialogs : public dialogs::Dialogs {
 public:
-    enum class Kind { Information, Confirmation, Error, OpenFile, SaveFile, Font, Colour, Input };
+    enum class Kind { Information, Confirmation, Error, OpenFile, SaveFile, Font, Colour, Input,
+                      ObjectProperties };
 
     // What one dialog showed.
     struct Shown {
@@ -24,6 +26,7 @@ public:
         std::uint32_t colour = 0;           // colour dialog preset
         bool fullOpen = false;
         QString defaultText;                // input box preset
+        dialogs::ObjectProperties object;   // object properties as preset
         bool answered = true;               // false when no fitting answer was queued
     };
 
@@ -39,6 +42,7 @@ public:
     void answerFont(const FontChoice &font);
     void answerColour(std::uint32_t colour);
     void answerText(const QString &text);
+    void answerObjectProperties(int scale); // confirms with this scale
     void cancelNext(); // the next file, font, colour or input dialog is cancelled
 
     const QList<Shown> &shown() const { return m_shown; }
@@ -57,9 +61,10 @@ public:
     bool chooseFont(FontChoice &font) override;
     bool chooseColour(std::uint32_t &colour, bool fullOpen) override;
     bool inputQuery(const QString &title, const QString &prompt, QString &value) override;
+    bool objectProperties(dialogs::ObjectProperties &properties, QWidget *owner) override;
 
 private:
-    enum class AnswerKind { Button, File, Font, Colour, Text, Cancel };
+    enum class AnswerKind { Button, File, Font, Colour, Text, Object, Cancel };
     struct Scripted {
         AnswerKind kind;
         dialogs::Answer button = dialogs::Answer::Cancel;
@@ -67,6 +72,7 @@ private:
         int filterIndex = 0;
         FontChoice font;
         std::uint32_t colour = 0;
+        int scale = 100;
     };
 
     // Takes the next answer when it is of the wanted kind (or a cancel); otherwise marks the

@@ -1,0 +1,197 @@
+#include "editor/SpellChecker.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextBoundaryFinder>
+#include <hunspell.hxx>
+
+SpellChecker::SpellChecker() = default;
+SpellChecker::~SpellChecker() = default;
+
+QStringList SpellChecker::dictionaryFolders()
+{
+    QStringList folders;
+    const QString extra = qEnvironmentVariable("SCRIVELLE_DICTIONARIES");
+    if (!extra.isEmpty())
+        folders << extra.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    folders << QStringLiteral("/usr/share/hunspell") << QStringLiteral("/usr/share/myspell/dicts");
+    return folders;
+}
+
+QStringList SpellChecker::availableLanguages()
+{
+    QStringList languages;
+    for (const QString &folder : dictionaryFolders()) {
+        const QDir dir(folder);
+        for (const QFileInfo &aff : dir.entryInfoList({QStringLiteral("*.aff")}, QDir::Files)) {
+            const QString name = aff.completeBaseName();
+            if (dir.exists(name + QStringLiteral(".dic")) && !languages.contains(name))
+                languages << name;
+        }
+    }
+    languages.sort();
+    return languages;
+}
+
+bool SpellChecker::setLanguage(const QString &language)
+{
+    if (language == m_language && m_hunspell)
+        return true;
+    m_hunspell.reset();
+    m_language.clear();
+    for (const QString &folder : dictionaryFolders()) {
+        const QString base = QDir(folder).filePath(language);
+        const QFileInfo aff(base + QStringLiteral(".aff")), dic(base + QStringLiteral(".dic"));
+        if (!aff.isFile() || !dic.isFile() || !aff.isReadable() || !dic.isReadable())
+            continue;
+        m_hunspell = std::make_unique<Hunspell>(QFile::encodeName(aff.filePath()).constData(),
+                                                QFile::encodeName(dic.filePath()).constData());
+        const QString encoding = QString::fromStdString(m_hunspell->get_dict_encoding()).toUpper();
+        m_utf8 = !encoding.startsWith(QStringLiteral("ISO8859-1"))
+                 && !encoding.startsWith(QStringLiteral("ISO-8859-1"));
+        m_language = language;
+        for (const QString &word : std::as_const(m_personal))
+            m_hunspell->add(encode(word));
+        return true;
+    }
+    return false;
+}
+
+std::string SpellChecker::encode(const QString &word) const
+{
+    return m_utf8 ? word.toStdString() : word.toLatin1().toStdString();
+}
+
+QString SpellChecker::decode(const std::string &word) const
+{
+    return m_utf8 ? QString::fromStdString(word) : QString::fromLatin1(word.data(), qsizetype(word.size()));
+}
+
+bool SpellChecker::leftAlone(const QString &word)
+{
+    if (word.size() < 2)
+        return true;
+    bool lower = false;
+    for (QChar c : word) {
+        if (c.isDigit())
+            return true;
+        lower = lower || c.isLower();
+    }
+    return !lower; // all capitals: an acronym
+}
+
+bool SpellChecker::isCorrect(const QString &word) const
+{
+    if (!m_hunspell || leftAlone(word) || m_ignored.contains(word))
+        return true;
+    // Latin-1 dictionaries cannot hold other characters; such words are not judged.
+    if (!m_utf8 && QString::fromLatin1(word.toLatin1()) != word)
+        return true;
+    return m_hunspell->spell(encode(word));
+}
+
+QStringList SpellChecker::suggestions(const QString &word, int limit) const
+{
+    QStringList out;
+    if (!m_hunspell)
+        return out;
+    for (const std::string &s : m_hunspell->suggest(encode(word))) {
+        if (out.size() >= limit)
+            break;
+        out << decode(s);
+    }
+    return out;
+}
+
+void SpellChecker::ignoreAll(const QString &word)
+{
+    m_ignored.insert(word);
+}
+
+void SpellChecker::setPersonalListPath(const QString &path)
+{
+    m_personalPath = path;
+    m_personal.clear();
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) {
+        // A list of a few thousand words at most; anything bigger is not ours.
+        const QByteArray bytes = file.read(4 * 1024 * 1024);
+        for (const QString &line : QString::fromUtf8(bytes).split(QLatin1Char('\n'))) {
+            const QString word = line.trimmed();
+            if (!word.isEmpty() && !m_personal.contains(word))
+                m_personal << word;
+        }
+    }
+    if (m_hunspell) {
+        const QString language = m_language;
+        m_language.clear();
+        setLanguage(language); // a fresh dictionary with the list's words
+    }
+}
+
+bool SpellChecker::addToDictionary(const QString &word, QString *error)
+{
+    const QString clean = word.trimmed();
+    if (clean.isEmpty() || clean.contains(QLatin1Char('\n')))
+        return false;
+    if (!m_personal.contains(clean)) {
+        QStringList list = m_personal;
+        list << clean;
+        if (!m_personalPath.isEmpty()) {
+            QSaveFile file(m_personalPath);
+            const QByteArray bytes = list.join(QLatin1Char('\n')).toUtf8() + '\n';
+            const bool ok = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()
+                            && file.flush() && file.commit();
+            if (!ok) {
+                file.cancelWriting();
+                if (error)
+                    *error = QStringLiteral("Unable to write to %1").arg(m_personalPath);
+                return false;
+            }
+        }
+        m_personal = list;
+    }
+    if (m_hunspell)
+        m_hunspell->add(encode(clean));
+    return true;
+}
+
+QList<WordSpan> SpellChecker::words(const QString &text)
+{
+    QList<WordSpan> spans;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Word, text);
+    qsizetype start = 0;
+    while (start >= 0 && start < text.size()) {
+        const qsizetype end = finder.toNextBoundary();
+        if (end < 0)
+            break;
+        if (finder.boundaryReasons() & QTextBoundaryFinder::EndOfItem) {
+            int s = int(start), e = int(end);
+            // Quotes round a word are not part of it.
+            while (s < e && (text[s] == QLatin1Char('\'') || text[s] == QChar(0x2019)))
+                ++s;
+            while (e > s && (text[e - 1] == QLatin1Char('\'') || text[e - 1] == QChar(0x2019)))
+                --e;
+            bool letter = false;
+            for (int i = s; i < e && !letter; ++i)
+                letter = text[i].isLetter();
+            if (letter)
+                spans << WordSpan{s, e - s};
+        }
+        start = end;
+    }
+    return spans;
+}
+
+QList<WordSpan> SpellChecker::misspelled(const QString &text) const
+{
+    QList<WordSpan> out;
+    if (!m_hunspell)
+        return out;
+    for (const WordSpan &w : words(text))
+        if (!isCorrect(text.mid(w.start, w.length)))
+            out << w;
+    return out;
+}

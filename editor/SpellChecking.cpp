@@ -1,0 +1,353 @@
+#include "editor/SpellChecking.h"
+
+#include "editor/FindReplace.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QMenu>
+#include <QTextEdit>
+
+namespace {
+
+constexpr int kSliceMs = 4; // the most one idle step spends checking
+
+// What the last check of a paragraph found. `text` is the text it checked; when the paragraph
+// no longer reads so, or the dictionary has changed since (`generation`), it waits for a new
+// check. `queued` avoids queueing a paragraph twice.
+class SpellData : public QTextBlockUserData {
+public:
+    QString text;
+    QList<WordSpan> spans;
+    int generation = -1;
+    bool queued = false;
+};
+
+SpellData *dataOf(const QTextBlock &block)
+{
+    return static_cast<SpellData *>(block.userData());
+}
+
+SpellData *ensureData(QTextBlock block)
+{
+    if (!dataOf(block))
+        block.setUserData(new SpellData);
+    return dataOf(block);
+}
+
+int commonPrefix(const QString &a, const QString &b)
+{
+    const qsizetype n = qMin(a.size(), b.size());
+    qsizetype i = 0;
+    while (i < n && a[i] == b[i])
+        ++i;
+    return int(i);
+}
+
+int g_generation = 0; // bumped whenever a dictionary judges differently
+
+} // namespace
+
+// ---- SpellingHighlighter ------------------------------------------------------------------
+
+SpellingHighlighter::SpellingHighlighter(SpellChecking *owner, QTextDocument *document)
+    : QSyntaxHighlighter(document), m_owner(owner)
+{
+}
+
+void SpellingHighlighter::highlightBlock(const QString &text)
+{
+    const QTextBlock block = currentBlock();
+    QTextCharFormat wavy;
+    wavy.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+    wavy.setUnderlineColor(Qt::red);
+    for (const WordSpan &w : m_owner->underlinesOf(block, text))
+        setFormat(w.start, w.length, wavy);
+    m_owner->blockChanged(block);
+}
+
+// ---- SpellChecking ------------------------------------------------------------------------
+
+SpellChecking::SpellChecking(QTextEdit *editor, QObject *parent)
+    : QObject(parent), m_editor(editor)
+{
+    m_idle.setSingleShot(true);
+    m_idle.setInterval(0);
+    connect(&m_idle, &QTimer::timeout, this, &SpellChecking::runSlice);
+    editor->viewport()->installEventFilter(this);
+    connect(editor, &QTextEdit::cursorPositionChanged, this, &SpellChecking::onCaretMoved);
+}
+
+SpellChecking::~SpellChecking()
+{
+    if (m_editor)
+        m_editor->viewport()->removeEventFilter(this);
+}
+
+bool SpellChecking::eventFilter(QObject *watched, QEvent *event)
+{
+    // The control may replace its document (re-creation); follow it before it paints.
+    if (event->type() == QEvent::Paint && m_editor && m_enabled
+        && m_editor->document() != m_document)
+        attach();
+    return QObject::eventFilter(watched, event);
+}
+
+void SpellChecking::setEnabled(bool on)
+{
+    if (on == m_enabled)
+        return;
+    m_enabled = on;
+    if (on) {
+        attach();
+    } else {
+        delete m_highlighter; // takes its underlines with it
+        m_highlighter = nullptr;
+        m_document = nullptr;
+        m_pending.clear();
+        m_scan = QTextBlock();
+        m_idle.stop();
+    }
+}
+
+bool SpellChecking::setLanguage(const QString &language)
+{
+    if (language == m_checker.language() && m_checker.isReady())
+        return true;
+    const bool ok = m_checker.setLanguage(language);
+    ++g_generation;
+    recheckAll();
+    return ok;
+}
+
+void SpellChecking::attach()
+{
+    if (!m_editor)
+        return;
+    delete m_highlighter;
+    m_highlighter = nullptr;
+    m_pending.clear();
+    m_document = m_editor->document();
+    // The whole document is checked by the idle scan; the highlighter only reports the
+    // paragraphs that change from now on.
+    m_scan = m_document->firstBlock();
+    m_highlighter = new SpellingHighlighter(this, m_document);
+    schedule();
+}
+
+void SpellChecking::recheckAll()
+{
+    if (!m_enabled || !m_document)
+        return;
+    m_scan = m_document->firstBlock();
+    schedule();
+}
+
+void SpellChecking::schedule()
+{
+    if (!m_idle.isActive())
+        m_idle.start();
+}
+
+QList<WordSpan> SpellChecking::underlinesOf(const QTextBlock &block, const QString &text) const
+{
+    const SpellData *data = dataOf(block);
+    if (!m_enabled || !data || data->text.isNull())
+        return {};
+    if (data->text == text && data->generation == g_generation)
+        return data->spans;
+    // Changed since its check: keep the underlines of the words before the change.
+    const int unchanged = commonPrefix(data->text, text);
+    QList<WordSpan> kept;
+    for (const WordSpan &w : data->spans)
+        if (w.start + w.length < unchanged)
+            kept << w;
+    return kept;
+}
+
+void SpellChecking::blockChanged(const QTextBlock &block)
+{
+    if (!m_enabled || block.document() != m_document)
+        return;
+    SpellData *data = ensureData(block);
+    if (data->queued || (data->text == block.text() && data->generation == g_generation))
+        return;
+    data->queued = true;
+    m_pending << block;
+    schedule();
+}
+
+void SpellChecking::checkBlock(QTextBlock block)
+{
+    SpellData *data = ensureData(block);
+    data->queued = false;
+    const QString text = block.text();
+    QList<WordSpan> spans = m_checker.misspelled(text);
+    // The word the caret stands at the end of is still being typed: hold its underline back.
+    const QTextCursor caret = m_editor ? m_editor->textCursor() : QTextCursor();
+    if (!caret.isNull() && !caret.hasSelection() && caret.block() == block) {
+        const int at = caret.positionInBlock();
+        const bool letterAfter = at < text.size() && text[at].isLetter();
+        for (qsizetype i = 0; i < spans.size(); ++i) {
+            if (spans[i].start + spans[i].length == at && !letterAfter) {
+                spans.removeAt(i);
+                m_heldWordBlock = block.blockNumber();
+                break;
+            }
+        }
+    }
+    data->text = text;
+    data->spans = spans;
+    data->generation = g_generation;
+    if (m_highlighter)
+        m_highlighter->rehighlightBlock(block);
+}
+
+void SpellChecking::runSlice()
+{
+    if (!m_enabled || !m_document)
+        return;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < kSliceMs) {
+        if (!m_pending.isEmpty()) {
+            const QTextBlock block = m_pending.takeFirst();
+            if (block.isValid() && block.document() == m_document)
+                checkBlock(block);
+        } else if (m_scan.isValid() && m_scan.document() == m_document) {
+            const QTextBlock block = m_scan;
+            m_scan = m_scan.next();
+            const SpellData *data = dataOf(block);
+            if (!data || data->text != block.text() || data->generation != g_generation)
+                checkBlock(block);
+        } else {
+            m_scan = QTextBlock();
+            return;
+        }
+    }
+    schedule();
+}
+
+void SpellChecking::checkAllNow()
+{
+    if (m_editor && m_enabled && m_editor->document() != m_document)
+        attach();
+    while (isBusy() && m_enabled) {
+        m_idle.stop();
+        runSlice();
+    }
+    m_idle.stop();
+}
+
+void SpellChecking::onCaretMoved()
+{
+    if (m_heldWordBlock < 0 || !m_document)
+        return;
+    const QTextBlock held = m_document->findBlockByNumber(m_heldWordBlock);
+    m_heldWordBlock = -1;
+    if (!held.isValid())
+        return;
+    if (SpellData *data = dataOf(held))
+        data->text = QString(); // checked again, now without the caret in the way
+    blockChanged(held);
+}
+
+bool SpellChecking::misspelledWordAt(int position, int *start, int *length) const
+{
+    if (!m_enabled || !m_document)
+        return false;
+    const QTextBlock block = m_document->findBlock(position);
+    if (!block.isValid())
+        return false;
+    const int offset = position - block.position();
+    for (const WordSpan &w : underlinesOf(block, block.text())) {
+        if (offset >= w.start && offset <= w.start + w.length) {
+            *start = block.position() + w.start;
+            *length = w.length;
+            return true;
+        }
+    }
+    return false;
+}
+
+void SpellChecking::preparePopup(QMenu *menu, int position)
+{
+    // The menu is closed and its choice already made: what it held can go at once.
+    for (QAction *a : std::as_const(m_added))
+        delete a;
+    m_added.clear();
+    int start = 0, length = 0;
+    if (!misspelledWordAt(position, &start, &length))
+        return;
+    const QString word = m_document->toPlainText().mid(start, length);
+    QAction *first = menu->actions().value(0);
+    auto add = [&](const QString &name, const QString &caption) {
+        auto *a = new QAction(caption, menu);
+        a->setObjectName(name);
+        menu->insertAction(first, a);
+        m_added << a;
+        return a;
+    };
+    const QStringList suggestions = m_checker.suggestions(word);
+    for (const QString &s : suggestions) {
+        QAction *a = add(QStringLiteral("SpellSuggestion"), QString(s).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        connect(a, &QAction::triggered, this, [this, start, length, s] { replaceWord(start, length, s); });
+    }
+    if (suggestions.isEmpty())
+        add(QStringLiteral("SpellNoSuggestions"), QStringLiteral("(no suggestions)"))->setEnabled(false);
+    connect(add(QStringLiteral("IgnoreAll1"), QStringLiteral("Ignore All")), &QAction::triggered,
+            this, [this, word] {
+                m_checker.ignoreAll(word);
+                refreshWord(word);
+            });
+    connect(add(QStringLiteral("AddToDictionary1"), QStringLiteral("Add to Dictionary")),
+            &QAction::triggered, this, [this, word] {
+                QString error;
+                if (!m_checker.addToDictionary(word, &error) && !error.isEmpty())
+                    emit dictionaryError(error);
+                refreshWord(word);
+            });
+    QAction *separator = new QAction(menu);
+    separator->setSeparator(true);
+    separator->setObjectName(QStringLiteral("NSpelling"));
+    menu->insertAction(first, separator);
+    m_added << separator;
+}
+
+void SpellChecking::refreshWord(const QString &word)
+{
+    // A word the dictionary now takes only loses underlines: check again, at once, the
+    // paragraphs that underline it.
+    if (!m_document)
+        return;
+    for (QTextBlock b = m_document->firstBlock(); b.isValid(); b = b.next()) {
+        const SpellData *data = dataOf(b);
+        if (!data || data->spans.isEmpty())
+            continue;
+        for (const WordSpan &w : data->spans) {
+            if (QStringView(data->text).mid(w.start, w.length) == word) {
+                checkBlock(b);
+                break;
+            }
+        }
+    }
+}
+
+void SpellChecking::setPersonalListPath(const QString &path)
+{
+    if (path == m_checker.personalListPath())
+        return;
+    m_checker.setPersonalListPath(path);
+    ++g_generation;
+    recheckAll();
+}
+
+void SpellChecking::replaceWord(int start, int length, const QString &word)
+{
+    if (!m_editor || m_editor->document() != m_document)
+        return;
+    if (TextFinder(m_document).replaceAt(start, length, word)) {
+        QTextCursor c = m_editor->textCursor();
+        c.setPosition(start + int(word.size()));
+        m_editor->setTextCursor(c);
+    }
+}

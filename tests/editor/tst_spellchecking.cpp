@@ -1,0 +1,252 @@
+// Spell checking in the main window as a user meets it: the red wavy line after a misspelled
+// word is typed, suggestions and the two choices at the top of the right-click menu, the
+// personal word list across restarts, the settings switch, and no trace of the underline in
+// the saved file, the exported PDF or the Modified flag.
+#include <QtTest>
+
+#include "app/Main.h"
+#include "editor/SpellChecking.h"
+#include "support/ScriptedDialogs.h"
+#include "widgets/StatusBar.h"
+
+#include <QMenu>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextLayout>
+
+using Kind = ScriptedDialogs::Kind;
+
+class TestSpellChecking : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    QTemporaryDir m_dir;
+
+    QString iniPath() const { return m_dir.filePath(QStringLiteral("DeskTopDock.ini")); }
+    std::unique_ptr<TfrmMainEditor> start(const QStringList &arguments = {})
+    {
+        auto w = std::make_unique<TfrmMainEditor>();
+        w->setSettingsPath(iniPath());
+        w->setStartArguments(arguments);
+        w->show();
+        if (!QTest::qWaitForWindowActive(w.get()))
+            qWarning("window not active");
+        w->Editor->setFocus();
+        return w;
+    }
+    static void settle(TfrmMainEditor *w)
+    {
+        QTRY_VERIFY(!w->Spelling->isBusy());
+        QCoreApplication::processEvents();
+    }
+    // Whether the characters [start, start + length) carry the wavy underline on screen.
+    static bool underlined(TfrmMainEditor *w, int start, int length)
+    {
+        const QTextBlock block = w->Editor->document()->findBlock(start);
+        const int from = start - block.position();
+        for (const QTextLayout::FormatRange &r : block.layout()->formats())
+            if (r.format.underlineStyle() == QTextCharFormat::WaveUnderline && r.start <= from
+                && r.start + r.length >= from + length)
+                return true;
+        return false;
+    }
+    static int redPixels(const QImage &image)
+    {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.red() > 180 && c.green() < 90 && c.blue() < 90)
+                    ++n;
+            }
+        return n;
+    }
+    static void rightClickAt(TfrmMainEditor *w, int position)
+    {
+        QTextCursor c(w->Editor->document());
+        c.setPosition(position);
+        const QPoint at = w->Editor->cursorRect(c).center() + QPoint(2, 0);
+        QTest::mousePress(w->Editor->viewport(), Qt::RightButton, {}, at);
+        QTest::mouseRelease(w->Editor->viewport(), Qt::RightButton, {}, at);
+        QTRY_VERIFY(w->PopupMenu1->isVisible());
+    }
+    static QStringList menuNames(QMenu *menu)
+    {
+        QStringList names;
+        for (QAction *a : menu->actions())
+            names << a->objectName();
+        return names;
+    }
+    // Chooses a menu item with the keyboard: Down until it is active, then Return.
+    static void choose(QMenu *menu, QAction *item)
+    {
+        for (int i = 0; i < 40 && menu->activeAction() != item; ++i)
+            QTest::keyClick(menu, Qt::Key_Down);
+        QCOMPARE(menu->activeAction(), item);
+        QTest::keyClick(menu, Qt::Key_Return);
+        QTRY_VERIFY(!menu->isVisible());
+    }
+
+private slots:
+    void init()
+    {
+        m_dialogs = std::make_unique<ScriptedDialogs>();
+        QFile::remove(iniPath());
+        QFile::remove(m_dir.filePath(QStringLiteral("PersonalWords.dic")));
+    }
+    void cleanup() { m_dialogs.reset(); }
+
+    void misspelledWordGetsTheLineAndSuggestionsReplaceIt()
+    {
+        auto w = start();
+        QTest::keyClicks(w->Editor, QStringLiteral("A "));
+        QTest::keyClick(w->Editor, Qt::Key_B, Qt::ControlModifier);
+        QTest::keyClicks(w->Editor, QStringLiteral("tset"));
+        settle(w.get());
+        // Still being typed: no line yet.
+        QVERIFY(!underlined(w.get(), 2, 4));
+        QTest::keyClick(w->Editor, Qt::Key_B, Qt::ControlModifier);
+        QTest::keyClicks(w->Editor, QStringLiteral(" ok"));
+        settle(w.get());
+        QVERIFY(underlined(w.get(), 2, 4));
+        QVERIFY(!underlined(w.get(), 7, 2));
+        QVERIFY(redPixels(w->Editor->viewport()->grab().toImage()) > 5);
+
+        // The right-click menu opens with the suggestions and the two choices on top, the
+        // rest as always.
+        rightClickAt(w.get(), 3);
+        const QStringList names = menuNames(w->PopupMenu1);
+        const int ignore = names.indexOf(QStringLiteral("IgnoreAll1"));
+        QVERIFY2(ignore > 0, qPrintable(names.join(' ')));
+        QCOMPARE(names.mid(ignore, 4), (QStringList{"IgnoreAll1", "AddToDictionary1", "NSpelling", "Cut2"}));
+        QAction *test = nullptr;
+        for (QAction *a : w->PopupMenu1->actions().mid(0, ignore)) {
+            QCOMPARE(a->objectName(), QStringLiteral("SpellSuggestion"));
+            if (a->text() == QStringLiteral("test"))
+                test = a;
+        }
+        QVERIFY(test);
+        choose(w->PopupMenu1, test);
+        QCOMPARE(w->Editor->toPlainText(), QStringLiteral("A test ok"));
+        QTextCursor c(w->Editor->document());
+        c.setPosition(4);
+        QCOMPARE(c.charFormat().fontWeight(), int(QFont::Bold)); // the word's own format
+        settle(w.get());
+        QVERIFY(!underlined(w.get(), 2, 4));
+        // One undo brings the word back.
+        QTest::keyClick(w->Editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w->Editor->toPlainText(), QStringLiteral("A tset ok"));
+
+        // Over a correct word the menu is the usual one.
+        rightClickAt(w.get(), 8);
+        QCOMPARE(w->PopupMenu1->actions().first(), w->Cut2);
+        QTest::keyClick(w->PopupMenu1, Qt::Key_Escape);
+        w->Editor->setDocumentModified(false);
+    }
+
+    void ignoreAllAndAddToDictionaryThatPersists()
+    {
+        auto w = start();
+        QTest::keyClicks(w->Editor, QStringLiteral("zzyzx qqwerty zzyzx Frobnicator end"));
+        settle(w.get());
+        QVERIFY(underlined(w.get(), 0, 5));
+        QVERIFY(underlined(w.get(), 14, 5));
+        rightClickAt(w.get(), 2);
+        choose(w->PopupMenu1, w->PopupMenu1->findChild<QAction *>(QStringLiteral("IgnoreAll1")));
+        settle(w.get());
+        QVERIFY(!underlined(w.get(), 0, 5));
+        QVERIFY(!underlined(w.get(), 14, 5));
+        QVERIFY(underlined(w.get(), 6, 7));
+
+        rightClickAt(w.get(), 22);
+        choose(w->PopupMenu1, w->PopupMenu1->findChild<QAction *>(QStringLiteral("AddToDictionary1")));
+        settle(w.get());
+        QVERIFY(!underlined(w.get(), 20, 11));
+        QFile list(m_dir.filePath(QStringLiteral("PersonalWords.dic")));
+        QVERIFY(list.open(QIODevice::ReadOnly));
+        QCOMPARE(list.readAll(), QByteArray("Frobnicator\n"));
+        w->Editor->setDocumentModified(false);
+        w.reset();
+
+        // A new run knows the added word but not the ignored one.
+        auto again = start();
+        QTest::keyClicks(again->Editor, QStringLiteral("Frobnicator zzyzx end"));
+        settle(again.get());
+        QVERIFY(!underlined(again.get(), 0, 11));
+        QVERIFY(underlined(again.get(), 12, 5));
+        again->Editor->setDocumentModified(false);
+    }
+
+    void openedDocumentIsCheckedAndStaysUnmodified()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("letter.txt"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("Dear Sir,\r\nI recieved your leter.\r\n");
+        f.close();
+        auto w = start({path});
+        settle(w.get());
+        const QString text = w->Editor->toPlainText();
+        QVERIFY(underlined(w.get(), int(text.indexOf(QStringLiteral("recieved"))), 8));
+        QVERIFY(underlined(w.get(), int(text.indexOf(QStringLiteral("leter"))), 5));
+        QVERIFY(!w->Editor->DocumentModified());
+        QCOMPARE(w->StatusBar1->panelText(5), QString());
+    }
+
+    void savedRtfAndExportedPdfCarryNoUnderline()
+    {
+        auto w = start();
+        QTest::keyClicks(w->Editor, QStringLiteral("Teh wrold is rond. "));
+        settle(w.get());
+        QVERIFY(underlined(w.get(), 0, 3));
+        w->SaveDialog1.initialFolder = m_dir.path();
+        m_dialogs->answerFile(QStringLiteral("spelled.rtf"));
+        QTest::keyClick(w->Editor, Qt::Key_S, Qt::ControlModifier);
+        QFile rtf(m_dir.filePath(QStringLiteral("spelled.rtf")));
+        QVERIFY(rtf.open(QIODevice::ReadOnly));
+        const QByteArray bytes = rtf.readAll();
+        QVERIFY(bytes.contains("Teh wrold"));
+        QVERIFY(!bytes.contains("\\ul"));
+
+        // Export through the menu's "Export Document As...".
+        m_dialogs->answerFile(QStringLiteral("spelled.pdf"));
+        rightClickAt(w.get(), 13);
+        choose(w->PopupMenu1, w->ExportDocumentAs1);
+        const QString pdf = m_dir.filePath(QStringLiteral("spelled.pdf"));
+        QTRY_VERIFY(QFile::exists(pdf));
+        QProcess render;
+        render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("60"),
+                                                 QStringLiteral("-png"), QStringLiteral("-singlefile"),
+                                                 pdf, m_dir.filePath(QStringLiteral("page"))});
+        QVERIFY(render.waitForFinished(60000));
+        const QImage page(m_dir.filePath(QStringLiteral("page.png")));
+        QVERIFY(!page.isNull());
+        QCOMPARE(redPixels(page), 0);
+        // The screen still shows the line.
+        QVERIFY(underlined(w.get(), 0, 3));
+    }
+
+    void theSettingsKeyTurnsItOff()
+    {
+        QFile ini(iniPath());
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Spelling]\r\nCheck=0\r\n");
+        ini.close();
+        auto w = start();
+        QVERIFY(!w->Spelling->isEnabled());
+        QTest::keyClicks(w->Editor, QStringLiteral("tset tset "));
+        QTest::qWait(100);
+        QVERIFY(!underlined(w.get(), 0, 4));
+        rightClickAt(w.get(), 1);
+        QCOMPARE(w->PopupMenu1->actions().first(), w->Cut2);
+        QTest::keyClick(w->PopupMenu1, Qt::Key_Escape);
+        w->Editor->setDocumentModified(false);
+        w->SaveSettings();
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QVERIFY(ini.readAll().contains("[Spelling]\r\nCheck=0\r\nLanguage=en_US"));
+    }
+};
+
+QTEST_MAIN(TestSpellChecking)
+#include "tst_spellchecking.moc"
