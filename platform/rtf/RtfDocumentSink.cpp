@@ -5,6 +5,8 @@
 #include <QTextTable>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace rtf {
 
 RtfDocumentSink::RtfDocumentSink(QTextCursor &cursor) : m_cursor(cursor) {}
@@ -136,8 +138,11 @@ void RtfDocumentSink::enterTable()
 // when the table has none there yet.
 void RtfDocumentSink::placeInCell()
 {
+    // Rows are added in growing batches and the unused ones removed at the end: the table
+    // rebuilds its cell index after every change of its shape, which made one row at a time
+    // quadratic.
     if (m_row >= m_table->rows())
-        m_table->appendRows(m_row - m_table->rows() + 1);
+        m_table->appendRows(std::max(m_row - m_table->rows() + 1, std::min(m_table->rows(), 4096)));
     if (m_column >= m_table->columns())
         m_table->appendColumns(m_column - m_table->columns() + 1);
     m_cursor = m_table->cellAt(m_row, m_column).firstCursorPosition();
@@ -195,6 +200,8 @@ void RtfDocumentSink::endTable()
         return;
     if (m_column > 0 || m_inCell)
         endRow(m_lastRow);
+    if (m_row < m_table->rows())
+        m_table->removeRows(m_row, m_table->rows() - m_row);
     m_cursor.setPosition(m_table->lastPosition() + 1);
     m_table = nullptr;
     m_pendingBreak = false;
