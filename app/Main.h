@@ -14,6 +14,7 @@
 #include <QWidget>
 
 class QLabel;
+class QTimer;
 class QPainter;
 class QToolBar;
 class QToolButton;
@@ -100,6 +101,8 @@ public:
     void EditorKeyUp(QKeyEvent *event);
     void EditorMouseDown(QMouseEvent *event);
     void SetModifiedState(bool flag);
+    // Undo and Redo enabled exactly when there is a step to take.
+    void updateUndoButtons();
 
     // ---- status bar ----
     void UpdateStatusBar();
@@ -204,6 +207,8 @@ public:
     // Lays the controls out as their alignments say (the editor fills the rest unless an
     // eye-level mode has taken it out of the alignment).
     void layoutControls();
+    // The colour of the container round the editor (0x00BBGGRR).
+    void setContainerColour(std::uint32_t colour);
 
 signals:
     // SetModifiedState ran (on every change of the document, and whenever the document is
@@ -242,6 +247,8 @@ private:
     int eyeLevelEditorWidth() const;
     // Activation step 1: the frame from the top of the work area to its bottom.
     void fitToWorkArea();
+    void refitForFrame();
+    void watchFrame();
 
     StatisticsCache *m_statistics = nullptr;
     QString m_settingsPath;
@@ -251,6 +258,8 @@ private:
     bool m_headless = false;
     QMargins m_placedFrame;  // the frame the window's inner area was last placed for
     bool m_fitted = false;   // fitted to the work area by an activation
+    QTimer *m_frameWatch = nullptr;
+    int m_frameChecks = 0;
     bool m_spellCheck = true;
     QString m_spellLanguage = QStringLiteral("en_US");
     QStringList m_arguments;

@@ -26,6 +26,9 @@
 #include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
+#include <QCursor>
+#include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -157,10 +160,7 @@ void TfrmMainEditor::createControls()
     dxContainer1 = new QFrame(this);
     dxContainer1->setObjectName(QStringLiteral("dxContainer1"));
     dxContainer1->setAutoFillBackground(true);
-    dxContainer1->setStyleSheet(QStringLiteral("#dxContainer1 { border: 1px solid #E2E2E2; }"));
-    QPalette pal = dxContainer1->palette();
-    pal.setColor(QPalette::Window, bgr(0x00F4DEB9));
-    dxContainer1->setPalette(pal);
+    setContainerColour(0x00F4DEB9);
 
     CoolBar1 = new QWidget(dxContainer1);
     CoolBar1->setObjectName(QStringLiteral("CoolBar1"));
@@ -355,6 +355,18 @@ void TfrmMainEditor::createMenus()
     LeftToRighttext1 = addAction(ParaPopUp, QStringLiteral("LeftToRighttext1"), QStringLiteral("LTR - Left To Right Text"), &M::LeftToRighttext1Click);
     RightToLeftText1 = addAction(ParaPopUp, QStringLiteral("RightToLeftText1"), QStringLiteral("RTL - Right To Left Text"), &M::RightToLeftText1Click);
     btnParagraphAttributes->setMenu(ParaPopUp);
+    // The menu held the mouse while it was open, so the button never heard the pointer leave:
+    // once the menu has closed, a button the pointer is no longer over drops its raised look.
+    connect(ParaPopUp, &QMenu::aboutToHide, this, [this] {
+        QTimer::singleShot(0, btnParagraphAttributes, [b = btnParagraphAttributes] {
+            if (b->rect().contains(b->mapFromGlobal(QCursor::pos())))
+                return;
+            b->setAttribute(Qt::WA_UnderMouse, false);
+            QEvent leave(QEvent::Leave);
+            QApplication::sendEvent(b, &leave);
+            b->update();
+        });
+    });
 
     // The hidden main menu: no menu bar is shown, its items exist for their shortcuts.
     auto hidden = [this](const QString &name, const QString &caption, void (M::*handler)(),
@@ -393,6 +405,18 @@ QRect TfrmMainEditor::clientRect() const
     return QRect(1 + 155, top, width() - 2 - 155 - 150, qMax(0, bottom - top));
 }
 
+void TfrmMainEditor::setContainerColour(std::uint32_t colour)
+{
+    // Through the style sheet, which draws the container (a palette colour alone gives way to
+    // the style sheet's own background when the container is polished again).
+    const QColor c = bgr(colour);
+    dxContainer1->setStyleSheet(
+        QStringLiteral("#dxContainer1 { border: 1px solid #E2E2E2; background-color: %1; }").arg(c.name()));
+    QPalette pal = dxContainer1->palette();
+    pal.setColor(QPalette::Window, c);
+    dxContainer1->setPalette(pal);
+}
+
 void TfrmMainEditor::layoutControls()
 {
     dxContainer1->setGeometry(0, 0, width(), height());
@@ -409,6 +433,9 @@ void TfrmMainEditor::layoutControls()
     StatusBar1->setGeometry(1, bottom, inner, 19);
     Panel2->setGeometry(1, y, 155, qMax(0, bottom - y));
     Panel3->setGeometry(width() - 1 - 150, y, 150, qMax(0, bottom - y));
+    // The clock keeps its place above the panel's bottom, where the activation put it, so a
+    // shorter window does not lose it below the status bar.
+    RxClock1->move(RxClock1->x(), qMax(0, Panel3->height() - 35));
     if (m_editorAligned)
         Editor->setGeometry(clientRect());
 }
@@ -422,12 +449,13 @@ void TfrmMainEditor::resizeEvent(QResizeEvent *event)
 
 QMargins TfrmMainEditor::windowFrame() const
 {
-    const QRect inner = geometry();
-    const QRect outer = frameGeometry();
-    if (!isVisible() || inner == outer)
+    // Asked of the window itself each time: the widget keeps the frame it saw first, which
+    // may be from before the window manager framed the window.
+    const QWindow *window = windowHandle();
+    if (!isVisible() || !window)
         return kDesignedFrame;
-    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
-                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    const QMargins frame = window->frameMargins();
+    return frame.isNull() ? kDesignedFrame : frame;
 }
 
 int TfrmMainEditor::formWidth() const
@@ -454,10 +482,32 @@ void TfrmMainEditor::fitToWorkArea()
 void TfrmMainEditor::moveEvent(QMoveEvent *event)
 {
     QWidget::moveEvent(event);
-    // The window manager frames the window after it is shown: once the real frame is known,
-    // the window is fitted to the work area again by that frame.
+    refitForFrame();
+}
+
+// The window manager frames the window after it is shown, and may leave the inner area where
+// it was (no move to hear of): once the real frame is known, the window is fitted to the
+// work area again by that frame. The frame is looked for on moves and for two seconds after
+// each activation.
+void TfrmMainEditor::refitForFrame()
+{
     if (m_fitted && m_placedFrame != windowFrame())
         fitToWorkArea();
+}
+
+void TfrmMainEditor::watchFrame()
+{
+    if (!m_frameWatch) {
+        m_frameWatch = new QTimer(this);
+        m_frameWatch->setInterval(100);
+        connect(m_frameWatch, &QTimer::timeout, this, [this] {
+            refitForFrame();
+            if (++m_frameChecks >= 20)
+                m_frameWatch->stop();
+        });
+    }
+    m_frameChecks = 0;
+    m_frameWatch->start();
 }
 
 void TfrmMainEditor::FormResize()
@@ -482,6 +532,7 @@ void TfrmMainEditor::FormCreate()
     DocumentFileName = QStringLiteral("Untitled Document");
     Editor->setTypographyOptions(richedit::TO_ADVANCEDTYPOGRAPHY);
     SetModifiedState(false);
+    updateUndoButtons(); // nothing to undo yet
 }
 
 void TfrmMainEditor::showEvent(QShowEvent *event)
@@ -509,6 +560,7 @@ void TfrmMainEditor::FormShow(const QStringList &arguments)
 void TfrmMainEditor::FormActivate()
 {
     fitToWorkArea();
+    watchFrame();
     RxClock1->move(RxClock1->x(), Panel3->height() - 35);
     LoadSettings();
     Editor->ParagraphFormat.setAlignment(TParaAlignment::taJustify);
@@ -516,6 +568,7 @@ void TfrmMainEditor::FormActivate()
     shell::pumpEvents();
     EditorSelectionChange();
     Editor->ForgetUndoHistory();
+    updateUndoButtons();
     UpdateStatusBar();
     Editor->setDocumentModified(false);
     SetModifiedState(false);
@@ -597,6 +650,11 @@ void TfrmMainEditor::EditorSelectionChange()
 void TfrmMainEditor::EditorChange()
 {
     SetModifiedState(Editor->DocumentModified());
+    updateUndoButtons();
+}
+
+void TfrmMainEditor::updateUndoButtons()
+{
     btnUndo->setEnabled(Editor->CanUndoStep());
     btnRedo->setEnabled(Editor->CanRedoStep());
 }

@@ -59,9 +59,7 @@ void TfrmMainEditor::LoadSettings()
         shell::pumpEvents();
     }
     Editor->setColor(s.editorColour);
-    QPalette pal = dxContainer1->palette();
-    pal.setColor(QPalette::Window, richedit::colorOf(s.editorColour));
-    dxContainer1->setPalette(pal);
+    setContainerColour(s.editorColour);
     applySpellingSettings(s.spellCheck, s.spellLanguage);
     shell::pumpEvents();
     emit settingsLoaded(s);

@@ -3,7 +3,7 @@
 small tables and paragraphs of varied character formatting, in the manner of a word
 processor's output.
 
-    make_long_rtf.py PAGES OUT.rtf      (about 8.3 KB of RTF a page; 300 pages is 2.5 MB)
+    make_long_rtf.py PAGES OUT.rtf      (about 4 KB of RTF a page)
 """
 import random
 import sys
@@ -93,6 +93,7 @@ def main():
             out.append(table(rng))
         out.append(formatted_paragraph(rng))
         out.append(heading("Subsection %d.1" % page, 3))
+        out.append(formatted_paragraph(rng))
         out.append(formatted_paragraph(rng))
     out.append("}\n")
     with open(sys.argv[2], "w", encoding="ascii") as f:

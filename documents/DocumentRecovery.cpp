@@ -4,6 +4,7 @@
 #include "dialogs/Dialogs.h"
 #include "documents/RecoveryDialog.h"
 #include "documents/RecoveryWriter.h"
+#include "files/SafeFile.h"
 #include "editor/RxRichEd.h"
 
 #include <QDir>
@@ -212,9 +213,9 @@ void DocumentRecovery::offerOrphans()
         QList<RecoveryCopy> copies;
         QList<RecoveryEntry> entries;
         for (RecoveryStore::Orphan &orphan : orphans) {
-            QFile file(orphan.path);
-            if (!file.open(QIODevice::ReadOnly)) {
-                keepAsideAndReport(orphan, file.errorString());
+            QFile file;
+            if (!files::openRegularFile(file, orphan.path)) {
+                keepAsideAndReport(orphan, QStringLiteral("it cannot be read"));
                 continue;
             }
             const RecoveryCopyRead read = decodeRecoveryCopy(file.readAll());

@@ -1,25 +1,20 @@
 #include "documents/RecoveryWriter.h"
 
+#include "files/SafeFile.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QSemaphore>
 
 namespace {
 
 // The copy goes to a temporary file beside path and replaces it only when completely written
-// and synced; every write and the flush are checked, since a commit can report success after
-// a write that ran out of room.
+// and synced; any failed or short write keeps the previous copy as it was.
 QString writeAtomically(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    files::SafeSaveFile file(path);
+    if (!file.open())
         return file.errorString();
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString problem = file.errorString();
-        file.cancelWriting();
-        return problem;
-    }
-    if (!file.commit())
+    if (file.write(bytes) != bytes.size() || !file.commit())
         return file.errorString();
     return QString();
 }

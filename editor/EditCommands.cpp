@@ -145,9 +145,7 @@ void TfrmMainEditor::btnEditorBackgroundClick()
     if (!dialogs::current().chooseColour(colour, true))
         return;
     Editor->setColor(colour);
-    QPalette pal = dxContainer1->palette();
-    pal.setColor(QPalette::Window, colorOf(colour));
-    dxContainer1->setPalette(pal);
+    setContainerColour(colour);
 }
 
 // ---- alignment, quotes, dash --------------------------------------------------------------
@@ -282,8 +280,13 @@ void TfrmMainEditor::Delete2Click() { Editor->DeleteSelection(); }
 
 void TfrmMainEditor::DeleteAll1Click()
 {
-    Editor->Lines.Clear(); // empties the document and clears its modified flag
-    EditorChange();        // the modified indicator follows the cleared flag
+    // The document is emptied and its modified flag cleared, so no save prompt follows; the
+    // emptying is one undo step, so Undo brings the text back (modified again). Objects are
+    // closed as on any clearing: their open copies go, the pictures stay in the undo history.
+    Editor->CloseObjects();
+    Editor->replaceAll(QString());
+    Editor->setDocumentModified(false);
+    EditorChange(); // the modified indicator follows the cleared flag
 }
 
 // ---- line spacing -------------------------------------------------------------------------
@@ -389,5 +392,6 @@ void TfrmMainEditor::btnParagraphAttributesClick()
         SetModifiedState(modified);
     }
     shell::pumpEvents();
+    EditorSelectionChange(); // the alignment buttons show what the dialog left
     focusEditor(Editor);
 }

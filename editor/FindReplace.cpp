@@ -154,11 +154,16 @@ int TextFinder::replaceAll(const QString &text, const QString &replacement,
         return 0;
     const int n = int(text.size());
     int count = 0;
+    // Most documents hold no protected text at all: then no match needs a look at its runs.
+    bool anyProtected = false;
+    for (QTextBlock b = m_document->firstBlock(); b.isValid() && !anyProtected; b = b.next())
+        for (auto f = b.begin(); !f.atEnd() && !anyProtected; ++f)
+            anyProtected = f.fragment().charFormat().boolProperty(richedit::prop::Protected);
     QTextCursor cursor(m_document);
     cursor.beginEditBlock();
     // From the last match back, so the positions of the ones before stay valid.
     for (auto it = starts.crbegin(); it != starts.crend(); ++it) {
-        if (isProtected(*it, n))
+        if (anyProtected && isProtected(*it, n))
             continue;
         replaceRange(cursor, *it, n, replacement);
         ++count;

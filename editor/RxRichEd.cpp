@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <vector>
 
@@ -27,6 +28,11 @@ public:
     }
 
 protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), richedit::colorOf(m_edit->bkgndColor()));
+    }
     void mousePressEvent(QMouseEvent *e) override
     {
         if (e->button() != Qt::LeftButton)

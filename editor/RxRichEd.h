@@ -271,6 +271,10 @@ public:
     // The default colour the window-text colour stands for.
     static TColor windowTextRgb() { return 0x000000; }
 
+    // Closes every object of the document without saving (their open copies go); the objects
+    // stay in the document. Run by ClearDocument, by "Clear All" and when the window goes.
+    void CloseObjects();
+
 protected:
     void contextMenuEvent(QContextMenuEvent *e) override;
     void keyReleaseEvent(QKeyEvent *e) override;
@@ -284,7 +288,6 @@ private:
     void connectObjects();
     void disconnectObjects();
     void SetHostNames();
-    void CloseObjects();
     std::unique_ptr<TRichEditOleCallback> m_oleCallback;
     QMenu *m_verbMenu = nullptr;
     // A property of the window itself: a changed value re-creates the window.

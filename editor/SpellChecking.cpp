@@ -2,10 +2,18 @@
 
 #include "editor/FindReplace.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QMenu>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollBar>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QTextLayout>
 
 namespace {
 
@@ -47,24 +55,6 @@ int g_generation = 0; // bumped whenever a dictionary judges differently
 
 } // namespace
 
-// ---- SpellingHighlighter ------------------------------------------------------------------
-
-SpellingHighlighter::SpellingHighlighter(SpellChecking *owner, QTextDocument *document)
-    : QSyntaxHighlighter(document), m_owner(owner)
-{
-}
-
-void SpellingHighlighter::highlightBlock(const QString &text)
-{
-    const QTextBlock block = currentBlock();
-    QTextCharFormat wavy;
-    wavy.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-    wavy.setUnderlineColor(Qt::red);
-    for (const WordSpan &w : m_owner->underlinesOf(block, text))
-        setFormat(w.start, w.length, wavy);
-    m_owner->blockChanged(block);
-}
-
 // ---- SpellChecking ------------------------------------------------------------------------
 
 SpellChecking::SpellChecking(QTextEdit *editor, QObject *parent)
@@ -85,11 +75,74 @@ SpellChecking::~SpellChecking()
 
 bool SpellChecking::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() != QEvent::Paint || !m_editor || watched != m_editor->viewport()
+        || !m_enabled || m_inPaint)
+        return QObject::eventFilter(watched, event);
     // The control may replace its document (re-creation); follow it before it paints.
-    if (event->type() == QEvent::Paint && m_editor && m_enabled
-        && m_editor->document() != m_document)
+    if (m_editor->document() != m_document)
         attach();
-    return QObject::eventFilter(watched, event);
+    // Let the control paint, then draw the underlines over it, inside the same paint event.
+    m_inPaint = true;
+    QCoreApplication::sendEvent(watched, event);
+    m_inPaint = false;
+    QPainter painter(m_editor->viewport());
+    paintUnderlines(painter, static_cast<QPaintEvent *>(event)->rect());
+    return true;
+}
+
+QPointF SpellChecking::scrollOffset() const
+{
+    return QPointF(m_editor->horizontalScrollBar()->value(), m_editor->verticalScrollBar()->value());
+}
+
+void SpellChecking::paintUnderlines(QPainter &painter, const QRect &area)
+{
+    if (!m_document)
+        return;
+    const QPointF offset = scrollOffset();
+    QAbstractTextDocumentLayout *layout = m_document->documentLayout();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(Qt::red, 1));
+    painter.setBrush(Qt::NoBrush);
+    const QTextBlock first = m_editor->cursorForPosition(QPoint(0, area.top())).block();
+    for (QTextBlock b = first; b.isValid(); b = b.next()) {
+        const QRectF box = layout->blockBoundingRect(b).translated(-offset);
+        if (box.top() > area.bottom())
+            break;
+        const QTextLayout *lines = b.layout();
+        if (!lines || lines->lineCount() == 0 || !b.isVisible())
+            continue;
+        const QString text = b.text();
+        for (const WordSpan &w : underlinesOf(b, text)) {
+            // A word may wrap over lines: one wave per line it is on.
+            int from = w.start;
+            const int end = w.start + w.length;
+            while (from < end) {
+                const QTextLine line = lines->lineForTextPosition(from);
+                if (!line.isValid())
+                    break;
+                const int lineEnd = qMin(end, line.textStart() + line.textLength());
+                const qreal x1 = line.cursorToX(from), x2 = line.cursorToX(lineEnd);
+                const QPointF at = lines->position() - offset;
+                const qreal y = qRound(at.y() + line.y() + line.ascent()) + 3;
+                drawWave(painter, at.x() + qMin(x1, x2), at.x() + qMax(x1, x2), y);
+                if (lineEnd <= from)
+                    break;
+                from = lineEnd;
+            }
+        }
+    }
+}
+
+void SpellChecking::drawWave(QPainter &painter, qreal x1, qreal x2, qreal y)
+{
+    // A zigzag of 2-pixel steps, 2 pixels high, drawn crisp on the pixel grid.
+    QPainterPath wave;
+    wave.moveTo(x1, y);
+    bool up = true;
+    for (qreal x = x1 + 2; x < x2 + 2; x += 2, up = !up)
+        wave.lineTo(qMin(x, x2), up ? y - 2 : y);
+    painter.drawPath(wave);
 }
 
 void SpellChecking::setEnabled(bool on)
@@ -100,13 +153,27 @@ void SpellChecking::setEnabled(bool on)
     if (on) {
         attach();
     } else {
-        delete m_highlighter; // takes its underlines with it
-        m_highlighter = nullptr;
-        m_document = nullptr;
-        m_pending.clear();
-        m_scan = QTextBlock();
-        m_idle.stop();
+        detach();
     }
+}
+
+void SpellChecking::detach()
+{
+    m_idle.stop();
+    m_pending.clear();
+    m_scan = QTextBlock();
+    if (!m_document)
+        return;
+    disconnect(m_document, nullptr, this, nullptr);
+    for (QTextBlock b = m_document->firstBlock(); b.isValid(); b = b.next()) {
+        if (SpellData *data = dataOf(b)) {
+            data->queued = false;
+            data->text = QString();
+        }
+    }
+    m_document = nullptr;
+    if (m_editor)
+        m_editor->viewport()->update();
 }
 
 bool SpellChecking::setLanguage(const QString &language)
@@ -123,14 +190,11 @@ void SpellChecking::attach()
 {
     if (!m_editor)
         return;
-    delete m_highlighter;
-    m_highlighter = nullptr;
-    m_pending.clear();
+    detach();
     m_document = m_editor->document();
-    // The whole document is checked by the idle scan; the highlighter only reports the
-    // paragraphs that change from now on.
+    connect(m_document, &QTextDocument::contentsChange, this, &SpellChecking::onContentsChange);
+    // The whole document is checked by the idle scan; changes queue their paragraphs first.
     m_scan = m_document->firstBlock();
-    m_highlighter = new SpellingHighlighter(this, m_document);
     schedule();
 }
 
@@ -162,6 +226,21 @@ QList<WordSpan> SpellChecking::underlinesOf(const QTextBlock &block, const QStri
         if (w.start + w.length < unchanged)
             kept << w;
     return kept;
+}
+
+void SpellChecking::onContentsChange(int position, int removed, int added)
+{
+    Q_UNUSED(removed);
+    if (!m_document)
+        return;
+    // Queue the changed paragraphs for a check; until then they show the underlines of the
+    // words before the change.
+    const QTextBlock last = m_document->findBlock(position + added);
+    for (QTextBlock b = m_document->findBlock(position); b.isValid(); b = b.next()) {
+        blockChanged(b);
+        if (b == last)
+            break;
+    }
 }
 
 void SpellChecking::blockChanged(const QTextBlock &block)
@@ -198,8 +277,10 @@ void SpellChecking::checkBlock(QTextBlock block)
     data->text = text;
     data->spans = spans;
     data->generation = g_generation;
-    if (m_highlighter)
-        m_highlighter->rehighlightBlock(block);
+    if (m_editor) {
+        const QRectF r = m_document->documentLayout()->blockBoundingRect(block);
+        m_editor->viewport()->update(r.translated(-scrollOffset()).toAlignedRect().adjusted(0, 0, 0, 4));
+    }
 }
 
 void SpellChecking::runSlice()
@@ -247,7 +328,7 @@ void SpellChecking::onCaretMoved()
     if (!held.isValid())
         return;
     if (SpellData *data = dataOf(held))
-        data->text = QString(); // checked again, now without the caret in the way
+        data->generation = -1; // checked again, now without the caret in the way
     blockChanged(held);
 }
 

@@ -4,10 +4,11 @@
 // the top of the right-click menu when it opens over such a word.
 //
 // Only changed paragraphs are checked, in idle time and in slices of a few milliseconds, so a
-// keystroke never waits for the checker. The underline is an additional format of the screen
-// layout (a syntax highlighter), never a character format: saved files, exports, the preview
-// and printing, which lay out copies of the document, never see it. The word the caret is
-// typing is not underlined until the caret leaves it.
+// keystroke never waits for the checker. The underline is painted over the editor's viewport
+// after the control has drawn it, from the paragraphs' existing layouts: it is never a format of
+// the document and never makes the document lay itself out again, so saved files, exports, the
+// preview and printing never see it, and nothing counts it as an edit. The word the caret is typing is not
+// underlined until the caret leaves it.
 
 #include "editor/SpellChecker.h"
 
@@ -15,27 +16,13 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QSyntaxHighlighter>
 #include <QTextBlock>
 #include <QTimer>
 
 class QAction;
+class QPainter;
 class QMenu;
 class QTextEdit;
-class SpellChecking;
-
-// The screen-only underlines of one document.
-class SpellingHighlighter : public QSyntaxHighlighter {
-    Q_OBJECT
-public:
-    SpellingHighlighter(SpellChecking *owner, QTextDocument *document);
-
-protected:
-    void highlightBlock(const QString &text) override;
-
-private:
-    SpellChecking *m_owner;
-};
 
 class SpellChecking : public QObject {
     Q_OBJECT
@@ -66,9 +53,9 @@ public:
     // Checks everything that waits, at once (tests and benchmarks).
     void checkAllNow();
 
-    // The spans of a paragraph to underline (the block's last check, still valid).
+    // The spans of a paragraph to underline: its last check's, or, when it has changed since,
+    // those of the words before the change.
     QList<WordSpan> underlinesOf(const QTextBlock &block, const QString &text) const;
-    void blockChanged(const QTextBlock &block);
 
 signals:
     // A word was added to the dictionary or ignored; `error` is set when the list could not
@@ -80,6 +67,13 @@ protected:
 
 private:
     void attach();
+    void detach();
+    void onContentsChange(int position, int removed, int added);
+    void blockChanged(const QTextBlock &block);
+    // Draws the waves of the paragraphs in `area` of the viewport over what the control drew.
+    void paintUnderlines(QPainter &painter, const QRect &area);
+    static void drawWave(QPainter &painter, qreal x1, qreal x2, qreal y);
+    QPointF scrollOffset() const;
     void schedule();
     void runSlice();
     void checkBlock(QTextBlock block);
@@ -91,11 +85,11 @@ private:
     QPointer<QTextEdit> m_editor;
     SpellChecker m_checker;
     QPointer<QTextDocument> m_document;
-    SpellingHighlighter *m_highlighter = nullptr;
     bool m_enabled = false;
     QList<QTextBlock> m_pending;   // changed paragraphs
     QTextBlock m_scan;             // the next paragraph of a whole-document check
     QTimer m_idle;
     int m_heldWordBlock = -1;      // the paragraph whose word at the caret was held back
     QList<QAction *> m_added;      // what preparePopup put into the menu
+    bool m_inPaint = false;
 };

@@ -6,7 +6,7 @@
 #include "shell/Shell.h"
 
 #include <QPainter>
-#include <QSaveFile>
+#include "files/SafeFile.h"
 
 #include <algorithm>
 #include <optional>
@@ -125,8 +125,9 @@ void exportPresentationPages(const QString &fileName, const PresentationOptions 
     pump(progress);
 
     // Frames go to the file as they are made, so memory stays that of one page however long
-    // the document; the file replaces the target only once complete.
-    QSaveFile file(fileName);
+    // the document; the file replaces the target only once complete (every write, the flush
+    // and the sync checked).
+    files::SafeSaveFile file(fileName);
     auto createError = [&] {
         return EFCreateError(QStringLiteral("Cannot create file \"%1\". %2")
                                  .arg(fileName, file.errorString())
@@ -138,7 +139,7 @@ void exportPresentationPages(const QString &fileName, const PresentationOptions 
         if (!file.isOpen())
             return;
         writer.finish();
-        if (!file.flush() || !file.commit())
+        if (!file.commit())
             throw createError();
     };
 
@@ -163,7 +164,7 @@ void exportPresentationPages(const QString &fileName, const PresentationOptions 
                     next = pages.formatRange(painter, textRect, start);
                 }
                 pump(progress);
-                if (!file.isOpen() && !file.open(QIODevice::WriteOnly))
+                if (!file.isOpen() && !file.open())
                     throw createError();
                 writer.addFrame(bitmap, delay);
             }

@@ -22,6 +22,26 @@ QString gmInchesReadout(double millimetres)
     return QStringLiteral("Value in Inches: ") + text;
 }
 
+namespace {
+
+// The dialogs' button row: "&Apply" (the default, accepting) and "&Close" (rejecting), right
+// aligned.
+QHBoxLayout *applyCloseRow(QDialog *dialog, QPushButton *&apply, QPushButton *&close)
+{
+    apply = new QPushButton(QStringLiteral("&Apply"), dialog);
+    close = new QPushButton(QStringLiteral("&Close"), dialog);
+    apply->setDefault(true);
+    QObject::connect(apply, &QPushButton::clicked, dialog, &QDialog::accept);
+    QObject::connect(close, &QPushButton::clicked, dialog, &QDialog::reject);
+    auto *row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(apply);
+    row->addWidget(close);
+    return row;
+}
+
+} // namespace
+
 // ---- Page Margins ------------------------------------------------------------------------
 
 TForm3::TForm3(QWidget *parent) : QDialog(parent)
@@ -71,15 +91,7 @@ TForm3::TForm3(QWidget *parent) : QDialog(parent)
     Label6->setAlignment(Qt::AlignCenter);
     Label6->setVisible(false);
 
-    btnApply = new QPushButton(QStringLiteral("&Apply"), this);
-    btnClose = new QPushButton(QStringLiteral("&Close"), this);
-    btnApply->setDefault(true);
-    connect(btnApply, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnApply);
-    buttons->addWidget(btnClose);
+    QHBoxLayout *buttons = applyCloseRow(this, btnApply, btnClose);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(cross);
@@ -146,15 +158,7 @@ TForm4::TForm4(QWidget *parent) : QDialog(parent)
     grid->addWidget(Edit6, 3, 3);
     grid->addWidget(CheckBox2, 4, 1, 1, 3);
 
-    btnApply = new QPushButton(QStringLiteral("&Apply"), this);
-    btnClose = new QPushButton(QStringLiteral("&Close"), this);
-    btnApply->setDefault(true);
-    connect(btnApply, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnApply);
-    buttons->addWidget(btnClose);
+    QHBoxLayout *buttons = applyCloseRow(this, btnApply, btnClose);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);

@@ -7,6 +7,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLabel>
+#include <QScreen>
 #include <QMessageBox>
 
 #include <memory>
@@ -88,15 +90,39 @@ namespace {
 
 Dialogs *g_current = nullptr;
 
+// The window a dialog opens over: the modal window that is running (a frameless one may not
+// be the active window), else the active window.
 QWidget *parentWindow()
 {
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
     return QApplication::activeWindow();
+}
+
+// Text laid out in columns with blanks reads well only unwrapped: the box is made wide enough
+// for its longest line, as far as the screen allows.
+void fitToText(QMessageBox &box, const QString &text)
+{
+    auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+    if (!label)
+        return;
+    const QFontMetrics metrics(label->font());
+    int widest = 0;
+    for (QString line : text.split(QLatin1Char('\n'))) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        widest = qMax(widest, metrics.horizontalAdvance(line));
+    }
+    const QScreen *screen = box.screen();
+    const int room = screen ? screen->availableGeometry().width() - 120 : widest;
+    label->setMinimumWidth(qMin(widest + 2, room));
 }
 
 void messageBox(QMessageBox::Icon icon, const QString &title, const QString &text)
 {
     QMessageBox box(icon, title, text, QMessageBox::Ok, parentWindow());
     box.setTextFormat(Qt::PlainText); // file names may hold "<" and "&"
+    fitToText(box, text);
     box.exec();
 }
 

@@ -1,7 +1,9 @@
 #include "FormatRange.h"
 
 #include "Formats.h"
+#include "PageUnits.h"
 #include "Pictures.h"
+#include "ResolutionDevice.h"
 #include "RichEdit.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -12,62 +14,13 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextLayout>
 #include <QTextTable>
 
 namespace richedit {
 
 namespace {
-
-// A paint device that only reports a resolution: the layout of the copy needs the target's
-// dots per inch, not the target itself (which may be gone by the next call).
-class ResolutionDevice : public QPaintDevice {
-public:
-    ResolutionDevice(int dpiX, int dpiY) : m_dpiX(dpiX), m_dpiY(dpiY) {}
-    QPaintEngine *paintEngine() const override { return nullptr; }
-
-protected:
-    int metric(PaintDeviceMetric m) const override
-    {
-        switch (m) {
-        case PdmWidth: return 100000;
-        case PdmHeight: return 100000;
-        case PdmWidthMM: return int(100000 * 25.4 / m_dpiX);
-        case PdmHeightMM: return int(100000 * 25.4 / m_dpiY);
-        case PdmDpiX:
-        case PdmPhysicalDpiX: return m_dpiX;
-        case PdmDpiY:
-        case PdmPhysicalDpiY: return m_dpiY;
-        case PdmDepth: return 32;
-        case PdmNumColors: return INT_MAX;
-        case PdmDevicePixelRatio: return 1;
-        case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
-        default: return 0;
-        }
-    }
-
-private:
-    int m_dpiX;
-    int m_dpiY;
-};
-
-// Vertical extent of line i of a block in the copy, the same for measuring and drawing: up to
-// the next line, or for the last line its height as the paragraph's spacing rule makes it.
-qreal lineExtent(const QTextBlock &b, const QTextLayout *l, int i)
-{
-    const QTextLine line = l->lineAt(i);
-    if (i + 1 < l->lineCount())
-        return l->lineAt(i + 1).y() - line.y();
-    const QTextBlockFormat f = b.blockFormat();
-    qreal h = line.height();
-    switch (f.lineHeightType()) {
-    case QTextBlockFormat::ProportionalHeight: h = h * f.lineHeight() / 100.0; break;
-    case QTextBlockFormat::FixedHeight: h = f.lineHeight(); break;
-    case QTextBlockFormat::MinimumHeight: h = qMax(h, f.lineHeight()); break;
-    default: break;
-    }
-    return h;
-}
 
 int numberingIndex(const QTextBlock &block)
 {
@@ -120,18 +73,100 @@ void FormatRangeCache::reset()
     m_doc.reset();
     m_device.reset();
     m_width = -1;
+    m_base = 0;
+    m_end = 0;
+    m_reachesEnd = true;
 }
 
-QTextDocument *FormatRangeCache::layoutFor(const QTextDocument &source, int dpiX, int dpiY,
-                                           int widthTwips)
+namespace {
+// Paragraphs in one part at most: with the character bound, this keeps a part's height well
+// inside the layout's range even at 1200 dpi.
+constexpr int kPartBlocks = 20000;
+
+// The block itself when it lies in no table; otherwise the nearest paragraph before
+// (direction -1) or after (+1) the outermost table it lies in. Parts hold tables whole: a
+// table cut at a part's border would be laid out as a different table.
+QTextBlock outsideTables(QTextDocument &doc, QTextBlock block, int direction)
 {
-    if (m_doc && m_dpiX == dpiX && m_dpiY == dpiY && m_width == widthTwips)
+    while (block.isValid()) {
+        QTextTable *table = outermostTableAt(doc, block.position());
+        if (!table || block.position() < table->firstPosition()
+            || block.position() > table->lastPosition())
+            return block;
+        block = doc.findBlock(direction < 0 ? table->firstPosition() - 1
+                                            : table->lastPosition() + 1);
+    }
+    return block;
+}
+
+// A document with source's settings holding the paragraphs [first, last] of source.
+std::unique_ptr<QTextDocument> copyPart(const QTextDocument &source, const QTextBlock &first,
+                                        const QTextBlock &last)
+{
+    auto part = std::make_unique<QTextDocument>();
+    part->setDefaultFont(source.defaultFont());
+    part->setDefaultTextOption(source.defaultTextOption());
+    part->setIndentWidth(source.indentWidth());
+    part->setUseDesignMetrics(source.useDesignMetrics());
+    QTextCursor from(const_cast<QTextDocument *>(&source));
+    from.setPosition(first.position());
+    from.setPosition(last.position() + last.length() - 1, QTextCursor::KeepAnchor);
+    QTextCursor to(part.get());
+    to.setBlockFormat(first.blockFormat());
+    to.setBlockCharFormat(first.charFormat());
+    to.insertFragment(QTextDocumentFragment(from));
+    // A fragment brings the formats of the paragraphs it holds whole, not of the first and
+    // last ones, which it cuts at the paragraph marks.
+    QTextCursor(part->firstBlock()).setBlockFormat(first.blockFormat());
+    QTextCursor(part->lastBlock()).setBlockFormat(last.blockFormat());
+    return part;
+}
+} // namespace
+
+QTextDocument *FormatRangeCache::layoutFor(const QTextDocument &source, int dpiX, int dpiY,
+                                           int widthTwips, int cpMin, bool grow)
+{
+    const bool sameDevice = m_dpiX == dpiX && m_dpiY == dpiY && m_width == widthTwips;
+    const bool holds = cpMin >= m_base && (cpMin < m_end || m_reachesEnd);
+    if (m_doc && sameDevice && holds && !grow)
         return m_doc.get();
-    if (!m_doc || m_dpiX != dpiX) {
-        m_doc.reset(source.clone());
+    // A new part, or the same part for another resolution (its margins are scaled to it).
+    if (!m_doc || !holds || grow || m_dpiX != dpiX) {
+        // The part starts at the paragraph holding cpMin; a part that was too short for a page
+        // is followed by one twice as long.
+        QTextDocument &src = const_cast<QTextDocument &>(source);
+        QTextBlock first = outsideTables(src, source.findBlock(cpMin), -1);
+        if (!first.isValid())
+            first = source.begin();
+        const int limit = grow ? qMax(m_partCharacters, 2 * (m_end - first.position()))
+                               : m_partCharacters;
+        const int blockLimit = grow ? qMax(kPartBlocks, 2 * (m_doc ? m_doc->blockCount() : 0))
+                                    : kPartBlocks;
+        // A longer part holds at least one paragraph more than the one before.
+        const int atLeast = grow ? m_end : first.position() + first.length();
+        QTextBlock last = first;
+        int blocks = 1;
+        while (last.next().isValid()
+               && (last.position() + last.length() <= atLeast
+                   || (blocks < blockLimit
+                       && last.next().position() + last.next().length() - first.position() <= limit))) {
+            last = last.next();
+            ++blocks;
+        }
+        last = outsideTables(src, last, +1);
+        m_base = first.position();
+        m_end = last.position() + last.length();
+        m_reachesEnd = !last.next().isValid();
+        if (m_base == 0 && m_reachesEnd)
+            m_doc.reset(source.clone()); // the whole document: an exact copy
+        else
+            m_doc = copyPart(source, first, last);
         registerPictureHandler(m_doc.get());
         scaleHorizontalMargins(*m_doc, dpiX / 96.0);
+        m_width = -1;
     }
+    if (m_width == widthTwips && m_dpiX == dpiX && m_dpiY == dpiY)
+        return m_doc.get();
     m_device = std::make_unique<ResolutionDevice>(dpiX, dpiY);
     m_doc->setDocumentMargin(0);
     m_doc->documentLayout()->setPaintDevice(m_device.get());
@@ -143,14 +178,16 @@ QTextDocument *FormatRangeCache::layoutFor(const QTextDocument &source, int dpiX
     return m_doc.get();
 }
 
-void drawParagraphMarker(QPainter &p, const QTextBlock &block, QPointF offset)
+void drawParagraphMarker(QPainter &p, const QTextBlock &block, QPointF offset,
+                         const QTextBlock &numbered)
 {
     const QTextBlockFormat f = block.blockFormat();
     const int kind = f.intProperty(prop::Numbering);
     const QTextLayout *l = block.layout();
     if (!kind || !l || l->lineCount() == 0)
         return;
-    const QString label = numberingLabel(kind, numberingIndex(block));
+    const QString label =
+        numberingLabel(kind, numberingIndex(numbered.isValid() ? numbered : block));
     QTextCharFormat cf = block.charFormat();
     if (block.begin() != block.end())
         cf = block.begin().fragment().charFormat();
@@ -172,148 +209,10 @@ void drawParagraphMarker(QPainter &p, const QTextBlock &block, QPointF offset)
     p.restore();
 }
 
-namespace {
-
-// What a page is filled with, one unit at a time: a line of a paragraph, or a whole row of a
-// table (rows are not split between pages). Positions are the copy's layout coordinates.
-struct PageUnit {
-    int start = 0;     // first character
-    qreal top = 0;
-    qreal extent = 0;
-    QTextBlock last;   // the last block the unit draws from
-};
-
-// Walks the units of the laid-out copy from a character position on.
-class UnitWalker {
-public:
-    UnitWalker(QTextDocument &doc, int from) : m_doc(doc)
-    {
-        m_block = doc.findBlock(from);
-        m_hasTables = !doc.rootFrame()->childFrames().isEmpty();
-        if (enterTable(m_block)) {
-            m_row = m_table->cellAt(qMax(from, m_table->firstPosition())).row();
-            return;
-        }
-        if (const QTextLayout *l = m_block.layout(); l && l->lineCount() > 0) {
-            const QTextLine line = l->lineForTextPosition(from - m_block.position());
-            m_line = line.isValid() ? line.lineNumber() : 0;
-        }
-    }
-
-    bool next(PageUnit &unit)
-    {
-        while (m_block.isValid()) {
-            if (m_table) {
-                if (m_row < m_table->rows()) {
-                    rowUnit(unit);
-                    return true;
-                }
-                m_block = m_doc.findBlock(m_table->lastPosition() + 1);
-                m_table = nullptr;
-                m_line = 0;
-                if (enterTable(m_block))
-                    continue;
-            }
-            const QTextLayout *l = m_block.layout();
-            const int lines = l ? l->lineCount() : 0;
-            if (l && m_line < qMax(lines, 1)) {
-                unit.start = m_block.position() + (lines ? l->lineAt(m_line).textStart() : 0);
-                unit.top = l->position().y() + (lines ? l->lineAt(m_line).y() : 0);
-                unit.extent = lines ? lineExtent(m_block, l, m_line) : 0;
-                unit.last = m_block;
-                ++m_line;
-                return true;
-            }
-            m_block = m_block.next();
-            m_line = 0;
-            enterTable(m_block);
-        }
-        return false;
-    }
-    // Before the first next(): whether the walk starts at a paragraph's first line.
-    bool atBlockStart() const { return m_line == 0 && !m_table; }
-    const QTextBlock &block() const { return m_block; }
-    bool hasTables() const { return m_hasTables; }
-
-private:
-    // The outermost table the block lies in becomes the current one, from its first row.
-    bool enterTable(const QTextBlock &block)
-    {
-        if (!m_hasTables || !block.isValid())
-            return false;
-        QTextFrame *frame = m_doc.frameAt(block.position());
-        QTextTable *outer = nullptr;
-        for (; frame && frame != m_doc.rootFrame(); frame = frame->parentFrame())
-            if (auto *t = qobject_cast<QTextTable *>(frame))
-                outer = t;
-        if (!outer || block.position() < outer->firstPosition())
-            return false;
-        m_table = outer;
-        m_row = 0;
-        return true;
-    }
-    // Where a row's content starts; -1 for a row all of whose cells come from the row above.
-    qreal contentTop(int row) const
-    {
-        qreal top = -1;
-        for (int c = 0; c < m_table->columns(); ++c) {
-            const QTextTableCell cell = m_table->cellAt(row, c);
-            if (cell.row() != row || cell.column() != c)
-                continue;
-            const QTextBlock first = m_doc.findBlock(cell.firstPosition());
-            const qreal y = m_doc.documentLayout()->blockBoundingRect(first).top();
-            top = top < 0 ? y : qMin(top, y);
-        }
-        return top;
-    }
-    void rowUnit(PageUnit &unit)
-    {
-        const QTextTableFormat f = m_table->format();
-        const qreal scale = m_doc.documentLayout()->paintDevice()
-            ? m_doc.documentLayout()->paintDevice()->logicalDpiY() / 96.0 : 1.0;
-        qreal inset = f.cellPadding() + f.border();
-        for (int c = 0; c < m_table->columns(); ++c)
-            inset = qMax(inset, f.cellPadding()
-                                    + m_table->cellAt(m_row, c).format().toTableCellFormat().topBorder());
-        inset *= scale;
-        const qreal tableBottom =
-            m_doc.documentLayout()->frameBoundingRect(m_table).bottom();
-        const int first = m_row;
-        qreal top = contentTop(m_row);
-        do { // rows whose cells all come from above go with the row before them
-            ++m_row;
-        } while (m_row < m_table->rows() && contentTop(m_row) < 0);
-        qreal bottom = tableBottom;
-        if (m_row < m_table->rows())
-            bottom = contentTop(m_row) - inset;
-        top = first == 0 ? m_doc.documentLayout()->frameBoundingRect(m_table).top()
-                         : qMax<qreal>(0, top - inset);
-        unit.start = m_table->cellAt(first, 0).firstPosition();
-        unit.top = top;
-        unit.extent = qMax<qreal>(0, bottom - top);
-        unit.last = m_doc.findBlock(m_row < m_table->rows()
-                                        ? m_table->cellAt(m_row, 0).firstPosition() - 1
-                                        : m_table->lastPosition());
-    }
-
-    QTextDocument &m_doc;
-    QTextBlock m_block;
-    QTextTable *m_table = nullptr;
-    int m_row = 0;
-    int m_line = 0;
-    bool m_hasTables = false;
-};
-
-// The offset that puts a block's layout where the document's layout puts it: blocks in table
-// cells have their layout positions relative to the cell.
-QPointF blockOffset(const QTextBlock &b)
+void RichEdit::setFormatRangePartSize(int characters)
 {
-    const QTextLayout *l = b.layout();
-    const QRectF r = b.document()->documentLayout()->blockBoundingRect(b);
-    return l ? r.topLeft() - l->position() : QPointF();
+    m_rangeCache->setPartCharacters(characters);
 }
-
-} // namespace
 
 int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
 {
@@ -332,36 +231,53 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
     const qreal pageHeight = (fr->rc.bottom - fr->rc.top) * dpiY / 1440.0;
     if (widthTwips <= 0 || pageHeight <= 0)
         return cpMin;
-    QTextDocument *doc = m_rangeCache->layoutFor(*document(), dpiX, dpiY, widthTwips);
-
-    UnitWalker walker(*doc, cpMin);
-    const QTextBlock firstBlock = walker.block();
-    const bool firstAtStart = walker.atBlockStart();
+    QTextDocument *doc = nullptr;
+    int base = 0; // source position of the laid-out part's start
+    QTextBlock firstBlock;
+    bool firstAtStart = true;
+    bool hasTables = false;
     qreal y0 = -1;
     qreal clipBottom = 0;
     int next = length;
     bool placed = false;
-    QTextBlock lastPlaced = firstBlock;
-    QTextBlock previous;
-    PageUnit unit;
-    while (walker.next(unit)) {
-        if (placed && unit.last != previous && unit.start == unit.last.position()
-            && unit.last.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) {
-            next = unit.start;
-            break;
+    QTextBlock lastPlaced;
+    for (bool grow = false;; grow = true) {
+        doc = m_rangeCache->layoutFor(*document(), dpiX, dpiY, widthTwips, cpMin, grow);
+        base = m_rangeCache->base();
+        PageUnitWalker walker(*doc, cpMin - base);
+        firstBlock = walker.block();
+        firstAtStart = walker.atBlockStart();
+        hasTables = walker.hasTables();
+        y0 = -1;
+        clipBottom = 0;
+        next = length;
+        placed = false;
+        lastPlaced = firstBlock;
+        bool more = false;
+        PageUnit unit;
+        while ((more = walker.next(unit))) {
+            const int start = base + unit.start;
+            if (placed && unit.last != lastPlaced && unit.start == unit.last.position()
+                && unit.last.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) {
+                next = start;
+                break;
+            }
+            if (start >= length && placed)
+                break;
+            if (y0 < 0)
+                y0 = unit.top;
+            if (placed && unit.top + unit.extent - y0 > pageHeight) {
+                next = start;
+                break;
+            }
+            placed = true;
+            lastPlaced = unit.last;
+            clipBottom = qMin(unit.top + unit.extent - y0, pageHeight);
         }
-        if (unit.start >= length && placed)
+        // The page ran past the end of a part that is not the document's end: lay out a
+        // longer part from this page on and measure again.
+        if (more || m_rangeCache->reachesEnd())
             break;
-        if (y0 < 0)
-            y0 = unit.top;
-        if (placed && unit.top + unit.extent - y0 > pageHeight) {
-            next = unit.start;
-            break;
-        }
-        placed = true;
-        previous = unit.last;
-        lastPlaced = unit.last;
-        clipBottom = qMin(unit.top + unit.extent - y0, pageHeight);
     }
     if (placed && next == length)
         clipBottom = pageHeight;
@@ -378,7 +294,7 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
         p.setClipRect(clip, Qt::IntersectClip);
         p.translate(0, -y0);
         p.setPen(Qt::black);
-        if (walker.hasTables()) {
+        if (hasTables) {
             // Tables draw their borders and shading through the document's own layout.
             QAbstractTextDocumentLayout::PaintContext context;
             context.clip = clip.translated(0, y0);
@@ -386,13 +302,14 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
             doc->documentLayout()->draw(&p, context);
         }
         for (QTextBlock b = firstBlock; b.isValid(); b = b.next()) {
-            if (!walker.hasTables()) {
+            if (!hasTables) {
                 if (QTextLayout *l = b.layout())
                     l->draw(&p, QPointF(0, 0));
             }
             // The marker goes with the paragraph's first line, so not on a continuation page.
             if (b != firstBlock || firstAtStart)
-                drawParagraphMarker(p, b, walker.hasTables() ? blockOffset(b) : QPointF(0, 0));
+                drawParagraphMarker(p, b, hasTables ? blockOffset(b) : QPointF(0, 0),
+                                    document()->findBlock(base + b.position()));
             if (b == lastPlaced)
                 break;
         }

@@ -1,8 +1,15 @@
 #pragma once
 // The format-range operation's layout: a copy of the document laid out for one target device
 // and one width, kept between calls so that paginating n pages costs one layout, not n.
+// A long document is copied and laid out a part at a time (whole paragraphs, a bounded number
+// of characters and paragraphs from the page's first one on): the text layout measures in
+// 26.6 fixed point and cannot place lines lower than 2^25 device pixels, which a few hundred
+// thousand lines at printer resolution would pass. Paginating stays linear: each part serves
+// the pages that start in it.
 
 #include <QPointF>
+#include <QTextBlock>
+#include <QtGlobal>
 #include <memory>
 
 class QPainter;
@@ -17,9 +24,19 @@ public:
     FormatRangeCache();
     ~FormatRangeCache();
     void reset();
-    // The source document laid out at the device's resolution and the width in twips.
-    QTextDocument *layoutFor(const QTextDocument &source, int dpiX, int dpiY, int widthTwips);
+    // The part of source that holds position cpMin, laid out at the device's resolution and
+    // the width in twips. It starts at a paragraph and reaches at least to the end of the
+    // paragraph holding cpMin; grow asks for a part that goes further than the current one
+    // does from cpMin (a page did not fit into it).
+    QTextDocument *layoutFor(const QTextDocument &source, int dpiX, int dpiY, int widthTwips,
+                             int cpMin, bool grow = false);
     bool isEmpty() const { return !m_doc; }
+    // Source position of the part's first character.
+    int base() const { return m_base; }
+    // Whether the part runs to the end of the source.
+    bool reachesEnd() const { return m_reachesEnd; }
+    // Most characters in a part (tests make parts small to cross their borders).
+    void setPartCharacters(int characters) { m_partCharacters = qMax(1, characters); reset(); }
 
 private:
     std::unique_ptr<QTextDocument> m_doc;
@@ -27,10 +44,16 @@ private:
     int m_dpiX = 0;
     int m_dpiY = 0;
     int m_width = -1;
+    int m_base = 0;
+    int m_end = 0;
+    bool m_reachesEnd = true;
+    int m_partCharacters = 256 * 1024;
 };
 
 // Draws the bullet or number of a numbered paragraph in its left indent; offset is where the
-// document's origin lies on the painter.
-void drawParagraphMarker(QPainter &painter, const QTextBlock &block, QPointF offset);
+// document's origin lies on the painter. numbered is the paragraph whose place in its list
+// gives the number (block itself unless block belongs to a copy of part of the document).
+void drawParagraphMarker(QPainter &painter, const QTextBlock &block, QPointF offset,
+                         const QTextBlock &numbered = QTextBlock());
 
 } // namespace richedit

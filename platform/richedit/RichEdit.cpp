@@ -1,6 +1,7 @@
 #include "RichEdit.h"
 
 #include "FormatRange.h"
+#include "ResolutionDevice.h"
 #include "Formats.h"
 #include "Pictures.h"
 #include "RichEditOle.h"
@@ -86,6 +87,52 @@ void RichEdit::connectDocument()
             emit changeNotify();
     });
     registerPictureHandler(doc);
+    applyZoom();
+}
+
+void RichEdit::setZoomPercent(int percent)
+{
+    percent = qBound(10, percent, 500);
+    if (percent == m_zoom)
+        return;
+    m_zoom = percent;
+    applyZoom();
+}
+
+void RichEdit::applyZoom()
+{
+    QTextDocument *doc = document();
+    // A device no longer wanted goes only once the layout has let go of it.
+    std::unique_ptr<QPaintDevice> retired;
+    if (m_zoom == 100) {
+        retired = std::move(m_zoomDevice);
+    } else {
+        const int dpiX = qMax(1, viewport()->logicalDpiX() * m_zoom / 100);
+        const int dpiY = qMax(1, viewport()->logicalDpiY() * m_zoom / 100);
+        if (!m_zoomDevice || m_zoomDevice->logicalDpiX() != dpiX
+            || m_zoomDevice->logicalDpiY() != dpiY) {
+            retired = std::move(m_zoomDevice);
+            m_zoomDevice = std::make_unique<ResolutionDevice>(dpiX, dpiY);
+        }
+    }
+    if (doc->documentLayout()->paintDevice() == m_zoomDevice.get())
+        return;
+    doc->documentLayout()->setPaintDevice(m_zoomDevice.get());
+    doc->markContentsDirty(0, doc->characterCount());
+    viewport()->update();
+}
+
+void RichEdit::changeEvent(QEvent *event)
+{
+    // The control's own font (inherited from the window) is not the document's: the text
+    // edit would make it the document's default font, which plain text is shown in.
+    if (event->type() == QEvent::FontChange) {
+        const QFont kept = document()->defaultFont();
+        QTextEdit::changeEvent(event);
+        document()->setDefaultFont(kept);
+        return;
+    }
+    QTextEdit::changeEvent(event);
 }
 
 std::unique_ptr<QTextDocument> RichEdit::makeDocument() const
@@ -422,12 +469,36 @@ int RichEdit::textLength() const
     return document()->characterCount() - 1;
 }
 
+static bool hasTables(const QTextDocument *doc)
+{
+    return !doc->rootFrame()->childFrames().isEmpty();
+}
+
+// The engine's characters in [from, to), paragraph and cell marks included.
 static QString rawRange(const QTextDocument *doc, int from, int to)
 {
-    QTextCursor c(const_cast<QTextDocument *>(doc));
-    c.setPosition(qBound(0, from, doc->characterCount() - 1));
-    c.setPosition(qBound(0, to, doc->characterCount() - 1), QTextCursor::KeepAnchor);
-    return c.selectedText();
+    const int end = doc->characterCount() - 1;
+    from = qBound(0, from, end);
+    to = qBound(0, to, end);
+    if (from > to)
+        std::swap(from, to);
+    if (!hasTables(doc)) {
+        QTextCursor c(const_cast<QTextDocument *>(doc));
+        c.setPosition(from);
+        c.setPosition(to, QTextCursor::KeepAnchor);
+        return c.selectedText();
+    }
+    // A selection that starts or ends in a table takes whole cells, not the characters
+    // between its ends, so the text is read block by block.
+    QString s;
+    for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() < to; b = b.next()) {
+        QString t = b.text();
+        t += doc->characterAt(b.position() + b.length() - 1);
+        const int lo = qMax(from - b.position(), 0);
+        const int hi = qMin(to - b.position(), int(t.size()));
+        s += QStringView(t).mid(lo, hi - lo);
+    }
+    return s;
 }
 
 // The engine's table markers (U+FDD0 before each cell, U+FDD1 after a table) as the text of
@@ -456,11 +527,6 @@ static void mapTableMarkers(const QTextDocument *doc, int from, QString &s)
             }
         }
     }
-}
-
-static bool hasTables(const QTextDocument *doc)
-{
-    return !doc->rootFrame()->childFrames().isEmpty();
 }
 
 QString RichEdit::textRange(int cpMin, int cpMax) const
@@ -501,6 +567,26 @@ void RichEdit::setWindowText(const QString &text)
         c.insertText(t);
     }
     document()->setUndoRedoEnabled(true);
+    setTextCursor(QTextCursor(document()));
+}
+
+void RichEdit::replaceAll(const QString &text)
+{
+    QTextCursor c(document());
+    c.beginEditBlock();
+    c.select(QTextCursor::Document);
+    c.removeSelectedText();
+    c.setBlockFormat(QTextBlockFormat());
+    c.setBlockCharFormat(QTextCharFormat());
+    c.setCharFormat(QTextCharFormat());
+    if (!text.isEmpty()) {
+        QString t = text;
+        t.replace(QLatin1String("\r\n"), QString(QChar::ParagraphSeparator));
+        t.replace(QLatin1Char('\r'), QChar::ParagraphSeparator);
+        t.replace(QLatin1Char('\n'), QChar::ParagraphSeparator);
+        c.insertText(t);
+    }
+    c.endEditBlock();
     setTextCursor(QTextCursor(document()));
 }
 
@@ -632,13 +718,7 @@ void RichEdit::setBkgndColor(COLORREF color)
     p.setColor(QPalette::Base, colorOf(color));
     p.setColor(QPalette::Window, colorOf(color));
     setPalette(p);
-    // The text area is a child of its own: it takes the colour too (a style sheet above the
-    // control stops the palette from reaching it by inheritance).
-    QPalette vp = viewport()->palette();
-    vp.setColor(QPalette::Base, colorOf(color));
-    vp.setColor(QPalette::Window, colorOf(color));
-    viewport()->setPalette(vp);
-    viewport()->update();
+    viewport()->update(); // the text area paints the colour itself (see paintEvent)
 }
 
 void RichEdit::exLimitText(int limit)
@@ -866,11 +946,12 @@ void RichEdit::mouseReleaseEvent(QMouseEvent *e)
 void RichEdit::wheelEvent(QWheelEvent *e)
 {
     if (e->modifiers() & Qt::ControlModifier) {
-        const int delta = e->angleDelta().y();
-        if (delta > 0)
-            zoomIn(1);
-        else if (delta < 0)
-            zoomOut(1);
+        // One step a notch (120 eighths of a degree); finer wheels add up to notches.
+        m_zoomWheel += e->angleDelta().y();
+        const int notches = m_zoomWheel / 120;
+        m_zoomWheel -= notches * 120;
+        if (notches != 0)
+            setZoomPercent(m_zoom + notches * kZoomStep);
         return;
     }
     QTextEdit::wheelEvent(e);
@@ -934,6 +1015,12 @@ void RichEdit::stepBulletStyle()
 
 void RichEdit::paintEvent(QPaintEvent *e)
 {
+    {
+        // The background colour is painted here rather than left to the palette: a style
+        // sheet above the control re-polishes it and gives the text area the style's colour.
+        QPainter background(viewport());
+        background.fillRect(e->rect(), colorOf(m_background));
+    }
     QTextEdit::paintEvent(e);
     QPainter p(viewport());
     paintBullets(p, e->rect());

@@ -43,6 +43,9 @@ public:
     QString textRange(int cpMin, int cpMax) const; // paragraph breaks as CR
     QString windowText() const; // paragraph breaks as CR LF
     void setWindowText(const QString &text);
+    // The whole document replaced by text with default formats, as one step that undo can take
+    // back (setWindowText empties the undo history instead).
+    void replaceAll(const QString &text);
 
     // ---- line metrics on the control's own layout (display lines) ----
     int lineCount() const;              // EM_GETLINECOUNT, at least 1
@@ -78,6 +81,13 @@ public:
     void setTextMode(int mode); // TM_PLAINTEXT or TM_RICHTEXT, only while empty
     bool isPlainTextMode() const { return m_plainMode; }
 
+    // ---- zoom (EM_SETZOOM; Ctrl and the mouse wheel) ----
+    // The document is shown larger or smaller: fonts, indents and pictures are laid out for a
+    // screen of that many percent of its resolution. No character format changes.
+    int zoomPercent() const { return m_zoom; }
+    void setZoomPercent(int percent); // bounded to 10..500
+    static constexpr int kZoomStep = 10;
+
     // ---- streams (EM_STREAMIN / EM_STREAMOUT) ----
     // The engine offers the callback buffers of this many bytes (4096 unless changed, 4 at least).
     void setStreamBufferSize(int bytes) { m_streamBuffer = qMax(4, bytes); }
@@ -94,6 +104,9 @@ public:
     // ---- EM_FORMATRANGE ----
     // fr == nullptr frees the cached layout. Returns the first character that did not fit.
     int formatRange(const FORMATRANGE *fr, bool render);
+    // Most characters the format range lays out at a time (256 K unless changed; tests make it
+    // small to cross the borders of the parts).
+    void setFormatRangePartSize(int characters);
 
     // ---- embedded objects (EM_SETOLECALLBACK, EM_GETOLEINTERFACE, EM_SELECTIONTYPE) ----
     // With a host callback the engine accepts objects and has an object interface; nullptr
@@ -129,6 +142,7 @@ protected:
     void dropEvent(QDropEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     QMimeData *createMimeDataFromSelection() const override;
@@ -152,6 +166,7 @@ private:
     // the last time.
     void ensureLaidOut() const;
     void connectDocument();
+    void applyZoom();
     void onContentsChange(int position, int removed, int added);
     void detectUrls(int from, int to);
     void stepBulletStyle();
@@ -165,6 +180,9 @@ private:
     bool insertRtfFromMimeData(const QMimeData *source, QTextCursor &cursor);
 
     std::unique_ptr<FormatRangeCache> m_rangeCache;
+    std::unique_ptr<QPaintDevice> m_zoomDevice; // the scaled screen the document is laid out for
+    int m_zoom = 100;
+    int m_zoomWheel = 0; // wheel turned with Ctrl but not yet a whole notch
     COLORREF m_background = 0xFFFFFF;
     int m_textLimit = 0xFFFFFF;
     int m_undoLimit = 100;

@@ -37,7 +37,8 @@ void RtfReader::captureToken(const RtfTokenizer::Token &token)
         m_captureDelimit = false;
         break;
     case RtfTokenizer::Type::GroupClose:
-        if (m_stack.size() > m_objectDepth) // not the object group's own end
+        // Not the object group's own end (groups past the depth limit push no state).
+        if (m_overflow > 0 || m_stack.size() > m_objectDepth)
             out.append('}');
         m_captureDelimit = false;
         break;

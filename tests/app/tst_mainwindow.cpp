@@ -10,10 +10,17 @@
 #include "app/WindowPlacement.h"
 #include "support/ScriptedDialogs.h"
 #include "support/WindowDriver.h"
+#include "editor/ParaFmt.h"
+#include "widgets/Clock.h"
 #include "widgets/StatusBar.h"
 
 #include <QElapsedTimer>
 #include <QFrame>
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -291,6 +298,89 @@ private slots:
         QCOMPARE(applicationTitle(), QStringLiteral("report.rtf"));
         w.press(QKeySequence(QStringLiteral("Ctrl+N")));
         QCOMPARE(w.caption(), QStringLiteral("Tessra Office >> Untitled Document"));
+    }
+
+    void helpBoxShowsItsColumnsUnwrapped()
+    {
+        WindowDriver w(m_dir.path());
+        w.useRealDialogs();
+        bool checked = false;
+        w.onDialog([&](QWidget *dialog) {
+            auto *box = qobject_cast<QMessageBox *>(dialog);
+            QVERIFY(box);
+            auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+            QVERIFY(label);
+            // Every line fits the label's width, so none wraps.
+            const QFontMetrics metrics(label->font());
+            for (QString line : TfrmMainEditor::helpText().split(QStringLiteral("\r\n")))
+                QVERIFY2(metrics.horizontalAdvance(line) <= label->width(), qPrintable(line));
+            checked = true;
+            box->accept();
+        });
+        w.press(QKeySequence(Qt::Key_F1));
+        QVERIFY(checked);
+    }
+
+    void undoFollowsTheHistoryFromTheStart()
+    {
+        WindowDriver w(m_dir.path());
+        QVERIFY(!w->btnUndo->isEnabled());
+        QVERIFY(!w->btnRedo->isEnabled());
+        w.type(QStringLiteral("x"));
+        QVERIFY(w->btnUndo->isEnabled());
+        w.click(w->btnUndo);
+        QVERIFY(!w->btnUndo->isEnabled());
+        QVERIFY(w->btnRedo->isEnabled());
+    }
+
+    void clockStaysInItsPanelWhenTheWindowShrinks()
+    {
+        WindowDriver w(m_dir.path());
+        w->resize(700, 380);
+        QVERIFY(w->RxClock1->isVisible());
+        QVERIFY(w->Panel3->rect().contains(w->RxClock1->geometry()));
+        QCOMPARE(w->RxClock1->y(), w->Panel3->height() - 35);
+        w->resize(1016, 700);
+        QCOMPARE(w->RxClock1->y(), w->Panel3->height() - 35);
+    }
+
+    void alignmentButtonsFollowTheParagraphDialog()
+    {
+        WindowDriver w(m_dir.path());
+        w.useRealDialogs();
+        w.type(QStringLiteral("centre me"));
+        QVERIFY(w->btnAlignJustify->isChecked()); // the activation justified the paragraph
+        w.onDialog([&](QWidget *dialog) {
+            auto *paragraph = qobject_cast<TParaFormatDlg *>(dialog);
+            QVERIFY(paragraph);
+            QAbstractButton *centre = paragraph->AlignmentItems->button(2);
+            QTest::mouseClick(centre, Qt::LeftButton, {}, QPoint(6, centre->height() / 2));
+            QTest::mouseClick(paragraph->RbButton2, Qt::LeftButton);                // OK
+        });
+        w.click(w->btnParagraphAttributes, Qt::LeftButton, QPoint(20, 20));
+        QVERIFY(w.dialogsHandled());
+        QCOMPARE(w->Editor->ParagraphFormat.Alignment(), TParaAlignment::taCenter);
+        QVERIFY(w->btnCenterAlign->isChecked());
+        QVERIFY(!w->btnAlignJustify->isChecked());
+    }
+
+    void paragraphButtonLosesItsHoverWhenTheMenuCloses()
+    {
+        WindowDriver w(m_dir.path());
+        QTest::mouseMove(w->btnParagraphAttributes, QPoint(w->btnParagraphAttributes->width() - 5, 20));
+        QCursor::setPos(w->mapToGlobal(QPoint(w->width() / 2, w->height() / 2)));
+        w.choose(QStringLiteral("Single Line Spacing"));
+        QTRY_VERIFY(!w->btnParagraphAttributes->underMouse());
+    }
+
+    void eyeLevelLeavesTheContainerColourBelowTheEditor()
+    {
+        WindowDriver w(m_dir.path(), "[Page View]\r\nEditor Colour=65280\r\n"); // green
+        w.choose(QStringLiteral("Keep Text Eye Level - 1/2"));
+        const QRect editor = w->Editor->geometry();
+        const QImage picture = w->dxContainer1->grab().toImage();
+        const QPoint below(editor.center().x(), editor.bottom() + 40);
+        QCOMPARE(picture.pixelColor(below), QColor(0, 255, 0));
     }
 
     void errorBoxText()

@@ -28,7 +28,8 @@ const QByteArray kDefaultsFile = "[Font Name]\r\nName=Courier New\r\n\r\n"
                                  "[Print Margins]\r\nTopSize=15\r\nLeftSize=25\r\nRightSize=25\r\n"
                                  "BottomSize=15\r\n\r\n"
                                  "[Page View]\r\nToolBar=0\r\nScrollBar=0\r\nHalf Level=0\r\n"
-                                 "Third Level=0\r\nEditor Colour=16047801\r\n";
+                                 "Third Level=0\r\nEditor Colour=16047801\r\n\r\n"
+                                 "[Spelling]\r\nCheck=1\r\nLanguage=en_US\r\n";
 
 } // namespace
 
@@ -75,8 +76,11 @@ private slots:
                                   << qint64(16);
         QTest::newRow("size invalid") << QByteArray("[Font Size]\nSize=12pt\n") << "size"
                                       << qint64(12);
-        QTest::newRow("margin") << QByteArray("[Print Margins]\nBottomSize=-3\n") << "bottom"
-                                << qint64(-3);
+        // Margins keep to the margins dialog's range, 0 to 1000 mm.
+        QTest::newRow("negative margin") << QByteArray("[Print Margins]\nBottomSize=-3\n") << "bottom"
+                                         << qint64(0);
+        QTest::newRow("huge margin") << QByteArray("[Print Margins]\nBottomSize=2147483647\n")
+                                     << "bottom" << qint64(1000);
         QTest::newRow("half only") << QByteArray("[Page View]\nHalf Level=1\n") << "mode"
                                    << qint64(EyeLevelMode::Half);
         QTest::newRow("half and third") << QByteArray("[Page View]\nHalf Level=1\nThird Level=1\n")
@@ -133,7 +137,7 @@ private slots:
                             "editor colour =255\nToolBar=1\nScrollBar=0\nHalf Level=0\n"
                             "Third Level=0\n\n[Font Name]\nName=Times New Roman\n\n"
                             "[Font Size]\nSize=12\n\n[Print Margins]\nTopSize=15\nLeftSize=25\n"
-                            "RightSize=25\nBottomSize=15\n"));
+                            "RightSize=25\nBottomSize=15\n\n[Spelling]\nCheck=1\nLanguage=en_US\n"));
         QCOMPARE(readSettings(path), s);
     }
 

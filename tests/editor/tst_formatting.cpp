@@ -63,6 +63,32 @@ QStringList effectRuns(TRxRichEdit *editor)
     return out;
 }
 
+// One notch of the mouse wheel over the editor with Ctrl held.
+void ctrlWheel(TRxRichEdit *editor, int notches)
+{
+    QWidget *viewport = editor->viewport();
+    const QPointF at(viewport->width() / 2.0, viewport->height() / 2.0);
+    QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches),
+                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &wheel);
+}
+
+// The height of the first paragraph as the editor lays it out on screen.
+qreal firstLineHeight(TRxRichEdit *editor)
+{
+    const QTextBlock b = editor->document()->begin();
+    return b.layout()->lineAt(0).height();
+}
+
+// The face and size of the character at pos as the editor shows it.
+QString shownFont(TRxRichEdit *editor, int pos)
+{
+    QTextCursor c(editor->document());
+    c.setPosition(pos + 1);
+    const QFont f = c.charFormat().font().resolve(editor->document()->defaultFont());
+    return QStringLiteral("%1 %2").arg(f.family()).arg(f.pointSize());
+}
+
 } // namespace
 
 class TestFormatting : public QObject {
@@ -256,6 +282,91 @@ private slots:
         w.press(QKeySequence(QStringLiteral("Ctrl+O")));
         QVERIFY(w.dialogs().allAnswered());
         QCOMPARE(effectRuns(ed), before);
+    }
+
+    void plainTextShowsTheEditorFont()
+    {
+        WindowDriver w(m_dir.path());
+        w.type(QStringLiteral("plain words"));
+        QCOMPARE(shownFont(w->Editor, 0), QStringLiteral("Courier New 12"));
+        w.dialogs().answerFile(QDir(m_dir.path()).filePath(QStringLiteral("notes.txt")));
+        w.press(QKeySequence(QStringLiteral("Ctrl+S")));
+        QVERIFY(w->Editor->PlainText());
+        QCOMPARE(w->Editor->windowText(), QStringLiteral("plain words"));
+        QCOMPARE(shownFont(w->Editor, 0), QStringLiteral("Courier New 12"));
+        // A change of the window's own font leaves the document's font alone.
+        w->setFont(QFont(QStringLiteral("DejaVu Sans"), 7));
+        QCOMPARE(shownFont(w->Editor, 0), QStringLiteral("Courier New 12"));
+    }
+
+    void zoomScalesWhatIsShownOnly_data()
+    {
+        QTest::addColumn<bool>("plain");
+        QTest::newRow("formatted") << false;
+        QTest::newRow("plain text") << true;
+    }
+    void zoomScalesWhatIsShownOnly()
+    {
+        QFETCH(bool, plain);
+        WindowDriver w(m_dir.path());
+        TRxRichEdit *ed = w->Editor;
+        w.type(QStringLiteral("zoom me"));
+        if (plain) {
+            w.dialogs().answerFile(QDir(m_dir.path()).filePath(QStringLiteral("zoom.txt")));
+            w.press(QKeySequence(QStringLiteral("Ctrl+S")));
+            QVERIFY(ed->PlainText());
+        } else {
+            ed->SelectEverything();
+            ed->SelectionFormat.setSize(20);
+            ed->exSetSel(0, 0);
+        }
+        const QString font = shownFont(ed, 0);
+        const qreal before = firstLineHeight(ed);
+        ctrlWheel(ed, 3);
+        QTRY_VERIFY(firstLineHeight(ed) > before * 1.2);
+        // The characters keep their format; only the picture on screen is larger.
+        QCOMPARE(shownFont(ed, 0), font);
+        ed->SelectEverything();
+        QCOMPARE(ed->SelectionFormat.FaceName(), QStringLiteral("Courier New"));
+        QCOMPARE(ed->SelectionFormat.Size(), plain ? 12 : 20);
+        ctrlWheel(ed, -3);
+        QTRY_COMPARE(firstLineHeight(ed), before);
+        ctrlWheel(ed, 2);
+        // The settings file keeps the editor font, not the zoomed one.
+        w->FormDestroy();
+        QFile ini(QDir(m_dir.path()).filePath(QStringLiteral("DeskTopDock.ini")));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        const QByteArray text = ini.readAll();
+        QVERIFY2(text.contains("Name=Courier New"), text.constData());
+        QVERIFY2(text.contains(plain ? "Size=12" : "Size=20"), text.constData());
+    }
+
+    void clearAllCanBeUndone()
+    {
+        WindowDriver w(m_dir.path());
+        w.type(QStringLiteral("precious work"));
+        w->Editor->SelectEverything();
+        w.press(QKeySequence(QStringLiteral("Ctrl+B")));
+        QCOMPARE(w.status(5), QStringLiteral("Modified"));
+        w.choose(QStringLiteral("Clear All"));
+        QCOMPARE(w->Editor->windowText(), QString());
+        QCOMPARE(w.status(5), QString());
+        QVERIFY(w->btnUndo->isEnabled());
+        // Ctrl+Z brings the text back, bold as it was, and the document is modified again.
+        w.press(QKeySequence(QStringLiteral("Ctrl+Z")));
+        QCOMPARE(w->Editor->windowText(), QStringLiteral("precious work"));
+        QCOMPARE(w.status(5), QStringLiteral("Modified"));
+        w->Editor->exSetSel(0, 1);
+        QCOMPARE(w->Editor->SelectionFormat.Style(), fsBold);
+        // The toolbar's Undo does the same.
+        w.choose(QStringLiteral("Clear All"));
+        w.click(w->btnUndo);
+        QCOMPARE(w->Editor->windowText(), QStringLiteral("precious work"));
+        QCOMPARE(w.status(5), QStringLiteral("Modified"));
+        // Clear All followed by New asks nothing.
+        w.choose(QStringLiteral("Clear All"));
+        w.press(QKeySequence(QStringLiteral("Ctrl+N")));
+        QVERIFY(w.dialogs().shownOf(ScriptedDialogs::Kind::Confirmation).isEmpty());
     }
 };
 

@@ -7,6 +7,7 @@
 #include "editor/OwnerDrawMenu.h"
 #include "editor/PaintGradient.h"
 #include "support/ScriptedDialogs.h"
+#include "support/WindowDriver.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -282,6 +283,32 @@ private slots:
         for (QAction *a : {w->KeepTextEyeLevel121, w->KeepTextEyeLevel1, w->ShowScrollBar1,
                            w->ShowToolbar1})
             QVERIFY(a->icon().isNull());
+    }
+
+    void itemsStillWorkFromTheMouse()
+    {
+        // Given the window as the program starts it
+        m_dialogs.reset();
+        WindowDriver d(m_dir.path());
+        // When toggles, submenus and commands are clicked in the owner-drawn menus
+        d.choose(QStringLiteral("Hide Toolbar"));
+        QVERIFY(d.isChecked(QStringLiteral("Hide Toolbar")));
+        QVERIFY(!d->CoolBar1->isVisible());
+        d.choose(QStringLiteral("Hide Toolbar"));
+        QVERIFY(!d.isChecked(QStringLiteral("Hide Toolbar")));
+        QVERIFY(d->CoolBar1->isVisible());
+        d.type(QStringLiteral("Heading here"));
+        d.choose(QStringLiteral("Select All"));
+        QCOMPARE(d->Editor->textCursor().selectedText(), QStringLiteral("Heading here"));
+        d.choose(QStringLiteral("Heading 1 - Bold / Size 16"));
+        QTextCursor c(d->Editor->document());
+        c.setPosition(2);
+        QCOMPARE(c.charFormat().fontPointSize(), 16.0);
+        d.choose(QStringLiteral("Clear Selection"));
+        // Then each did its work
+        QCOMPARE(d->Editor->toPlainText(), QString());
+        d->Editor->setDocumentModified(false);
+        m_dialogs = std::make_unique<ScriptedDialogs>();
     }
 };
 

@@ -40,16 +40,17 @@ private:
         QTRY_VERIFY(!w->Spelling->isBusy());
         QCoreApplication::processEvents();
     }
-    // Whether the characters [start, start + length) carry the wavy underline on screen.
+    // Whether the characters [start, start + length) show the red wave under them on screen.
     static bool underlined(TfrmMainEditor *w, int start, int length)
     {
-        const QTextBlock block = w->Editor->document()->findBlock(start);
-        const int from = start - block.position();
-        for (const QTextLayout::FormatRange &r : block.layout()->formats())
-            if (r.format.underlineStyle() == QTextCharFormat::WaveUnderline && r.start <= from
-                && r.start + r.length >= from + length)
-                return true;
-        return false;
+        QTextCursor c(w->Editor->document());
+        c.setPosition(start);
+        const QRect a = w->Editor->cursorRect(c);
+        c.setPosition(start + length);
+        const QRect b = w->Editor->cursorRect(c);
+        const QImage image = w->Editor->viewport()->grab().toImage();
+        const QRect under(a.left() + 1, a.top(), b.left() - a.left() - 2, a.height() + 5);
+        return redPixels(image.copy(under)) >= under.width() / 2;
     }
     static int redPixels(const QImage &image)
     {

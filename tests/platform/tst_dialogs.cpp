@@ -238,6 +238,37 @@ private slots:
         QCOMPARE(dialogs::FontDialog::colours().size(), 16);
         QCOMPARE(dialogs::FontDialog::colours()[9].colour, std::uint32_t(0x0000FF)); // Red
     }
+
+    void dialogsOpenOverTheModalWindowThatAsks()
+    {
+        // A frameless modal window (as the presentation options are) need not be the active
+        // window; a colour dialog it asks for still opens over it.
+        QDialog owner(nullptr, Qt::Dialog | Qt::FramelessWindowHint);
+        owner.resize(400, 300);
+        QWidget *parentSeen = nullptr;
+        bool asked = false;
+        QTimer::singleShot(0, &owner, [&] {
+            QApplication::setActiveWindow(nullptr);
+            auto *watch = new QTimer(&owner);
+            QObject::connect(watch, &QTimer::timeout, [&, watch] {
+                QWidget *dialog = QApplication::activeModalWidget();
+                if (!dialog || dialog == &owner)
+                    return;
+                watch->stop();
+                parentSeen = dialog->parentWidget();
+                qobject_cast<QDialog *>(dialog)->reject();
+            });
+            watch->start(10);
+            std::uint32_t colour = 0x123456;
+            dialogs::QtDialogs qt;
+            asked = true;
+            QVERIFY(!qt.chooseColour(colour, true));
+            owner.accept();
+        });
+        owner.exec();
+        QVERIFY(asked);
+        QCOMPARE(parentSeen, static_cast<QWidget *>(&owner));
+    }
 };
 
 QTEST_MAIN(TestDialogs)

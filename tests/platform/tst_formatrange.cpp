@@ -61,6 +61,33 @@ int lineHeightTwips(RichEdit &e, QImage &img)
     return -1;
 }
 
+// Loads RTF text into the engine.
+void loadRtf(RichEdit &e, const QByteArray &rtf)
+{
+    qint64 at = 0;
+    QTextCursor c(e.document());
+    rtf::readRtf([&](char *buf, qint64 max) {
+        const qint64 n = qMin(max, qint64(rtf.size()) - at);
+        memcpy(buf, rtf.constData() + at, size_t(n));
+        at += n;
+        return n;
+    }, c);
+}
+
+// RTF rows of a two-column bordered table; every seventh row has a second paragraph.
+QByteArray tableRows(int rows, const QByteArray &label)
+{
+    QByteArray rtf;
+    for (int r = 0; r < rows; ++r) {
+        rtf += "\\trowd\\trgaph108\\clbrdrt\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10\\cellx3000"
+               "\\cellx6000\\pard\\intbl " + label + " " + QByteArray::number(r) + "\\cell ";
+        if (r % 7 == 0)
+            rtf += "two\\par lines";
+        rtf += "\\cell\\row";
+    }
+    return rtf;
+}
+
 QList<int> paginate(RichEdit &e, QImage &img, int height, bool render)
 {
     QList<int> starts;
@@ -129,6 +156,89 @@ private slots:
         // A page lower than one line still takes that line, so pagination always ends.
         fr = rangeFor(img, 40, 0);
         QCOMPARE(e.formatRange(&fr, false), 7);
+    }
+
+    void partsGiveTheSamePagesAsTheWholeDocument_data()
+    {
+        QTest::addColumn<int>("part");
+        QTest::newRow("one paragraph at a time") << 1;
+        QTest::newRow("a few paragraphs") << 200;
+        QTest::newRow("shorter than a page") << 700;
+    }
+    void partsGiveTheSamePagesAsTheWholeDocument()
+    {
+        // Given a document of varied paragraphs (sizes, a long one, numbered ones, a page break),
+        // when it is paginated a small part at a time, then the pages and the drawn pixels are
+        // those of the document laid out whole.
+        QFETCH(int, part);
+        RichEdit e;
+        QTextCursor c(e.document());
+        for (int i = 0; i < 60; ++i) {
+            QTextCharFormat f;
+            f.setFontPointSize(8 + (i * 5) % 17);
+            QTextBlockFormat b;
+            if (i % 7 == 3)
+                b.setProperty(prop::Numbering, 2);
+            if (i == 41)
+                b.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            if (i > 0)
+                c.insertBlock(b, f);
+            else
+                c.setBlockFormat(b);
+            const QString words = QStringLiteral("paragraph %1 ").arg(i).repeated(i == 20 ? 60 : 3);
+            c.insertText(words, f);
+        }
+        QImage whole = page96();
+        QImage inParts = page96();
+        const QList<int> expected = paginate(e, whole, 1440 * 3, true);
+        e.setFormatRangePartSize(part);
+        const QList<int> got = paginate(e, inParts, 1440 * 3, true);
+        QCOMPARE(got, expected);
+        QVERIFY(expected.size() > 5);
+        QCOMPARE(inParts, whole);
+    }
+
+    void partsHoldTablesWhole_data()
+    {
+        QTest::addColumn<int>("part");
+        QTest::addColumn<int>("dpm");
+        QTest::newRow("one paragraph at a time") << 1 << 3780;
+        QTest::newRow("a few paragraphs") << 200 << 3780;
+        QTest::newRow("shorter than a page, 300 dpi") << 700 << 11811;
+    }
+    void partsHoldTablesWhole()
+    {
+        // Given tables at the start, in the middle and at the end of a document, when it is
+        // paginated a small part at a time, then the pages and the drawn pixels are those of
+        // the document laid out whole: no part begins or ends inside a table.
+        QFETCH(int, part);
+        QFETCH(int, dpm);
+        RichEdit e;
+        QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}\\f0\\fs24" + tableRows(30, "first");
+        for (int i = 0; i < 20; ++i)
+            rtf += "\\pard paragraph " + QByteArray::number(i) + " between\\par";
+        rtf += tableRows(45, "second") + "\\pard One line.\\par" + tableRows(25, "last") + "}";
+        loadRtf(e, rtf);
+        QCOMPARE(e.document()->rootFrame()->childFrames().size(), 3);
+        QImage whole = page96();
+        whole.setDotsPerMeterX(dpm);
+        whole.setDotsPerMeterY(dpm);
+        QImage inParts = whole;
+        const QList<int> expected = paginate(e, whole, 1440 * 3, true);
+        e.setFormatRangePartSize(part);
+        const QList<int> got = paginate(e, inParts, 1440 * 3, true);
+        QCOMPARE(got, expected);
+        QVERIFY(expected.size() > 5);
+        QCOMPARE(inParts, whole);
+        // and every row's text is on some page, once
+        QStringList seen;
+        for (int i = 0; i < got.size(); ++i) {
+            const int end = i + 1 < got.size() ? got[i + 1] : e.textLength();
+            seen << e.textRange(got[i], end);
+        }
+        const QString all = seen.join(QString());
+        for (const char *label : {"first 29", "second 0", "second 44", "last 0", "last 24"})
+            QVERIFY2(all.count(QLatin1String(label) + QLatin1Char('\t')) == 1, label);
     }
 
     void pageBreakBeforeStartsANewPage()
@@ -270,23 +380,8 @@ private slots:
     void tableRowsAreNotSplitBetweenPages()
     {
         RichEdit e;
-        QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}\\f0\\fs24\\pard Table:\\par";
-        for (int r = 0; r < 120; ++r) {
-            rtf += "\\trowd\\trgaph108\\clbrdrt\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10\\cellx3000"
-                   "\\cellx6000\\pard\\intbl row " + QByteArray::number(r) + "\\cell ";
-            if (r % 7 == 0)
-                rtf += "two\\par lines";
-            rtf += "\\cell\\row";
-        }
-        rtf += "\\pard After.\\par}";
-        qint64 at = 0;
-        QTextCursor c(e.document());
-        rtf::readRtf([&](char *buf, qint64 max) {
-            const qint64 n = qMin(max, qint64(rtf.size()) - at);
-            memcpy(buf, rtf.constData() + at, size_t(n));
-            at += n;
-            return n;
-        }, c);
+        loadRtf(e, "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}\\f0\\fs24\\pard Table:\\par"
+                       + tableRows(120, "row") + "\\pard After.\\par}");
         QTextTable *table = qobject_cast<QTextTable *>(e.document()->rootFrame()->childFrames().value(0));
         QVERIFY(table);
         QList<int> rowStarts;

@@ -689,15 +689,19 @@ private slots:
 
     void readErrorIsReported()
     {
-        int calls = 0;
+        // A source that gives eleven bytes (as much as each call asks for) and then fails.
+        const QByteArray bytes("{\\rtf1 abc ");
+        qsizetype given = 0;
         QTextDocument d;
         QTextCursor c(&d);
         const rtf::ReadResult r = rtf::readRtf(
-            [&](char *buf, qint64) -> qint64 {
-                if (calls++ > 0)
+            [&](char *buf, qint64 max) -> qint64 {
+                if (given == bytes.size())
                     return -1;
-                memcpy(buf, "{\\rtf1 abc ", 11);
-                return 11;
+                const qsizetype n = qMin<qsizetype>(max, bytes.size() - given);
+                memcpy(buf, bytes.constData() + given, size_t(n));
+                given += n;
+                return n;
             },
             c);
         QVERIFY(r.ok);

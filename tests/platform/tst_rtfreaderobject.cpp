@@ -121,6 +121,23 @@ private slots:
         QCOMPARE(rtftest::documentText(*text), QStringLiteral("ab\n"));
     }
 
+    // Groups nested past the reader's depth limit inside an object stay balanced in the kept
+    // data, so that writing it back does not swallow what follows.
+    void deepGroupsInsideAnObject()
+    {
+        const QByteArray deep = QByteArray(300, '{') + "x" + QByteArray(300, '}');
+        const auto d = rtftest::readDocument(
+            doc("{\\object\\objemb{\\*\\objdata " + deep + "}{\\result{\\pict\\pngblip "
+                + pngHex() + "}}}"));
+        const QByteArray kept = images(*d).value(0).property(prop::ObjectData).toByteArray();
+        QCOMPARE(kept.count('{'), kept.count('}'));
+        const QByteArray first = rtftest::writeDocument(*d);
+        QCOMPARE(kept.count('{'), 301); // the \objdata group and the 300 inside it
+        const auto again = rtftest::readDocument(first);
+        QCOMPARE(rtftest::documentText(*again), QStringLiteral("ab\n"));
+        QCOMPARE(rtftest::writeDocument(*again), first);
+    }
+
     // The scale is kept apart from the goal size and written back.
     void scaleIsKept()
     {

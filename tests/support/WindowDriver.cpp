@@ -85,12 +85,17 @@ WindowDriver::~WindowDriver()
     }
     m_window.reset();
     m_dialogs.reset();
+    if (m_realDialogs)
+        dialogs::setCurrent(m_dialogsBefore);
 }
 
 void WindowDriver::useRealDialogs()
 {
     m_dialogs.reset();
-    m_dialogs = nullptr;
+    if (!m_realDialogs) {
+        m_realDialogs = true;
+        m_dialogsBefore = dialogs::setCurrent(nullptr); // the Qt dialogs
+    }
 }
 
 QAction *WindowDriver::item(const QString &nameOrCaption) const

@@ -49,7 +49,9 @@ public:
 
     TfrmMainEditor *window() const { return m_window.get(); }
     TfrmMainEditor *operator->() const { return m_window.get(); }
-    ScriptedDialogs &dialogs() { return *m_dialogs; }
+    ScriptedDialogs &dialogs() { Q_ASSERT(m_dialogs); return *m_dialogs; }
+    // From now on the Qt dialogs open (whatever dialogs were current before), until the
+    // driver ends; dialogs() is then no longer available.
     void useRealDialogs();
 
     // The menu item with this object name or caption (without "&" and shortcut column).
@@ -73,6 +75,8 @@ private:
     void clickThrough(const QList<QMenu *> &chain, QAction *item);
 
     std::unique_ptr<ScriptedDialogs> m_dialogs;
+    bool m_realDialogs = false;
+    dialogs::Dialogs *m_dialogsBefore = nullptr; // current before useRealDialogs()
     std::unique_ptr<TfrmMainEditor> m_window;
     int m_pendingHandlers = 0;
 };
