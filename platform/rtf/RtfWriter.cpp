@@ -310,7 +310,7 @@ void RtfWriter::writeBody(int from, int to)
                 writeTable(*table);
                 block = m_document.findBlock(table->lastPosition());
                 blockEnd = table->lastPosition() + 1;
-                if (!flush(false))
+                if (!flush(false) || !paragraphDone())
                     return;
                 continue;
             }
@@ -326,9 +326,17 @@ void RtfWriter::writeBody(int from, int to)
             word(Cw::Par);
             raw("\r\n");
         }
-        if (!flush(false))
+        if (!flush(false) || !paragraphDone())
             return;
     }
+}
+
+bool RtfWriter::paragraphDone()
+{
+    if (!m_options.paragraphDone || m_options.paragraphDone())
+        return true;
+    m_failed = true;
+    return false;
 }
 
 // A paragraph's properties (when they change) and its runs and pictures within [from, to).

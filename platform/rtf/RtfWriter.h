@@ -85,6 +85,8 @@ private:
     int colorNumber(const QColor &color);
     void writeHeader();
     void writeBody(int from, int to);
+    // Asks the caller's paragraphDone whether to go on; a refusal fails the writing.
+    bool paragraphDone();
     void writeBlock(const QTextBlock &block, int blockStart, int blockEnd, int from, int to,
                     bool inTable);
     void writeTable(const QTextTable &table);
