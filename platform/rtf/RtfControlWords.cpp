@@ -122,6 +122,7 @@ constexpr ControlWord kTable[] = {
     {"kerning", Kind::Value, Family::Char, Cw::Kerning, 0},
     {"keywords", Kind::Destination, Family::Dest, Cw::Skip, 0},
     {"lang", Kind::Value, Family::Char, Cw::Language, 0},
+    {"langfe", Kind::Value, Family::Char, Cw::LanguageFE, 0},
     {"lbr", Kind::Value, Family::Special, Cw::LineBreak, 0},
     {"ldblquote", Kind::Symbol, Family::Special, Cw::Character, 8220},
     {"levelnfc", Kind::Value, Family::List, Cw::LevelNumberFormat, 0},

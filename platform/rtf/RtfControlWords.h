@@ -19,7 +19,7 @@ enum class Cw : std::uint16_t {
     UnderlineWords, UnderlineWave, Strike, Font, FontSize, ForeColor,
     BackColor, Highlight, Super, Sub, NoSuperSub, Expand,
     ExpandTwips, Kerning, Revised, RevAuthor, Deleted, Protect,
-    Hidden, Language, CharStyle, Caps, SmallCaps,
+    Hidden, Language, LanguageFE, CharStyle, Caps, SmallCaps,
     // Para
     ParagraphDefault, AlignLeft, AlignCenter, AlignRight, AlignJustify, AlignDistribute,
     LeftIndent, RightIndent, FirstIndent, SpaceBefore, SpaceAfter, LineSpacing,

@@ -155,6 +155,8 @@ RtfWriter::RunState RtfWriter::makeRunState(const QTextCharFormat &shown)
     else if (f.verticalAlignment() == QTextCharFormat::AlignSubScript)
         r.vertical = 2;
     r.kerning = intProp(f, prop::Kerning) / 10;
+    r.language = intProp(f, prop::Language);
+    r.languageFE = intProp(f, prop::LanguageFE);
     r.revised = f.boolProperty(prop::Revised);
     r.revAuthor = intProp(f, prop::RevAuthor);
     r.protect = f.boolProperty(prop::Protected);
@@ -561,6 +563,10 @@ void RtfWriter::writeRunChanges(const RunState &n)
         word(n.vertical == 1 ? Cw::Super : n.vertical == 2 ? Cw::Sub : Cw::NoSuperSub);
     if (n.kerning != o.kerning)
         word(Cw::Kerning, n.kerning);
+    if (n.language != o.language)
+        word(Cw::Language, n.language);
+    if (n.languageFE != o.languageFE)
+        word(Cw::LanguageFE, n.languageFE);
     if (n.revised != o.revised)
         toggle(Cw::Revised, n.revised);
     if (n.revAuthor != o.revAuthor)

@@ -40,6 +40,8 @@ private:
         int foreColor = 0;
         int backColor = 0;
         int kerning = 0;   // half points
+        int language = 0;  // \lang, 0 = none
+        int languageFE = 0; // \langfe, 0 = none
         int revAuthor = 0;
         int underline = 0; // QTextCharFormat::UnderlineStyle
         int vertical = 0;  // 0, 1 super, 2 sub
