@@ -164,6 +164,7 @@ void RichEdit::adoptDocument(std::unique_ptr<QTextDocument> fresh)
     m_rangeCache->reset();
     m_laidOut = {};
     m_changedFrom = m_changedTo = -1;
+    m_layoutPosition = 0; // a background layout under way starts again on the new document
 }
 
 void RichEdit::resetDocument()
@@ -500,14 +501,10 @@ static QString rawRange(const QTextDocument *doc, int from, int to)
     to = qBound(0, to, end);
     if (from > to)
         std::swap(from, to);
-    if (!hasTables(doc)) {
-        QTextCursor c(const_cast<QTextDocument *>(doc));
-        c.setPosition(from);
-        c.setPosition(to, QTextCursor::KeepAnchor);
-        return c.selectedText();
-    }
-    // A selection that starts or ends in a table takes whole cells, not the characters
-    // between its ends, so the text is read block by block.
+    // Read block by block, not through a text cursor: placing a cursor lays the document out
+    // up to it (a whole layout, for the whole text, that a headless job never needs), and a
+    // cursor's selection that starts or ends in a table takes whole cells, not the characters
+    // between its ends.
     QString s;
     for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() < to; b = b.next()) {
         QString t = b.text();
@@ -531,12 +528,12 @@ static void mapTableMarkers(const QTextDocument *doc, int from, QString &s)
         s[i] = QChar::ParagraphSeparator;
         if (ch == 0xFDD1)
             continue;
-        QTextCursor c(const_cast<QTextDocument *>(doc));
-        c.setPosition(from + int(i) + 1);
-        if (const QTextTable *table = c.currentTable()) {
+        // The frame, not a text cursor: placing a cursor would lay the document out up to it.
+        const int position = from + int(i) + 1;
+        if (const auto *table = qobject_cast<const QTextTable *>(doc->frameAt(position))) {
             // A cell after another that starts in the same row (cells a merge from the row
             // above covers have no marker of their own).
-            const QTextTableCell cell = table->cellAt(c.position());
+            const QTextTableCell cell = table->cellAt(position);
             for (int column = 0; column < cell.column(); ++column) {
                 if (table->cellAt(cell.row(), column).row() == cell.row()) {
                     s[i] = QLatin1Char('\t');
@@ -573,6 +570,9 @@ void RichEdit::setWindowText(const QString &text)
 {
     document()->setUndoRedoEnabled(false);
     QTextCursor c(document());
+    // In an edit block the cursor does not lay the old text out to find its place, and the
+    // new text is laid out once, when it is complete.
+    c.beginEditBlock();
     c.select(QTextCursor::Document);
     c.removeSelectedText();
     c.setBlockFormat(QTextBlockFormat());
@@ -584,6 +584,7 @@ void RichEdit::setWindowText(const QString &text)
         t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
         c.insertText(t);
     }
+    c.endEditBlock();
     document()->setUndoRedoEnabled(true);
     setTextCursor(QTextCursor(document()));
 }
