@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/Exceptions.h"
 #include "app/Main.h"
+#include "app/Settings.h"
 #include "dialogs/Dialogs.h"
 #include "files/SafeFile.h"
 #include "preview/PrintJobs.h"
@@ -34,7 +35,8 @@ public:
 
 const char kUsage[] =
     "Usage: scrivelle [FILE]\n"
-    "       scrivelle --convert INPUT OUTPUT [--page-size SIZE] [--seconds N] [--frame COLOUR]\n"
+    "       scrivelle --convert INPUT OUTPUT [--pdf-text] [--page-size SIZE] [--seconds N]\n"
+    "                 [--frame COLOUR]\n"
     "       scrivelle --stats FILE\n"
     "       scrivelle --pages FILE [--paper NAME] [--landscape] [--margins L,T,R,B]\n"
     "       scrivelle --print FILE [--printer NAME] [--pages-per-sheet 1|2|4]\n"
@@ -43,6 +45,8 @@ const char kUsage[] =
     "  FILE             opened at start-up when it exists\n"
     "  --convert        reads INPUT (.rtf .doc .rtc .txt) and writes OUTPUT by its extension\n"
     "                   (.rtf .doc .rtc .txt .pdf .tpf)\n"
+    "  --pdf-text       for .pdf: real, selectable text laid out as the print preview shows it\n"
+    "                   (default: one picture per page)\n"
     "  --page-size      for .tpf: full, half, 800x600, 900x675 or 1000x750 (default full)\n"
     "  --seconds        for .tpf: viewing time of a page, 5 to 60 (default 15)\n"
     "  --frame          for .tpf: draw a frame round each page in this colour (#RRGGBB or a name)\n"
@@ -67,6 +71,13 @@ struct Headless {
     {
         window.setHeadless(true);
         window.setAttribute(Qt::WA_DontShowOnScreen);
+        // The print margins of the settings file, as the window would have them: the text PDF
+        // is laid out with them.
+        const Settings s = readSettings(window.settingsPath());
+        window.LeftSize = s.LeftSize;
+        window.TopSize = s.TopSize;
+        window.RightSize = s.RightSize;
+        window.BottomSize = s.BottomSize;
     }
     ~Headless() { dialogs::setCurrent(previous); }
     // A refusal shown as a message (unsupported names) counts as a failure of the job.
@@ -84,17 +95,25 @@ int convert(const QStringList &args)
         return fail(QStringLiteral("--convert needs INPUT and OUTPUT"));
     // The presentation options after INPUT and OUTPUT, as settings for the options value.
     QStringList settings;
+    bool textPdf = false;
     static const QList<std::pair<QString, QString>> kOptions{
         {QStringLiteral("--page-size"), QStringLiteral("page")},
         {QStringLiteral("--seconds"), QStringLiteral("seconds")},
         {QStringLiteral("--frame"), QStringLiteral("frame")}};
     for (int i = 2; i < args.size(); i += 2) {
+        if (args[i] == QLatin1String("--pdf-text")) {
+            textPdf = true;
+            --i; // a flag without a value
+            continue;
+        }
         const auto option = std::find_if(kOptions.begin(), kOptions.end(),
                                          [&](const auto &o) { return o.first == args[i]; });
         if (option == kOptions.end() || i + 1 >= args.size())
             return fail(QStringLiteral("unknown or incomplete option \"%1\"").arg(args[i]));
         settings << option->second + QLatin1Char('=') + args[i + 1];
     }
+    if (textPdf && !args[1].endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        return fail(QStringLiteral("--pdf-text needs an OUTPUT name ending in .pdf"));
     Headless h;
     QString error;
     if (!parsePresentationOptions(settings, h.window.presentationOptions, &error))
@@ -102,7 +121,7 @@ int convert(const QStringList &args)
     h.window.LoadDocument(args[0]);
     h.checkRefusal();
     h.window.SaveDialog1.fileName = args[1];
-    h.window.SaveDocument(args[1]);
+    h.window.saveByExtension(args[1], textPdf);
     h.checkRefusal();
     return 0;
 }

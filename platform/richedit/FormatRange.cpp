@@ -297,9 +297,27 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
         p.setClipRect(QRectF(0, 0, widthTwips * dpiX / 1440.0, clipBottom), Qt::IntersectClip);
         p.translate(0, -y0);
         p.setPen(Qt::black);
+        // On a PDF the clip hides the lines of the first and last paragraph that belong to
+        // the pages before and after, but their text would still be in the file, found by
+        // search and copied out twice: there only the lines whose tops lie on this page are
+        // drawn. Pictures of pages keep drawing whole paragraphs, so that they stay as they
+        // were.
+        const bool ownLinesOnly =
+            p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
+        constexpr qreal hair = 1.0 / 32; // below the layout's 1/64 pixel steps
+        const qreal ownTop = y0 - hair;
+        const qreal ownBottom = y0 + clipBottom - hair;
         for (QTextBlock b = firstBlock; b.isValid(); b = b.next()) {
-            if (QTextLayout *l = b.layout())
+            if (QTextLayout *l = b.layout(); l && !ownLinesOnly) {
                 l->draw(&p, QPointF(0, 0));
+            } else if (l) {
+                for (int i = 0; i < l->lineCount(); ++i) {
+                    const QTextLine line = l->lineAt(i);
+                    const qreal top = l->position().y() + line.y();
+                    if (top >= ownTop && top < ownBottom)
+                        line.draw(&p, l->position());
+                }
+            }
             // The marker goes with the paragraph's first line, so not on a continuation page.
             if (b != firstBlock || firstLine == 0)
                 drawParagraphMarker(p, b, QPointF(0, 0), document()->findBlock(base + b.position()));
