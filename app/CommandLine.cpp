@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/Application.h"
+#include "app/BatchConvert.h"
 #include "app/Exceptions.h"
 #include "app/Main.h"
 #include "app/Settings.h"
@@ -12,6 +13,7 @@
 #include <QTextStream>
 #include <algorithm>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -37,6 +39,7 @@ const char kUsage[] =
     "Usage: scrivelle [FILE]\n"
     "       scrivelle --convert INPUT OUTPUT [--pdf-text] [--page-size SIZE] [--seconds N]\n"
     "                 [--frame COLOUR]\n"
+    "       scrivelle --convert-to EXT [--outdir DIR] [--pdf-text] FILE...\n"
     "       scrivelle --stats FILE\n"
     "       scrivelle --pages FILE [--paper NAME] [--landscape] [--margins L,T,R,B]\n"
     "       scrivelle --print FILE [--printer NAME] [--pages-per-sheet 1|2|4]\n"
@@ -47,6 +50,9 @@ const char kUsage[] =
     "                   (.rtf .doc .rtc .txt .pdf .tpf)\n"
     "  --pdf-text       for .pdf: real, selectable text laid out as the print preview shows it\n"
     "                   (default: one picture per page)\n"
+    "  --convert-to     converts every FILE to EXT (rtf doc rtc txt pdf tpf) in one run, each\n"
+    "                   beside its input or into DIR; failures are reported and skipped, the\n"
+    "                   exit status is 1 when any failed\n"
     "  --page-size      for .tpf: full, half, 800x600, 900x675 or 1000x750 (default full)\n"
     "  --seconds        for .tpf: viewing time of a page, 5 to 60 (default 15)\n"
     "  --frame          for .tpf: draw a frame round each page in this colour (#RRGGBB or a name)\n"
@@ -126,6 +132,25 @@ int convert(const QStringList &args)
     return 0;
 }
 
+int convertMany(const QStringList &args)
+{
+    BatchJob job;
+    if (const QString error = parseBatchArguments(args, job); !error.isEmpty()) {
+        fail(error);
+        return 2;
+    }
+    Headless h;
+    QTextStream err(stderr);
+    return runBatch(job, [&h, &job](const QString &input, const QString &output) {
+        h.dialogs.messages.clear();
+        h.window.LoadDocument(input);
+        h.checkRefusal();
+        h.window.SaveDialog1.fileName = output;
+        h.window.saveByExtension(output, job.textPdf);
+        h.checkRefusal();
+    }, err, isatty(fileno(stderr)));
+}
+
 int stats(const QStringList &args)
 {
     if (args.isEmpty())
@@ -176,6 +201,8 @@ int runCommandLine(int argc, char **argv)
     try {
         if (option == "--convert")
             return convert(args);
+        if (option == "--convert-to")
+            return convertMany(args);
         if (option == "--stats")
             return stats(args);
         if (option == "--pages" || option == "--print") {
