@@ -294,6 +294,15 @@ private slots:
         QVERIFY(extracted.indexOf(QStringLiteral("Line 139 of")) > extracted.indexOf(
                     QStringLiteral("Line 2 of")));
 
+        // Turned to landscape: wider, shorter pages, more of them, as the preview has them.
+        pages->SetOrientation(gmLandscape);
+        dialogs.answerFile(text, 7);
+        main->ExportDocumentAs1->trigger();
+        QVERIFY(dialogs.allAnswered());
+        QVERIFY(pages->Count() > 3);
+        QCOMPARE(pdfPages(text), pages->Count());
+        QCOMPARE(pageSize(text), QStringLiteral("792 x 612"));
+
         const QString picture = dir.filePath(QStringLiteral("picture.pdf"));
         dialogs.answerFile(picture, 4);
         main->ExportDocumentAs1->trigger();
