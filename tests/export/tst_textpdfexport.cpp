@@ -9,6 +9,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/WindowDriver.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QCryptographicHash>
 #include <QFileDialog>
@@ -128,7 +129,7 @@ class TestTextPdfExport : public QObject
 private slots:
     void initTestCase()
     {
-        for (const char *tool : {"pdftotext", "pdffonts", "pdfinfo"})
+        for (const char *tool : {"pdftotext", "pdffonts", "pdfinfo", "pdfimages"})
             QVERIFY2(pdfinspect::haveTool(tool), tool);
     }
 
@@ -159,6 +160,28 @@ private slots:
         QCOMPARE(pageSize(pdf), QStringLiteral("595 x 842"));
         // Real text is small: far below the picture PDF's 160 KB a page.
         QVERIFY(QFileInfo(pdf).size() < 30000 * expected);
+    }
+
+    void picturesStayPictures()
+    {
+        QTemporaryDir dir;
+        QImage red(40, 30, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QByteArray png;
+        QBuffer buffer(&png);
+        QVERIFY(buffer.open(QIODevice::WriteOnly));
+        QVERIFY(red.save(&buffer, "PNG"));
+        const QString rtf = dir.filePath(QStringLiteral("pic.rtf"));
+        writeFile(rtf, "{\\rtf1\\ansi Before {\\pict\\pngblip\\picw40\\pich30\\picwgoal1200"
+                       "\\pichgoal900 " + png.toHex() + "} after.\\par}");
+        const QString pdf = dir.filePath(QStringLiteral("pic.pdf"));
+        QCOMPARE(scrivelle({QStringLiteral("--convert"), rtf, pdf, QStringLiteral("--pdf-text")})
+                     .code, 0);
+        QCOMPARE(QString::fromUtf8(pdfText(pdf)).simplified(), QStringLiteral("Before after."));
+        const QList<QByteArray> images =
+            runTool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}).out.split('\n');
+        QCOMPARE(images.size(), 4); // two heading lines, one image, the final newline
+        QVERIFY(images.at(2).simplified().startsWith("1 0 image 40 30 rgb"));
     }
 
     // The picture export stays the default for ".pdf" and writes the bytes it always wrote
