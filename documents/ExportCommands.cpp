@@ -16,6 +16,29 @@
 
 #include <QFileInfo>
 
+namespace {
+
+// The hidden preview of a window that has no preview window (headless runs), kept with the
+// window: a batch then asks the system for its printers once, not once a file.
+class HiddenPreview : public QObject
+{
+public:
+    explicit HiddenPreview(QObject *window) : QObject(window)
+    {
+        setObjectName(QStringLiteral("HiddenPreview"));
+    }
+    TPreviewPages pages;
+
+    static TPreviewPages &of(QObject *window)
+    {
+        auto *hidden = static_cast<HiddenPreview *>(
+            window->findChild<QObject *>(QStringLiteral("HiddenPreview"), Qt::FindDirectChildrenOnly));
+        return (hidden ? hidden : new HiddenPreview(window))->pages;
+    }
+};
+
+} // namespace
+
 void TfrmMainEditor::ExportPdf(const QString &fileName)
 {
     PdfExportOptions options;
@@ -41,7 +64,7 @@ void TfrmMainEditor::ExportTextPdf(const QString &fileName)
         ::ExportTextPdf(preview->GmPreview1->PageList(), fileName, title, frmExport(), options);
         return;
     }
-    TPreviewPages pages;
+    TPreviewPages &pages = HiddenPreview::of(this);
     pages.setMargins({double(LeftSize), double(TopSize), double(RightSize), double(BottomSize)});
     if (const QString message = pages.layOut(Editor); !message.isEmpty())
         throw EScrivelleError(message);
