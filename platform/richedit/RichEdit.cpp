@@ -157,6 +157,7 @@ void RichEdit::adoptDocument(std::unique_ptr<QTextDocument> fresh)
     connectDocument();
     m_rangeCache->reset();
     m_laidOut = {};
+    m_laidOutTo = 0;
 }
 
 void RichEdit::resetDocument()
@@ -603,37 +604,48 @@ int blockLines(const QTextBlock &b)
 constexpr int kLayoutSlice = 65536;
 } // namespace
 
-void RichEdit::ensureLaidOut() const
+void RichEdit::ensureLaidOut(int upTo) const
 {
     QTextDocument *doc = document();
     const LayoutKey key{doc, doc->revision(), doc->pageSize().width(), doc->defaultFont().key()};
-    if (key == m_laidOut)
-        return; // nothing changed since the last complete layout
+    if (!(key == m_laidOut))
+        m_laidOutTo = 0; // text, width or font changed: every count is made again
+    else if (upTo < m_laidOutTo)
+        return; // nothing changed since the layout up to there
     QAbstractTextDocumentLayout *layout = doc->documentLayout();
+    const QTextBlock target = upTo >= doc->characterCount() - 1 ? doc->lastBlock()
+                                                               : doc->findBlock(upTo);
     // A shown control lays a long document out in slices, with pending events (painting,
     // timers; not the user's input) handled between them, so the window never freezes for
     // the whole layout. A hidden one lays out in one go.
-    if (isVisible() && !m_slicing && doc->characterCount() > kLayoutSlice) {
+    if (isVisible() && !m_slicing && target.position() - m_laidOutTo > kLayoutSlice) {
         m_slicing = true;
-        for (int pos = kLayoutSlice; pos < doc->characterCount(); pos += kLayoutSlice) {
+        for (int pos = m_laidOutTo + kLayoutSlice; pos < target.position(); pos += kLayoutSlice) {
             layout->blockBoundingRect(doc->findBlock(pos));
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             if (doc != document())
                 break; // the document was replaced meanwhile: the new one is laid out below
         }
         m_slicing = false;
-        doc = document();
-        layout = doc->documentLayout();
+        if (doc != document() || doc->revision() != key.revision) {
+            ensureLaidOut(upTo);
+            return;
+        }
     }
-    layout->blockBoundingRect(doc->lastBlock());
+    layout->blockBoundingRect(target);
     // QTextDocument's own layout leaves every block's line count at one; recording the real
-    // counts lets line numbers resolve through the block tree in logarithmic time.
-    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+    // counts lets line numbers resolve through the block tree in logarithmic time. Only the
+    // paragraphs up to the one asked for are needed: opening a document asks for the caret's
+    // line, at its start, and need not wait for the layout of all of it.
+    for (QTextBlock b = doc->findBlock(m_laidOutTo); b.isValid(); b = b.next()) {
         const int lines = blockLines(b);
         if (b.lineCount() != lines)
             b.setLineCount(lines);
+        if (b == target)
+            break;
     }
-    m_laidOut = LayoutKey{doc, doc->revision(), doc->pageSize().width(), doc->defaultFont().key()};
+    m_laidOut = key;
+    m_laidOutTo = target == doc->lastBlock() ? INT_MAX : target.position() + target.length();
 }
 
 int RichEdit::lineCount() const
@@ -645,8 +657,8 @@ int RichEdit::lineCount() const
 
 int RichEdit::lineFromChar(int cp) const
 {
-    ensureLaidOut();
     cp = qBound(0, cp, textLength());
+    ensureLaidOut(cp);
     const QTextBlock b = document()->findBlock(cp);
     const QTextLayout *l = b.layout();
     int inBlock = 0;
@@ -659,11 +671,11 @@ int RichEdit::lineFromChar(int cp) const
 
 int RichEdit::lineIndex(int line) const
 {
-    ensureLaidOut();
-    if (line < 0)
+    if (line < 0) { // the caret's line, which exists
         line = lineFromChar(textCursor().position());
-    if (line >= lineCount())
+    } else if (line >= lineCount()) {
         return -1;
+    }
     const QTextBlock b = document()->findBlockByLineNumber(line);
     if (!b.isValid())
         return -1;
@@ -676,8 +688,8 @@ int RichEdit::lineIndex(int line) const
 
 int RichEdit::lineLength(int cp) const
 {
-    ensureLaidOut();
     cp = qBound(0, cp, textLength());
+    ensureLaidOut(cp);
     const QTextBlock b = document()->findBlock(cp);
     const QTextLayout *l = b.layout();
     if (!l || l->lineCount() == 0)

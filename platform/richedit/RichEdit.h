@@ -164,7 +164,9 @@ private:
     // Lays the whole document out at the control's width and records each block's display
     // line count; does nothing when neither the text nor the width nor the font changed since
     // the last time.
-    void ensureLaidOut() const;
+    // Lays the document out up to and including the paragraph holding position upTo (all of
+    // it by default) and records the line counts of the paragraphs up to there.
+    void ensureLaidOut(int upTo = INT_MAX) const;
     void connectDocument();
     void applyZoom();
     void onContentsChange(int position, int removed, int added);
@@ -207,6 +209,7 @@ private:
         bool operator==(const LayoutKey &) const = default;
     };
     mutable LayoutKey m_laidOut;
+    mutable int m_laidOutTo = 0; // positions below it have their line counts for m_laidOut
     mutable bool m_slicing = false;
     IRichEditOleCallback *m_oleCallback = nullptr;
     std::unique_ptr<RichEditOle> m_ole;

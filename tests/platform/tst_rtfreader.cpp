@@ -383,6 +383,78 @@ private slots:
         QCOMPARE(rtftest::writeDocument(*reread), first);
     }
 
+    // Given rows whose cell boundaries differ (a wide cell over two narrow ones, a row that
+    // reaches further right, one that ends early), when read, then the table's columns are
+    // all the rows' boundaries and each cell spans the columns between its own; written and
+    // read back, every row has its boundaries again and the bytes stay the same.
+    void rowsWithDifferentCells()
+    {
+        const QByteArray rtf =
+            "{\\rtf1\\ansi\\trowd\\cellx2000\\cellx6000\\pard\\intbl a\\cell b\\cell\\row"
+            "\\trowd\\cellx4000\\cellx6000\\pard\\intbl c\\cell d\\cell\\row"
+            "\\trowd\\cellx2000\\cellx4000\\cellx8000\\pard\\intbl e\\cell f\\cell g\\cell\\row"
+            "\\trowd\\cellx4000\\pard\\intbl h\\cell\\row\\pard after\\par}";
+        const auto d = rtftest::readDocument(rtf);
+        auto *table = qobject_cast<QTextTable *>(d->rootFrame()->childFrames().value(0));
+        QVERIFY(table);
+        QCOMPARE(table->rows(), 4);
+        QCOMPARE(table->columns(), 4); // 2000, 4000, 6000, 8000
+        const QList<QTextLength> widths = table->format().columnWidthConstraints();
+        QCOMPARE(widths.size(), 4);
+        for (const QTextLength &w : widths)
+            QCOMPARE(qRound(w.rawValue()), 133); // 2000 twips
+        // (row, column) of each cell's first column, its span and its text
+        const struct { int row, column, span; const char *text; } cells[] = {
+            {0, 0, 1, "a"}, {0, 1, 2, "b"}, {1, 0, 2, "c"}, {1, 2, 1, "d"},
+            {2, 0, 1, "e"}, {2, 1, 1, "f"}, {2, 2, 2, "g"}, {3, 0, 2, "h"}};
+        for (const auto &c : cells) {
+            const QTextTableCell cell = table->cellAt(c.row, c.column);
+            QCOMPARE(cell.column(), c.column);
+            QCOMPARE(cell.columnSpan(), c.span);
+            QCOMPARE(d->findBlock(cell.firstPosition()).text(), QLatin1String(c.text));
+        }
+        QCOMPARE(table->cellAt(0, 3).columnSpan(), 1); // rows that end early keep their width
+        QVERIFY(d->findBlock(table->cellAt(0, 3).firstPosition()).text().isEmpty());
+        QCOMPARE(d->lastBlock().text(), QStringLiteral("after"));
+
+        const QByteArray first = rtftest::writeDocument(*d);
+        const auto reread = rtftest::readDocument(first);
+        QCOMPARE(rtftest::documentText(*reread), rtftest::documentText(*d));
+        QCOMPARE(rtftest::writeDocument(*reread), first);
+    }
+
+    // Given a row with borders of its own (\trbrdr*) and cells without, when read, then the
+    // cells show the row's borders; written, the row's borders come back as row borders and
+    // not as cell borders, and write -> read -> write gives the same bytes.
+    void rowBordersAreKept()
+    {
+        const QByteArray rtf =
+            "{\\rtf1\\ansi{\\colortbl ;\\red0\\green128\\blue0;}"
+            "\\trowd\\trbrdrt\\brdrs\\brdrw10\\trbrdrl\\brdrs\\brdrw10\\trbrdrb\\brdrdb\\brdrw30"
+            "\\brdrcf1\\trbrdrr\\brdrs\\brdrw10\\trbrdrv\\brdrdot\\brdrw10"
+            "\\clbrdrt\\brdrth\\brdrw40\\cellx2000\\cellx4000"
+            "\\pard\\intbl a\\cell b\\cell\\row\\pard after\\par}";
+        const auto d = rtftest::readDocument(rtf);
+        auto *table = qobject_cast<QTextTable *>(d->rootFrame()->childFrames().value(0));
+        QVERIFY(table);
+        const QTextTableCellFormat a = table->cellAt(0, 0).format().toTableCellFormat();
+        const QTextTableCellFormat b = table->cellAt(0, 1).format().toTableCellFormat();
+        QCOMPARE(a.topBorder(), 40 / 15.0);                   // the cell's own border wins
+        QCOMPARE(a.leftBorderStyle(), QTextFrameFormat::BorderStyle_Solid);
+        QCOMPARE(a.rightBorderStyle(), QTextFrameFormat::BorderStyle_Dotted); // inner line
+        QCOMPARE(b.bottomBorderStyle(), QTextFrameFormat::BorderStyle_Double);
+        QCOMPARE(b.bottomBorderBrush().color(), QColor(0, 128, 0));
+        QCOMPARE(b.rightBorderStyle(), QTextFrameFormat::BorderStyle_Solid);
+
+        const QByteArray first = rtftest::writeDocument(*d);
+        for (const char *words : {"\\trbrdrt\\brdrs\\brdrw10", "\\trbrdrb\\brdrdb\\brdrw30\\brdrcf1",
+                                  "\\trbrdrv\\brdrdot", "\\clbrdrt\\brdrth\\brdrw40\\cellx2000"})
+            QVERIFY2(first.contains(words), words);
+        QVERIFY(!first.contains("\\clbrdrl")); // the row's borders are not made the cells'
+        QVERIFY(!first.contains("\\clbrdrb"));
+        QCOMPARE(rtftest::writeDocument(*rtftest::readDocument(first)), first);
+    }
+
     // Given damaged tables (cells without a row end, a row without a definition, more cells
     // than the definition, text after the last cell, a document that ends inside a row),
     // when read, then no text is lost and nothing fails.
