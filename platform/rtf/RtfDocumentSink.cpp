@@ -132,66 +132,6 @@ void RtfDocumentSink::enterTable()
     m_column = 0;
     m_inCell = false;
     m_lastRow = TableRow{};
-    m_rowArranged = false;
-    m_grid.clear();
-}
-
-void RtfDocumentSink::defineRow(const TableRow &row)
-{
-    m_definition = row;
-}
-
-// The column whose right boundary is right, made when the table has none there: the column
-// it falls into is split, and the cells of the rows before that covered it span both halves.
-int RtfDocumentSink::gridColumn(int right)
-{
-    const auto at = std::lower_bound(m_grid.begin(), m_grid.end(), right);
-    const int k = int(at - m_grid.begin());
-    if (at != m_grid.end() && *at == right)
-        return k;
-    m_grid.insert(at, right);
-    if (k + 1 >= int(m_grid.size())) { // past the last boundary: the next column
-        if (m_table->columns() < int(m_grid.size()))
-            m_table->appendColumns(int(m_grid.size()) - m_table->columns());
-        setTableGrid(*m_table, m_grid);
-        return k;
-    }
-    m_table->insertColumns(k + 1, 1);
-    for (int r = 0; r < m_row; ++r) {
-        const QTextTableCell cell = m_table->cellAt(r, k);
-        if (cell.row() != r || cell.column() + cell.columnSpan() - 1 != k)
-            continue; // covered from above, or already widened by the insertion
-        m_table->mergeCells(r, cell.column(), cell.rowSpan(), cell.columnSpan() + 1);
-    }
-    setTableGrid(*m_table, m_grid);
-    return k;
-}
-
-// Makes the current row's cells by the definition read so far: each cell spans the columns
-// between its left and right boundaries. The table's columns are the boundaries of all its
-// rows, so rows whose cells differ (a wide cell over two narrow ones) keep their widths.
-void RtfDocumentSink::arrangeRow()
-{
-    m_rowArranged = true;
-    m_arranged = m_definition;
-    m_starts.clear();
-    const std::vector<int> rights = cellRights(m_arranged);
-    if (rights.empty())
-        return; // no definition: one column per cell, as they come
-    if (m_grid.empty() && m_row == 0) {
-        m_grid = rights;
-        if (m_table->columns() < int(m_grid.size()))
-            m_table->appendColumns(int(m_grid.size()) - m_table->columns());
-        setTableGrid(*m_table, m_grid);
-    }
-    m_starts.push_back(0);
-    for (int right : rights)
-        m_starts.push_back(gridColumn(right) + 1);
-    for (std::size_t c = 0; c + 1 < m_starts.size(); ++c) {
-        const int span = m_starts[c + 1] - m_starts[c];
-        if (span > 1)
-            m_table->mergeCells(m_row, m_starts[c], 1, span);
-    }
 }
 
 // Moves the cursor into the cell the next content belongs to, adding a row or a column
@@ -203,16 +143,9 @@ void RtfDocumentSink::placeInCell()
     // quadratic.
     if (m_row >= m_table->rows())
         m_table->appendRows(std::max(m_row - m_table->rows() + 1, std::min(m_table->rows(), 4096)));
-    if (!m_rowArranged)
-        arrangeRow();
-    // A cell past the definition takes the column after the last defined one.
-    const int defined = int(m_starts.size()) - 1;
-    const int column = defined <= 0 ? m_column
-                       : m_column < defined ? m_starts[std::size_t(m_column)]
-                                            : m_starts.back() + m_column - defined;
-    if (column >= m_table->columns())
-        m_table->appendColumns(column - m_table->columns() + 1);
-    m_cursor = m_table->cellAt(m_row, column).firstCursorPosition();
+    if (m_column >= m_table->columns())
+        m_table->appendColumns(m_column - m_table->columns() + 1);
+    m_cursor = m_table->cellAt(m_row, m_column).firstCursorPosition();
     m_inCell = true;
     takeBlockFormats();
 }
@@ -250,31 +183,18 @@ void RtfDocumentSink::endRow(const TableRow &row)
         m_column = 1;
         m_inCell = false;
     }
-    // The columns each cell made covers: by the definition the row was made by, then one
-    // column for each cell past it.
-    std::vector<int> starts = m_starts;
-    if (starts.empty())
-        starts.push_back(0);
-    while (int(starts.size()) <= m_column)
-        starts.push_back(starts.back() + 1);
-    starts.resize(std::size_t(m_column) + 1);
-    const int end = starts.back();
-    if (end < m_table->columns() && (m_starts.empty() || end > int(m_grid.size()))) {
-        // A row without a definition, or with cells past it: its last cell spans the columns
-        // it lacks.
-        m_table->mergeCells(m_row, starts[starts.size() - 2], 1,
-                            m_table->columns() - starts[starts.size() - 2]);
-        starts.back() = m_table->columns();
-    }
-    // A definition that changed inside the row (a nested table's) does not describe it.
-    const TableRow &definition =
-        m_starts.empty() || cellRights(row) == cellRights(m_arranged) ? row : m_arranged;
-    applyTableRow(*m_table, m_row, definition, starts);
-    m_lastRow = definition;
+    const int made = m_column;
+    if (made < m_table->columns()) // the last cell spans the columns this row lacks
+        m_table->mergeCells(m_row, made - 1, 1, m_table->columns() - made + 1);
+    std::vector<int> starts;
+    for (int c = 0; c < made; ++c)
+        starts.push_back(c);
+    starts.push_back(m_table->columns());
+    applyTableRow(*m_table, m_row, row, starts);
+    m_lastRow = row;
     ++m_row;
     m_column = 0;
     m_inCell = false;
-    m_rowArranged = false;
 }
 
 // Leaves the table: what follows goes into the paragraph after it.

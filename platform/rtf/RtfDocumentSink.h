@@ -24,7 +24,6 @@ public:
                 bool hasContent) override;
     void enterTable() override;
     void endCell(const QTextBlockFormat &block, const QTextCharFormat &mark) override;
-    void defineRow(const TableRow &row) override;
     void endRow(const TableRow &row) override;
     void endTable() override;
 
@@ -32,8 +31,6 @@ private:
     void start();
     void breakIfPending();
     void placeInCell();
-    void arrangeRow();
-    int gridColumn(int right);
     void takeBlockFormats();
 
     QTextCursor &m_cursor;
@@ -52,11 +49,6 @@ private:
     int m_column = 0;
     bool m_inCell = false;         // the cursor is in that cell
     TableRow m_lastRow;            // for a row the input does not end
-    TableRow m_definition;         // the latest row definition read
-    TableRow m_arranged;           // the definition the current row's cells were made by
-    bool m_rowArranged = false;
-    std::vector<int> m_starts;     // first column of each of the row's cells, then the end
-    std::vector<int> m_grid;       // right boundary of each column of the table, twips
 };
 
 } // namespace rtf

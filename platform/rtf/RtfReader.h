@@ -39,9 +39,6 @@ public:
     // the next paragraph outside it (or at the end of the input).
     virtual void enterTable() {}
     virtual void endCell(const QTextBlockFormat &, const QTextCharFormat &) {}
-    // The definition of the row being read as it grows (\trowd, each \cellx): the cells
-    // of a row are laid out by the definition its first content finds.
-    virtual void defineRow(const TableRow &) {}
     virtual void endRow(const TableRow &) {}
     virtual void endTable() {}
 };

@@ -211,7 +211,6 @@ void RtfReader::tableWord(Cw id, int value)
         m_cellDef = TableCell{};
         m_borderTarget = -1;
         m_rowPending = true;
-        m_sink.defineRow(m_rowDef);
         break;
     case Cw::RowGap:
         m_rowDef.gap = std::clamp(value, 0, 1440);
@@ -289,7 +288,6 @@ void RtfReader::tableWord(Cw id, int value)
             m_rowDef.cells.push_back(m_cellDef);
         m_cellDef = TableCell{};
         m_borderTarget = -1;
-        m_sink.defineRow(m_rowDef);
         break;
     default:
         break;

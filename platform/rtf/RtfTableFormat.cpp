@@ -232,13 +232,18 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
         tf.setAlignment(definition.align == 1   ? Qt::AlignHCenter
                         : definition.align == 2 ? Qt::AlignRight
                                                 : Qt::AlignLeft);
+        tf.clearProperty(prop::TableCellRights);
         table.setFormat(tf);
-        // Columns the reader laid out from no definition take the row's.
-        QList<int> rights = tf.property(prop::TableCellRights).value<QList<int>>();
-        if (rights.size() < cells) {
-            const std::vector<int> defined = cellRights(definition);
-            setTableGrid(table, std::vector<int>(defined.begin(), defined.begin() + cells));
-        }
+    }
+    // The first row's boundaries give the columns; a later row with more cells adds its own.
+    const QList<int> rights = table.format().property(prop::TableCellRights).value<QList<int>>();
+    if (rights.size() < cells) {
+        std::vector<int> grid(rights.begin(), rights.end());
+        const std::vector<int> defined = cellRights(definition);
+        for (int c = int(grid.size()); c < cells; ++c)
+            grid.push_back(std::max(defined[std::size_t(c)],
+                                    (grid.empty() ? definition.left : grid.back()) + 1));
+        setTableGrid(table, grid);
     }
     const bool rowBorders = std::any_of(definition.borders.begin(), definition.borders.end(),
                                         [](const TableBorder &b) { return b.style != TableBorder::None; });

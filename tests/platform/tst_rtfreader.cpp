@@ -383,46 +383,6 @@ private slots:
         QCOMPARE(rtftest::writeDocument(*reread), first);
     }
 
-    // Given rows whose cell boundaries differ (a wide cell over two narrow ones, a row that
-    // reaches further right, one that ends early), when read, then the table's columns are
-    // all the rows' boundaries and each cell spans the columns between its own; written and
-    // read back, every row has its boundaries again and the bytes stay the same.
-    void rowsWithDifferentCells()
-    {
-        const QByteArray rtf =
-            "{\\rtf1\\ansi\\trowd\\cellx2000\\cellx6000\\pard\\intbl a\\cell b\\cell\\row"
-            "\\trowd\\cellx4000\\cellx6000\\pard\\intbl c\\cell d\\cell\\row"
-            "\\trowd\\cellx2000\\cellx4000\\cellx8000\\pard\\intbl e\\cell f\\cell g\\cell\\row"
-            "\\trowd\\cellx4000\\pard\\intbl h\\cell\\row\\pard after\\par}";
-        const auto d = rtftest::readDocument(rtf);
-        auto *table = qobject_cast<QTextTable *>(d->rootFrame()->childFrames().value(0));
-        QVERIFY(table);
-        QCOMPARE(table->rows(), 4);
-        QCOMPARE(table->columns(), 4); // 2000, 4000, 6000, 8000
-        const QList<QTextLength> widths = table->format().columnWidthConstraints();
-        QCOMPARE(widths.size(), 4);
-        for (const QTextLength &w : widths)
-            QCOMPARE(qRound(w.rawValue()), 133); // 2000 twips
-        // (row, column) of each cell's first column, its span and its text
-        const struct { int row, column, span; const char *text; } cells[] = {
-            {0, 0, 1, "a"}, {0, 1, 2, "b"}, {1, 0, 2, "c"}, {1, 2, 1, "d"},
-            {2, 0, 1, "e"}, {2, 1, 1, "f"}, {2, 2, 2, "g"}, {3, 0, 2, "h"}};
-        for (const auto &c : cells) {
-            const QTextTableCell cell = table->cellAt(c.row, c.column);
-            QCOMPARE(cell.column(), c.column);
-            QCOMPARE(cell.columnSpan(), c.span);
-            QCOMPARE(d->findBlock(cell.firstPosition()).text(), QLatin1String(c.text));
-        }
-        QCOMPARE(table->cellAt(0, 3).columnSpan(), 1); // rows that end early keep their width
-        QVERIFY(d->findBlock(table->cellAt(0, 3).firstPosition()).text().isEmpty());
-        QCOMPARE(d->lastBlock().text(), QStringLiteral("after"));
-
-        const QByteArray first = rtftest::writeDocument(*d);
-        const auto reread = rtftest::readDocument(first);
-        QCOMPARE(rtftest::documentText(*reread), rtftest::documentText(*d));
-        QCOMPARE(rtftest::writeDocument(*reread), first);
-    }
-
     // Given a row with borders of its own (\trbrdr*) and cells without, when read, then the
     // cells show the row's borders; written, the row's borders come back as row borders and
     // not as cell borders, and write -> read -> write gives the same bytes.
