@@ -264,6 +264,7 @@ enum : int {
     TableLeft = QTextFormat::UserProperty + 62,       // int twips, \trleft
     CellBorderStyles = QTextFormat::UserProperty + 63, // QList<int> top, left, bottom, right
     CellBorderWidths = QTextFormat::UserProperty + 64, // QList<int> twips, same order
+    RowBorders = QTextFormat::UserProperty + 65, // QList<int> style, width, colour of \trbrdr*
 };
 }
 

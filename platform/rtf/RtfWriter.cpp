@@ -417,10 +417,13 @@ void RtfWriter::writeRowDefinition(const TableRow &row)
         word(Cw::RowAlignCenter);
     else if (row.align == 2)
         word(Cw::RowAlignRight);
+    static const Cw rowSides[] = {Cw::RowBorderTop, Cw::RowBorderLeft, Cw::RowBorderBottom,
+                                  Cw::RowBorderRight, Cw::RowBorderHorizontal,
+                                  Cw::RowBorderVertical};
     static const Cw sides[] = {Cw::CellBorderTop, Cw::CellBorderLeft, Cw::CellBorderBottom,
                                Cw::CellBorderRight};
-    static const Cw styles[] = {Cw::BorderNone, Cw::BorderSingle, Cw::BorderDouble,
-                                Cw::BorderDotted, Cw::BorderDashed, Cw::BorderThick};
+    for (std::size_t side = 0; side < row.borders.size(); ++side)
+        writeBorder(rowSides[side], row.borders[side]);
     for (const TableCell &cell : row.cells) {
         if (cell.verticalMerge == TableCell::First)
             word(Cw::CellVMergeFirst);
@@ -434,21 +437,27 @@ void RtfWriter::writeRowDefinition(const TableRow &row)
             word(Cw::CellAlignCenter);
         else if (cell.verticalAlign == 2)
             word(Cw::CellAlignBottom);
-        for (int side = 0; side < 4; ++side) {
-            const TableBorder &b = cell.borders[std::size_t(side)];
-            if (b.style == TableBorder::None)
-                continue;
-            word(sides[side]);
-            word(styles[std::clamp(b.style, 0, 5)]);
-            if (b.width)
-                word(Cw::BorderWidth, b.width);
-            if (b.color.isValid())
-                word(Cw::BorderColor, colorNumber(b.color));
-        }
+        for (std::size_t side = 0; side < 4; ++side)
+            writeBorder(sides[side], cell.borders[side]);
         if (cell.shading.isValid())
             word(Cw::CellShading, colorNumber(cell.shading));
         word(Cw::CellRight, cell.right);
     }
+}
+
+// A border of a cell or a row after the word that names its side; none is not written.
+void RtfWriter::writeBorder(Cw side, const TableBorder &b)
+{
+    static const Cw styles[] = {Cw::BorderNone, Cw::BorderSingle, Cw::BorderDouble,
+                                Cw::BorderDotted, Cw::BorderDashed, Cw::BorderThick};
+    if (b.style == TableBorder::None)
+        return;
+    word(side);
+    word(styles[std::clamp(b.style, 0, 5)]);
+    if (b.width)
+        word(Cw::BorderWidth, b.width);
+    if (b.color.isValid())
+        word(Cw::BorderColor, colorNumber(b.color));
 }
 
 // The colours the tables of [from, to) use, so that the colour table holds them.
@@ -461,14 +470,19 @@ void RtfWriter::collectTables(int from, int to)
         m_tables.push_back(table);
         if (table->firstPosition() < from || table->lastPosition() >= to)
             continue;
-        for (int r = 0; r < table->rows(); ++r)
-            for (const TableCell &cell : tableRowOf(*table, r).cells) {
+        for (int r = 0; r < table->rows(); ++r) {
+            const TableRow row = tableRowOf(*table, r);
+            for (const TableBorder &b : row.borders)
+                if (b.style != TableBorder::None && b.color.isValid())
+                    colorNumber(b.color);
+            for (const TableCell &cell : row.cells) {
                 for (const TableBorder &b : cell.borders)
                     if (b.style != TableBorder::None && b.color.isValid())
                         colorNumber(b.color);
                 if (cell.shading.isValid())
                     colorNumber(cell.shading);
             }
+        }
     }
 }
 

@@ -92,6 +92,7 @@ private:
     void writeBlock(const QTextBlock &block, int blockStart, int blockEnd, int from, int to,
                     bool inTable);
     void writeTable(const QTextTable &table);
+    void writeBorder(Cw side, const TableBorder &border);
     void writeRowDefinition(const TableRow &row);
     void collectTables(int from, int to);
     void writeParagraphProperties(const ParaState &para);
