@@ -22,6 +22,36 @@ namespace richedit {
 
 namespace {
 
+// A run of consecutive rows of one table on a page, in the laid-out document's coordinates.
+struct TableRun {
+    QTextTable *table = nullptr;
+    qreal top = 0;
+    qreal bottom = 0;
+};
+
+// The band in which the document's layout draws a run of table rows on a PDF page: within the
+// page, clear of the paragraphs before and after the table (a table's last row can reach into
+// the next one), and a pixel inside either edge, since the layout draws every paragraph that
+// touches its clip.
+QRectF ownRunClip(QTextDocument &doc, const TableRun &run, qreal pageTop, qreal pageBottom,
+                  qreal width)
+{
+    qreal top = qMax(run.top, pageTop);
+    qreal bottom = qMin(run.bottom, pageBottom);
+    if (run.table) {
+        QAbstractTextDocumentLayout *layout = doc.documentLayout();
+        const QTextBlock before = doc.findBlock(run.table->firstPosition() - 1);
+        const QTextBlock after = doc.findBlock(run.table->lastPosition() + 1);
+        if (before.isValid() && outermostTableAt(doc, before.position()) != run.table)
+            top = qMax(top, layout->blockBoundingRect(before).bottom());
+        if (after.isValid() && outermostTableAt(doc, after.position()) != run.table)
+            bottom = qMin(bottom, layout->blockBoundingRect(after).top());
+    }
+    if (bottom - top <= 2)
+        return {};
+    return QRectF(0, top + 1, width, bottom - top - 2);
+}
+
 int numberingIndex(const QTextBlock &block)
 {
     const int kind = block.blockFormat().intProperty(prop::Numbering);
@@ -241,6 +271,7 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
     int next = length;
     bool placed = false;
     QTextBlock lastPlaced;
+    QList<TableRun> tableRuns;
     for (bool grow = false;; grow = true) {
         doc = m_rangeCache->layoutFor(*document(), dpiX, dpiY, widthTwips, cpMin, grow);
         base = m_rangeCache->base();
@@ -253,6 +284,8 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
         next = length;
         placed = false;
         lastPlaced = firstBlock;
+        tableRuns.clear();
+        bool previousRow = false;
         bool more = false;
         PageUnit unit;
         while ((more = walker.next(unit))) {
@@ -272,6 +305,12 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
             }
             placed = true;
             lastPlaced = unit.last;
+            if (unit.row && previousRow)
+                tableRuns.last().bottom = unit.top + unit.extent;
+            else if (unit.row)
+                tableRuns.append({outermostTableAt(*doc, unit.start), unit.top,
+                                  unit.top + unit.extent});
+            previousRow = unit.row;
             clipBottom = qMin(unit.top + unit.extent - y0, pageHeight);
         }
         // The page ran past the end of a part that is not the document's end: lay out a
@@ -294,32 +333,49 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
         p.setClipRect(clip, Qt::IntersectClip);
         p.translate(0, -y0);
         p.setPen(Qt::black);
-        if (hasTables) {
-            // Tables draw their borders and shading through the document's own layout.
-            QAbstractTextDocumentLayout::PaintContext context;
-            context.clip = clip.translated(0, y0);
-            context.palette.setColor(QPalette::Text, Qt::black);
-            doc->documentLayout()->draw(&p, context);
-        }
         // On a PDF the clip hides the lines of the first and last paragraph that belong to
         // the pages before and after, but their text would still be in the file, found by
         // search and copied out twice: there only the lines whose tops lie on this page are
         // drawn. Pictures of pages keep drawing whole paragraphs, so that they stay as they
-        // were; so does a document with tables, which its own layout draws.
+        // were.
         const bool ownLinesOnly =
             p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
         constexpr qreal hair = 1.0 / 32; // below the layout's 1/64 pixel steps
         const qreal ownTop = y0 - hair;
         const qreal ownBottom = y0 + clipBottom - hair;
+        // With tables, a table's last row can reach into the paragraph after it, so there a
+        // line belongs to the page on which its text starts.
+        const int ownFrom = cpMin - base;
+        const int ownTo = next - base;
+        if (hasTables) {
+            // Tables draw their borders, shading and cells through the document's own layout,
+            // which draws every paragraph it touches whole. On a PDF it is kept to the page's
+            // runs of table rows, which never straddle a page; the paragraphs around them are
+            // drawn below line by line, like those of a document without tables.
+            QAbstractTextDocumentLayout::PaintContext context;
+            context.palette.setColor(QPalette::Text, Qt::black);
+            if (!ownLinesOnly) {
+                context.clip = clip.translated(0, y0);
+                doc->documentLayout()->draw(&p, context);
+            }
+            for (const TableRun &run : ownLinesOnly ? tableRuns : QList<TableRun>()) {
+                context.clip = ownRunClip(*doc, run, y0, y0 + clipBottom, clip.width());
+                if (!context.clip.isEmpty())
+                    doc->documentLayout()->draw(&p, context);
+            }
+        }
         for (QTextBlock b = firstBlock; b.isValid(); b = b.next()) {
-            QTextLayout *l = hasTables ? nullptr : b.layout();
+            QTextLayout *l = !hasTables || (ownLinesOnly && !outermostTableAt(*doc, b.position()))
+                ? b.layout() : nullptr;
             if (l && !ownLinesOnly) {
                 l->draw(&p, QPointF(0, 0));
             } else if (l) {
                 for (int i = 0; i < l->lineCount(); ++i) {
                     const QTextLine line = l->lineAt(i);
                     const qreal top = l->position().y() + line.y();
-                    if (top >= ownTop && top < ownBottom)
+                    const int start = b.position() + line.textStart();
+                    if (hasTables ? start >= ownFrom && start < ownTo
+                                  : top >= ownTop && top < ownBottom)
                         line.draw(&p, l->position());
                 }
             }

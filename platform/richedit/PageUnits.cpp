@@ -81,6 +81,7 @@ bool PageUnitWalker::next(PageUnit &unit)
             unit.top = l->position().y() + (lines ? l->lineAt(m_line).y() : 0);
             unit.extent = lines ? lineExtent(m_block, l, m_line) : 0;
             unit.last = m_block;
+            unit.row = false;
             ++m_line;
             return true;
         }
@@ -141,6 +142,7 @@ void PageUnitWalker::rowUnit(PageUnit &unit)
     top = first == 0 ? m_doc.documentLayout()->frameBoundingRect(m_table).top()
                      : qMax<qreal>(0, top - inset);
     unit.start = m_table->cellAt(first, 0).firstPosition();
+    unit.row = true;
     unit.top = top;
     unit.extent = qMax<qreal>(0, bottom - top);
     unit.last = m_doc.findBlock(m_row < m_table->rows()

@@ -17,6 +17,7 @@ struct PageUnit {
     qreal top = 0;
     qreal extent = 0;
     QTextBlock last; // the last block the unit draws from
+    bool row = false; // a table's row rather than a line of text
 };
 
 class PageUnitWalker {
