@@ -79,6 +79,34 @@ QByteArray numberedWords(QStringList &words)
     return text;
 }
 
+// Rich text of numbered words with bordered two-column tables: a short paragraph, rows of
+// one-line and several-line cells, and a long paragraph after each table, repeated until
+// page breaks fall between rows, inside the paragraphs and right after a table.
+QByteArray numberedWordsInTables(QStringList &words)
+{
+    int n = 0;
+    auto run = [&](int count) {
+        QStringList p;
+        for (int i = 0; i < count; ++i)
+            p << QStringLiteral("w%1").arg(n++, 4, 10, QLatin1Char('0'));
+        words << p;
+        return p.join(QLatin1Char(' ')).toLatin1();
+    };
+    QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\fs24 ";
+    for (int t = 0; t < 12; ++t) {
+        rtf += "\\pard " + run(12) + "\\par\n";
+        for (int r = 0; r < 6; ++r) {
+            const QByteArray left = run(1); // numbered in reading order
+            const QByteArray right = run(r % 2 ? 25 : 4);
+            rtf += "\\trowd\\trgaph108\\clbrdrt\\brdrs\\clbrdrb\\brdrs\\cellx3000"
+                   "\\clbrdrt\\brdrs\\clbrdrb\\brdrs\\cellx9000 \\pard\\intbl " + left
+                + "\\cell\\pard\\intbl " + right + "\\cell\\row\n";
+        }
+        rtf += "\\pard " + run(40) + "\\par\n";
+    }
+    return rtf + "}";
+}
+
 QStringList wordsOf(const QByteArray &text)
 {
     return QString::fromUtf8(text).split(QRegularExpression(QStringLiteral("\\s+")),
@@ -133,19 +161,28 @@ private slots:
             QVERIFY2(pdfinspect::haveTool(tool), tool);
     }
 
+    void commandLineGivesTheTextInOrderWithEmbeddedFonts_data()
+    {
+        QTest::addColumn<bool>("tables");
+        QTest::newRow("paragraphs") << false;
+        QTest::newRow("tables") << true;
+    }
+
     void commandLineGivesTheTextInOrderWithEmbeddedFonts()
     {
+        QFETCH(bool, tables);
         QTemporaryDir dir;
         QStringList words;
-        const QString txt = dir.filePath(QStringLiteral("words.txt"));
-        writeFile(txt, numberedWords(words));
+        const QString txt = dir.filePath(tables ? QStringLiteral("words.rtf")
+                                                : QStringLiteral("words.txt"));
+        writeFile(txt, tables ? numberedWordsInTables(words) : numberedWords(words));
         const QString pdf = dir.filePath(QStringLiteral("words.pdf"));
 
         const Run run = scrivelle({QStringLiteral("--convert"), txt, pdf,
                                    QStringLiteral("--pdf-text")});
         QCOMPARE(run.code, 0);
 
-        // Every word once and in order, the long paragraph's lines at the page breaks too.
+        // Every word once and in order, the lines and rows at the page breaks too.
         QCOMPARE(wordsOf(pdfText(pdf)), words);
         const auto rows = fonts(pdf);
         QVERIFY(!rows.isEmpty());
