@@ -126,6 +126,24 @@ int stats(const QStringList &args)
 
 } // namespace
 
+QStringList argumentFileNames(int argc, char **argv, int first, QString *refusal)
+{
+    QStringList names;
+    refusal->clear();
+    for (int i = first; i < argc; ++i) {
+        const QByteArray raw(argv[i]);
+        const QString name = files::fileNameFromBytes(raw);
+        if (name.isNull() && !raw.isEmpty()) {
+            *refusal = QStringLiteral("The name \"%1\" is not valid in the file name encoding; "
+                                      "nothing was read or written")
+                           .arg(QString::fromLocal8Bit(raw));
+            break;
+        }
+        names << name;
+    }
+    return names;
+}
+
 int runCommandLine(int argc, char **argv)
 {
     const QByteArray option(argv[1]);
@@ -141,19 +159,10 @@ int runCommandLine(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ScrivelleApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Scrivelle")); // the same settings folder
-    // The arguments as the bytes given, not as QCoreApplication decodes them: a name that is
-    // not valid in the file-name encoding would come back as another name (U+FFFD in place of
-    // its bytes), and the job would read or write the wrong file.
-    QStringList args;
-    for (int i = 2; i < argc; ++i) {
-        const QByteArray raw(argv[i]);
-        const QString arg = files::fileNameFromBytes(raw);
-        if (arg.isNull() && !raw.isEmpty())
-            return fail(QStringLiteral("The name \"%1\" is not valid in the file name encoding; "
-                                       "nothing was read or written")
-                            .arg(QString::fromLocal8Bit(raw)));
-        args << arg;
-    }
+    QString refusal;
+    const QStringList args = argumentFileNames(argc, argv, 2, &refusal);
+    if (!refusal.isEmpty())
+        return fail(refusal);
     try {
         if (option == "--convert")
             return convert(args);

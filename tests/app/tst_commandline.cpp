@@ -57,6 +57,28 @@ private slots:
         QCOMPARE(readAll(out), readAll(txt));
     }
 
+    void aNameNotValidInTheEncodingIsRefused()
+    {
+        // Given a good input and an output name with a byte that UTF-8 cannot hold.
+        QTemporaryDir dir;
+        const QString in = dir.filePath(QStringLiteral("in.rtf"));
+        QFile f(in);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("{\\rtf1\\ansi Text\\par}");
+        f.close();
+        // When converting to it (the shell passes the raw bytes).
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.start(QStringLiteral("sh"), {QStringLiteral("-c"),
+                                       QStringLiteral("exec \"$0\" --convert in.rtf \"$(printf 'out\\377.rtf')\""),
+                                       QStringLiteral(SCV_BINARY)});
+        QVERIFY(p.waitForFinished(60000));
+        // Then the job fails with the reason and writes no file under any name.
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY(p.readAllStandardError().contains("is not valid in the file name encoding; nothing was read or written"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("in.rtf")});
+    }
+
     void convertFailuresGoToStandardError()
     {
         QTemporaryDir dir;
