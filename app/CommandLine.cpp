@@ -8,6 +8,7 @@
 #include "preview/PrintJobs.h"
 #include "widgets/StatusBar.h"
 
+#include <QResizeEvent>
 #include <QTextStream>
 #include <algorithm>
 #include <cstdio>
@@ -67,6 +68,13 @@ struct Headless {
     {
         window.setHeadless(true);
         window.setAttribute(Qt::WA_DontShowOnScreen);
+        // A window that is never shown gets no resize events, so its editor would keep its
+        // designed 185 pixels and lay a long paragraph out in a tower of short lines, past
+        // the heights the text layout can place. Deliver them as showing the window would.
+        for (QWidget *w : {static_cast<QWidget *>(&window), static_cast<QWidget *>(window.Editor)}) {
+            QResizeEvent resized(w->size(), QSize());
+            QCoreApplication::sendEvent(w, &resized);
+        }
     }
     ~Headless() { dialogs::setCurrent(previous); }
     // A refusal shown as a message (unsupported names) counts as a failure of the job.

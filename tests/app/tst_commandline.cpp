@@ -110,6 +110,25 @@ private slots:
         QCOMPARE(r.out, QByteArray("Words: 2\nCharacters: 13\nLines: 1\nWords per line:     2.00\n"));
     }
 
+    // The job's editor is as wide as the window's, not the control's designed 185 pixels:
+    // lines of a long paragraph hold several words, as in the window (in a tower of two-word
+    // lines a paragraph of a few megabytes grew past the heights the text layout can place).
+    void statsCountLinesAtTheWindowsWidth()
+    {
+        QTemporaryDir dir;
+        const QString txt = dir.filePath(QStringLiteral("long.txt"));
+        QFile f(txt);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("word ").repeated(2000));
+        f.close();
+        const Run r = scrivelle({QStringLiteral("--stats"), txt});
+        QCOMPARE(r.code, 0);
+        const QList<QByteArray> lines = r.out.split('\n');
+        QVERIFY(lines.size() > 2 && lines[2].startsWith("Lines: "));
+        const int count = lines[2].mid(7).toInt();
+        QVERIFY2(count > 0 && count <= 10000 / 40, lines[2].constData()); // 40 characters a line or more
+    }
+
     // Given a manual line break, when converted to text, then it is a CR LF; in the
     // statistics it separates words and counts as one character, and each part is a line.
     void manualLineBreaks()
