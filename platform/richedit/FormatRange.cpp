@@ -1,6 +1,7 @@
 #include "FormatRange.h"
 
 #include "Formats.h"
+#include "PageUnits.h"
 #include "Pictures.h"
 #include "ResolutionDevice.h"
 #include "RichEdit.h"
@@ -15,28 +16,11 @@
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <QTextLayout>
+#include <QTextTable>
 
 namespace richedit {
 
 namespace {
-
-// Vertical extent of line i of a block in the copy, the same for measuring and drawing: up to
-// the next line, or for the last line its height as the paragraph's spacing rule makes it.
-qreal lineExtent(const QTextBlock &b, const QTextLayout *l, int i)
-{
-    const QTextLine line = l->lineAt(i);
-    if (i + 1 < l->lineCount())
-        return l->lineAt(i + 1).y() - line.y();
-    const QTextBlockFormat f = b.blockFormat();
-    qreal h = line.height();
-    switch (f.lineHeightType()) {
-    case QTextBlockFormat::ProportionalHeight: h = h * f.lineHeight() / 100.0; break;
-    case QTextBlockFormat::FixedHeight: h = f.lineHeight(); break;
-    case QTextBlockFormat::MinimumHeight: h = qMax(h, f.lineHeight()); break;
-    default: break;
-    }
-    return h;
-}
 
 int numberingIndex(const QTextBlock &block)
 {
@@ -99,6 +83,22 @@ namespace {
 // inside the layout's range even at 1200 dpi.
 constexpr int kPartBlocks = 20000;
 
+// The block itself when it lies in no table; otherwise the nearest paragraph before
+// (direction -1) or after (+1) the outermost table it lies in. Parts hold tables whole: a
+// table cut at a part's border would be laid out as a different table.
+QTextBlock outsideTables(QTextDocument &doc, QTextBlock block, int direction)
+{
+    while (block.isValid()) {
+        QTextTable *table = outermostTableAt(doc, block.position());
+        if (!table || block.position() < table->firstPosition()
+            || block.position() > table->lastPosition())
+            return block;
+        block = doc.findBlock(direction < 0 ? table->firstPosition() - 1
+                                            : table->lastPosition() + 1);
+    }
+    return block;
+}
+
 // A document with source's settings holding the paragraphs [first, last] of source.
 std::unique_ptr<QTextDocument> copyPart(const QTextDocument &source, const QTextBlock &first,
                                         const QTextBlock &last)
@@ -134,7 +134,10 @@ QTextDocument *FormatRangeCache::layoutFor(const QTextDocument &source, int dpiX
     if (!m_doc || !holds || grow || m_dpiX != dpiX) {
         // The part starts at the paragraph holding cpMin; a part that was too short for a page
         // is followed by one twice as long.
-        const QTextBlock first = source.findBlock(cpMin);
+        QTextDocument &src = const_cast<QTextDocument &>(source);
+        QTextBlock first = outsideTables(src, source.findBlock(cpMin), -1);
+        if (!first.isValid())
+            first = source.begin();
         const int limit = grow ? qMax(m_partCharacters, 2 * (m_end - first.position()))
                                : m_partCharacters;
         const int blockLimit = grow ? qMax(kPartBlocks, 2 * (m_doc ? m_doc->blockCount() : 0))
@@ -150,6 +153,7 @@ QTextDocument *FormatRangeCache::layoutFor(const QTextDocument &source, int dpiX
             last = last.next();
             ++blocks;
         }
+        last = outsideTables(src, last, +1);
         m_base = first.position();
         m_end = last.position() + last.length();
         m_reachesEnd = !last.next().isValid();
@@ -230,7 +234,8 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
     QTextDocument *doc = nullptr;
     int base = 0; // source position of the laid-out part's start
     QTextBlock firstBlock;
-    int firstLine = 0;
+    bool firstAtStart = true;
+    bool hasTables = false;
     qreal y0 = -1;
     qreal clipBottom = 0;
     int next = length;
@@ -239,48 +244,39 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
     for (bool grow = false;; grow = true) {
         doc = m_rangeCache->layoutFor(*document(), dpiX, dpiY, widthTwips, cpMin, grow);
         base = m_rangeCache->base();
-        firstBlock = doc->findBlock(cpMin - base);
-        firstLine = 0;
-        if (const QTextLayout *l = firstBlock.layout(); l && l->lineCount() > 0) {
-            const QTextLine line = l->lineForTextPosition(cpMin - base - firstBlock.position());
-            firstLine = line.isValid() ? line.lineNumber() : 0;
-        }
+        PageUnitWalker walker(*doc, cpMin - base);
+        firstBlock = walker.block();
+        firstAtStart = walker.atBlockStart();
+        hasTables = walker.hasTables();
         y0 = -1;
         clipBottom = 0;
         next = length;
         placed = false;
         lastPlaced = firstBlock;
-        QTextBlock b = firstBlock;
-        for (; b.isValid() && next == length; b = b.next()) {
-            const QTextLayout *l = b.layout();
-            if (!l)
-                continue;
-            if (b != firstBlock && placed && b.blockFormat().pageBreakPolicy()
-                                                 & QTextFormat::PageBreak_AlwaysBefore) {
-                next = base + b.position();
+        bool more = false;
+        PageUnit unit;
+        while ((more = walker.next(unit))) {
+            const int start = base + unit.start;
+            if (placed && unit.last != lastPlaced && unit.start == unit.last.position()
+                && unit.last.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) {
+                next = start;
                 break;
             }
-            const int lines = l->lineCount();
-            for (int i = (b == firstBlock ? firstLine : 0); i < qMax(lines, 1); ++i) {
-                const int start = base + b.position() + (lines ? l->lineAt(i).textStart() : 0);
-                if (start >= length && placed)
-                    break;
-                const qreal top = l->position().y() + (lines ? l->lineAt(i).y() : 0);
-                const qreal extent = lines ? lineExtent(b, l, i) : 0;
-                if (y0 < 0)
-                    y0 = top;
-                if (placed && top + extent - y0 > pageHeight) {
-                    next = start;
-                    break;
-                }
-                placed = true;
-                lastPlaced = b;
-                clipBottom = qMin(top + extent - y0, pageHeight);
+            if (start >= length && placed)
+                break;
+            if (y0 < 0)
+                y0 = unit.top;
+            if (placed && unit.top + unit.extent - y0 > pageHeight) {
+                next = start;
+                break;
             }
+            placed = true;
+            lastPlaced = unit.last;
+            clipBottom = qMin(unit.top + unit.extent - y0, pageHeight);
         }
         // The page ran past the end of a part that is not the document's end: lay out a
         // longer part from this page on and measure again.
-        if (b.isValid() || next != length || m_rangeCache->reachesEnd())
+        if (more || m_rangeCache->reachesEnd())
             break;
     }
     if (placed && next == length)
@@ -294,15 +290,26 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
         p.save();
         p.translate(fr->rc.left * hdcDpiX / 1440.0, fr->rc.top * hdcDpiY / 1440.0);
         p.scale(hdcDpiX / dpiX, hdcDpiY / dpiY);
-        p.setClipRect(QRectF(0, 0, widthTwips * dpiX / 1440.0, clipBottom), Qt::IntersectClip);
+        const QRectF clip(0, 0, widthTwips * dpiX / 1440.0, clipBottom);
+        p.setClipRect(clip, Qt::IntersectClip);
         p.translate(0, -y0);
         p.setPen(Qt::black);
+        if (hasTables) {
+            // Tables draw their borders and shading through the document's own layout.
+            QAbstractTextDocumentLayout::PaintContext context;
+            context.clip = clip.translated(0, y0);
+            context.palette.setColor(QPalette::Text, Qt::black);
+            doc->documentLayout()->draw(&p, context);
+        }
         for (QTextBlock b = firstBlock; b.isValid(); b = b.next()) {
-            if (QTextLayout *l = b.layout())
-                l->draw(&p, QPointF(0, 0));
+            if (!hasTables) {
+                if (QTextLayout *l = b.layout())
+                    l->draw(&p, QPointF(0, 0));
+            }
             // The marker goes with the paragraph's first line, so not on a continuation page.
-            if (b != firstBlock || firstLine == 0)
-                drawParagraphMarker(p, b, QPointF(0, 0), document()->findBlock(base + b.position()));
+            if (b != firstBlock || firstAtStart)
+                drawParagraphMarker(p, b, hasTables ? blockOffset(b) : QPointF(0, 0),
+                                    document()->findBlock(base + b.position()));
             if (b == lastPlaced)
                 break;
         }

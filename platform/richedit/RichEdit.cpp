@@ -18,6 +18,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextTable>
 #include <QTextLayout>
 
 namespace richedit {
@@ -414,6 +415,38 @@ void RichEdit::replaceSel(const QString &text, bool canUndo)
     setTextCursor(c);
 }
 
+// Tab in a table: the next cell (Shift+Tab the one before), its text selected as word
+// processors do; Tab in the last cell adds a row.
+void RichEdit::moveToNextCell(bool backwards)
+{
+    QTextCursor c = textCursor();
+    QTextTable *table = c.currentTable();
+    const QTextTableCell here = table->cellAt(c);
+    // The cells in reading order, each once (cells covered by a merge are skipped).
+    QList<QTextTableCell> cells;
+    for (int r = 0; r < table->rows(); ++r)
+        for (int col = 0; col < table->columns(); ++col) {
+            const QTextTableCell cell = table->cellAt(r, col);
+            if (cell.row() == r && cell.column() == col)
+                cells << cell;
+        }
+    qsizetype i = cells.indexOf(here);
+    i += backwards ? -1 : 1;
+    if (i < 0)
+        return;
+    if (i >= cells.size()) {
+        if (!allowEdit(table->lastPosition(), table->lastPosition()))
+            return;
+        table->appendRows(1);
+        c = table->cellAt(table->rows() - 1, 0).firstCursorPosition();
+        setTextCursor(c);
+        return;
+    }
+    c = cells.at(i).firstCursorPosition();
+    c.setPosition(cells.at(i).lastCursorPosition().position(), QTextCursor::KeepAnchor);
+    setTextCursor(c);
+}
+
 void RichEdit::clearSelection()
 {
     QTextCursor c = textCursor();
@@ -436,12 +469,64 @@ int RichEdit::textLength() const
     return document()->characterCount() - 1;
 }
 
+static bool hasTables(const QTextDocument *doc)
+{
+    return !doc->rootFrame()->childFrames().isEmpty();
+}
+
+// The engine's characters in [from, to), paragraph and cell marks included.
 static QString rawRange(const QTextDocument *doc, int from, int to)
 {
-    QTextCursor c(const_cast<QTextDocument *>(doc));
-    c.setPosition(qBound(0, from, doc->characterCount() - 1));
-    c.setPosition(qBound(0, to, doc->characterCount() - 1), QTextCursor::KeepAnchor);
-    return c.selectedText();
+    const int end = doc->characterCount() - 1;
+    from = qBound(0, from, end);
+    to = qBound(0, to, end);
+    if (from > to)
+        std::swap(from, to);
+    if (!hasTables(doc)) {
+        QTextCursor c(const_cast<QTextDocument *>(doc));
+        c.setPosition(from);
+        c.setPosition(to, QTextCursor::KeepAnchor);
+        return c.selectedText();
+    }
+    // A selection that starts or ends in a table takes whole cells, not the characters
+    // between its ends, so the text is read block by block.
+    QString s;
+    for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() < to; b = b.next()) {
+        QString t = b.text();
+        t += doc->characterAt(b.position() + b.length() - 1);
+        const int lo = qMax(from - b.position(), 0);
+        const int hi = qMin(to - b.position(), int(t.size()));
+        s += QStringView(t).mid(lo, hi - lo);
+    }
+    return s;
+}
+
+// The engine's table markers (U+FDD0 before each cell, U+FDD1 after a table) as the text of
+// the control shows them, one for one: a cell after the first of its row is a tab, the first
+// cell of a row and the end of the table end a line.
+static void mapTableMarkers(const QTextDocument *doc, int from, QString &s)
+{
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char16_t ch = s.at(i).unicode();
+        if (ch != 0xFDD0 && ch != 0xFDD1)
+            continue;
+        s[i] = QChar::ParagraphSeparator;
+        if (ch == 0xFDD1)
+            continue;
+        QTextCursor c(const_cast<QTextDocument *>(doc));
+        c.setPosition(from + int(i) + 1);
+        if (const QTextTable *table = c.currentTable()) {
+            // A cell after another that starts in the same row (cells a merge from the row
+            // above covers have no marker of their own).
+            const QTextTableCell cell = table->cellAt(c.position());
+            for (int column = 0; column < cell.column(); ++column) {
+                if (table->cellAt(cell.row(), column).row() == cell.row()) {
+                    s[i] = QLatin1Char('\t');
+                    break;
+                }
+            }
+        }
+    }
 }
 
 QString RichEdit::textRange(int cpMin, int cpMax) const
@@ -449,6 +534,8 @@ QString RichEdit::textRange(int cpMin, int cpMax) const
     if (cpMax < 0)
         cpMax = textLength();
     QString s = rawRange(document(), cpMin, cpMax);
+    if (hasTables(document()))
+        mapTableMarkers(document(), qBound(0, qMin(cpMin, cpMax), textLength()), s);
     s.replace(QChar::ParagraphSeparator, QLatin1Char('\r'));
     s.replace(QChar::LineSeparator, QLatin1Char('\v'));
     return s;
@@ -457,6 +544,8 @@ QString RichEdit::textRange(int cpMin, int cpMax) const
 QString RichEdit::windowText() const
 {
     QString s = rawRange(document(), 0, textLength());
+    if (hasTables(document()))
+        mapTableMarkers(document(), 0, s);
     s.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
     s.replace(QChar::LineSeparator, QLatin1Char('\v'));
     return s;
@@ -760,6 +849,13 @@ void RichEdit::keyPressEvent(QKeyEvent *e)
             stepBulletStyle();
             return;
         }
+    }
+    const bool backtab = e->key() == Qt::Key_Backtab
+                         || (e->key() == Qt::Key_Tab && mods == Qt::ShiftModifier);
+    if ((backtab || (e->key() == Qt::Key_Tab && mods == Qt::NoModifier)) && !tabChangesFocus()
+        && textCursor().currentTable()) {
+        moveToNextCell(backtab);
+        return;
     }
     if (e->key() == Qt::Key_Tab && !tabChangesFocus() && mods == Qt::NoModifier) {
         const QTextCursor c = textCursor();

@@ -170,6 +170,7 @@ private:
     void onContentsChange(int position, int removed, int added);
     void detectUrls(int from, int to);
     void stepBulletStyle();
+    void moveToNextCell(bool backwards);
     void toggleAllCaps();
     void applyLineSpacingKey(int rule);
     QTextCursor wordCursorAt(int pos) const;

@@ -8,6 +8,7 @@
 
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <memory>
 #include <vector>
 
@@ -232,6 +233,12 @@ int RichEdit::streamOut(int format, EDITSTREAM &es)
         ok = rtf::writeRtf(*document(), from, selectionOnly ? to : -1, sink, options);
     } else {
         QString t = textRange(from, to);
+        // A table that starts the document has the engine's empty paragraph in front of it,
+        // which is no line of the text.
+        if (from == 0 && t.startsWith(QLatin1Char('\r')) && document()->firstBlock().length() == 1
+            && !document()->rootFrame()->childFrames().isEmpty()
+            && document()->rootFrame()->childFrames().first()->firstPosition() == 1)
+            t.remove(0, 1);
         // A manual line break (held as a vertical tab) is a line break in plain text too.
         t.replace(QLatin1Char('\r'), QLatin1String("\r\n"));
         t.replace(QLatin1Char('\v'), QLatin1String("\r\n"));

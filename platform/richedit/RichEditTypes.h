@@ -254,6 +254,12 @@ enum : int {
     // The RTF of an embedded object's own data (what its \object group holds before \result),
     // kept so that the object is written back whole and not only as its picture.
     ObjectData = QTextFormat::UserProperty + 46,      // QByteArray
+    // Tables, in the RTF row definition's own units (see rtf/RtfTable.h).
+    TableCellRights = QTextFormat::UserProperty + 60, // QList<int> twips, \cellx of each column
+    TableGap = QTextFormat::UserProperty + 61,        // int twips, \trgaph
+    TableLeft = QTextFormat::UserProperty + 62,       // int twips, \trleft
+    CellBorderStyles = QTextFormat::UserProperty + 63, // QList<int> top, left, bottom, right
+    CellBorderWidths = QTextFormat::UserProperty + 64, // QList<int> twips, same order
 };
 }
 

@@ -18,7 +18,6 @@ using ByteSink = std::function<bool(const char *data, qint64 len)>;
 
 struct ReadOptions {
     bool plainRtf = false; // SFF_PLAINRTF: keep only the basic formatting
-    QChar cellSeparator = QLatin1Char('\t'); // between the cells of a table row
     bool noObjects = false; // pictures and objects are left out
 };
 struct ReadResult {

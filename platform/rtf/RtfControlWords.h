@@ -24,7 +24,13 @@ enum class Cw : std::uint16_t {
     ParagraphDefault, AlignLeft, AlignCenter, AlignRight, AlignJustify, AlignDistribute,
     LeftIndent, RightIndent, FirstIndent, SpaceBefore, SpaceAfter, LineSpacing,
     LineMultiple, TabStop, TabBar, KeepNext, Style, LeftToRight,
-    RightToLeft, PageBreakBefore, InTable, ListOverride, ListLevel, TableRowDefaults,
+    RightToLeft, PageBreakBefore, InTable, ListOverride, ListLevel, TableNesting,
+    // Table
+    TableRowDefaults, RowGap, RowLeft, RowAlignLeft, RowAlignCenter, RowAlignRight,
+    CellBorderTop, CellBorderLeft, CellBorderBottom, CellBorderRight, RowBorder, ParagraphBorder,
+    BorderSingle, BorderThick, BorderDouble, BorderDotted, BorderDashed, BorderNone,
+    BorderWidth, BorderColor, CellShading, CellMergeFirst, CellMerged, CellVMergeFirst,
+    CellVMerged, CellAlignTop, CellAlignCenter, CellAlignBottom, CellRight,
     // Special
     Unicode, Par, Line, LineBreak, Tab, Page,
     Section, Cell, NestCell, Row, NestRow, FootnoteMark,
@@ -59,7 +65,7 @@ struct ControlWord {
         Destination, // opens a destination: the group's text goes elsewhere or nowhere
     };
     enum class Family : std::uint8_t {
-        Doc, Char, Para, Special, Font, Color, Pict, List, Pn, Dest
+        Doc, Char, Para, Special, Font, Color, Pict, List, Pn, Dest, Table
     };
     std::string_view word;
     Kind kind;

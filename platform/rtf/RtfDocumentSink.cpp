@@ -2,7 +2,10 @@
 
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextTable>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace rtf {
 
@@ -28,6 +31,8 @@ void RtfDocumentSink::start()
 void RtfDocumentSink::breakIfPending()
 {
     start();
+    if (m_table && !m_inCell)
+        placeInCell();
     if (!m_pendingBreak)
         return;
     m_pendingBreak = false;
@@ -83,6 +88,7 @@ void RtfDocumentSink::finish(const QTextBlockFormat &block, const QTextCharForma
                              bool hasContent)
 {
     start();
+    endTable();
     if (hasContent) {
         // The last paragraph has no mark of its own: it takes the read format only when it
         // ends where the inserted text ends, as at the end of the document.
@@ -100,6 +106,106 @@ void RtfDocumentSink::finish(const QTextBlockFormat &block, const QTextCharForma
         m_pendingBreak = false;
         m_cursor.insertBlock(m_originalBlock, m_originalBlockChar);
     }
+}
+
+// The formats of the block the cursor is in, which the next paragraph end compares with.
+void RtfDocumentSink::takeBlockFormats()
+{
+    m_currentBlock = m_cursor.blockFormat();
+    m_currentMark = m_cursor.blockCharFormat();
+    m_blockEmpty = m_cursor.block().length() == 1;
+}
+
+// A table starts where the last paragraph ended: the paragraph mark that was read is the
+// table's own start, so no empty paragraph comes between them.
+void RtfDocumentSink::enterTable()
+{
+    start();
+    if (m_table)
+        return;
+    m_pendingBreak = false;
+    QTextTableFormat format;
+    format.setBorder(0);
+    format.setCellSpacing(0);
+    m_table = m_cursor.insertTable(1, 1, format);
+    m_row = 0;
+    m_column = 0;
+    m_inCell = false;
+    m_lastRow = TableRow{};
+}
+
+// Moves the cursor into the cell the next content belongs to, adding a row or a column
+// when the table has none there yet.
+void RtfDocumentSink::placeInCell()
+{
+    // Rows are added in growing batches and the unused ones removed at the end: the table
+    // rebuilds its cell index after every change of its shape, which made one row at a time
+    // quadratic.
+    if (m_row >= m_table->rows())
+        m_table->appendRows(std::max(m_row - m_table->rows() + 1, std::min(m_table->rows(), 4096)));
+    if (m_column >= m_table->columns())
+        m_table->appendColumns(m_column - m_table->columns() + 1);
+    m_cursor = m_table->cellAt(m_row, m_column).firstCursorPosition();
+    m_inCell = true;
+    takeBlockFormats();
+}
+
+// The cell's last paragraph takes the formats; a \par just before \cell made no paragraph.
+void RtfDocumentSink::endCell(const QTextBlockFormat &block, const QTextCharFormat &mark)
+{
+    if (!m_table)
+        enterTable();
+    if (!m_inCell)
+        placeInCell();
+    if (m_pendingBreak) {
+        m_pendingBreak = false;
+    } else {
+        if (!(block == m_currentBlock))
+            m_cursor.setBlockFormat(block);
+        if (m_blockEmpty && !(mark == m_currentMark))
+            m_cursor.setBlockCharFormat(mark);
+    }
+    ++m_column;
+    m_inCell = false;
+}
+
+void RtfDocumentSink::endRow(const TableRow &row)
+{
+    if (!m_table)
+        enterTable();
+    if (m_inCell) { // content after the row's last \cell is a cell of its own
+        m_pendingBreak = false;
+        ++m_column;
+        m_inCell = false;
+    }
+    if (m_column == 0) { // a row without cells still makes one
+        placeInCell();
+        m_column = 1;
+        m_inCell = false;
+    }
+    const int made = m_column;
+    if (made < m_table->columns()) // the last cell spans the columns this row lacks
+        m_table->mergeCells(m_row, made - 1, 1, m_table->columns() - made + 1);
+    applyTableRow(*m_table, m_row, row);
+    m_lastRow = row;
+    ++m_row;
+    m_column = 0;
+    m_inCell = false;
+}
+
+// Leaves the table: what follows goes into the paragraph after it.
+void RtfDocumentSink::endTable()
+{
+    if (!m_table)
+        return;
+    if (m_column > 0 || m_inCell)
+        endRow(m_lastRow);
+    if (m_row < m_table->rows())
+        m_table->removeRows(m_row, m_table->rows() - m_row);
+    m_cursor.setPosition(m_table->lastPosition() + 1);
+    m_table = nullptr;
+    m_pendingBreak = false;
+    takeBlockFormats();
 }
 
 ReadResult readRtf(const ByteSource &source, QTextCursor &cursor, const ReadOptions &options)

@@ -9,6 +9,8 @@
 #include <QTextBlockFormat>
 #include <QTextCursor>
 
+class QTextTable;
+
 namespace rtf {
 
 class RtfDocumentSink : public RtfSink {
@@ -20,10 +22,16 @@ public:
     void endParagraph(const QTextBlockFormat &block, const QTextCharFormat &mark) override;
     void finish(const QTextBlockFormat &block, const QTextCharFormat &mark,
                 bool hasContent) override;
+    void enterTable() override;
+    void endCell(const QTextBlockFormat &block, const QTextCharFormat &mark) override;
+    void endRow(const TableRow &row) override;
+    void endTable() override;
 
 private:
     void start();
     void breakIfPending();
+    void placeInCell();
+    void takeBlockFormats();
 
     QTextCursor &m_cursor;
     bool m_started = false;
@@ -35,6 +43,12 @@ private:
     QTextCharFormat m_currentMark;
     QTextBlockFormat m_pendingBlock;    // the formats of the paragraph that ended
     QTextCharFormat m_pendingMark;
+
+    QTextTable *m_table = nullptr; // the table being read, or none
+    int m_row = 0;                 // the cell the next content goes into
+    int m_column = 0;
+    bool m_inCell = false;         // the cursor is in that cell
+    TableRow m_lastRow;            // for a row the input does not end
 };
 
 } // namespace rtf

@@ -378,6 +378,9 @@ void RtfReader::handleControlWord(std::string_view word, bool hasParam, int para
     case Family::Special:
         special(cw->id, value);
         break;
+    case Family::Table:
+        tableWord(cw->id, value);
+        break;
     default:
         break;
     }
@@ -527,14 +530,7 @@ void RtfReader::appendChar(char16_t ch)
 void RtfReader::beginContent()
 {
     const CharState &chr = state().chr;
-    if (m_pendingCells > 0) {
-        const QString separators(m_pendingCells, m_options.cellSeparator);
-        m_pendingCells = 0;
-        if (!m_text.isEmpty() && !(chr == m_textState))
-            flushText();
-        m_textState = chr;
-        m_text += separators;
-    }
+    enterTableIfNeeded();
     if (!m_paragraphHasContent) {
         const QString counted = listLabel(state().para);
         QString label;
@@ -569,19 +565,76 @@ void RtfReader::flushText()
     m_text.clear();
 }
 
-void RtfReader::endParagraph(bool fromRow)
+void RtfReader::endParagraph()
 {
     decodeBytes();
     if (!m_paragraphHasContent && (m_labelPending || state().para.listOverride > 0))
         beginContent();
-    if (fromRow && m_pendingCells > 1) {
-        m_pendingCells -= 1; // the cells after the last one that had content
-        beginContent();
-    }
-    m_pendingCells = 0;
+    enterTableIfNeeded();
     flushText();
     m_sink.endParagraph(blockFormat(state().para), charFormat(state().chr));
     m_pageBreakPending = false;
+    m_paragraphHasContent = false;
+}
+
+// Content belongs to a table when its paragraph is marked \intbl or while a row is in
+// progress (after \trowd or a \cell, up to \row): some producers reset the mark with a
+// \pard inside the cell. Content outside both closes the table.
+void RtfReader::enterTableIfNeeded()
+{
+    const bool inTable = state().para.inTable || m_rowPending || m_cellsInRow > 0;
+    if (inTable == m_tableOpen)
+        return;
+    flushText();
+    if (m_tableOpen) {
+        leaveTable();
+    } else {
+        m_sink.enterTable();
+        m_tableOpen = true;
+    }
+}
+
+void RtfReader::leaveTable()
+{
+    if (!m_tableOpen)
+        return;
+    if (m_paragraphHasContent || !m_text.isEmpty())
+        endCell(); // text after the last \cell of a row that never ended
+    if (m_cellsInRow > 0)
+        m_sink.endRow(m_rowDef);
+    m_cellsInRow = 0;
+    m_sink.endTable();
+    m_tableOpen = false;
+    m_rowPending = false;
+}
+
+void RtfReader::endCell()
+{
+    decodeBytes();
+    if (!m_paragraphHasContent && (m_labelPending || state().para.listOverride > 0))
+        beginContent();
+    if (!m_tableOpen) { // the paragraph's text so far belongs to the cell
+        m_sink.enterTable();
+        m_tableOpen = true;
+    }
+    flushText();
+    m_sink.endCell(blockFormat(state().para), charFormat(state().chr));
+    ++m_cellsInRow;
+    m_paragraphHasContent = false;
+}
+
+void RtfReader::endRow()
+{
+    decodeBytes();
+    if (m_paragraphHasContent || !m_text.isEmpty())
+        endCell();
+    if (!m_tableOpen) {
+        m_sink.enterTable();
+        m_tableOpen = true;
+    }
+    m_sink.endRow(m_rowDef);
+    m_cellsInRow = 0;
+    m_rowPending = false;
     m_paragraphHasContent = false;
 }
 
@@ -606,6 +659,7 @@ void RtfReader::finish()
     if (m_labelPending)
         beginContent();
     flushText();
+    leaveTable();
     m_sink.finish(blockFormat(state().para), charFormat(state().chr), m_paragraphHasContent);
 }
 
@@ -641,15 +695,16 @@ void RtfReader::special(Cw id, int value)
             endParagraph();
         break;
     case Cw::Cell:
-    case Cw::NestCell:
-        decodeBytes();
-        if (m_labelPending)
-            beginContent();
-        ++m_pendingCells;
+        endCell();
         break;
     case Cw::Row:
+        endRow();
+        break;
+    case Cw::NestCell: // a table inside a cell: its cells and rows stay in the outer cell
+        appendChar(u'\t');
+        break;
     case Cw::NestRow:
-        endParagraph(true);
+        appendChar(QChar::LineSeparator);
         break;
     case Cw::FootnoteMark:
         appendText(QString::number(++m_footnotes));

@@ -9,6 +9,7 @@
 #include "Rtf.h"
 #include "RtfControlWords.h"
 #include "RtfReaderState.h"
+#include "RtfTable.h"
 #include "RtfTokenizer.h"
 
 #include <QHash>
@@ -33,6 +34,13 @@ public:
     // anything was inserted into it.
     virtual void finish(const QTextBlockFormat &block, const QTextCharFormat &mark,
                         bool hasContent) = 0;
+    // Tables: what follows goes into the first cell of a new table; each cell ends with the
+    // format of its last paragraph; a row ends with its definition; the table ends before
+    // the next paragraph outside it (or at the end of the input).
+    virtual void enterTable() {}
+    virtual void endCell(const QTextBlockFormat &, const QTextCharFormat &) {}
+    virtual void endRow(const TableRow &) {}
+    virtual void endTable() {}
 };
 
 class RtfReader {
@@ -60,7 +68,7 @@ private:
     void appendChar(char16_t ch);
     void beginContent();
     void flushText();
-    void endParagraph(bool fromRow = false);
+    void endParagraph();
     void pageBreak();
     void finish();
     void special(Cw id, int value);
@@ -89,6 +97,11 @@ private:
     void colorText(const char *text, qsizetype length);
     void listWord(Cw id, int value);
     void numberingWord(Cw id);
+    void tableWord(Cw id, int value);
+    void enterTableIfNeeded();
+    void leaveTable();
+    void endCell();
+    void endRow();
     void pictureWord(Cw id, int value);
     void pictureText(const char *text, qsizetype length);
     void finishPicture();
@@ -155,7 +168,14 @@ private:
     // Paragraph.
     bool m_paragraphHasContent = false;
     bool m_pageBreakPending = false; // \page: the next paragraph starts a page
-    int m_pendingCells = 0;     // \cell seen since the last content of the row
+    // Table: the row definition being read (it stays for rows that give none) and the cell
+    // whose \cellx has not come yet; -1 or the side of the cell the border words describe.
+    TableRow m_rowDef;
+    TableCell m_cellDef;
+    int m_borderTarget = -1;
+    bool m_tableOpen = false;
+    bool m_rowPending = false;  // \trowd seen, \row not yet
+    int m_cellsInRow = 0; // cells ended since the last \row
     int m_footnotes = 0;        // \chftn numbers given so far
     QString m_label;            // text of the last list label
     CharState m_labelState;

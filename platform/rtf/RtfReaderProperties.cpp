@@ -207,6 +207,12 @@ void RtfReader::paragraphWord(Cw id, int value)
     case Cw::ListLevel:
         p.listLevel = std::clamp(value, 0, 8);
         break;
+    case Cw::InTable:
+        p.inTable = true;
+        break;
+    case Cw::TableNesting:
+        p.inTable = value > 0;
+        break;
     default:
         break;
     }

@@ -74,6 +74,7 @@ struct ParaState {
     bool keepNext = false;
     bool rightToLeft = false;
     bool pageBreakBefore = false;
+    bool inTable = false;       // \intbl: the paragraph is in a table cell
 
     bool operator==(const ParaState &) const = default;
 };

@@ -196,6 +196,94 @@ void RtfReader::finishLabel()
     m_labelPending = true;
 }
 
+// Row and cell definition words: \trowd starts a definition, each \cellx ends a cell's.
+void RtfReader::tableWord(Cw id, int value)
+{
+    constexpr int kMaxTwips = 31680 * 2;
+    constexpr std::size_t kMaxCells = 63; // as many as Word allows in a row
+    TableBorder *border = m_borderTarget >= 0 ? &m_cellDef.borders[std::size_t(m_borderTarget)]
+                                              : nullptr;
+    switch (id) {
+    case Cw::TableRowDefaults:
+        m_rowDef = TableRow{};
+        m_cellDef = TableCell{};
+        m_borderTarget = -1;
+        m_rowPending = true;
+        break;
+    case Cw::RowGap:
+        m_rowDef.gap = std::clamp(value, 0, 1440);
+        break;
+    case Cw::RowLeft:
+        m_rowDef.left = std::clamp(value, -kMaxTwips, kMaxTwips);
+        break;
+    case Cw::RowAlignLeft:
+    case Cw::RowAlignCenter:
+    case Cw::RowAlignRight:
+        m_rowDef.align = id == Cw::RowAlignCenter ? 1 : id == Cw::RowAlignRight ? 2 : 0;
+        break;
+    case Cw::CellBorderTop:
+    case Cw::CellBorderLeft:
+    case Cw::CellBorderBottom:
+    case Cw::CellBorderRight:
+        m_borderTarget = int(id) - int(Cw::CellBorderTop);
+        m_cellDef.borders[std::size_t(m_borderTarget)] = TableBorder{};
+        break;
+    case Cw::RowBorder:
+    case Cw::ParagraphBorder:
+        m_borderTarget = -1; // borders of the row or a paragraph are not kept
+        break;
+    case Cw::BorderSingle:
+    case Cw::BorderThick:
+    case Cw::BorderDouble:
+    case Cw::BorderDotted:
+    case Cw::BorderDashed:
+    case Cw::BorderNone:
+        if (border)
+            border->style = id == Cw::BorderSingle   ? TableBorder::Single
+                            : id == Cw::BorderThick  ? TableBorder::Thick
+                            : id == Cw::BorderDouble ? TableBorder::Double
+                            : id == Cw::BorderDotted ? TableBorder::Dotted
+                            : id == Cw::BorderDashed ? TableBorder::Dashed
+                                                     : TableBorder::None;
+        break;
+    case Cw::BorderWidth:
+        if (border)
+            border->width = std::clamp(value, 0, 255);
+        break;
+    case Cw::BorderColor:
+        if (border)
+            border->color = value > 0 && std::size_t(value) < m_colors.size()
+                                ? m_colors[std::size_t(value)] : QColor();
+        break;
+    case Cw::CellShading:
+        m_cellDef.shading = value > 0 && std::size_t(value) < m_colors.size()
+                                ? m_colors[std::size_t(value)] : QColor();
+        break;
+    case Cw::CellMergeFirst:
+    case Cw::CellMerged:
+        m_cellDef.horizontalMerge = id == Cw::CellMergeFirst ? TableCell::First : TableCell::Merged;
+        break;
+    case Cw::CellVMergeFirst:
+    case Cw::CellVMerged:
+        m_cellDef.verticalMerge = id == Cw::CellVMergeFirst ? TableCell::First : TableCell::Merged;
+        break;
+    case Cw::CellAlignTop:
+    case Cw::CellAlignCenter:
+    case Cw::CellAlignBottom:
+        m_cellDef.verticalAlign = int(id) - int(Cw::CellAlignTop);
+        break;
+    case Cw::CellRight:
+        m_cellDef.right = std::clamp(value, -kMaxTwips, kMaxTwips);
+        if (m_rowDef.cells.size() < kMaxCells)
+            m_rowDef.cells.push_back(m_cellDef);
+        m_cellDef = TableCell{};
+        m_borderTarget = -1;
+        break;
+    default:
+        break;
+    }
+}
+
 void RtfReader::pictureWord(Cw id, int value)
 {
     using K = PictureState::Kind;

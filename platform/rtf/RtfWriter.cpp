@@ -10,7 +10,9 @@
 #include <QTextDocument>
 #include <QTextFragment>
 #include <QTextImageFormat>
+#include <QTextTable>
 #include <algorithm>
+#include <climits>
 
 namespace rtf {
 
@@ -107,6 +109,7 @@ void RtfWriter::collect(int from, int to)
                 runState(format, fragment.charFormatIndex());
         }
     }
+    collectTables(from, to);
     if (m_fonts.empty())
         fontNumber(m_defaultFamily, 0, 0);
     if (m_hasBullets)
@@ -292,44 +295,32 @@ void RtfWriter::writeBody(int from, int to)
 {
     QTextBlock block = m_document.findBlock(from);
     int blockEnd = block.isValid() ? block.position() : to;
+    std::size_t nextTable = 0; // the first of m_tables that may still come
+    while (nextTable < m_tables.size() && m_tables[nextTable]->firstPosition() < blockEnd)
+        ++nextTable;
     for (; block.isValid(); block = block.next()) {
         const int blockStart = blockEnd; // positions are counted along, not looked up
         if (blockStart >= to)
             break;
         blockEnd = blockStart + block.length(); // after the paragraph mark
-        const bool whole = blockStart >= from && blockEnd <= to;
-        const ParaState para = paraState(block.blockFormat());
-        if (!m_paraWritten || !(para == m_para)) {
-            writeParagraphProperties(para);
-            m_para = para;
-            m_paraWritten = true;
-        }
-        if (para.bullet && blockStart >= from)
-            writeBullet();
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const QTextCharFormat format = fragment.charFormat();
-            const int count = fragment.length();
-            int skip = 0;
-            int length = count;
-            if (!whole) { // fragment positions are looked up only for a partial paragraph
-                const int position = fragment.position();
-                skip = std::max(from - position, 0);
-                length = std::min(position + count, to) - position - skip;
-                if (length <= 0)
-                    continue;
-            }
-            if (format.isImageFormat()) {
-                for (int i = 0; i < length; ++i)
-                    writePicture(format.toImageFormat());
+        QTextTable *table = nextTable < m_tables.size() ? m_tables[nextTable] : nullptr;
+        if (table && table->firstPosition() == blockStart) {
+            ++nextTable;
+            if (table->lastPosition() < to) { // a whole table is written as one
+                writeTable(*table);
+                block = m_document.findBlock(table->lastPosition());
+                blockEnd = table->lastPosition() + 1;
+                if (!flush(false))
+                    return;
                 continue;
             }
-            writeRunChanges(runState(format, fragment.charFormatIndex()));
-            const QString text = fragment.text();
-            writeText(length == count ? text : text.mid(skip, length), m_run);
         }
-        if (block.length() == 1)
-            writeRunChanges(runState(block.charFormat(), block.charFormatIndex()));
+        // The empty paragraph in front of a table that starts the document is the engine's
+        // own: a table read at the start of a document makes it again.
+        if (blockStart == 0 && block.length() == 1 && table && table->firstPosition() == 1
+            && table->lastPosition() < to)
+            continue;
+        writeBlock(block, blockStart, blockEnd, from, to, false);
         const int mark = blockEnd - 1;
         if (mark >= from && mark < to) {
             word(Cw::Par);
@@ -340,9 +331,142 @@ void RtfWriter::writeBody(int from, int to)
     }
 }
 
+// A paragraph's properties (when they change) and its runs and pictures within [from, to).
+void RtfWriter::writeBlock(const QTextBlock &block, int blockStart, int blockEnd, int from,
+                           int to, bool inTable)
+{
+    const bool whole = blockStart >= from && blockEnd <= to;
+    ParaState para = paraState(block.blockFormat());
+    para.inTable = inTable;
+    if (!m_paraWritten || !(para == m_para)) {
+        writeParagraphProperties(para);
+        m_para = para;
+        m_paraWritten = true;
+    }
+    if (para.bullet && blockStart >= from)
+        writeBullet();
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const QTextCharFormat format = fragment.charFormat();
+        const int count = fragment.length();
+        int skip = 0;
+        int length = count;
+        if (!whole) { // fragment positions are looked up only for a partial paragraph
+            const int position = fragment.position();
+            skip = std::max(from - position, 0);
+            length = std::min(position + count, to) - position - skip;
+            if (length <= 0)
+                continue;
+        }
+        if (format.isImageFormat()) {
+            for (int i = 0; i < length; ++i)
+                writePicture(format.toImageFormat());
+            continue;
+        }
+        writeRunChanges(runState(format, fragment.charFormatIndex()));
+        const QString text = fragment.text();
+        writeText(length == count ? text : text.mid(skip, length), m_run);
+    }
+    if (block.length() == 1)
+        writeRunChanges(runState(block.charFormat(), block.charFormatIndex()));
+}
+
+// A table row by row: the row's definition, then each cell's paragraphs, the last one ended
+// by \cell; a cell covered by a merge is an empty \cell.
+void RtfWriter::writeTable(const QTextTable &table)
+{
+    for (int r = 0; r < table.rows(); ++r) {
+        writeRowDefinition(tableRowOf(table, r));
+        for (int c = 0; c < table.columns(); ++c) {
+            const QTextTableCell cell = table.cellAt(r, c);
+            if (cell.row() != r || cell.column() != c) {
+                word(Cw::Cell);
+                continue;
+            }
+            const int end = cell.lastPosition();
+            for (QTextBlock b = m_document.findBlock(cell.firstPosition()); b.isValid();
+                 b = b.next()) {
+                writeBlock(b, b.position(), b.position() + b.length(), 0, INT_MAX, true);
+                const bool last = b.position() + b.length() > end;
+                word(last ? Cw::Cell : Cw::Par);
+                if (last)
+                    break;
+            }
+        }
+        word(Cw::Row);
+        raw("\r\n");
+    }
+}
+
+void RtfWriter::writeRowDefinition(const TableRow &row)
+{
+    word(Cw::TableRowDefaults);
+    word(Cw::RowGap, row.gap);
+    word(Cw::RowLeft, row.left);
+    if (row.align == 1)
+        word(Cw::RowAlignCenter);
+    else if (row.align == 2)
+        word(Cw::RowAlignRight);
+    static const Cw sides[] = {Cw::CellBorderTop, Cw::CellBorderLeft, Cw::CellBorderBottom,
+                               Cw::CellBorderRight};
+    static const Cw styles[] = {Cw::BorderNone, Cw::BorderSingle, Cw::BorderDouble,
+                                Cw::BorderDotted, Cw::BorderDashed, Cw::BorderThick};
+    for (const TableCell &cell : row.cells) {
+        if (cell.verticalMerge == TableCell::First)
+            word(Cw::CellVMergeFirst);
+        else if (cell.verticalMerge == TableCell::Merged)
+            word(Cw::CellVMerged);
+        if (cell.horizontalMerge == TableCell::First)
+            word(Cw::CellMergeFirst);
+        else if (cell.horizontalMerge == TableCell::Merged)
+            word(Cw::CellMerged);
+        if (cell.verticalAlign == 1)
+            word(Cw::CellAlignCenter);
+        else if (cell.verticalAlign == 2)
+            word(Cw::CellAlignBottom);
+        for (int side = 0; side < 4; ++side) {
+            const TableBorder &b = cell.borders[std::size_t(side)];
+            if (b.style == TableBorder::None)
+                continue;
+            word(sides[side]);
+            word(styles[std::clamp(b.style, 0, 5)]);
+            if (b.width)
+                word(Cw::BorderWidth, b.width);
+            if (b.color.isValid())
+                word(Cw::BorderColor, colorNumber(b.color));
+        }
+        if (cell.shading.isValid())
+            word(Cw::CellShading, colorNumber(cell.shading));
+        word(Cw::CellRight, cell.right);
+    }
+}
+
+// The colours the tables of [from, to) use, so that the colour table holds them.
+void RtfWriter::collectTables(int from, int to)
+{
+    for (QTextFrame *frame : m_document.rootFrame()->childFrames()) {
+        auto *table = qobject_cast<QTextTable *>(frame);
+        if (!table || table->lastPosition() < from || table->firstPosition() > to)
+            continue;
+        m_tables.push_back(table);
+        if (table->firstPosition() < from || table->lastPosition() >= to)
+            continue;
+        for (int r = 0; r < table->rows(); ++r)
+            for (const TableCell &cell : tableRowOf(*table, r).cells) {
+                for (const TableBorder &b : cell.borders)
+                    if (b.style != TableBorder::None && b.color.isValid())
+                        colorNumber(b.color);
+                if (cell.shading.isValid())
+                    colorNumber(cell.shading);
+            }
+    }
+}
+
 void RtfWriter::writeParagraphProperties(const ParaState &p)
 {
     word(Cw::ParagraphDefault);
+    if (p.inTable)
+        word(Cw::InTable);
     if (p.style)
         word(Cw::Style, p.style);
     if (p.keepNext)

@@ -7,6 +7,7 @@
 
 #include "Rtf.h"
 #include "RtfControlWords.h"
+#include "RtfTable.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -20,6 +21,7 @@ class QTextCharFormat;
 class QTextBlockFormat;
 class QTextFragment;
 class QTextImageFormat;
+class QTextTable;
 
 namespace rtf {
 
@@ -65,6 +67,7 @@ private:
         bool keepNext = false;
         bool rightToLeft = false;
         bool pageBreakBefore = false;
+        bool inTable = false;
         bool operator==(const ParaState &) const = default;
     };
     struct FontKey {
@@ -82,6 +85,11 @@ private:
     int colorNumber(const QColor &color);
     void writeHeader();
     void writeBody(int from, int to);
+    void writeBlock(const QTextBlock &block, int blockStart, int blockEnd, int from, int to,
+                    bool inTable);
+    void writeTable(const QTextTable &table);
+    void writeRowDefinition(const TableRow &row);
+    void collectTables(int from, int to);
     void writeParagraphProperties(const ParaState &para);
     void writeBullet();
     void writeRunChanges(const RunState &next);
@@ -106,6 +114,7 @@ private:
 
     std::vector<FontKey> m_fonts;
     QHash<QString, int> m_fontNumbers; // name and character set -> font number
+    std::vector<QTextTable *> m_tables; // the top-level tables the range touches, in order
     std::vector<QColor> m_colors;
     QHash<QRgb, int> m_colorNumbers;
     QHash<int, RunState> m_runStates; // by the document's char format index

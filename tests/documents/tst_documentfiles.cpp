@@ -11,6 +11,7 @@
 #include "text/CodePage.h"
 
 #include <QDir>
+#include <QTextTable>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -55,6 +56,11 @@ private:
     QTemporaryDir m_dir;
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
+    void LoadDocumentThroughOpen(const QString &file)
+    {
+        m_dialogs->answerFile(file);
+        m_w->btnOpenDocClick();
+    }
     void type(const QString &text)
     {
         m_w->Editor->setFocus();
@@ -191,6 +197,43 @@ private slots:
         // Vietnamese may come composed or with combining marks: both are the same text.
         QCOMPARE((text + QLatin1Char('\n')).normalized(QString::NormalizationForm_C),
                  expected.normalized(QString::NormalizationForm_C));
+    }
+
+    // Given a table opened from a file, when the user presses Tab in a cell, then the next
+    // cell's text is selected; typing replaces it and Bold acts on the cell's text; Tab in the
+    // last cell adds a row. Saved, the table is still a table with the new text.
+    void editingInTableCells()
+    {
+        LoadDocumentThroughOpen(QStringLiteral(SCV_TEST_DATA_DIR "/rtf/table.wordpad.rtf"));
+        QTextTable *table = nullptr;
+        for (QTextFrame *f : m_w->Editor->document()->rootFrame()->childFrames())
+            table = qobject_cast<QTextTable *>(f);
+        QVERIFY(table);
+        QTextCursor c = table->cellAt(1, 0).firstCursorPosition();
+        m_w->Editor->setTextCursor(c);
+        m_w->Editor->setFocus();
+        QTest::keyClick(m_w->Editor, Qt::Key_Tab);
+        QCOMPARE(m_w->Editor->textCursor().selectedText(), QStringLiteral("2.50"));
+        QTest::keyClicks(m_w->Editor, QStringLiteral("4.20"));
+        QTest::keyClick(m_w->Editor, Qt::Key_Home, Qt::ShiftModifier);
+        m_w->Bold1->trigger();
+        QVERIFY(m_w->Editor->textCursor().charFormat().fontWeight() >= QFont::Bold);
+        QCOMPARE(table->rows(), 3);
+        m_w->Editor->setTextCursor(table->cellAt(2, 1).firstCursorPosition());
+        QTest::keyClick(m_w->Editor, Qt::Key_Tab);
+        QCOMPARE(table->rows(), 4);
+        QTest::keyClicks(m_w->Editor, QStringLiteral("Juice"));
+        QTest::keyClick(m_w->Editor, Qt::Key_Backtab);
+        QCOMPARE(m_w->Editor->textCursor().selectedText(), QStringLiteral("3.10"));
+
+        const QString saved = path(QStringLiteral("prices.rtf"));
+        m_w->SaveDocument(saved);
+        const QByteArray rtf = readAll(saved);
+        QVERIFY2(rtf.contains("\\intbl") && rtf.contains("\\b 4.20"), rtf.constData());
+        m_w->SaveDocument(path(QStringLiteral("prices.txt")));
+        QCOMPARE(readAll(path(QStringLiteral("prices.txt"))),
+                 QByteArray("Prices:\r\nItem\tPrice\r\nTea\t4.20\r\nCoffee\t3.10\r\nJuice\t\r\n"
+                            "Thank you."));
     }
 
     void promptAnswers()

@@ -11,6 +11,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextLayout>
+#include <QTextTable>
 
 using namespace richedit;
 
@@ -58,6 +59,33 @@ int lineHeightTwips(RichEdit &e, QImage &img)
             return (h + 1) / 2;
     }
     return -1;
+}
+
+// Loads RTF text into the engine.
+void loadRtf(RichEdit &e, const QByteArray &rtf)
+{
+    qint64 at = 0;
+    QTextCursor c(e.document());
+    rtf::readRtf([&](char *buf, qint64 max) {
+        const qint64 n = qMin(max, qint64(rtf.size()) - at);
+        memcpy(buf, rtf.constData() + at, size_t(n));
+        at += n;
+        return n;
+    }, c);
+}
+
+// RTF rows of a two-column bordered table; every seventh row has a second paragraph.
+QByteArray tableRows(int rows, const QByteArray &label)
+{
+    QByteArray rtf;
+    for (int r = 0; r < rows; ++r) {
+        rtf += "\\trowd\\trgaph108\\clbrdrt\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10\\cellx3000"
+               "\\cellx6000\\pard\\intbl " + label + " " + QByteArray::number(r) + "\\cell ";
+        if (r % 7 == 0)
+            rtf += "two\\par lines";
+        rtf += "\\cell\\row";
+    }
+    return rtf;
 }
 
 QList<int> paginate(RichEdit &e, QImage &img, int height, bool render)
@@ -168,6 +196,49 @@ private slots:
         QCOMPARE(got, expected);
         QVERIFY(expected.size() > 5);
         QCOMPARE(inParts, whole);
+    }
+
+    void partsHoldTablesWhole_data()
+    {
+        QTest::addColumn<int>("part");
+        QTest::addColumn<int>("dpm");
+        QTest::newRow("one paragraph at a time") << 1 << 3780;
+        QTest::newRow("a few paragraphs") << 200 << 3780;
+        QTest::newRow("shorter than a page, 300 dpi") << 700 << 11811;
+    }
+    void partsHoldTablesWhole()
+    {
+        // Given tables at the start, in the middle and at the end of a document, when it is
+        // paginated a small part at a time, then the pages and the drawn pixels are those of
+        // the document laid out whole: no part begins or ends inside a table.
+        QFETCH(int, part);
+        QFETCH(int, dpm);
+        RichEdit e;
+        QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}\\f0\\fs24" + tableRows(30, "first");
+        for (int i = 0; i < 20; ++i)
+            rtf += "\\pard paragraph " + QByteArray::number(i) + " between\\par";
+        rtf += tableRows(45, "second") + "\\pard One line.\\par" + tableRows(25, "last") + "}";
+        loadRtf(e, rtf);
+        QCOMPARE(e.document()->rootFrame()->childFrames().size(), 3);
+        QImage whole = page96();
+        whole.setDotsPerMeterX(dpm);
+        whole.setDotsPerMeterY(dpm);
+        QImage inParts = whole;
+        const QList<int> expected = paginate(e, whole, 1440 * 3, true);
+        e.setFormatRangePartSize(part);
+        const QList<int> got = paginate(e, inParts, 1440 * 3, true);
+        QCOMPARE(got, expected);
+        QVERIFY(expected.size() > 5);
+        QCOMPARE(inParts, whole);
+        // and every row's text is on some page, once
+        QStringList seen;
+        for (int i = 0; i < got.size(); ++i) {
+            const int end = i + 1 < got.size() ? got[i + 1] : e.textLength();
+            seen << e.textRange(got[i], end);
+        }
+        const QString all = seen.join(QString());
+        for (const char *label : {"first 29", "second 0", "second 44", "last 0", "last 24"})
+            QVERIFY2(all.count(QLatin1String(label) + QLatin1Char('\t')) == 1, label);
     }
 
     void pageBreakBeforeStartsANewPage()
@@ -301,6 +372,55 @@ private slots:
             // The left indent is an inch on every device.
             QVERIFY2(qAbs(second - 96 * scale) <= 2 * scale, qPrintable(QString::number(second)));
         }
+    }
+
+    // Given a long table, when paginated at 96 and 300 dpi, then every page after the first
+    // starts at the first cell of a row, every row lies on exactly one page, and a rendered
+    // page shows its rows' borders and text.
+    void tableRowsAreNotSplitBetweenPages()
+    {
+        RichEdit e;
+        loadRtf(e, "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}\\f0\\fs24\\pard Table:\\par"
+                       + tableRows(120, "row") + "\\pard After.\\par}");
+        QTextTable *table = qobject_cast<QTextTable *>(e.document()->rootFrame()->childFrames().value(0));
+        QVERIFY(table);
+        QList<int> rowStarts;
+        for (int r = 0; r < table->rows(); ++r)
+            rowStarts << table->cellAt(r, 0).firstPosition();
+        for (int dpm : {3780, 11811}) {
+            QImage img = page96();
+            img.setDotsPerMeterX(dpm);
+            img.setDotsPerMeterY(dpm);
+            const QList<int> starts = paginate(e, img, 1440 * 3, false);
+            QVERIFY2(starts.size() > 3, qPrintable(QString::number(starts.size())));
+            for (int i = 1; i < starts.size(); ++i) {
+                if (starts[i] > table->lastPosition())
+                    continue;
+                QVERIFY2(rowStarts.contains(starts[i]), qPrintable(QString::number(starts[i])));
+            }
+            QList<int> bounds = starts;
+            bounds << e.textLength();
+            for (int start : rowStarts) {
+                int pages = 0;
+                for (int i = 0; i + 1 < bounds.size(); ++i)
+                    pages += start >= bounds[i] && start < bounds[i + 1];
+                QCOMPARE(pages, 1);
+            }
+        }
+        QImage shown = page96(816, 400);
+        QPainter p(&shown);
+        const FORMATRANGE fr = rangeFor(shown, 1440 * 3, rowStarts.at(30), &p);
+        QVERIFY(e.formatRange(&fr, true) > rowStarts.at(30));
+        p.end();
+        e.formatRange(nullptr, false);
+        int dark = 0;
+        for (int y = 0; y < 8; ++y) // the first row's top border is on the page
+            for (int x = 0; x < 200; ++x)
+                dark += qGray(shown.pixel(x, y)) < 128;
+        QVERIFY2(dark > 20, qPrintable(QString::number(dark)));
+        for (int y = 290; y < 400; ++y) // nothing beyond the rectangle (3 inches)
+            for (int x = 0; x < 816; ++x)
+                QVERIFY(qGray(shown.pixel(x, y)) > 200);
     }
 };
 

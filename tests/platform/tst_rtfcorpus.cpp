@@ -12,6 +12,7 @@ namespace {
 struct Normalisation {
     bool labels = false;       // list labels and the spaces before them are left out
     bool leadingSpace = false; // leading white space of every line is left out
+    bool emptyLines = false;   // empty lines are left out
 };
 
 // Symbol-font characters as the private-use code points LibreOffice gives them, mapped to the
@@ -41,6 +42,8 @@ QString normalise(const QString &text, const Normalisation &n)
             line.remove(0, i);
         }
     }
+    if (n.emptyLines)
+        lines.removeAll(QString());
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -98,16 +101,17 @@ private slots:
         if (file == QLatin1String("intl_text.abiword.rtf"))
             expected.remove(QChar(0x2006));
 
-        rtf::ReadOptions options;
-        options.cellSeparator = QChar::LineSeparator; // LibreOffice gives each cell a line
         rtf::ReadResult result;
-        const auto document = rtftest::readDocument(rtf, &result, options);
+        const auto document = rtftest::readDocument(rtf, &result);
         QVERIFY2(result.ok, qPrintable(result.message));
         Q_UNUSED(damaged);
 
         Normalisation n;
         n.labels = notes.contains(QLatin1String("labels"));
         n.leadingSpace = notes.contains(QLatin1String("leading spaces trimmed"));
+        // LibreOffice makes an empty paragraph of the \par that pandoc writes before each
+        // \cell; the cell itself ends there.
+        n.emptyLines = notes.contains(QLatin1String("cell is followed by an empty line"));
         const QString ours = normalise(rtftest::documentText(*document), n);
         const QString theirs = normalise(expected, n);
         QVERIFY2(ours == theirs, qPrintable(firstDifference(ours, theirs)));

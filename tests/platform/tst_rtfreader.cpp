@@ -9,6 +9,7 @@
 #include <QDirIterator>
 #include <QImage>
 #include <QTextImageFormat>
+#include <QTextTable>
 
 namespace prop = richedit::prop;
 
@@ -213,9 +214,9 @@ private slots:
             "{\\*\\footnote two}", "text", "word1 more2\n");
         row("deleted text kept", "a{\\deleted b}c", "text", "abc\n");
         row("table cells", "\\trowd\\cellx100\\cellx200\\cellx300 a\\cell b\\cell c\\cell\\row x",
-            "text", "a\tb\tc\nx\n");
+            "text", "\na\nb\nc\nx\n");
         row("empty cells", "\\trowd a\\cell\\cell c\\cell\\row\\trowd\\cell d\\cell\\cell\\row",
-            "text", "a\t\tc\n\td\t\n");
+            "text", "\na\n\nc\n\nd\n\n\n");
         row("page break ends paragraph", "a\\page b", "text", "a\nb\n");
         row("page break after par", "a\\par\\page b", "text", "a\nb\n");
         row("final par adds no paragraph", "a\\par", "text", "a\n");
@@ -311,6 +312,113 @@ private slots:
         // What is written reads back alike.
         const auto reread = rtftest::readDocument(rtftest::writeDocument(*d));
         QCOMPARE(rtftest::documentText(*reread), rtftest::documentText(*d));
+    }
+
+    // Given a table with widths, borders, shading, alignment, merged cells and a cell of two
+    // paragraphs between two paragraphs, when read, then it is one table of the engine with
+    // those properties and the paragraphs around it stay outside it; written and read back,
+    // it gives the same bytes again.
+    void tables()
+    {
+        const QByteArray rtf =
+            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}"
+            "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
+            "\\pard before\\par"
+            "\\trowd\\trgaph108\\trleft-108\\trqc\\clbrdrt\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10"
+            "\\clcbpat1\\cellx2000\\clbrdrb\\brdrdb\\brdrw30\\brdrcf2\\cellx5000\\cellx7000"
+            "\\pard\\intbl A1\\cell\\b B1\\b0\\cell C1\\par second\\cell\\row"
+            "\\trowd\\trgaph108\\trleft-108\\trqc\\clmgf\\cellx2000\\clmrg\\cellx5000"
+            "\\clvertalc\\clvmgf\\cellx7000"
+            "\\pard\\intbl merged\\cell\\cell tall\\cell\\row"
+            "\\trowd\\trgaph108\\trleft-108\\trqc\\cellx2000\\cellx5000\\clvmrg\\cellx7000"
+            "\\pard\\intbl A3\\cell B3\\cell\\cell\\row"
+            "\\pard after\\par}";
+        const auto d = rtftest::readDocument(rtf);
+        const QList<QTextFrame *> frames = d->rootFrame()->childFrames();
+        QCOMPARE(frames.size(), 1);
+        auto *table = qobject_cast<QTextTable *>(frames.first());
+        QVERIFY(table);
+        QCOMPARE(table->rows(), 3);
+        QCOMPARE(table->columns(), 3);
+        QCOMPARE(d->begin().text(), QStringLiteral("before"));
+        QCOMPARE(d->lastBlock().text(), QStringLiteral("after"));
+        auto cellText = [&](int r, int c) {
+            QTextCursor cursor = table->cellAt(r, c).firstCursorPosition();
+            cursor.setPosition(table->cellAt(r, c).lastCursorPosition().position(),
+                               QTextCursor::KeepAnchor);
+            return cursor.selectedText();
+        };
+        QCOMPARE(cellText(0, 0), QStringLiteral("A1"));
+        QCOMPARE(cellText(0, 1), QStringLiteral("B1"));
+        QCOMPARE(cellText(0, 2), QStringLiteral("C1\u2029second"));
+        QCOMPARE(cellText(1, 0), QStringLiteral("merged"));
+        QCOMPARE(table->cellAt(1, 0).columnSpan(), 2);
+        QCOMPARE(table->cellAt(1, 2).rowSpan(), 2);
+        QCOMPARE(cellText(1, 2), QStringLiteral("tall"));
+        QCOMPARE(cellText(2, 1), QStringLiteral("B3"));
+        QCOMPARE(table->cellAt(0, 1).firstCursorPosition().charFormat().fontWeight(),
+                 int(QFont::Bold));
+
+        const QTextTableFormat tf = table->format();
+        QCOMPARE(tf.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+        QCOMPARE(tf.columnWidthConstraints().size(), 3);
+        QCOMPARE(qRound(tf.columnWidthConstraints().at(1).rawValue()), 200); // 3000 twips
+        const QTextTableCellFormat a1 = table->cellAt(0, 0).format().toTableCellFormat();
+        QCOMPARE(a1.background().color(), QColor(Qt::red));
+        QCOMPARE(a1.topBorderStyle(), QTextFrameFormat::BorderStyle_Solid);
+        QCOMPARE(a1.leftBorderStyle(), QTextFrameFormat::BorderStyle_None);
+        const QTextTableCellFormat b1 = table->cellAt(0, 1).format().toTableCellFormat();
+        QCOMPARE(b1.bottomBorderStyle(), QTextFrameFormat::BorderStyle_Double);
+        QCOMPARE(b1.bottomBorderBrush().color(), QColor(Qt::blue));
+        QCOMPARE(b1.bottomBorder(), 2.0);
+        QCOMPARE(table->cellAt(1, 2).format().verticalAlignment(), QTextCharFormat::AlignMiddle);
+
+        const QByteArray first = rtftest::writeDocument(*d);
+        for (const char *words : {"\\trowd\\trgaph108\\trleft-108\\trqc", "\\clmgf", "\\clmrg",
+                                  "\\clvmgf", "\\clvmrg", "\\clcbpat1", "\\brdrdb\\brdrw30\\brdrcf2",
+                                  "\\cellx5000", "\\intbl A1\\cell", "\\row"})
+            QVERIFY2(first.contains(words), words);
+        const auto reread = rtftest::readDocument(first);
+        QCOMPARE(rtftest::documentText(*reread), rtftest::documentText(*d));
+        QCOMPARE(rtftest::writeDocument(*reread), first);
+    }
+
+    // Given damaged tables (cells without a row end, a row without a definition, more cells
+    // than the definition, text after the last cell, a document that ends inside a row),
+    // when read, then no text is lost and nothing fails.
+    void damagedTables_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("no row end") << QByteArray("\\intbl a\\cell b\\cell\\pard c\\par")
+                                    << "a\nb\nc\n\n";
+        QTest::newRow("no definition") << QByteArray("\\intbl a\\cell b\\cell\\row\\pard c\\par")
+                                       << "a\nb\nc\n";
+        QTest::newRow("more cells than defined")
+            << QByteArray("\\trowd\\cellx1000\\intbl a\\cell b\\cell c\\cell\\row") << "a\nb\nc\n\n";
+        QTest::newRow("text after the last cell")
+            << QByteArray("\\trowd\\cellx1000\\cellx2000\\intbl a\\cell b\\cell tail\\row")
+            << "a\nb\ntail\n\n";
+        QTest::newRow("ends inside a row") << QByteArray("\\trowd\\cellx1000\\intbl a\\cell b")
+                                           << "a\nb\n\n";
+        QTest::newRow("fewer cells than the first row")
+            << QByteArray("\\trowd\\cellx1000\\cellx2000\\intbl a\\cell b\\cell\\row"
+                          "\\trowd\\cellx2000\\intbl wide\\cell\\row\\pard z\\par")
+            << "a\nb\nwide\nz\n";
+        QTest::newRow("nested cells stay in the outer cell")
+            << QByteArray("\\trowd\\cellx3000\\intbl\\itap2 x\\nestcell y\\nestcell"
+                          "{\\*\\nesttableprops\\trowd\\cellx1000\\cellx2000\\nestrow}\\itap1\\cell\\row")
+            << "x\ty\t\n\n";
+    }
+    void damagedTables()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QString, text);
+        const auto d = rtftest::readDocument("{\\rtf1\\ansi " + body + "}");
+        QCOMPARE(rtftest::documentText(*d).remove(QRegularExpression(QStringLiteral("^\\n"))),
+                 text);
+        const QByteArray written = rtftest::writeDocument(*d);
+        QCOMPARE(rtftest::writeDocument(*rtftest::readDocument(written)), written);
     }
 
     void pictures_data()

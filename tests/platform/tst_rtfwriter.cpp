@@ -2,6 +2,8 @@
 // round trip of every property the engine keeps.
 #include <QtTest>
 
+#include <QTextTable>
+
 #include "richedit/FormatMapping.h"
 #include "richedit/RichEditTypes.h"
 #include "support/RtfTestSupport.h"
@@ -500,6 +502,58 @@ private slots:
         const auto reread =
             rtftest::readDocument(rtftest::fileBytes(theirs + QStringLiteral("/ours.rtf")));
         QCOMPARE(runs(*reread), runs(*document));
+    }
+
+    // Given a table we wrote (merged cells, shading, borders), when LibreOffice converts it
+    // to its own RTF, then it is still a table with the same cell texts when we read it back.
+    void libreOfficeReadsOurTables()
+    {
+        const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+        if (soffice.isEmpty())
+            QSKIP("LibreOffice (soffice) is not installed");
+        const QByteArray source =
+            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}{\\colortbl ;\\red200\\green220\\blue255;}"
+            "\\pard Before\\par"
+            "\\trowd\\trgaph108\\trleft-108\\clbrdrt\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10"
+            "\\clcbpat1\\cellx3000\\clbrdrt\\brdrs\\brdrw10\\cellx6000\\cellx9000"
+            "\\pard\\intbl Name\\cell Town\\cell Age\\cell\\row"
+            "\\trowd\\trgaph108\\trleft-108\\clmgf\\cellx3000\\clmrg\\cellx6000\\cellx9000"
+            "\\pard\\intbl Wide cell\\cell\\cell 42\\cell\\row"
+            "\\pard After\\par}";
+        const auto document = rtftest::readDocument(source);
+        QTemporaryDir dir;
+        QFile out(dir.filePath(QStringLiteral("table.rtf")));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(rtftest::writeDocument(*document));
+        out.close();
+        const QString theirs = dir.filePath(QStringLiteral("theirs"));
+        QVERIFY(QDir().mkpath(theirs));
+        QProcess p;
+        p.start(soffice, {QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                          QStringLiteral("rtf:Rich Text Format"), QStringLiteral("--outdir"),
+                          theirs, out.fileName()});
+        QVERIFY(p.waitForFinished(180000) && p.exitCode() == 0);
+        const QByteArray converted = rtftest::fileBytes(theirs + QStringLiteral("/table.rtf"));
+        QVERIFY(converted.contains("\\trowd") && converted.contains("\\cell"));
+        const auto reread = rtftest::readDocument(converted);
+        QTextTable *table = nullptr;
+        for (QTextFrame *f : reread->rootFrame()->childFrames())
+            if ((table = qobject_cast<QTextTable *>(f)))
+                break;
+        QVERIFY(table);
+        QCOMPARE(table->rows(), 2);
+        auto cellText = [&](int r, int c) {
+            QTextCursor cursor = table->cellAt(r, c).firstCursorPosition();
+            cursor.setPosition(table->cellAt(r, c).lastCursorPosition().position(),
+                               QTextCursor::KeepAnchor);
+            return cursor.selectedText();
+        };
+        QCOMPARE(cellText(0, 0), QStringLiteral("Name"));
+        QCOMPARE(cellText(0, 1), QStringLiteral("Town"));
+        QCOMPARE(cellText(0, 2), QStringLiteral("Age"));
+        QCOMPARE(cellText(1, 0), QStringLiteral("Wide cell"));
+        QCOMPARE(cellText(1, table->cellAt(1, 0).columnSpan()), QStringLiteral("42"));
+        QCOMPARE(table->cellAt(0, 0).format().background().color(), QColor(200, 220, 255));
     }
 };
 

@@ -1,0 +1,246 @@
+// The one mapping between RTF row definitions and the engine's table formats, used by the
+// reader's document sink in one direction and the writer in the other.
+#include "RtfTable.h"
+
+#include "richedit/FormatMapping.h"
+#include "richedit/RichEditTypes.h"
+
+#include <QTextTable>
+#include <algorithm>
+
+namespace rtf {
+
+namespace prop = richedit::prop;
+
+namespace {
+
+constexpr int kDefaultTextWidth = 9360; // twips: 6.5 inches, a page's text width
+
+int pixelsToTwips(qreal pixels)
+{
+    return qRound(pixels * 15.0);
+}
+
+QTextFrameFormat::BorderStyle qtStyle(int style)
+{
+    switch (style) {
+    case TableBorder::Single:
+    case TableBorder::Thick: return QTextFrameFormat::BorderStyle_Solid;
+    case TableBorder::Double: return QTextFrameFormat::BorderStyle_Double;
+    case TableBorder::Dotted: return QTextFrameFormat::BorderStyle_Dotted;
+    case TableBorder::Dashed: return QTextFrameFormat::BorderStyle_Dashed;
+    default: return QTextFrameFormat::BorderStyle_None;
+    }
+}
+
+int rtfStyle(QTextFrameFormat::BorderStyle style)
+{
+    switch (style) {
+    case QTextFrameFormat::BorderStyle_None: return TableBorder::None;
+    case QTextFrameFormat::BorderStyle_Double: return TableBorder::Double;
+    case QTextFrameFormat::BorderStyle_Dotted: return TableBorder::Dotted;
+    case QTextFrameFormat::BorderStyle_Dashed: return TableBorder::Dashed;
+    default: return TableBorder::Single;
+    }
+}
+
+QTextTableCellFormat cellFormat(QTextTableCellFormat f, const TableCell &cell)
+{
+    QList<int> styles;
+    QList<int> widths;
+    for (int side = TableCell::Top; side <= TableCell::Right; ++side) {
+        const TableBorder &b = cell.borders[std::size_t(side)];
+        styles << b.style;
+        widths << b.width;
+        // A border of no given width is a hairline, as other word processors draw it.
+        const qreal width = b.style == TableBorder::None
+                                ? 0.0
+                                : std::max(1.0, richedit::twipsToPixels(b.width));
+        const QBrush brush(b.color.isValid() ? b.color : QColor(Qt::black));
+        const QTextFrameFormat::BorderStyle style = qtStyle(b.style);
+        switch (side) {
+        case TableCell::Top:
+            f.setTopBorder(width), f.setTopBorderStyle(style), f.setTopBorderBrush(brush);
+            break;
+        case TableCell::Left:
+            f.setLeftBorder(width), f.setLeftBorderStyle(style), f.setLeftBorderBrush(brush);
+            break;
+        case TableCell::Bottom:
+            f.setBottomBorder(width), f.setBottomBorderStyle(style), f.setBottomBorderBrush(brush);
+            break;
+        default:
+            f.setRightBorder(width), f.setRightBorderStyle(style), f.setRightBorderBrush(brush);
+            break;
+        }
+    }
+    f.setProperty(prop::CellBorderStyles, QVariant::fromValue(styles));
+    f.setProperty(prop::CellBorderWidths, QVariant::fromValue(widths));
+    if (cell.shading.isValid())
+        f.setBackground(cell.shading);
+    else
+        f.clearBackground();
+    f.setVerticalAlignment(cell.verticalAlign == 1   ? QTextCharFormat::AlignMiddle
+                           : cell.verticalAlign == 2 ? QTextCharFormat::AlignBottom
+                                                     : QTextCharFormat::AlignTop);
+    return f;
+}
+
+TableCell cellOf(const QTextTableCellFormat &f)
+{
+    TableCell cell;
+    const QList<int> styles = f.property(prop::CellBorderStyles).value<QList<int>>();
+    const QList<int> widths = f.property(prop::CellBorderWidths).value<QList<int>>();
+    const QBrush brushes[] = {f.topBorderBrush(), f.leftBorderBrush(), f.bottomBorderBrush(),
+                              f.rightBorderBrush()};
+    const QTextFrameFormat::BorderStyle qtStyles[] = {f.topBorderStyle(), f.leftBorderStyle(),
+                                                      f.bottomBorderStyle(), f.rightBorderStyle()};
+    const qreal qtWidths[] = {f.topBorder(), f.leftBorder(), f.bottomBorder(), f.rightBorder()};
+    for (int side = 0; side < 4; ++side) {
+        TableBorder &b = cell.borders[std::size_t(side)];
+        if (styles.size() == 4) {
+            b.style = styles.at(side);
+            b.width = widths.value(side);
+        } else if (qtWidths[side] > 0) {
+            b.style = rtfStyle(qtStyles[side]);
+            b.width = pixelsToTwips(qtWidths[side]);
+        }
+        if (b.style != TableBorder::None && brushes[side].style() != Qt::NoBrush
+            && brushes[side].color() != QColor(Qt::black))
+            b.color = brushes[side].color();
+    }
+    if (f.hasProperty(QTextFormat::BackgroundBrush) && f.background().style() != Qt::NoBrush)
+        cell.shading = f.background().color();
+    switch (f.verticalAlignment()) {
+    case QTextCharFormat::AlignMiddle: cell.verticalAlign = 1; break;
+    case QTextCharFormat::AlignBottom: cell.verticalAlign = 2; break;
+    default: break;
+    }
+    return cell;
+}
+
+// The right boundaries of the table's columns, in twips.
+QList<int> columnRights(const QTextTable &table)
+{
+    const QTextTableFormat f = table.format();
+    QList<int> rights = f.property(prop::TableCellRights).value<QList<int>>();
+    const int columns = table.columns();
+    if (rights.size() >= columns) {
+        rights.resize(columns);
+        return rights;
+    }
+    // Columns the definition does not give (a table made in the editor): their constraints,
+    // else an equal share of the text width.
+    const QList<QTextLength> lengths = f.columnWidthConstraints();
+    int x = rights.isEmpty() ? intOr(f, prop::TableLeft) : rights.last();
+    for (int c = int(rights.size()); c < columns; ++c) {
+        const QTextLength l = lengths.value(c);
+        int width = kDefaultTextWidth / columns;
+        if (l.type() == QTextLength::FixedLength)
+            width = pixelsToTwips(l.rawValue());
+        else if (l.type() == QTextLength::PercentageLength)
+            width = qRound(kDefaultTextWidth * l.rawValue() / 100.0);
+        x += std::max(width, 1);
+        rights << x;
+    }
+    return rights;
+}
+
+} // namespace
+
+int intOr(const QTextFormat &format, int id, int fallback)
+{
+    return format.hasProperty(id) ? format.intProperty(id) : fallback;
+}
+
+void applyTableRow(QTextTable &table, int row, const TableRow &definition)
+{
+    const int columns = table.columns();
+    const int cells = std::min<int>(columns, int(definition.cells.size()));
+    QTextTableFormat tf = table.format();
+    QList<int> rights = tf.property(prop::TableCellRights).value<QList<int>>();
+    if (row == 0 || rights.size() < cells) {
+        if (row == 0) {
+            rights.clear();
+            tf.setProperty(prop::TableGap, definition.gap);
+            tf.setProperty(prop::TableLeft, definition.left);
+            tf.setCellPadding(std::max(0.0, richedit::twipsToPixels(definition.gap)));
+            tf.setCellSpacing(0);
+            tf.setBorder(0);
+            tf.setBorderCollapse(true);
+            tf.setLeftMargin(std::max(0.0, richedit::twipsToPixels(definition.left)));
+            tf.setAlignment(definition.align == 1   ? Qt::AlignHCenter
+                            : definition.align == 2 ? Qt::AlignRight
+                                                    : Qt::AlignLeft);
+        }
+        for (int c = int(rights.size()); c < cells; ++c)
+            rights << std::max(definition.cells[std::size_t(c)].right,
+                               (rights.isEmpty() ? definition.left : rights.last()) + 1);
+        tf.setProperty(prop::TableCellRights, QVariant::fromValue(rights));
+        QList<QTextLength> lengths;
+        int x = intOr(tf, prop::TableLeft);
+        for (int right : rights) {
+            lengths << QTextLength(QTextLength::FixedLength, richedit::twipsToPixels(right - x));
+            x = right;
+        }
+        tf.setColumnWidthConstraints(lengths);
+        table.setFormat(tf);
+    }
+    for (int c = 0; c < cells; ++c) {
+        QTextTableCell cell = table.cellAt(row, c);
+        if (cell.row() == row && cell.column() == c)
+            cell.setFormat(cellFormat(cell.format().toTableCellFormat(),
+                                      definition.cells[std::size_t(c)]));
+    }
+    // Merges: cells marked merged join the cell before them, or the cell above them.
+    for (int c = 0; c < cells; ++c) {
+        if (definition.cells[std::size_t(c)].horizontalMerge != TableCell::First)
+            continue;
+        int span = 1;
+        while (c + span < cells
+               && definition.cells[std::size_t(c + span)].horizontalMerge == TableCell::Merged)
+            ++span;
+        if (span > 1)
+            table.mergeCells(row, c, 1, span);
+    }
+    for (int c = 0; c < cells && row > 0; ++c) {
+        if (definition.cells[std::size_t(c)].verticalMerge != TableCell::Merged)
+            continue;
+        const QTextTableCell above = table.cellAt(row - 1, c);
+        if (above.column() != c)
+            continue;
+        const QTextTableCell own = table.cellAt(row, c);
+        if (own.columnSpan() != above.columnSpan() || own.row() != row)
+            continue;
+        table.mergeCells(above.row(), c, row - above.row() + 1, above.columnSpan());
+    }
+}
+
+TableRow tableRowOf(const QTextTable &table, int row)
+{
+    const QTextTableFormat tf = table.format();
+    TableRow r;
+    r.gap = intOr(tf, prop::TableGap, pixelsToTwips(tf.cellPadding()));
+    r.left = intOr(tf, prop::TableLeft, pixelsToTwips(tf.leftMargin()));
+    if (tf.alignment() & Qt::AlignHCenter)
+        r.align = 1;
+    else if (tf.alignment() & Qt::AlignRight)
+        r.align = 2;
+    const QList<int> rights = columnRights(table);
+    for (int c = 0; c < table.columns(); ++c) {
+        const QTextTableCell cell = table.cellAt(row, c);
+        TableCell out = cellOf(cell.format().toTableCellFormat());
+        out.right = rights.at(c);
+        if (cell.column() != c)
+            out.horizontalMerge = TableCell::Merged;
+        else if (cell.columnSpan() > 1)
+            out.horizontalMerge = TableCell::First;
+        if (cell.row() != row)
+            out.verticalMerge = TableCell::Merged;
+        else if (cell.rowSpan() > 1)
+            out.verticalMerge = TableCell::First;
+        r.cells.push_back(out);
+    }
+    return r;
+}
+
+} // namespace rtf
