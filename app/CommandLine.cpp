@@ -1,8 +1,10 @@
 #include "app/CommandLine.h"
 
 #include "app/Application.h"
+#include "app/BatchConvert.h"
 #include "app/Exceptions.h"
 #include "app/Main.h"
+#include "app/Settings.h"
 #include "dialogs/Dialogs.h"
 #include "files/SafeFile.h"
 #include "preview/PrintJobs.h"
@@ -12,6 +14,7 @@
 #include <QTextStream>
 #include <algorithm>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -35,7 +38,9 @@ public:
 
 const char kUsage[] =
     "Usage: scrivelle [FILE]\n"
-    "       scrivelle --convert INPUT OUTPUT [--page-size SIZE] [--seconds N] [--frame COLOUR]\n"
+    "       scrivelle --convert INPUT OUTPUT [--pdf-text] [--page-size SIZE] [--seconds N]\n"
+    "                 [--frame COLOUR]\n"
+    "       scrivelle --convert-to EXT [--outdir DIR] [--pdf-text] FILE...\n"
     "       scrivelle --stats FILE\n"
     "       scrivelle --pages FILE [--paper NAME] [--landscape] [--margins L,T,R,B]\n"
     "       scrivelle --print FILE [--printer NAME] [--pages-per-sheet 1|2|4]\n"
@@ -44,6 +49,11 @@ const char kUsage[] =
     "  FILE             opened at start-up when it exists\n"
     "  --convert        reads INPUT (.rtf .doc .rtc .txt) and writes OUTPUT by its extension\n"
     "                   (.rtf .doc .rtc .txt .pdf .tpf)\n"
+    "  --pdf-text       for .pdf: real, selectable text laid out as the print preview shows it\n"
+    "                   (default: one picture per page)\n"
+    "  --convert-to     converts every FILE to EXT (rtf doc rtc txt pdf tpf) in one run, each\n"
+    "                   beside its input or into DIR; failures are reported and skipped, the\n"
+    "                   exit status is 1 when any failed\n"
     "  --page-size      for .tpf: full, half, 800x600, 900x675 or 1000x750 (default full)\n"
     "  --seconds        for .tpf: viewing time of a page, 5 to 60 (default 15)\n"
     "  --frame          for .tpf: draw a frame round each page in this colour (#RRGGBB or a name)\n"
@@ -75,6 +85,13 @@ struct Headless {
             QResizeEvent resized(w->size(), QSize());
             QCoreApplication::sendEvent(w, &resized);
         }
+        // The print margins of the settings file, as the window would have them: the text PDF
+        // is laid out with them.
+        const Settings s = readSettings(window.settingsPath());
+        window.LeftSize = s.LeftSize;
+        window.TopSize = s.TopSize;
+        window.RightSize = s.RightSize;
+        window.BottomSize = s.BottomSize;
     }
     ~Headless() { dialogs::setCurrent(previous); }
     // A refusal shown as a message (unsupported names) counts as a failure of the job.
@@ -92,17 +109,25 @@ int convert(const QStringList &args)
         return fail(QStringLiteral("--convert needs INPUT and OUTPUT"));
     // The presentation options after INPUT and OUTPUT, as settings for the options value.
     QStringList settings;
+    bool textPdf = false;
     static const QList<std::pair<QString, QString>> kOptions{
         {QStringLiteral("--page-size"), QStringLiteral("page")},
         {QStringLiteral("--seconds"), QStringLiteral("seconds")},
         {QStringLiteral("--frame"), QStringLiteral("frame")}};
     for (int i = 2; i < args.size(); i += 2) {
+        if (args[i] == QLatin1String("--pdf-text")) {
+            textPdf = true;
+            --i; // a flag without a value
+            continue;
+        }
         const auto option = std::find_if(kOptions.begin(), kOptions.end(),
                                          [&](const auto &o) { return o.first == args[i]; });
         if (option == kOptions.end() || i + 1 >= args.size())
             return fail(QStringLiteral("unknown or incomplete option \"%1\"").arg(args[i]));
         settings << option->second + QLatin1Char('=') + args[i + 1];
     }
+    if (textPdf && !args[1].endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        return fail(QStringLiteral("--pdf-text needs an OUTPUT name ending in .pdf"));
     Headless h;
     QString error;
     if (!parsePresentationOptions(settings, h.window.presentationOptions, &error))
@@ -110,9 +135,28 @@ int convert(const QStringList &args)
     h.window.LoadDocument(args[0]);
     h.checkRefusal();
     h.window.SaveDialog1.fileName = args[1];
-    h.window.SaveDocument(args[1]);
+    h.window.saveByExtension(args[1], textPdf);
     h.checkRefusal();
     return 0;
+}
+
+int convertMany(const QStringList &args)
+{
+    BatchJob job;
+    if (const QString error = parseBatchArguments(args, job); !error.isEmpty()) {
+        fail(error);
+        return 2;
+    }
+    Headless h;
+    QTextStream err(stderr);
+    return runBatch(job, [&h, &job](const QString &input, const QString &output) {
+        h.dialogs.messages.clear();
+        h.window.LoadDocument(input);
+        h.checkRefusal();
+        h.window.SaveDialog1.fileName = output;
+        h.window.saveByExtension(output, job.textPdf);
+        h.checkRefusal();
+    }, err, isatty(fileno(stderr)));
 }
 
 int stats(const QStringList &args)
@@ -174,6 +218,8 @@ int runCommandLine(int argc, char **argv)
     try {
         if (option == "--convert")
             return convert(args);
+        if (option == "--convert-to")
+            return convertMany(args);
         if (option == "--stats")
             return stats(args);
         if (option == "--pages" || option == "--print") {

@@ -140,9 +140,12 @@ public:
     void LoadCompressedRtf(const QString &fileName);
     void ExportPdf(const QString &fileName);
     void ExportPresentation(const QString &fileName);
+    // Writes the document as a PDF of real text, paginated as the print preview lays it out.
+    void ExportTextPdf(const QString &fileName);
     // SaveDocument's work: true when the document itself was written (not an export, not a
-    // refused name), which is when its Modified flag may be cleared.
-    bool saveByExtension(const QString &fileName);
+    // refused name), which is when its Modified flag may be cleared. A ".pdf" name becomes a
+    // text PDF when textPdf is set, else the picture PDF.
+    bool saveByExtension(const QString &fileName, bool textPdf = false);
     // What Save and Save As do with the name chosen in the save dialog.
     void saveChosenName(const QString &name);
     void btnDocHistoryClick();

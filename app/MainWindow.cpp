@@ -301,6 +301,8 @@ void TfrmMainEditor::createControls()
     StatusBar1->setPalette(sp);
 
     m_statistics = new StatisticsCache(Editor->document(), this);
+    connect(Editor, &richedit::RichEdit::lineMetricsReady, this,
+            [this] { runHandler([this] { UpdateStatusBar(); }); });
 }
 
 void TfrmMainEditor::createMenus()

@@ -3,7 +3,8 @@
 small tables and paragraphs of varied character formatting, in the manner of a word
 processor's output.
 
-    make_long_rtf.py PAGES OUT.rtf      (about 4 KB of RTF a page)
+    make_long_rtf.py PAGES OUT.rtf            (about 4 KB of RTF a page)
+    make_long_rtf.py PAGES OUT.rtf --tables   (a bordered table of 100 cells a page)
 """
 import random
 import sys
@@ -73,15 +74,39 @@ def table(rng):
     return "".join(out)
 
 
+def table_page(rng, page):
+    """A heading and 33 rows of three bordered cells (the header row shaded), one cell in
+    eleven with a second paragraph."""
+    border = "".join(r"\clbrdr%s\brdrs\brdrw10" % side for side in "tlbr")
+    out = [heading("Table %d" % page, 2)]
+    for row in range(34 if page % 3 == 0 else 33):
+        shade = r"\clcbpat3" if row == 0 else ""
+        out.append(r"\trowd\trgaph108\trleft0" + "".join(
+            border + shade + r"\cellx%d" % x for x in (2000, 6000, 9000)) + "\n")
+        for cell in range(3):
+            text = " ".join(rng.choice(WORDS) for _ in range(rng.randint(1, 4)))
+            if (row * 3 + cell) % 11 == 5:
+                text += r"\par " + sentence(rng, 4)
+            out.append(r"\pard\intbl " + text + r"\cell ")
+        out.append(r"\row" + "\n")
+    out.append(r"\pard" + "\n")
+    return "".join(out)
+
+
 def main():
     pages = int(sys.argv[1])
+    tables = "--tables" in sys.argv[3:]
     rng = random.Random(1234)
     out = [r"{\rtf1\ansi\ansicpg1252\deff0{\fonttbl{\f0\froman\fcharset0 Times New Roman;}"
            r"{\f1\fswiss\fcharset0 Arial;}{\f2\fmodern\fcharset0 Courier New;}"
            r"{\f3\fnil\fcharset2 Symbol;}}" + "\n"
-           r"{\colortbl ;\red0\green0\blue0;\red192\green0\blue0;}" + "\n"
+           r"{\colortbl ;\red0\green0\blue0;\red192\green0\blue0;\red220\green220\blue220;}"
+           + "\n"
            r"\viewkind4\uc1\pard\f0\fs24" + "\n"]
     for page in range(1, pages + 1):
+        if tables:
+            out.append(table_page(rng, page))
+            continue
         # One page: a heading every page, then prose, a list and sometimes a table.
         out.append(heading("Chapter %d" % page if page % 10 == 1 else "Section %d" % page,
                            1 if page % 10 == 1 else 2))

@@ -36,6 +36,10 @@ Format formatOf(const QString &fileName)
 bool isExport(Format f) { return f == Format::Pdf || f == Format::Tpf; }
 bool canOpen(Format f) { return f == Format::Rtf || f == Format::Doc || f == Format::Rtc || f == Format::Txt; }
 
+// The save dialog's entry for the text PDF: after the six entries of the original list, so that
+// their indexes keep their meaning.
+constexpr int kTextPdfFilterIndex = 7;
+
 void refuseUnsupported(const QString &fileName)
 {
     dialogs::current().information(applicationTitle(),
@@ -54,7 +58,8 @@ void initDialogs(TfrmMainEditor &w)
     w.SaveDialog1.filter = QStringLiteral(
         "Rich Text Format (*.rtf)|*.rtf|Rich Text Compressed (*.rtc)|*.rtc|"
         "Word 97-2003 & 6.0/95 - RTF (*.doc)|*.doc|Portable Document Format (*.pdf)|*.pdf|"
-        "Tessra Presentation Format (*.tpf)|*.tpf|Plain Text (*.txt)|*.txt");
+        "Tessra Presentation Format (*.tpf)|*.tpf|Plain Text (*.txt)|*.txt|"
+        "PDF with selectable text (*.pdf)|*.pdf");
     w.SaveDialog1.defaultExtension = QStringLiteral("rtf");
     w.SaveDialog1.overwritePrompt = true;
 }
@@ -183,7 +188,8 @@ void TfrmMainEditor::saveChosenName(const QString &name)
     if (format != Format::Unknown && !isExport(format))
         AddHistoryEntry(name);
     shell::pumpEvents();
-    if (saveByExtension(name)) {
+    const bool textPdf = SaveDialog1.filterIndex == kTextPdfFilterIndex;
+    if (saveByExtension(name, textPdf)) {
         SetModifiedState(false);
         Editor->setDocumentModified(false);
     }
@@ -207,7 +213,7 @@ void TfrmMainEditor::SaveDocument(const QString &fileName)
     saveByExtension(fileName);
 }
 
-bool TfrmMainEditor::saveByExtension(const QString &fileName)
+bool TfrmMainEditor::saveByExtension(const QString &fileName, bool textPdf)
 {
     const Format format = formatOf(fileName);
     if (format == Format::Unknown) {
@@ -222,7 +228,12 @@ bool TfrmMainEditor::saveByExtension(const QString &fileName)
     Editor->Lines.StreamMode = format == Format::Txt ? TRichStreamModes() : TRichStreamModes(smUnicode);
     switch (format) {
     case Format::Rtc: SaveCompressedRtf(fileName); break;
-    case Format::Pdf: ExportPdf(fileName); break;
+    case Format::Pdf:
+        if (textPdf)
+            ExportTextPdf(fileName);
+        else
+            ExportPdf(fileName);
+        break;
     case Format::Tpf: ExportPresentation(fileName); break;
     default: Editor->Lines.SaveDocumentFile(fileName); break;
     }

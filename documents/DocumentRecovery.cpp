@@ -4,11 +4,11 @@
 #include "dialogs/Dialogs.h"
 #include "documents/RecoveryDialog.h"
 #include "documents/RecoveryWriter.h"
+#include "documents/SlicedRtfStream.h"
 #include "files/SafeFile.h"
 #include "editor/RxRichEd.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -20,6 +20,8 @@ namespace {
 constexpr int kExcerptLength = 60;
 // A gap between keystrokes long enough to take a copy in without the next key waiting.
 constexpr int kGapMs = 250;
+// After an edit abandoned a copy being streamed: the wait for the next try, at most.
+constexpr int kRetryMs = 50;
 
 QString displayName(const QString &fileName)
 {
@@ -32,7 +34,7 @@ QString boxTitle() { return QGuiApplication::applicationDisplayName(); }
 
 DocumentRecovery::DocumentRecovery(const QString &folder, TRxRichEdit *editor, QWidget *window)
     : QObject(nullptr), m_store(folder), m_editor(editor), m_window(window),
-      m_writer(new RecoveryWriter(this))
+      m_writer(new RecoveryWriter(this)), m_stream(new SlicedRtfStream(this))
 {
     for (QTimer *timer : {&m_pause, &m_due, &m_longest})
         timer->setSingleShot(true);
@@ -45,11 +47,14 @@ DocumentRecovery::DocumentRecovery(const QString &folder, TRxRichEdit *editor, Q
     });
     connect(m_writer, &RecoveryWriter::written, this, &DocumentRecovery::written,
             Qt::QueuedConnection);
+    connect(m_stream, &SlicedRtfStream::finished, this, &DocumentRecovery::streamed);
+    connect(m_stream, &SlicedRtfStream::abandoned, this, &DocumentRecovery::abandoned);
 }
 
 DocumentRecovery::~DocumentRecovery()
 {
     stopTimers();
+    m_stream->cancel();
     if (m_store.isOpen())
         m_writer->remove(m_store.ownCopyPath());
     // The writer finishes before the lock goes, so no copy is left without its lock.
@@ -102,6 +107,7 @@ void DocumentRecovery::modifiedStateSet(bool modified)
 
 void DocumentRecovery::removeCopy()
 {
+    m_stream->cancel();
     if (m_store.isOpen())
         m_writer->remove(m_store.ownCopyPath());
 }
@@ -119,8 +125,6 @@ void DocumentRecovery::takeCopy()
         report(QStringLiteral("Unsaved work cannot be kept safe: %1.").arg(m_store.error()));
         return;
     }
-    QElapsedTimer timer;
-    timer.start();
     RecoveryCopy copy;
     copy.fileName = documentName ? documentName() : QString();
     const QTextCursor cursor = m_editor->textCursor();
@@ -128,23 +132,29 @@ void DocumentRecovery::takeCopy()
     copy.caret = cursor.position();
     copy.time = QDateTime::currentDateTimeUtc();
     copy.excerpt = documentExcerpt();
-    copy.rtf = documentRtf();
-    m_writer->write(m_store.ownCopyPath(), copy);
-    m_lastCopyMs = timer.nsecsElapsed() / 1e6;
+    m_pending = copy;
+    // Rich Text even while the control shows plain text: the copy is always RTF.
+    m_stream->start(m_editor->document());
 }
 
-QByteArray DocumentRecovery::documentRtf() const
+void DocumentRecovery::streamed(const QByteArray &rtf)
 {
-    QByteArray rtf;
-    richedit::EDITSTREAM es;
-    es.pfnCallback = [&rtf](char *buffer, int cb, int *pcb) {
-        rtf.append(buffer, cb);
-        *pcb = cb;
-        return 0;
-    };
-    // Rich Text even while the control shows plain text: the copy is always RTF.
-    m_editor->streamOut(richedit::SF_RTF, es);
-    return rtf;
+    m_lastCopyMs = m_stream->longestTurnMs();
+    m_pending.rtf = rtf;
+    m_writer->write(m_store.ownCopyPath(), m_pending);
+    m_pending = {};
+}
+
+void DocumentRecovery::abandoned()
+{
+    // The document changed while it was being streamed: the changes are still unsaved, so
+    // the copy is taken again after a short gap in typing.
+    m_pending = {};
+    if (!m_enabled || !m_editor->DocumentModified())
+        return;
+    m_isDue = true;
+    if (!m_pause.isActive())
+        m_pause.start(qMin(m_pauseMs, kRetryMs));
 }
 
 QString DocumentRecovery::documentExcerpt() const
@@ -165,6 +175,7 @@ QString DocumentRecovery::documentExcerpt() const
 
 void DocumentRecovery::waitForWrites()
 {
+    m_stream->finishNow();
     m_writer->waitForIdle();
     QCoreApplication::sendPostedEvents(this); // deliver the writer's reports
 }

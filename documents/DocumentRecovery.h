@@ -5,10 +5,12 @@
 // the document into memory on the window thread; encoding, writing and syncing happen on the
 // writer's thread, so a keystroke never waits for the disk. Streaming a long document takes a
 // moment, so during continuous typing the copy waits, from three quarters of the longest delay
-// on, for a short gap between keystrokes, and is taken without one only at the longest delay. When the document has nothing left
-// to lose (saved, replaced by New or Open, cleared) the copy goes, and so it does at a normal
+// on, for a short gap between keystrokes, and is started without one at the longest delay.
+// When the document has nothing left to lose (saved, replaced by New or Open, cleared) the copy goes, and so it does at a normal
 // end. At start-up the copies of instances that are no longer running are offered for
-// restoring. The main window owns one and wires it to its Modified state.
+// restoring. The main window owns one and wires it to its Modified state. The document is
+// streamed in turns of a few milliseconds from the event loop (SlicedRtfStream); an edit
+// between turns abandons that copy and another is taken after the next short gap in typing.
 
 #include "documents/RecoveryCopy.h"
 #include "documents/RecoveryStore.h"
@@ -20,6 +22,7 @@
 
 class QWidget;
 class RecoveryWriter;
+class SlicedRtfStream;
 class TRxRichEdit;
 
 class DocumentRecovery : public QObject {
@@ -47,7 +50,8 @@ public:
     // Called with the Modified state whenever it is set: true (every change) schedules a copy,
     // false (nothing left to lose) removes it.
     void modifiedStateSet(bool modified);
-    // Takes a copy now (or removes it when there is nothing to lose).
+    // Starts a copy now (or removes it when there is nothing to lose); the document is streamed
+    // from the event loop and then handed to the writer.
     void takeCopy();
     // Offers the copies of ended instances in the recovery dialog, and reports (and keeps
     // aside) those that cannot be read. Never throws.
@@ -56,9 +60,11 @@ public:
     QString folder() const { return m_store.folder(); }
     // This instance's copy file (empty until the first copy).
     QString copyPath() const { return m_store.ownCopyPath(); }
-    // Blocks until every write and removal asked so far is done (used at the end and by tests).
+    // Finishes the copy being streamed, then blocks until every write and removal asked so far
+    // is done (used at the end and by tests).
     void waitForWrites();
-    // Time the window thread spent on the last copy (streaming the document), milliseconds.
+    // The longest the window thread spent at once on the last copy (one turn of streaming the
+    // document), milliseconds.
     double lastCopyMs() const { return m_lastCopyMs; }
 
 signals:
@@ -67,6 +73,8 @@ signals:
 
 private:
     void stopTimers();
+    void streamed(const QByteArray &rtf);
+    void abandoned();
     void removeCopy();
     void written(const QString &path, bool ok, const QString &problem);
     void report(const QString &text);
@@ -74,13 +82,14 @@ private:
     bool restore(RecoveryStore::Orphan &orphan, const RecoveryCopy &copy);
     // Renames a copy that cannot be used aside and tells the user which file it is.
     void keepAsideAndReport(RecoveryStore::Orphan &orphan, const QString &problem);
-    QByteArray documentRtf() const;
     QString documentExcerpt() const;
 
     RecoveryStore m_store;
     TRxRichEdit *m_editor;
     QWidget *m_window;
     RecoveryWriter *m_writer;
+    SlicedRtfStream *m_stream;
+    RecoveryCopy m_pending; // the copy whose document is being streamed
     QTimer m_pause;   // restarted by every change: the pause in typing, or the gap once due
     QTimer m_due;     // from the first change since the last copy: from now on a gap will do
     QTimer m_longest; // from the first change since the last copy: no more waiting

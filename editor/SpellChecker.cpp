@@ -36,6 +36,46 @@ QStringList SpellChecker::availableLanguages()
     return languages;
 }
 
+QString SpellChecker::localeOfLanguageId(int languageId)
+{
+    struct Entry {
+        int id;
+        const char *locale;
+    };
+    static constexpr Entry kLocales[] = {
+        {1026, "bg_BG"}, {1027, "ca_ES"}, {1029, "cs_CZ"}, {1030, "da_DK"}, {1031, "de_DE"},
+        {1032, "el_GR"}, {1033, "en_US"}, {1034, "es_ES"}, {1035, "fi_FI"}, {1036, "fr_FR"},
+        {1037, "he_IL"}, {1038, "hu_HU"}, {1039, "is_IS"}, {1040, "it_IT"}, {1043, "nl_NL"},
+        {1044, "nb_NO"}, {1045, "pl_PL"}, {1046, "pt_BR"}, {1048, "ro_RO"}, {1049, "ru_RU"},
+        {1050, "hr_HR"}, {1051, "sk_SK"}, {1053, "sv_SE"}, {1055, "tr_TR"}, {1058, "uk_UA"},
+        {1060, "sl_SI"}, {1061, "et_EE"}, {1062, "lv_LV"}, {1063, "lt_LT"}, {1069, "eu_ES"},
+        {1110, "gl_ES"}, {2055, "de_CH"}, {2057, "en_GB"}, {2058, "es_MX"}, {2060, "fr_BE"},
+        {2067, "nl_BE"}, {2068, "nn_NO"}, {2070, "pt_PT"}, {3079, "de_AT"}, {3081, "en_AU"},
+        {3082, "es_ES"}, {3084, "fr_CA"}, {4105, "en_CA"}, {4108, "fr_CH"}, {5129, "en_NZ"},
+        {6153, "en_IE"}, {7177, "en_ZA"}, {16393, "en_IN"},
+    };
+    for (const Entry &e : kLocales) {
+        if (e.id == languageId)
+            return QString::fromLatin1(e.locale);
+    }
+    return {};
+}
+
+QString SpellChecker::dictionaryFor(int languageId, const QStringList &available)
+{
+    const QString locale = localeOfLanguageId(languageId);
+    if (locale.isEmpty())
+        return {};
+    if (available.contains(locale))
+        return locale;
+    const QString language = locale.section(QLatin1Char('_'), 0, 0) + QLatin1Char('_');
+    for (const QString &name : available) {
+        if (name.startsWith(language))
+            return name;
+    }
+    return {};
+}
+
 bool SpellChecker::setLanguage(const QString &language)
 {
     if (language == m_language && m_hunspell)
@@ -157,6 +197,17 @@ bool SpellChecker::addToDictionary(const QString &word, QString *error)
     if (m_hunspell)
         m_hunspell->add(encode(clean));
     return true;
+}
+
+void SpellChecker::acceptWord(const QString &word)
+{
+    const QString clean = word.trimmed();
+    if (clean.isEmpty())
+        return;
+    if (!m_personal.contains(clean))
+        m_personal << clean;
+    if (m_hunspell)
+        m_hunspell->add(encode(clean));
 }
 
 QList<WordSpan> SpellChecker::words(const QString &text)

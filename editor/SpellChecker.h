@@ -30,6 +30,12 @@ public:
     static QStringList dictionaryFolders();
     // Languages with an installed dictionary ("en_US", ...), sorted.
     static QStringList availableLanguages();
+    // The locale name ("fr_FR") of a Windows language identifier as RTF's \lang gives it;
+    // empty for none, "no proofing" (1024) and identifiers not known here.
+    static QString localeOfLanguageId(int languageId);
+    // Among `available` dictionaries, the one for a language identifier: the same locale, else
+    // one of the same language ("fr_CA" for "fr_FR"); empty when there is none.
+    static QString dictionaryFor(int languageId, const QStringList &available);
 
     // Loads the dictionary of `language`; false (keeping none) when it is not installed or
     // cannot be read. The personal words are added to it.
@@ -43,6 +49,9 @@ public:
     QStringList suggestions(const QString &word, int limit = 6) const;
 
     void ignoreAll(const QString &word);
+    // Takes a word into the loaded dictionary and the personal words known, without writing
+    // the list (another checker of the same list has written it).
+    void acceptWord(const QString &word);
     // Adds the word to the personal list file and the loaded dictionary. Returns false with
     // `error` set ("Unable to write to <path>") when the file cannot be written.
     bool addToDictionary(const QString &word, QString *error = nullptr);

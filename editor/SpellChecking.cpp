@@ -1,6 +1,7 @@
 #include "editor/SpellChecking.h"
 
 #include "editor/FindReplace.h"
+#include "richedit/RichEditTypes.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -260,7 +261,7 @@ void SpellChecking::checkBlock(QTextBlock block)
     SpellData *data = ensureData(block);
     data->queued = false;
     const QString text = block.text();
-    QList<WordSpan> spans = m_checker.misspelled(text);
+    QList<WordSpan> spans = checkerFor(block).misspelled(text);
     // The word the caret stands at the end of is still being typed: hold its underline back.
     const QTextCursor caret = m_editor ? m_editor->textCursor() : QTextCursor();
     if (!caret.isNull() && !caret.hasSelection() && caret.block() == block) {
@@ -368,7 +369,7 @@ void SpellChecking::preparePopup(QMenu *menu, int position)
         m_added << a;
         return a;
     };
-    const QStringList suggestions = m_checker.suggestions(word);
+    const QStringList suggestions = checkerFor(m_document->findBlock(start)).suggestions(word);
     for (const QString &s : suggestions) {
         QAction *a = add(QStringLiteral("SpellSuggestion"), QString(s).replace(QLatin1Char('&'), QStringLiteral("&&")));
         connect(a, &QAction::triggered, this, [this, start, length, s] { replaceWord(start, length, s); });
@@ -378,13 +379,22 @@ void SpellChecking::preparePopup(QMenu *menu, int position)
     connect(add(QStringLiteral("IgnoreAll1"), QStringLiteral("Ignore All")), &QAction::triggered,
             this, [this, word] {
                 m_checker.ignoreAll(word);
+                for (auto &[name, other] : m_others)
+                    if (other)
+                        other->ignoreAll(word);
+                m_ignored << word;
                 refreshWord(word);
             });
     connect(add(QStringLiteral("AddToDictionary1"), QStringLiteral("Add to Dictionary")),
             &QAction::triggered, this, [this, word] {
                 QString error;
-                if (!m_checker.addToDictionary(word, &error) && !error.isEmpty())
+                if (m_checker.addToDictionary(word, &error)) {
+                    for (auto &[name, other] : m_others)
+                        if (other)
+                            other->acceptWord(word);
+                } else if (!error.isEmpty()) {
                     emit dictionaryError(error);
+                }
                 refreshWord(word);
             });
     QAction *separator = new QAction(menu);
@@ -418,6 +428,7 @@ void SpellChecking::setPersonalListPath(const QString &path)
     if (path == m_checker.personalListPath())
         return;
     m_checker.setPersonalListPath(path);
+    m_others.clear(); // made again with the new list's words
     ++g_generation;
     recheckAll();
 }
@@ -431,4 +442,46 @@ void SpellChecking::replaceWord(int start, int length, const QString &word)
         c.setPosition(start + int(word.size()));
         m_editor->setTextCursor(c);
     }
+}
+
+namespace {
+
+// The language the paragraph's text carries: that of its first run with one, else that of the
+// paragraph mark's format; 0 when none.
+int languageOf(const QTextBlock &block)
+{
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextCharFormat format = it.fragment().charFormat();
+        if (format.hasProperty(richedit::prop::Language))
+            return format.intProperty(richedit::prop::Language);
+    }
+    return block.charFormat().intProperty(richedit::prop::Language);
+}
+
+} // namespace
+
+SpellChecker &SpellChecking::checkerFor(const QTextBlock &block)
+{
+    const int language = languageOf(block);
+    if (language <= 0)
+        return m_checker;
+    if (!m_installedRead) {
+        m_installed = SpellChecker::availableLanguages();
+        m_installedRead = true;
+    }
+    const QString name = SpellChecker::dictionaryFor(language, m_installed);
+    if (name.isEmpty() || name == m_checker.language())
+        return m_checker;
+    auto it = m_others.find(name);
+    if (it == m_others.end()) {
+        auto checker = std::make_unique<SpellChecker>();
+        checker->setPersonalListPath(m_checker.personalListPath());
+        if (!checker->setLanguage(name))
+            checker.reset(); // unreadable: the settings file's choice checks, not tried again
+        else
+            for (const QString &word : std::as_const(m_ignored))
+                checker->ignoreAll(word);
+        it = m_others.emplace(name, std::move(checker)).first;
+    }
+    return it->second ? *it->second : m_checker;
 }

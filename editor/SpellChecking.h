@@ -19,6 +19,9 @@
 #include <QTextBlock>
 #include <QTimer>
 
+#include <map>
+#include <memory>
+
 class QAction;
 class QPainter;
 class QMenu;
@@ -81,9 +84,16 @@ private:
     void onCaretMoved();
     void replaceWord(int start, int length, const QString &word);
     void refreshWord(const QString &word);
+    // The checker for a paragraph: the dictionary of the language its text carries where one
+    // is installed, else the settings file's choice.
+    SpellChecker &checkerFor(const QTextBlock &block);
 
     QPointer<QTextEdit> m_editor;
-    SpellChecker m_checker;
+    SpellChecker m_checker; // the settings file's language
+    std::map<QString, std::unique_ptr<SpellChecker>> m_others; // by dictionary, made on demand
+    QStringList m_installed;   // the installed dictionaries, read when first needed
+    bool m_installedRead = false;
+    QStringList m_ignored;     // "Ignore All" words, for checkers made later
     QPointer<QTextDocument> m_document;
     bool m_enabled = false;
     QList<QTextBlock> m_pending;   // changed paragraphs

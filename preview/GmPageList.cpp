@@ -342,6 +342,26 @@ void TGmPageList::DrawPage(TGmPage *page, QPainter &canvas, Extended ppiX, Exten
     }
 }
 
+void TGmPageList::DrawPrintedPage(TGmPage *page, QPainter &canvas, Extended x, Extended y,
+                                  const QDateTime &now)
+{
+    QRect clip;
+    if (m_margins.ClipMargins) {
+        clip = QRect(QPoint(int(gmRound(m_margins.Left().inches() * x)),
+                            int(gmRound(m_margins.Top().inches() * y))),
+                     QPoint(int(gmRound((page->WidthInches() - m_margins.Right().inches()) * x))
+                                - 1,
+                            int(gmRound((page->HeightInches() - m_margins.Bottom().inches()) * y))
+                                - 1));
+    } else {
+        clip = QRect(0, 0, int(gmRound(page->WidthInches() * x)),
+                     int(gmRound(page->HeightInches() * y)));
+    }
+    canvas.setClipRect(clip, Qt::ReplaceClip);
+    DrawPage(page, canvas, x, y, now);
+    canvas.setClipping(false);
+}
+
 bool TGmPageList::PrintPages(int first, int last)
 {
     QVector<int> numbers;
@@ -375,23 +395,8 @@ bool TGmPageList::PrintPageList(const QVector<int> &numbers)
         TGmPage *page = pages.at(i);
         m_printer.StartPendingSheet();
         QPainter *canvas = m_printer.Canvas();
-        const Extended x = m_printer.PrinterInfo().PixelsPerInchX();
-        const Extended y = m_printer.PrinterInfo().PixelsPerInchY();
-        QRect clip;
-        if (m_margins.ClipMargins) {
-            clip = QRect(QPoint(int(gmRound(m_margins.Left().inches() * x)),
-                                int(gmRound(m_margins.Top().inches() * y))),
-                         QPoint(int(gmRound((page->WidthInches() - m_margins.Right().inches())
-                                            * x)) - 1,
-                                int(gmRound((page->HeightInches() - m_margins.Bottom().inches())
-                                            * y)) - 1));
-        } else {
-            clip = QRect(0, 0, int(gmRound(page->WidthInches() * x)),
-                         int(gmRound(page->HeightInches() * y)));
-        }
-        canvas->setClipRect(clip, Qt::ReplaceClip);
-        DrawPage(page, *canvas, x, y);
-        canvas->setClipping(false);
+        DrawPrintedPage(page, *canvas, m_printer.PrinterInfo().PixelsPerInchX(),
+                        m_printer.PrinterInfo().PixelsPerInchY());
         if (i + 1 < pages.size())
             m_printer.NextPage();
         if (Events.OnPrintProgress)

@@ -177,6 +177,10 @@ public:
     // Draws a page (text slice, header, footer) on a canvas whose units are 1/ppi inch.
     void DrawPage(TGmPage *page, QPainter &canvas, Extended ppiX, Extended ppiY,
                   const QDateTime &now = QDateTime::currentDateTime());
+    // Draws a page as a printed sheet shows it: clipped to the margins when ClipMargins is set,
+    // else to the paper, on a canvas whose units are 1/ppi inch from the paper's corner.
+    void DrawPrintedPage(TGmPage *page, QPainter &canvas, Extended ppiX, Extended ppiY,
+                         const QDateTime &now = QDateTime::currentDateTime());
     // Prints pages first to last (descending when first > last); true when a job ran to its end.
     bool PrintPages(int first, int last);
     bool PrintPageList(const QVector<int> &numbers);

@@ -5,6 +5,7 @@
 #include "editor/RxRichEd.h"
 #include "preview/GmPreview.h"
 #include "preview/GmRtfPreview.h"
+#include "preview/PreviewPages.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,31 +15,11 @@
 
 namespace {
 
-// The preview set up as the preview window sets it up: header and footer visible without
-// their lines, every caption font Arial 15 points.
-struct PreviewSetup {
-    TGmPreview preview;
-    TGmRtfPreview paginator;
+// The hidden preview of a job and the control holding its document (the job's own one, unless
+// a loader gives another).
+struct PreviewSetup : TPreviewPages {
     TRxRichEdit ownSource;
     TRxRichEdit *source = &ownSource;
-
-    PreviewSetup()
-    {
-        QFont font(QStringLiteral("Arial"));
-        font.setPointSizeF(15);
-        for (TGmHeaderFooter *hf : {static_cast<TGmHeaderFooter *>(&preview.Header()),
-                                    static_cast<TGmHeaderFooter *>(&preview.Footer())}) {
-            hf->setVisible(true);
-            hf->setShowLine(false);
-            for (int i = 0; i < 3; ++i)
-                hf->setFont(i, font);
-        }
-        preview.Margins().Visible = true;
-        preview.OnNeedRichEdit = [](QObject *, TRxRichEdit *&r) { r = new TRxRichEdit; };
-        paginator.SetPreview(&preview);
-        paginator.OnMessage = [this](const QString &m) { message = m; };
-    }
-    QString message;
 };
 
 struct Options {
@@ -104,11 +85,7 @@ QString paginate(PreviewSetup &s, const Options &o, const TDocumentLoader &load)
 {
     const PrintMargins m = o.hasMargins
         ? o.margins : readPrintMargins(QCoreApplication::applicationDirPath());
-    TGmMargins &margins = s.preview.Margins();
-    margins.Left().setMillimeters(m.left);
-    margins.Top().setMillimeters(m.top);
-    margins.Right().setMillimeters(m.right);
-    margins.Bottom().setMillimeters(m.bottom);
+    s.setMargins(m);
     if (!o.paper.isEmpty()) {
         TGmPaperSize paper;
         if (!gmPaperSizeFromName(o.paper, paper) || paper == TGmPaperSize::Custom)
@@ -142,9 +119,7 @@ QString paginate(PreviewSetup &s, const Options &o, const TDocumentLoader &load)
     }
     if (!s.source)
         return QStringLiteral("Cannot open file %1").arg(o.file);
-    s.preview.Clear();
-    s.paginator.LoadFromRichEdit(s.source);
-    return s.message;
+    return s.layOut(s.source);
 }
 
 } // namespace

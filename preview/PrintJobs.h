@@ -9,6 +9,8 @@
 // with the option itself or with FILE. Exit codes: 0 done, 1 bad arguments or unreadable
 // file, 2 nothing printed (no printer available, or the job failed).
 
+#include "preview/PreviewPages.h"
+
 #include <QStringList>
 #include <QTextStream>
 #include <functional>
@@ -26,10 +28,4 @@ int runPrintJob(QStringList args, QTextStream &out, QTextStream &err,
 
 // The four print margins in millimetres from the settings file DeskTopDock.ini in the given
 // folder ("Print Margins"; 25, 15, 25, 15 when missing).
-struct PrintMargins {
-    double left = 25;
-    double top = 15;
-    double right = 25;
-    double bottom = 15;
-};
 PrintMargins readPrintMargins(const QString &folder);

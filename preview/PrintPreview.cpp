@@ -287,14 +287,7 @@ void TForm1::FormActivate()
     auto end = qScopeGuard([this] { GmPreview1->EndUpdate(); });
     if (m_firstActivation) {
         m_firstActivation = false;
-        int left = 25, top = 15, right = 25, bottom = 15;
-        if (m_host.readMargins)
-            m_host.readMargins(left, top, right, bottom);
-        TGmMargins &m = GmPreview1->Margins();
-        m.Left().setMillimeters(left);
-        m.Top().setMillimeters(top);
-        m.Right().setMillimeters(right);
-        m.Bottom().setMillimeters(bottom);
+        importMargins();
     }
     GmPreview1->Clear();
     GmRtfPreview1->LoadFromRichEdit(m_host.editor ? m_host.editor() : nullptr);
@@ -305,6 +298,25 @@ void TForm1::FormActivate()
     } catch (...) {
         // Fitting after the layout is a nicety: the pages are there either way.
     }
+}
+
+void TForm1::importMargins()
+{
+    int left = 25, top = 15, right = 25, bottom = 15;
+    if (m_host.readMargins)
+        m_host.readMargins(left, top, right, bottom);
+    TGmMargins &m = GmPreview1->Margins();
+    m.Left().setMillimeters(left);
+    m.Top().setMillimeters(top);
+    m.Right().setMillimeters(right);
+    m.Bottom().setMillimeters(bottom);
+}
+
+void TForm1::LayOutUnshown()
+{
+    if (m_firstActivation)
+        importMargins();
+    Relayout();
 }
 
 void TForm1::FormClose()

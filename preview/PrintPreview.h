@@ -88,6 +88,10 @@ public:
 
     // Lays the main window's document out again from page 1.
     void Relayout();
+    // Lays the document out with the window's present choices (printer, paper, orientation,
+    // margins, header and footer) without showing it; until the window was first shown its
+    // margins are the main window's. GmPreview1 then holds the pages the window would show.
+    void LayOutUnshown();
     static QString statusText(int page, int count);
 
 protected:
@@ -98,6 +102,8 @@ protected:
 
 private:
     void createControls();
+    // The main window's margins into the preview (at the first showing).
+    void importMargins();
     void configurePreview();
     // The print buttons' common steps: job title, colour, then the given print call.
     void printWith(const std::function<void()> &print);

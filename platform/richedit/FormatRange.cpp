@@ -301,10 +301,27 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
             context.palette.setColor(QPalette::Text, Qt::black);
             doc->documentLayout()->draw(&p, context);
         }
+        // On a PDF the clip hides the lines of the first and last paragraph that belong to
+        // the pages before and after, but their text would still be in the file, found by
+        // search and copied out twice: there only the lines whose tops lie on this page are
+        // drawn. Pictures of pages keep drawing whole paragraphs, so that they stay as they
+        // were; so does a document with tables, which its own layout draws.
+        const bool ownLinesOnly =
+            p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
+        constexpr qreal hair = 1.0 / 32; // below the layout's 1/64 pixel steps
+        const qreal ownTop = y0 - hair;
+        const qreal ownBottom = y0 + clipBottom - hair;
         for (QTextBlock b = firstBlock; b.isValid(); b = b.next()) {
-            if (!hasTables) {
-                if (QTextLayout *l = b.layout())
-                    l->draw(&p, QPointF(0, 0));
+            QTextLayout *l = hasTables ? nullptr : b.layout();
+            if (l && !ownLinesOnly) {
+                l->draw(&p, QPointF(0, 0));
+            } else if (l) {
+                for (int i = 0; i < l->lineCount(); ++i) {
+                    const QTextLine line = l->lineAt(i);
+                    const qreal top = l->position().y() + line.y();
+                    if (top >= ownTop && top < ownBottom)
+                        line.draw(&p, l->position());
+                }
             }
             // The marker goes with the paragraph's first line, so not on a continuation page.
             if (b != firstBlock || firstAtStart)

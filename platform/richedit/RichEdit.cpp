@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
@@ -20,6 +21,8 @@
 #include <QTextDocument>
 #include <QTextTable>
 #include <QTextLayout>
+#include <QTextTable>
+#include <QTimer>
 
 namespace richedit {
 
@@ -39,6 +42,9 @@ RichEdit::RichEdit(QWidget *parent)
     setAutoFillBackground(true); // margins round the viewport take the background colour too
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     document()->setUndoRedoEnabled(true);
+    m_layoutTimer = new QTimer(this);
+    m_layoutTimer->setInterval(0);
+    connect(m_layoutTimer, &QTimer::timeout, this, &RichEdit::layOutSlice);
     connectDocument();
     connect(this, &QTextEdit::cursorPositionChanged, this, [this] {
         if (m_eventMask & ENM_SELCHANGE)
@@ -157,6 +163,8 @@ void RichEdit::adoptDocument(std::unique_ptr<QTextDocument> fresh)
     connectDocument();
     m_rangeCache->reset();
     m_laidOut = {};
+    m_changedFrom = m_changedTo = -1;
+    m_layoutPosition = 0; // a background layout under way starts again on the new document
 }
 
 void RichEdit::resetDocument()
@@ -166,8 +174,19 @@ void RichEdit::resetDocument()
 
 void RichEdit::onContentsChange(int position, int removed, int added)
 {
-    Q_UNUSED(removed);
     m_rangeCache->reset();
+    // The edited span, in present positions: what lay after the removed part moves with it.
+    if (m_changedFrom < 0) {
+        m_changedFrom = position;
+        m_changedTo = position + added;
+    } else {
+        if (m_changedTo >= position + removed)
+            m_changedTo += added - removed;
+        else if (m_changedTo > position)
+            m_changedTo = position;
+        m_changedFrom = qMin(m_changedFrom, position);
+        m_changedTo = qMax(m_changedTo, position + added);
+    }
     if (m_loading)
         return;
     if (m_autoUrlDetect && !m_inUrlDetect && added > 0)
@@ -482,14 +501,10 @@ static QString rawRange(const QTextDocument *doc, int from, int to)
     to = qBound(0, to, end);
     if (from > to)
         std::swap(from, to);
-    if (!hasTables(doc)) {
-        QTextCursor c(const_cast<QTextDocument *>(doc));
-        c.setPosition(from);
-        c.setPosition(to, QTextCursor::KeepAnchor);
-        return c.selectedText();
-    }
-    // A selection that starts or ends in a table takes whole cells, not the characters
-    // between its ends, so the text is read block by block.
+    // Read block by block, not through a text cursor: placing a cursor lays the document out
+    // up to it (a whole layout, for the whole text, that a headless job never needs), and a
+    // cursor's selection that starts or ends in a table takes whole cells, not the characters
+    // between its ends.
     QString s;
     for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() < to; b = b.next()) {
         QString t = b.text();
@@ -513,12 +528,12 @@ static void mapTableMarkers(const QTextDocument *doc, int from, QString &s)
         s[i] = QChar::ParagraphSeparator;
         if (ch == 0xFDD1)
             continue;
-        QTextCursor c(const_cast<QTextDocument *>(doc));
-        c.setPosition(from + int(i) + 1);
-        if (const QTextTable *table = c.currentTable()) {
+        // The frame, not a text cursor: placing a cursor would lay the document out up to it.
+        const int position = from + int(i) + 1;
+        if (const auto *table = qobject_cast<const QTextTable *>(doc->frameAt(position))) {
             // A cell after another that starts in the same row (cells a merge from the row
             // above covers have no marker of their own).
-            const QTextTableCell cell = table->cellAt(c.position());
+            const QTextTableCell cell = table->cellAt(position);
             for (int column = 0; column < cell.column(); ++column) {
                 if (table->cellAt(cell.row(), column).row() == cell.row()) {
                     s[i] = QLatin1Char('\t');
@@ -555,6 +570,9 @@ void RichEdit::setWindowText(const QString &text)
 {
     document()->setUndoRedoEnabled(false);
     QTextCursor c(document());
+    // In an edit block the cursor does not lay the old text out to find its place, and the
+    // new text is laid out once, when it is complete.
+    c.beginEditBlock();
     c.select(QTextCursor::Document);
     c.removeSelectedText();
     c.setBlockFormat(QTextBlockFormat());
@@ -566,6 +584,7 @@ void RichEdit::setWindowText(const QString &text)
         t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
         c.insertText(t);
     }
+    c.endEditBlock();
     document()->setUndoRedoEnabled(true);
     setTextCursor(QTextCursor(document()));
 }
@@ -603,17 +622,57 @@ int blockLines(const QTextBlock &b)
 constexpr int kLayoutSlice = 65536;
 } // namespace
 
+RichEdit::LayoutKey RichEdit::currentLayoutKey() const
+{
+    const QTextDocument *doc = document();
+    return LayoutKey{doc, doc->revision(), doc->pageSize().width(), doc->defaultFont().key(),
+                     doc->documentLayout()->paintDevice()};
+}
+
+bool RichEdit::lineMetricsCurrent() const
+{
+    return currentLayoutKey() == m_laidOut;
+}
+
+bool RichEdit::onlyEditsSinceLayout(const LayoutKey &now) const
+{
+    return m_laidOut.doc == now.doc && m_laidOut.width == now.width && m_laidOut.font == now.font
+           && m_laidOut.device == now.device && m_changedFrom >= 0;
+}
+
+bool RichEdit::lineMetricsAtHand() const
+{
+    const LayoutKey now = currentLayoutKey();
+    return now == m_laidOut || onlyEditsSinceLayout(now) || !isVisible()
+           || document()->characterCount() <= kLayoutSlice;
+}
+
+void RichEdit::recordLineCounts(QTextBlock first, const QTextBlock &last) const
+{
+    // QTextDocument's own layout leaves every block's line count at one; recording the real
+    // counts lets line numbers resolve through the block tree in logarithmic time.
+    const int end = last.blockNumber();
+    for (QTextBlock b = first; b.isValid() && b.blockNumber() <= end; b = b.next()) {
+        const int lines = blockLines(b);
+        if (b.lineCount() != lines)
+            b.setLineCount(lines);
+    }
+}
+
 void RichEdit::ensureLaidOut() const
 {
     QTextDocument *doc = document();
-    const LayoutKey key{doc, doc->revision(), doc->pageSize().width(), doc->defaultFont().key()};
-    if (key == m_laidOut)
+    const LayoutKey wanted = currentLayoutKey();
+    if (wanted == m_laidOut)
         return; // nothing changed since the last complete layout
+    // After edits of a document whose layout was otherwise complete, Qt has already laid the
+    // edited blocks out again and only they can have other line counts.
+    const bool onlyEdits = onlyEditsSinceLayout(wanted);
     QAbstractTextDocumentLayout *layout = doc->documentLayout();
     // A shown control lays a long document out in slices, with pending events (painting,
     // timers; not the user's input) handled between them, so the window never freezes for
     // the whole layout. A hidden one lays out in one go.
-    if (isVisible() && !m_slicing && doc->characterCount() > kLayoutSlice) {
+    if (!onlyEdits && isVisible() && !m_slicing && doc->characterCount() > kLayoutSlice) {
         m_slicing = true;
         for (int pos = kLayoutSlice; pos < doc->characterCount(); pos += kLayoutSlice) {
             layout->blockBoundingRect(doc->findBlock(pos));
@@ -626,14 +685,60 @@ void RichEdit::ensureLaidOut() const
         layout = doc->documentLayout();
     }
     layout->blockBoundingRect(doc->lastBlock());
-    // QTextDocument's own layout leaves every block's line count at one; recording the real
-    // counts lets line numbers resolve through the block tree in logarithmic time.
-    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
-        const int lines = blockLines(b);
-        if (b.lineCount() != lines)
-            b.setLineCount(lines);
+
+    const LayoutKey key = currentLayoutKey();
+    if (onlyEdits && key.doc == wanted.doc) {
+        // A table is laid out as a whole (its columns follow every cell), so an edit in one
+        // records all of it.
+        const int last = doc->characterCount() - 1;
+        int from = qBound(0, m_changedFrom, last);
+        int to = qBound(0, m_changedTo, last);
+        for (int pos : {from, to}) {
+            if (QTextTable *table = QTextCursor(doc->findBlock(pos)).currentTable()) {
+                from = qMin(from, table->firstPosition());
+                to = qMax(to, table->lastPosition());
+            }
+        }
+        recordLineCounts(doc->findBlock(from), doc->findBlock(to));
+    } else {
+        recordLineCounts(doc->begin(), doc->lastBlock());
     }
-    m_laidOut = LayoutKey{doc, doc->revision(), doc->pageSize().width(), doc->defaultFont().key()};
+    m_changedFrom = m_changedTo = -1;
+    m_laidOut = key;
+}
+
+void RichEdit::layOutInBackground()
+{
+    if (lineMetricsCurrent()) {
+        m_layoutTimer->stop();
+        emit lineMetricsReady();
+        return;
+    }
+    if (!m_layoutTimer->isActive()) {
+        m_layoutPosition = 0;
+        m_layoutTimer->start();
+    }
+}
+
+void RichEdit::layOutSlice()
+{
+    // Whole blocks for about 4 ms, then back to the event loop until the next slice.
+    constexpr qint64 kSliceNs = 4'000'000;
+    QTextDocument *doc = document();
+    QAbstractTextDocumentLayout *layout = doc->documentLayout();
+    QElapsedTimer timer;
+    timer.start();
+    QTextBlock b = doc->findBlock(qMin(m_layoutPosition, doc->characterCount() - 1));
+    while (b.isValid() && timer.nsecsElapsed() < kSliceNs) {
+        layout->blockBoundingRect(b);
+        m_layoutPosition = b.position() + b.length();
+        b = b.next();
+    }
+    if (b.isValid())
+        return;
+    m_layoutTimer->stop();
+    ensureLaidOut(); // everything is laid out: this only records the line counts
+    emit lineMetricsReady();
 }
 
 int RichEdit::lineCount() const

@@ -10,7 +10,9 @@
 #include <QTextEdit>
 #include <memory>
 
+class QTextBlock;
 class QTextDocument;
+class QTimer;
 
 namespace richedit {
 
@@ -52,6 +54,16 @@ public:
     int lineFromChar(int cp) const;     // EM_EXLINEFROMCHAR
     int lineIndex(int line) const;      // EM_LINEINDEX: -1 past the last line
     int lineLength(int cp) const;       // EM_LINELENGTH of the line holding cp
+    // True when the line metrics can be answered without laying anything out.
+    bool lineMetricsCurrent() const;
+    // True when they can be answered without a noticeable wait: current, or only edits since
+    // the last complete layout (their paragraphs alone are counted again), or a document short
+    // enough, or a hidden control (which always lays out in one go).
+    bool lineMetricsAtHand() const;
+    // Lays the document out from the event loop, a few milliseconds at a time, with the
+    // user's input handled in between, and emits lineMetricsReady() when the line metrics are
+    // current. Does nothing (but emit) when they already are.
+    void layOutInBackground();
 
     // ---- undo and the modified flag ----
     bool canUndo() const;
@@ -133,6 +145,8 @@ signals:
     void protectedNotify(int cpMin, int cpMax, bool *allow);
     void linkNotify(const QString &url, Qt::MouseButton button); // EN_LINK click
     void saveClipboardNotify(bool *keep);         // EN_SAVECLIPBOARD
+    // A layout asked for by layOutInBackground() is complete.
+    void lineMetricsReady();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -165,6 +179,9 @@ private:
     // line count; does nothing when neither the text nor the width nor the font changed since
     // the last time.
     void ensureLaidOut() const;
+    // Records the display line count of the blocks from first to last (inclusive).
+    void recordLineCounts(QTextBlock first, const QTextBlock &last) const;
+    void layOutSlice();
     void connectDocument();
     void applyZoom();
     void onContentsChange(int position, int removed, int added);
@@ -204,10 +221,20 @@ private:
         int revision = -1;
         qreal width = -1;
         QString font;
+        const QPaintDevice *device = nullptr; // the zoom's device, or none
         bool operator==(const LayoutKey &) const = default;
     };
+    LayoutKey currentLayoutKey() const;
+    // True when the document changed since the last complete layout by edits only.
+    bool onlyEditsSinceLayout(const LayoutKey &now) const;
     mutable LayoutKey m_laidOut;
+    // The characters edited since the last complete layout, in the document's present
+    // positions ([-1, -1] when none): only their blocks' line counts need recording again.
+    mutable int m_changedFrom = -1;
+    mutable int m_changedTo = -1;
     mutable bool m_slicing = false;
+    QTimer *m_layoutTimer = nullptr; // drives layOutInBackground()
+    int m_layoutPosition = 0;        // where the background layout has got to
     IRichEditOleCallback *m_oleCallback = nullptr;
     std::unique_ptr<RichEditOle> m_ole;
     bool m_dropping = false; // a drop is being inserted (RECO_DROP rather than RECO_PASTE)

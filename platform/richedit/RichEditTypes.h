@@ -229,6 +229,10 @@ enum : int {
     HiddenPointSize = QTextFormat::UserProperty + 9,     // double, 0 = none set
     HiddenForeground = QTextFormat::UserProperty + 10,   // QBrush, or false = automatic
     HiddenLetterSpacing = QTextFormat::UserProperty + 11, // double, or false = none set
+    // The text's language (\lang) and East Asian language (\langfe) as Windows language
+    // identifiers; absent when the text carries none. Spell checking follows the first.
+    Language = QTextFormat::UserProperty + 12,    // int
+    LanguageFE = QTextFormat::UserProperty + 13,  // int
 
     StartIndent = QTextFormat::UserProperty + 20, // int twips
     Offset = QTextFormat::UserProperty + 21,      // int twips
@@ -260,6 +264,7 @@ enum : int {
     TableLeft = QTextFormat::UserProperty + 62,       // int twips, \trleft
     CellBorderStyles = QTextFormat::UserProperty + 63, // QList<int> top, left, bottom, right
     CellBorderWidths = QTextFormat::UserProperty + 64, // QList<int> twips, same order
+    RowBorders = QTextFormat::UserProperty + 65, // QList<int> style, width, colour of \trbrdr*
 };
 }
 

@@ -31,6 +31,9 @@ ReadResult readRtf(const ByteSource &source, QTextCursor &cursor, const ReadOpti
 struct WriteOptions {
     bool plainRtf = false;  // SFF_PLAINRTF
     bool noObjects = false; // SF_RTFNOOBJS: pictures left out
+    // Called after each paragraph (or whole table) is written; false stops the writing, which
+    // then fails without touching the document again. Lets a caller pause between paragraphs.
+    std::function<bool()> paragraphDone;
 };
 // Writes the characters [from, to) of the document (to = -1: up to the end) as RTF.
 bool writeRtf(const QTextDocument &document, int from, int to, const ByteSink &sink,

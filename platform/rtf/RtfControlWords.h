@@ -19,7 +19,7 @@ enum class Cw : std::uint16_t {
     UnderlineWords, UnderlineWave, Strike, Font, FontSize, ForeColor,
     BackColor, Highlight, Super, Sub, NoSuperSub, Expand,
     ExpandTwips, Kerning, Revised, RevAuthor, Deleted, Protect,
-    Hidden, Language, CharStyle, Caps, SmallCaps,
+    Hidden, Language, LanguageFE, CharStyle, Caps, SmallCaps,
     // Para
     ParagraphDefault, AlignLeft, AlignCenter, AlignRight, AlignJustify, AlignDistribute,
     LeftIndent, RightIndent, FirstIndent, SpaceBefore, SpaceAfter, LineSpacing,
@@ -27,7 +27,8 @@ enum class Cw : std::uint16_t {
     RightToLeft, PageBreakBefore, InTable, ListOverride, ListLevel, TableNesting,
     // Table
     TableRowDefaults, RowGap, RowLeft, RowAlignLeft, RowAlignCenter, RowAlignRight,
-    CellBorderTop, CellBorderLeft, CellBorderBottom, CellBorderRight, RowBorder, ParagraphBorder,
+    CellBorderTop, CellBorderLeft, CellBorderBottom, CellBorderRight, RowBorderTop, RowBorderLeft,
+    RowBorderBottom, RowBorderRight, RowBorderHorizontal, RowBorderVertical, ParagraphBorder,
     BorderSingle, BorderThick, BorderDouble, BorderDotted, BorderDashed, BorderNone,
     BorderWidth, BorderColor, CellShading, CellMergeFirst, CellMerged, CellVMergeFirst,
     CellVMerged, CellAlignTop, CellAlignCenter, CellAlignBottom, CellRight,

@@ -186,7 +186,11 @@ void RtfDocumentSink::endRow(const TableRow &row)
     const int made = m_column;
     if (made < m_table->columns()) // the last cell spans the columns this row lacks
         m_table->mergeCells(m_row, made - 1, 1, m_table->columns() - made + 1);
-    applyTableRow(*m_table, m_row, row);
+    std::vector<int> starts;
+    for (int c = 0; c < made; ++c)
+        starts.push_back(c);
+    starts.push_back(m_table->columns());
+    applyTableRow(*m_table, m_row, row, starts);
     m_lastRow = row;
     ++m_row;
     m_column = 0;

@@ -133,8 +133,14 @@ void RtfReader::characterWord(Cw id, int value)
     case Cw::CharStyle:
         c.charStyle = std::max(value, 0);
         break;
+    case Cw::Language:
+        c.language = std::clamp(value, 0, 0xFFFF);
+        break;
+    case Cw::LanguageFE:
+        c.languageFE = std::clamp(value, 0, 0xFFFF);
+        break;
     default:
-        break; // \deleted keeps its text unmarked; \lang is not kept
+        break; // \deleted keeps its text unmarked
     }
 }
 
@@ -338,6 +344,10 @@ const QTextCharFormat &RtfReader::charFormat(const CharState &c)
         f.setFontLetterSpacingType(QFont::AbsoluteSpacing);
         f.setFontLetterSpacing(richedit::twipsToPixels(c.expand));
     }
+    if (c.language > 0)
+        f.setProperty(prop::Language, c.language);
+    if (c.languageFE > 0)
+        f.setProperty(prop::LanguageFE, c.languageFE);
     if (c.revised)
         f.setProperty(prop::Revised, true);
     if (c.revAuthor > 0)

@@ -40,6 +40,8 @@ struct CharState {
     int expand = 0;       // \expnd / \expndtw, twips
     int revAuthor = 0;
     int charStyle = 0;
+    int language = 0;     // \lang, a Windows language identifier, 0 = none
+    int languageFE = 0;   // \langfe
     std::uint8_t underline = 0; // a QTextCharFormat::UnderlineStyle, 0 = none
     std::uint8_t vertical = 0;  // 0 normal, 1 superscript, 2 subscript
     std::uint8_t capitals = 0;  // a QFont::Capitalization: mixed case, \caps or \scaps

@@ -201,8 +201,10 @@ void RtfReader::tableWord(Cw id, int value)
 {
     constexpr int kMaxTwips = 31680 * 2;
     constexpr std::size_t kMaxCells = 63; // as many as Word allows in a row
-    TableBorder *border = m_borderTarget >= 0 ? &m_cellDef.borders[std::size_t(m_borderTarget)]
-                                              : nullptr;
+    // Targets 0 to 3 are the sides of the cell being defined, 4 to 9 those of the row.
+    TableBorder *border = m_borderTarget >= 4 ? &m_rowDef.borders[std::size_t(m_borderTarget - 4)]
+                          : m_borderTarget >= 0 ? &m_cellDef.borders[std::size_t(m_borderTarget)]
+                                                : nullptr;
     switch (id) {
     case Cw::TableRowDefaults:
         m_rowDef = TableRow{};
@@ -228,9 +230,17 @@ void RtfReader::tableWord(Cw id, int value)
         m_borderTarget = int(id) - int(Cw::CellBorderTop);
         m_cellDef.borders[std::size_t(m_borderTarget)] = TableBorder{};
         break;
-    case Cw::RowBorder:
+    case Cw::RowBorderTop:
+    case Cw::RowBorderLeft:
+    case Cw::RowBorderBottom:
+    case Cw::RowBorderRight:
+    case Cw::RowBorderHorizontal:
+    case Cw::RowBorderVertical:
+        m_borderTarget = 4 + int(id) - int(Cw::RowBorderTop);
+        m_rowDef.borders[std::size_t(m_borderTarget - 4)] = TableBorder{};
+        break;
     case Cw::ParagraphBorder:
-        m_borderTarget = -1; // borders of the row or a paragraph are not kept
+        m_borderTarget = -1; // borders of a paragraph are not kept
         break;
     case Cw::BorderSingle:
     case Cw::BorderThick:

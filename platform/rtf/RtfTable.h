@@ -34,16 +34,26 @@ struct TableCell {
 };
 
 struct TableRow {
+    // \trbrdrt, \trbrdrl, \trbrdrb, \trbrdrr, then the inner \trbrdrh and \trbrdrv
+    enum Side : int { Top, Left, Bottom, Right, Horizontal, Vertical };
     int gap = 0;   // \trgaph: half the space between two cells' texts, twips
     int left = 0;  // \trleft: where the row starts, twips
     int align = 0; // 0 left, 1 centre, 2 right (\trql, \trqc, \trqr)
+    std::array<TableBorder, 6> borders;
     std::vector<TableCell> cells;
     bool operator==(const TableRow &) const = default;
 };
 
-// Sets the table's and the row's cells' formats from the definition. The row's cells have
-// already been made; cells marked merged are joined with the one before or above them.
-void applyTableRow(QTextTable &table, int row, const TableRow &definition);
+// The right boundaries of the row's cells, each at least one twip right of the one before.
+std::vector<int> cellRights(const TableRow &row);
+// Sets the table's columns: their right boundaries (twips) and widths.
+void setTableGrid(QTextTable &table, const std::vector<int> &rights);
+// Sets the table's and the row's cells' formats from the definition. starts[c] is the first
+// column of the row's cell c and starts[c + 1] the one after its last (rows whose cell
+// boundaries differ span columns of the table); the cells have been made and spanned.
+// Cells marked merged are joined with the one before or above them.
+void applyTableRow(QTextTable &table, int row, const TableRow &definition,
+                   const std::vector<int> &starts);
 // The definition of a row of the engine's table, as the writer writes it: one cell per
 // column, cells covered by a merge marked merged.
 TableRow tableRowOf(const QTextTable &table, int row);

@@ -44,14 +44,19 @@ int rtfStyle(QTextFrameFormat::BorderStyle style)
     }
 }
 
-QTextTableCellFormat cellFormat(QTextTableCellFormat f, const TableCell &cell)
+// The cell's format: its own borders, where it has none the row's (given as the border of
+// each side the row's borders put at this cell), shading and alignment. The cell's own
+// borders are kept apart, so that they are written back as they were read.
+QTextTableCellFormat cellFormat(QTextTableCellFormat f, const TableCell &cell,
+                                const std::array<TableBorder, 4> &fromRow)
 {
     QList<int> styles;
     QList<int> widths;
     for (int side = TableCell::Top; side <= TableCell::Right; ++side) {
-        const TableBorder &b = cell.borders[std::size_t(side)];
-        styles << b.style;
-        widths << b.width;
+        const TableBorder &own = cell.borders[std::size_t(side)];
+        styles << own.style;
+        widths << own.width;
+        const TableBorder &b = own.style != TableBorder::None ? own : fromRow[std::size_t(side)];
         // A border of no given width is a hairline, as other word processors draw it.
         const qreal width = b.style == TableBorder::None
                                 ? 0.0
@@ -83,6 +88,41 @@ QTextTableCellFormat cellFormat(QTextTableCellFormat f, const TableCell &cell)
                            : cell.verticalAlign == 2 ? QTextCharFormat::AlignBottom
                                                      : QTextCharFormat::AlignTop);
     return f;
+}
+
+QList<int> rowBordersList(const std::array<TableBorder, 6> &borders)
+{
+    QList<int> list;
+    for (const TableBorder &b : borders)
+        list << b.style << b.width << (b.color.isValid() ? int(b.color.rgb() & 0xFFFFFF) : -1);
+    return list;
+}
+
+std::array<TableBorder, 6> rowBordersOf(const QList<int> &list)
+{
+    std::array<TableBorder, 6> borders;
+    if (list.size() != 18)
+        return borders;
+    for (std::size_t i = 0; i < borders.size(); ++i) {
+        borders[i].style = std::clamp(list.at(qsizetype(3 * i)), 0, int(TableBorder::Thick));
+        borders[i].width = list.at(qsizetype(3 * i + 1));
+        const int rgb = list.at(qsizetype(3 * i + 2));
+        if (rgb >= 0)
+            borders[i].color = QColor::fromRgb(QRgb(rgb));
+    }
+    return borders;
+}
+
+// The borders the row's own borders put on the sides of a cell spanning columns
+// [first, last] of a table of the given columns.
+std::array<TableBorder, 4> rowBordersAt(const TableRow &row, int first, int last, int columns)
+{
+    std::array<TableBorder, 4> at;
+    at[TableCell::Top] = row.borders[TableRow::Top];
+    at[TableCell::Bottom] = row.borders[TableRow::Bottom];
+    at[TableCell::Left] = row.borders[first == 0 ? TableRow::Left : TableRow::Vertical];
+    at[TableCell::Right] = row.borders[last >= columns - 1 ? TableRow::Right : TableRow::Vertical];
+    return at;
 }
 
 TableCell cellOf(const QTextTableCellFormat &f)
@@ -152,66 +192,99 @@ int intOr(const QTextFormat &format, int id, int fallback)
     return format.hasProperty(id) ? format.intProperty(id) : fallback;
 }
 
-void applyTableRow(QTextTable &table, int row, const TableRow &definition)
+std::vector<int> cellRights(const TableRow &row)
 {
-    const int columns = table.columns();
-    const int cells = std::min<int>(columns, int(definition.cells.size()));
+    std::vector<int> rights;
+    rights.reserve(row.cells.size());
+    for (const TableCell &cell : row.cells)
+        rights.push_back(std::max(cell.right, (rights.empty() ? row.left : rights.back()) + 1));
+    return rights;
+}
+
+void setTableGrid(QTextTable &table, const std::vector<int> &rights)
+{
     QTextTableFormat tf = table.format();
-    QList<int> rights = tf.property(prop::TableCellRights).value<QList<int>>();
-    if (row == 0 || rights.size() < cells) {
-        if (row == 0) {
-            rights.clear();
-            tf.setProperty(prop::TableGap, definition.gap);
-            tf.setProperty(prop::TableLeft, definition.left);
-            tf.setCellPadding(std::max(0.0, richedit::twipsToPixels(definition.gap)));
-            tf.setCellSpacing(0);
-            tf.setBorder(0);
-            tf.setBorderCollapse(true);
-            tf.setLeftMargin(std::max(0.0, richedit::twipsToPixels(definition.left)));
-            tf.setAlignment(definition.align == 1   ? Qt::AlignHCenter
-                            : definition.align == 2 ? Qt::AlignRight
-                                                    : Qt::AlignLeft);
-        }
-        for (int c = int(rights.size()); c < cells; ++c)
-            rights << std::max(definition.cells[std::size_t(c)].right,
-                               (rights.isEmpty() ? definition.left : rights.last()) + 1);
-        tf.setProperty(prop::TableCellRights, QVariant::fromValue(rights));
-        QList<QTextLength> lengths;
-        int x = intOr(tf, prop::TableLeft);
-        for (int right : rights) {
-            lengths << QTextLength(QTextLength::FixedLength, richedit::twipsToPixels(right - x));
-            x = right;
-        }
-        tf.setColumnWidthConstraints(lengths);
+    QList<int> list(rights.begin(), rights.end());
+    tf.setProperty(prop::TableCellRights, QVariant::fromValue(list));
+    QList<QTextLength> lengths;
+    int x = intOr(tf, prop::TableLeft);
+    for (int right : rights) {
+        lengths << QTextLength(QTextLength::FixedLength, richedit::twipsToPixels(right - x));
+        x = right;
+    }
+    tf.setColumnWidthConstraints(lengths);
+    table.setFormat(tf);
+}
+
+void applyTableRow(QTextTable &table, int row, const TableRow &definition,
+                   const std::vector<int> &starts)
+{
+    const int cells = std::min<int>(int(starts.size()) - 1, int(definition.cells.size()));
+    if (row == 0) {
+        QTextTableFormat tf = table.format();
+        tf.setProperty(prop::TableGap, definition.gap);
+        tf.setProperty(prop::TableLeft, definition.left);
+        tf.setCellPadding(std::max(0.0, richedit::twipsToPixels(definition.gap)));
+        tf.setCellSpacing(0);
+        tf.setBorder(0);
+        tf.setBorderCollapse(true);
+        tf.setLeftMargin(std::max(0.0, richedit::twipsToPixels(definition.left)));
+        tf.setAlignment(definition.align == 1   ? Qt::AlignHCenter
+                        : definition.align == 2 ? Qt::AlignRight
+                                                : Qt::AlignLeft);
+        tf.clearProperty(prop::TableCellRights);
         table.setFormat(tf);
     }
+    // The first row's boundaries give the columns; a later row with more cells adds its own.
+    const QList<int> rights = table.format().property(prop::TableCellRights).value<QList<int>>();
+    if (rights.size() < cells) {
+        std::vector<int> grid(rights.begin(), rights.end());
+        const std::vector<int> defined = cellRights(definition);
+        for (int c = int(grid.size()); c < cells; ++c)
+            grid.push_back(std::max(defined[std::size_t(c)],
+                                    (grid.empty() ? definition.left : grid.back()) + 1));
+        setTableGrid(table, grid);
+    }
+    const bool rowBorders = std::any_of(definition.borders.begin(), definition.borders.end(),
+                                        [](const TableBorder &b) { return b.style != TableBorder::None; });
     for (int c = 0; c < cells; ++c) {
-        QTextTableCell cell = table.cellAt(row, c);
-        if (cell.row() == row && cell.column() == c)
-            cell.setFormat(cellFormat(cell.format().toTableCellFormat(),
-                                      definition.cells[std::size_t(c)]));
+        QTextTableCell cell = table.cellAt(row, starts[std::size_t(c)]);
+        if (cell.row() != row || cell.column() != starts[std::size_t(c)])
+            continue;
+        QTextTableCellFormat f = cellFormat(
+            cell.format().toTableCellFormat(), definition.cells[std::size_t(c)],
+            rowBordersAt(definition, starts[std::size_t(c)], starts[std::size_t(c) + 1] - 1,
+                         table.columns()));
+        if (rowBorders && c == 0)
+            f.setProperty(prop::RowBorders, QVariant::fromValue(rowBordersList(definition.borders)));
+        else
+            f.clearProperty(prop::RowBorders);
+        cell.setFormat(f);
     }
     // Merges: cells marked merged join the cell before them, or the cell above them.
     for (int c = 0; c < cells; ++c) {
         if (definition.cells[std::size_t(c)].horizontalMerge != TableCell::First)
             continue;
-        int span = 1;
-        while (c + span < cells
-               && definition.cells[std::size_t(c + span)].horizontalMerge == TableCell::Merged)
-            ++span;
-        if (span > 1)
-            table.mergeCells(row, c, 1, span);
+        int last = c;
+        while (last + 1 < cells
+               && definition.cells[std::size_t(last + 1)].horizontalMerge == TableCell::Merged)
+            ++last;
+        const int first = starts[std::size_t(c)];
+        const int span = starts[std::size_t(last) + 1] - first;
+        if (last > c && table.cellAt(row, first).columnSpan() < span)
+            table.mergeCells(row, first, 1, span);
     }
     for (int c = 0; c < cells && row > 0; ++c) {
         if (definition.cells[std::size_t(c)].verticalMerge != TableCell::Merged)
             continue;
-        const QTextTableCell above = table.cellAt(row - 1, c);
-        if (above.column() != c)
+        const int column = starts[std::size_t(c)];
+        const QTextTableCell above = table.cellAt(row - 1, column);
+        if (above.column() != column)
             continue;
-        const QTextTableCell own = table.cellAt(row, c);
+        const QTextTableCell own = table.cellAt(row, column);
         if (own.columnSpan() != above.columnSpan() || own.row() != row)
             continue;
-        table.mergeCells(above.row(), c, row - above.row() + 1, above.columnSpan());
+        table.mergeCells(above.row(), column, row - above.row() + 1, above.columnSpan());
     }
 }
 
@@ -225,6 +298,14 @@ TableRow tableRowOf(const QTextTable &table, int row)
         r.align = 1;
     else if (tf.alignment() & Qt::AlignRight)
         r.align = 2;
+    for (int c = 0; c < table.columns(); ++c) {
+        const QTextTableCell cell = table.cellAt(row, c);
+        if (cell.row() == row && cell.format().hasProperty(prop::RowBorders)) {
+            r.borders = rowBordersOf(
+                cell.format().property(prop::RowBorders).value<QList<int>>());
+            break;
+        }
+    }
     const QList<int> rights = columnRights(table);
     for (int c = 0; c < table.columns(); ++c) {
         const QTextTableCell cell = table.cellAt(row, c);

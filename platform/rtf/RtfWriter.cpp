@@ -155,6 +155,8 @@ RtfWriter::RunState RtfWriter::makeRunState(const QTextCharFormat &shown)
     else if (f.verticalAlignment() == QTextCharFormat::AlignSubScript)
         r.vertical = 2;
     r.kerning = intProp(f, prop::Kerning) / 10;
+    r.language = intProp(f, prop::Language);
+    r.languageFE = intProp(f, prop::LanguageFE);
     r.revised = f.boolProperty(prop::Revised);
     r.revAuthor = intProp(f, prop::RevAuthor);
     r.protect = f.boolProperty(prop::Protected);
@@ -310,7 +312,7 @@ void RtfWriter::writeBody(int from, int to)
                 writeTable(*table);
                 block = m_document.findBlock(table->lastPosition());
                 blockEnd = table->lastPosition() + 1;
-                if (!flush(false))
+                if (!flush(false) || !paragraphDone())
                     return;
                 continue;
             }
@@ -326,9 +328,17 @@ void RtfWriter::writeBody(int from, int to)
             word(Cw::Par);
             raw("\r\n");
         }
-        if (!flush(false))
+        if (!flush(false) || !paragraphDone())
             return;
     }
+}
+
+bool RtfWriter::paragraphDone()
+{
+    if (!m_options.paragraphDone || m_options.paragraphDone())
+        return true;
+    m_failed = true;
+    return false;
 }
 
 // A paragraph's properties (when they change) and its runs and pictures within [from, to).
@@ -407,10 +417,13 @@ void RtfWriter::writeRowDefinition(const TableRow &row)
         word(Cw::RowAlignCenter);
     else if (row.align == 2)
         word(Cw::RowAlignRight);
+    static const Cw rowSides[] = {Cw::RowBorderTop, Cw::RowBorderLeft, Cw::RowBorderBottom,
+                                  Cw::RowBorderRight, Cw::RowBorderHorizontal,
+                                  Cw::RowBorderVertical};
     static const Cw sides[] = {Cw::CellBorderTop, Cw::CellBorderLeft, Cw::CellBorderBottom,
                                Cw::CellBorderRight};
-    static const Cw styles[] = {Cw::BorderNone, Cw::BorderSingle, Cw::BorderDouble,
-                                Cw::BorderDotted, Cw::BorderDashed, Cw::BorderThick};
+    for (std::size_t side = 0; side < row.borders.size(); ++side)
+        writeBorder(rowSides[side], row.borders[side]);
     for (const TableCell &cell : row.cells) {
         if (cell.verticalMerge == TableCell::First)
             word(Cw::CellVMergeFirst);
@@ -424,21 +437,27 @@ void RtfWriter::writeRowDefinition(const TableRow &row)
             word(Cw::CellAlignCenter);
         else if (cell.verticalAlign == 2)
             word(Cw::CellAlignBottom);
-        for (int side = 0; side < 4; ++side) {
-            const TableBorder &b = cell.borders[std::size_t(side)];
-            if (b.style == TableBorder::None)
-                continue;
-            word(sides[side]);
-            word(styles[std::clamp(b.style, 0, 5)]);
-            if (b.width)
-                word(Cw::BorderWidth, b.width);
-            if (b.color.isValid())
-                word(Cw::BorderColor, colorNumber(b.color));
-        }
+        for (std::size_t side = 0; side < 4; ++side)
+            writeBorder(sides[side], cell.borders[side]);
         if (cell.shading.isValid())
             word(Cw::CellShading, colorNumber(cell.shading));
         word(Cw::CellRight, cell.right);
     }
+}
+
+// A border of a cell or a row after the word that names its side; none is not written.
+void RtfWriter::writeBorder(Cw side, const TableBorder &b)
+{
+    static const Cw styles[] = {Cw::BorderNone, Cw::BorderSingle, Cw::BorderDouble,
+                                Cw::BorderDotted, Cw::BorderDashed, Cw::BorderThick};
+    if (b.style == TableBorder::None)
+        return;
+    word(side);
+    word(styles[std::clamp(b.style, 0, 5)]);
+    if (b.width)
+        word(Cw::BorderWidth, b.width);
+    if (b.color.isValid())
+        word(Cw::BorderColor, colorNumber(b.color));
 }
 
 // The colours the tables of [from, to) use, so that the colour table holds them.
@@ -451,14 +470,19 @@ void RtfWriter::collectTables(int from, int to)
         m_tables.push_back(table);
         if (table->firstPosition() < from || table->lastPosition() >= to)
             continue;
-        for (int r = 0; r < table->rows(); ++r)
-            for (const TableCell &cell : tableRowOf(*table, r).cells) {
+        for (int r = 0; r < table->rows(); ++r) {
+            const TableRow row = tableRowOf(*table, r);
+            for (const TableBorder &b : row.borders)
+                if (b.style != TableBorder::None && b.color.isValid())
+                    colorNumber(b.color);
+            for (const TableCell &cell : row.cells) {
                 for (const TableBorder &b : cell.borders)
                     if (b.style != TableBorder::None && b.color.isValid())
                         colorNumber(b.color);
                 if (cell.shading.isValid())
                     colorNumber(cell.shading);
             }
+        }
     }
 }
 
@@ -553,6 +577,10 @@ void RtfWriter::writeRunChanges(const RunState &n)
         word(n.vertical == 1 ? Cw::Super : n.vertical == 2 ? Cw::Sub : Cw::NoSuperSub);
     if (n.kerning != o.kerning)
         word(Cw::Kerning, n.kerning);
+    if (n.language != o.language)
+        word(Cw::Language, n.language);
+    if (n.languageFE != o.languageFE)
+        word(Cw::LanguageFE, n.languageFE);
     if (n.revised != o.revised)
         toggle(Cw::Revised, n.revised);
     if (n.revAuthor != o.revAuthor)

@@ -40,6 +40,8 @@ private:
         int foreColor = 0;
         int backColor = 0;
         int kerning = 0;   // half points
+        int language = 0;  // \lang, 0 = none
+        int languageFE = 0; // \langfe, 0 = none
         int revAuthor = 0;
         int underline = 0; // QTextCharFormat::UnderlineStyle
         int vertical = 0;  // 0, 1 super, 2 sub
@@ -85,9 +87,12 @@ private:
     int colorNumber(const QColor &color);
     void writeHeader();
     void writeBody(int from, int to);
+    // Asks the caller's paragraphDone whether to go on; a refusal fails the writing.
+    bool paragraphDone();
     void writeBlock(const QTextBlock &block, int blockStart, int blockEnd, int from, int to,
                     bool inTable);
     void writeTable(const QTextTable &table);
+    void writeBorder(Cw side, const TableBorder &border);
     void writeRowDefinition(const TableRow &row);
     void collectTables(int from, int to);
     void writeParagraphProperties(const ParaState &para);

@@ -234,7 +234,11 @@ private slots:
         const auto boxes = m_dialogs->shownOf(Kind::Information);
         QCOMPARE(boxes.size(), 2);
         QCOMPARE(boxes[0].text, boxes[1].text);
-        QCOMPARE(boxes[0].text.split(QStringLiteral("\r\n")).size(), 26);
+        // The shortcut keys and saved settings, with the writing aids' keys and spelling
+        QCOMPARE(boxes[0].text.split(QStringLiteral("\r\n")).size(), 31);
+        QVERIFY(boxes[0].text.contains(QStringLiteral("Ctrl + F - Find...")));
+        QVERIFY(boxes[0].text.contains(QStringLiteral("Ctrl + R - Replace...")));
+        QVERIFY(boxes[0].text.contains(QStringLiteral("Add to Dictionary")));
         QVERIFY(boxes[0].text.startsWith(QStringLiteral("Short-Cut keys for the editor.\r\n")));
         QVERIFY(boxes[0].text.endsWith(QStringLiteral("- Scrollbar and ToolBar Visibility")));
     }

@@ -181,6 +181,37 @@ private slots:
         QVERIFY(m_edit->lineIndex(1) > 0);
     }
 
+    // Given wrapped paragraphs, when line numbers are asked for from the start onwards (each
+    // question laying out only as far as it looks) and after an edit near the start, then
+    // every answer is the one a complete layout gives.
+    void lineNumbersFromAPartialLayoutAreThoseOfTheWholeLayout()
+    {
+        QStringList paragraphs;
+        for (int i = 0; i < 300; ++i)
+            paragraphs << QStringLiteral("word ").repeated(5 + i % 40);
+        setText(*m_edit, paragraphs.join(QLatin1Char('\r')));
+        const int length = m_edit->textLength();
+        QList<int> steps;
+        for (int cp = 0; cp <= length; cp += length / 7)
+            steps << cp;
+        QList<int> partial;
+        for (int cp : steps)
+            partial << m_edit->lineFromChar(cp);
+        const int total = m_edit->lineCount();
+        QVERIFY(total > 300);
+        QCOMPARE(m_edit->lineFromChar(length), total - 1);
+        QList<int> whole;
+        for (int cp : steps)
+            whole << m_edit->lineFromChar(cp);
+        QCOMPARE(partial, whole);
+        m_edit->setSel(0, 0);
+        m_edit->replaceSel(paragraphs.first() + QLatin1Char('\r'), true); // one more paragraph
+        const int added = m_edit->lineFromChar(int(paragraphs.first().size()) + 1);
+        QVERIFY(added > 0);
+        QCOMPARE(m_edit->lineFromChar(m_edit->textLength()), total - 1 + added);
+        QCOMPARE(m_edit->lineCount(), total + added);
+    }
+
     void caretLineColumn()
     {
         setText(*m_edit, QStringLiteral("abc\rdefgh"));

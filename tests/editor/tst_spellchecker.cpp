@@ -58,6 +58,29 @@ private slots:
         QVERIFY(!checker.isCorrect(QStringLiteral("hello")));
     }
 
+    void dictionaryOfALanguage_data()
+    {
+        QTest::addColumn<int>("languageId");
+        QTest::addColumn<QStringList>("installed");
+        QTest::addColumn<QString>("chosen");
+        const QStringList both{QStringLiteral("en_US"), QStringLiteral("fr_FR")};
+        QTest::newRow("exact") << 1036 << both << QStringLiteral("fr_FR");
+        QTest::newRow("English") << 1033 << both << QStringLiteral("en_US");
+        QTest::newRow("same language, other country") << 3084 << both << QStringLiteral("fr_FR");
+        QTest::newRow("British to American") << 2057 << both << QStringLiteral("en_US");
+        QTest::newRow("not installed") << 1031 << both << QString();
+        QTest::newRow("no proofing") << 1024 << both << QString();
+        QTest::newRow("none") << 0 << both << QString();
+        QTest::newRow("unknown identifier") << 99999 << both << QString();
+    }
+    void dictionaryOfALanguage()
+    {
+        QFETCH(int, languageId);
+        QFETCH(QStringList, installed);
+        QFETCH(QString, chosen);
+        QCOMPARE(SpellChecker::dictionaryFor(languageId, installed), chosen);
+    }
+
     void wordsOfAParagraph()
     {
         QCOMPARE(wordsOf(QStringLiteral("Don't stop-gap, 'quoted' 42 café\u2019s end.")),

@@ -195,6 +195,54 @@ private slots:
         QCOMPARE(w->StatusBar1->panelText(5), QString());
     }
 
+    // Given a French dictionary beside the English one and a document whose first paragraph
+    // is French, the second English and the third without a language, then each paragraph is
+    // checked in its own language and the one without in the settings file's (English).
+    void paragraphsAreCheckedInTheirLanguage()
+    {
+        QDir().mkpath(m_dir.filePath(QStringLiteral("dicts")));
+        QFile aff(m_dir.filePath(QStringLiteral("dicts/fr_FR.aff")));
+        QVERIFY(aff.open(QIODevice::WriteOnly));
+        aff.write("SET UTF-8\n");
+        aff.close();
+        QFile dic(m_dir.filePath(QStringLiteral("dicts/fr_FR.dic")));
+        QVERIFY(dic.open(QIODevice::WriteOnly));
+        dic.write("4\nbonjour\nle\nmonde\nchat\n");
+        dic.close();
+        const QByteArray before = qgetenv("SCRIVELLE_DICTIONARIES");
+        qputenv("SCRIVELLE_DICTIONARIES", m_dir.filePath(QStringLiteral("dicts")).toLocal8Bit());
+        const QString path = m_dir.filePath(QStringLiteral("languages.rtf"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\fs24"
+                "{\\lang1036 Bonjour le monde chatt\\par}"
+                "{\\lang1033 Hello there wrold\\par}"
+                "Bonjour again\\par}");
+        f.close();
+
+        auto w = start({path});
+        settle(w.get());
+        const QString text = w->Editor->toPlainText();
+        auto at = [&](const QString &word, int from = 0) { return int(text.indexOf(word, from)); };
+        QVERIFY(!underlined(w.get(), at(QStringLiteral("Bonjour")), 7));
+        QVERIFY(!underlined(w.get(), at(QStringLiteral("monde")), 5));
+        QVERIFY(underlined(w.get(), at(QStringLiteral("chatt")), 5));
+        QVERIFY(!underlined(w.get(), at(QStringLiteral("Hello")), 5));
+        QVERIFY(underlined(w.get(), at(QStringLiteral("wrold")), 5));
+        QVERIFY(underlined(w.get(), at(QStringLiteral("Bonjour again")), 7));
+        QVERIFY(!underlined(w.get(), at(QStringLiteral("again")), 5));
+
+        // The French paragraph's suggestions come from the French dictionary
+        rightClickAt(w.get(), at(QStringLiteral("chatt")) + 2);
+        QStringList suggestions;
+        for (QAction *a : w->PopupMenu1->actions())
+            if (a->objectName() == QStringLiteral("SpellSuggestion"))
+                suggestions << a->text();
+        w->PopupMenu1->close();
+        QVERIFY2(suggestions.contains(QStringLiteral("chat")), qPrintable(suggestions.join(' ')));
+        qputenv("SCRIVELLE_DICTIONARIES", before);
+    }
+
     void savedRtfAndExportedPdfCarryNoUnderline()
     {
         auto w = start();

@@ -383,6 +383,38 @@ private slots:
         QCOMPARE(rtftest::writeDocument(*reread), first);
     }
 
+    // Given a row with borders of its own (\trbrdr*) and cells without, when read, then the
+    // cells show the row's borders; written, the row's borders come back as row borders and
+    // not as cell borders, and write -> read -> write gives the same bytes.
+    void rowBordersAreKept()
+    {
+        const QByteArray rtf =
+            "{\\rtf1\\ansi{\\colortbl ;\\red0\\green128\\blue0;}"
+            "\\trowd\\trbrdrt\\brdrs\\brdrw10\\trbrdrl\\brdrs\\brdrw10\\trbrdrb\\brdrdb\\brdrw30"
+            "\\brdrcf1\\trbrdrr\\brdrs\\brdrw10\\trbrdrv\\brdrdot\\brdrw10"
+            "\\clbrdrt\\brdrth\\brdrw40\\cellx2000\\cellx4000"
+            "\\pard\\intbl a\\cell b\\cell\\row\\pard after\\par}";
+        const auto d = rtftest::readDocument(rtf);
+        auto *table = qobject_cast<QTextTable *>(d->rootFrame()->childFrames().value(0));
+        QVERIFY(table);
+        const QTextTableCellFormat a = table->cellAt(0, 0).format().toTableCellFormat();
+        const QTextTableCellFormat b = table->cellAt(0, 1).format().toTableCellFormat();
+        QCOMPARE(a.topBorder(), 40 / 15.0);                   // the cell's own border wins
+        QCOMPARE(a.leftBorderStyle(), QTextFrameFormat::BorderStyle_Solid);
+        QCOMPARE(a.rightBorderStyle(), QTextFrameFormat::BorderStyle_Dotted); // inner line
+        QCOMPARE(b.bottomBorderStyle(), QTextFrameFormat::BorderStyle_Double);
+        QCOMPARE(b.bottomBorderBrush().color(), QColor(0, 128, 0));
+        QCOMPARE(b.rightBorderStyle(), QTextFrameFormat::BorderStyle_Solid);
+
+        const QByteArray first = rtftest::writeDocument(*d);
+        for (const char *words : {"\\trbrdrt\\brdrs\\brdrw10", "\\trbrdrb\\brdrdb\\brdrw30\\brdrcf1",
+                                  "\\trbrdrv\\brdrdot", "\\clbrdrt\\brdrth\\brdrw40\\cellx2000"})
+            QVERIFY2(first.contains(words), words);
+        QVERIFY(!first.contains("\\clbrdrl")); // the row's borders are not made the cells'
+        QVERIFY(!first.contains("\\clbrdrb"));
+        QCOMPARE(rtftest::writeDocument(*rtftest::readDocument(first)), first);
+    }
+
     // Given damaged tables (cells without a row end, a row without a definition, more cells
     // than the definition, text after the last cell, a document that ends inside a row),
     // when read, then no text is lost and nothing fails.

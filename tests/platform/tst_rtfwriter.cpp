@@ -308,6 +308,33 @@ private slots:
         QCOMPARE(rtftest::writeDocument(*reread), written);
     }
 
+    // Given runs in French (with a Japanese East Asian language), English and none, when they
+    // are read, written and read again, then each run keeps its language and the bytes are
+    // stable; text without a language writes no \lang at all.
+    void languagesRoundTrip()
+    {
+        const QByteArray source = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\lang1036\\langfe1041 "
+                                  "Bonjour {\\lang1033 hello} encore\\plain  none\\par}";
+        const auto document = rtftest::readDocument(source);
+        QList<std::tuple<QString, int, int>> runs;
+        for (auto it = document->begin().begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = it.fragment().charFormat();
+            runs.append({it.fragment().text(), f.intProperty(prop::Language),
+                         f.intProperty(prop::LanguageFE)});
+        }
+        QCOMPARE(runs, (QList<std::tuple<QString, int, int>>{{QStringLiteral("Bonjour "), 1036, 1041},
+                                                             {QStringLiteral("hello"), 1033, 1041},
+                                                             {QStringLiteral(" encore"), 1036, 1041},
+                                                             {QStringLiteral(" none"), 0, 0}}));
+        const QByteArray written = rtftest::writeDocument(*document);
+        QVERIFY(written.contains("\\lang1036\\langfe1041"));
+        QVERIFY(written.contains("\\lang1033"));
+        QCOMPARE(rtftest::writeDocument(*rtftest::readDocument(written)), written);
+
+        QTextDocument plain(QStringLiteral("no language"));
+        QVERIFY(!rtftest::writeDocument(plain).contains("\\lang"));
+    }
+
     // The document the LibreOffice check uses reads back alike through our own reader.
     void oracleDocumentRoundTrips()
     {
