@@ -10,6 +10,7 @@
 
 #include <QDebug>
 #include <QIcon>
+#include <QTimer>
 
 namespace {
 QString g_title = QStringLiteral(" Scrivelle");
@@ -64,13 +65,17 @@ int scrivelleMain(int argc, char **argv)
     QGuiApplication::setDesktopFileName(QStringLiteral("org.scrivelle.Scrivelle"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.scrivelle.Scrivelle")));
     setApplicationTitle(QStringLiteral(" Scrivelle"));
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
+    // The toolkit has taken its own options out of argv; the rest name files by their bytes,
+    // as for the headless jobs, so a name the encoding cannot hold never opens another file.
+    QString refusal;
+    const QStringList arguments = argumentFileNames(argc, argv, 1, &refusal);
 
     ProgramWindows windows = createProgramWindows();
     windows.main->setStartArguments(arguments);
     windows.main->enableRecovery(RecoveryStore::defaultFolder());
     windows.main->show();
+    if (arguments.isEmpty() && !refusal.isEmpty()) // the window opens only the first name
+        QTimer::singleShot(0, [refusal] { showErrorBox(refusal); });
     const int rc = app.exec();
     try {
         windows.main->FormDestroy();

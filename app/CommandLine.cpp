@@ -10,6 +10,7 @@
 #include "preview/PrintJobs.h"
 #include "widgets/StatusBar.h"
 
+#include <QResizeEvent>
 #include <QTextStream>
 #include <algorithm>
 #include <cstdio>
@@ -77,6 +78,13 @@ struct Headless {
     {
         window.setHeadless(true);
         window.setAttribute(Qt::WA_DontShowOnScreen);
+        // A window that is never shown gets no resize events, so its editor would keep its
+        // designed 185 pixels and lay a long paragraph out in a tower of short lines, past
+        // the heights the text layout can place. Deliver them as showing the window would.
+        for (QWidget *w : {static_cast<QWidget *>(&window), static_cast<QWidget *>(window.Editor)}) {
+            QResizeEvent resized(w->size(), QSize());
+            QCoreApplication::sendEvent(w, &resized);
+        }
         // The print margins of the settings file, as the window would have them: the text PDF
         // is laid out with them.
         const Settings s = readSettings(window.settingsPath());
@@ -170,6 +178,24 @@ int stats(const QStringList &args)
 
 } // namespace
 
+QStringList argumentFileNames(int argc, char **argv, int first, QString *refusal)
+{
+    QStringList names;
+    refusal->clear();
+    for (int i = first; i < argc; ++i) {
+        const QByteArray raw(argv[i]);
+        const QString name = files::fileNameFromBytes(raw);
+        if (name.isNull() && !raw.isEmpty()) {
+            *refusal = QStringLiteral("The name \"%1\" is not valid in the file name encoding; "
+                                      "nothing was read or written")
+                           .arg(QString::fromLocal8Bit(raw));
+            break;
+        }
+        names << name;
+    }
+    return names;
+}
+
 int runCommandLine(int argc, char **argv)
 {
     const QByteArray option(argv[1]);
@@ -185,19 +211,10 @@ int runCommandLine(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ScrivelleApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Scrivelle")); // the same settings folder
-    // The arguments as the bytes given, not as QCoreApplication decodes them: a name that is
-    // not valid in the file-name encoding would come back as another name (U+FFFD in place of
-    // its bytes), and the job would read or write the wrong file.
-    QStringList args;
-    for (int i = 2; i < argc; ++i) {
-        const QByteArray raw(argv[i]);
-        const QString arg = files::fileNameFromBytes(raw);
-        if (arg.isNull() && !raw.isEmpty())
-            return fail(QStringLiteral("The name \"%1\" is not valid in the file name encoding; "
-                                       "nothing was read or written")
-                            .arg(QString::fromLocal8Bit(raw)));
-        args << arg;
-    }
+    QString refusal;
+    const QStringList args = argumentFileNames(argc, argv, 2, &refusal);
+    if (!refusal.isEmpty())
+        return fail(refusal);
     try {
         if (option == "--convert")
             return convert(args);

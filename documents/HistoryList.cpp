@@ -1,11 +1,11 @@
 #include "documents/HistoryList.h"
 
+#include "files/SafeFile.h"
 #include "shell/ConfigPath.h"
 #include "text/CodePage.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace history {
 
@@ -62,19 +62,13 @@ QStringList readHistoryFile(const QString &path, bool *read)
 SaveResult saveHistoryFile(const QStringList &entries, const QString &path)
 {
     const SaveResult failed{false, QStringLiteral("Cannot create file %1").arg(path)};
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        return failed;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Written beside the list and synced before it replaces it: a full disk, a crash or a
+    // target that is not a regular file keeps the previous list as it was.
+    files::SafeSaveFile file(path);
+    if (!file.open())
         return failed;
     const QByteArray bytes = formatEntries(entries);
-    // commit() alone can report success after a write that ran out of room: check each step.
-    if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError) {
-        file.cancelWriting();
-        return failed;
-    }
-    if (!file.commit())
+    if (file.write(bytes) != bytes.size() || !file.commit())
         return failed;
     return {};
 }

@@ -1,9 +1,10 @@
 #include "editor/SpellChecker.h"
 
+#include "files/SafeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextBoundaryFinder>
 #include <hunspell.hxx>
 
@@ -154,8 +155,9 @@ void SpellChecker::setPersonalListPath(const QString &path)
 {
     m_personalPath = path;
     m_personal.clear();
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    // Only a regular file is read: a named pipe at that name would wait for a writer.
+    if (files::openRegularFile(file, path)) {
         // A list of a few thousand words at most; anything bigger is not ours.
         const QByteArray bytes = file.read(4 * 1024 * 1024);
         for (const QString &line : QString::fromUtf8(bytes).split(QLatin1Char('\n'))) {
@@ -180,12 +182,11 @@ bool SpellChecker::addToDictionary(const QString &word, QString *error)
         QStringList list = m_personal;
         list << clean;
         if (!m_personalPath.isEmpty()) {
-            QSaveFile file(m_personalPath);
+            // Synced before it replaces the old list; any failure keeps that list as it was.
+            files::SafeSaveFile file(m_personalPath);
             const QByteArray bytes = list.join(QLatin1Char('\n')).toUtf8() + '\n';
-            const bool ok = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()
-                            && file.flush() && file.commit();
+            const bool ok = file.open() && file.write(bytes) == bytes.size() && file.commit();
             if (!ok) {
-                file.cancelWriting();
                 if (error)
                     *error = QStringLiteral("Unable to write to %1").arg(m_personalPath);
                 return false;

@@ -57,6 +57,28 @@ private slots:
         QCOMPARE(readAll(out), readAll(txt));
     }
 
+    void aNameNotValidInTheEncodingIsRefused()
+    {
+        // Given a good input and an output name with a byte that UTF-8 cannot hold.
+        QTemporaryDir dir;
+        const QString in = dir.filePath(QStringLiteral("in.rtf"));
+        QFile f(in);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("{\\rtf1\\ansi Text\\par}");
+        f.close();
+        // When converting to it (the shell passes the raw bytes).
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.start(QStringLiteral("sh"), {QStringLiteral("-c"),
+                                       QStringLiteral("exec \"$0\" --convert in.rtf \"$(printf 'out\\377.rtf')\""),
+                                       QStringLiteral(SCV_BINARY)});
+        QVERIFY(p.waitForFinished(60000));
+        // Then the job fails with the reason and writes no file under any name.
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY(p.readAllStandardError().contains("is not valid in the file name encoding; nothing was read or written"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("in.rtf")});
+    }
+
     void convertFailuresGoToStandardError()
     {
         QTemporaryDir dir;
@@ -86,6 +108,25 @@ private slots:
         const Run r = scrivelle({QStringLiteral("--stats"), txt});
         QCOMPARE(r.code, 0);
         QCOMPARE(r.out, QByteArray("Words: 2\nCharacters: 13\nLines: 1\nWords per line:     2.00\n"));
+    }
+
+    // The job's editor is as wide as the window's, not the control's designed 185 pixels:
+    // lines of a long paragraph hold several words, as in the window (in a tower of two-word
+    // lines a paragraph of a few megabytes grew past the heights the text layout can place).
+    void statsCountLinesAtTheWindowsWidth()
+    {
+        QTemporaryDir dir;
+        const QString txt = dir.filePath(QStringLiteral("long.txt"));
+        QFile f(txt);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("word ").repeated(2000));
+        f.close();
+        const Run r = scrivelle({QStringLiteral("--stats"), txt});
+        QCOMPARE(r.code, 0);
+        const QList<QByteArray> lines = r.out.split('\n');
+        QVERIFY(lines.size() > 2 && lines[2].startsWith("Lines: "));
+        const int count = lines[2].mid(7).toInt();
+        QVERIFY2(count > 0 && count <= 10000 / 40, lines[2].constData()); // 40 characters a line or more
     }
 
     // Given a manual line break, when converted to text, then it is a CR LF; in the

@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "app/Application.h"
+#include "app/CommandLine.h"
 #include "app/Exceptions.h"
 #include "app/Forms.h"
 #include "app/Main.h"
@@ -99,6 +100,38 @@ private slots:
         QCOMPARE(w->Editor->ParagraphFormat.Alignment(), TParaAlignment::taJustify);
         QVERIFY(w->btnAlignJustify->isChecked());
         QCOMPARE(w->StatusBar1->panelText(0), QStringLiteral("Line:   1  Col:   1"));
+    }
+
+    void firstArgumentIsTakenByItsBytes()
+    {
+        // Given a file whose name is not ASCII, and another whose name is what a name with an
+        // invalid byte would decode to.
+        writeFile(QStringLiteral("caf\u00e9 \u2713.rtf"), "{\\rtf1\\ansi By its bytes\\par}");
+        writeFile(QStringLiteral("x\ufffd.rtf"), "{\\rtf1\\ansi The wrong file\\par}");
+        const QByteArray program("scrivelle");
+        QByteArray good = QFile::encodeName(path(QStringLiteral("caf\u00e9 \u2713.rtf")));
+        QByteArray bad = QFile::encodeName(path(QStringLiteral("x"))) + "\xff.rtf";
+        QString refusal;
+        {
+            // When the program is started with the first name, it opens that very file.
+            char *argv[] = {const_cast<char *>(program.data()), good.data()};
+            const QStringList names = argumentFileNames(2, argv, 1, &refusal);
+            QCOMPARE(refusal, QString());
+            auto w = start(names);
+            QVERIFY(w->Editor->windowText().startsWith(QStringLiteral("By its bytes")));
+        }
+        {
+            // When started with the invalid name, it opens nothing and says why.
+            char *argv[] = {const_cast<char *>(program.data()), bad.data(), good.data()};
+            const QStringList names = argumentFileNames(3, argv, 1, &refusal);
+            QCOMPARE(names, QStringList());
+            QCOMPARE(refusal, QStringLiteral("The name \"%1\" is not valid in the file name "
+                                             "encoding; nothing was read or written")
+                                  .arg(QString::fromLocal8Bit(bad)));
+            auto w = start(names);
+            QCOMPARE(w->DocumentFileName, QStringLiteral("Untitled Document"));
+            QCOMPARE(w->Editor->windowText(), QString());
+        }
     }
 
     void closingFadesOnlyWithoutUnsavedChanges()

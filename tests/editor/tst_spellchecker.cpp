@@ -1,11 +1,16 @@
 // SpellChecker with the installed en_US dictionary and a tiny dictionary of our own: words of
 // a paragraph, what is left alone, suggestions, the ignore list, and the personal word list
-// that persists and fails cleanly when it cannot be written.
+// that persists and fails cleanly when it cannot be written (a full disk, a name that is not a
+// regular file).
 #include <QtTest>
 
 #include "editor/SpellChecker.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 QStringList wordsOf(const QString &text)
@@ -147,6 +152,66 @@ private slots:
         QCOMPARE(error, QStringLiteral("Unable to write to %1").arg(path));
         QVERIFY(!checker.isCorrect(QStringLiteral("Zyxwv")));
         QVERIFY(checker.personalWords().isEmpty());
+    }
+
+    void aNamedPipeIsNeitherReadNorReplaced()
+    {
+        // Given a named pipe where the list should be: reading it would wait for a writer.
+        const QString path = m_dir.filePath(QStringLiteral("pipe.dic"));
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        SpellChecker checker;
+        checker.setPersonalListPath(path); // returns at once
+        QVERIFY(checker.personalWords().isEmpty());
+        QString error;
+        QVERIFY(!checker.addToDictionary(QStringLiteral("Zyxwv"), &error));
+        QCOMPARE(error, QStringLiteral("Unable to write to %1").arg(path));
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+        QVERIFY(S_ISFIFO(st.st_mode));
+    }
+
+    void aFullDiskKeepsTheOldList()
+    {
+        if (geteuid() != 0)
+            QSKIP("mounting a small file system needs root");
+        const QString mnt = m_dir.filePath(QStringLiteral("small"));
+        QVERIFY(QDir().mkpath(mnt));
+        if (QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=64k", "tmpfs", mnt}) != 0)
+            QSKIP("this system does not allow mounting a file system");
+        struct Unmount {
+            QString mnt;
+            ~Unmount() { QProcess::execute(QStringLiteral("umount"), {mnt}); }
+        } unmount{mnt};
+        // Given a list of 24 kB and only a few kB of room left beside it.
+        const QString path = mnt + QStringLiteral("/PersonalWords.dic");
+        QByteArray old;
+        for (int i = 0; i < 2000; ++i)
+            old += QByteArray("word") + QByteArray::number(100000 + i) + '\n';
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QCOMPARE(f.write(old), old.size());
+        }
+        QFile filler(mnt + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(1024, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+        filler.close();
+        filler.resize(qMax<qint64>(0, filler.size() - 8 * 1024)); // 8 kB of room
+        SpellChecker checker;
+        checker.setPersonalListPath(path);
+        QCOMPARE(checker.personalWords().size(), 2000);
+        // When a word is added, the new list does not fit.
+        QString error;
+        QVERIFY(!checker.addToDictionary(QStringLiteral("Zyxwv"), &error));
+        // Then the failure is reported and the old list is on disk as it was, with no leftovers.
+        QCOMPARE(error, QStringLiteral("Unable to write to %1").arg(path));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), old);
+        QCOMPARE(checker.personalWords().size(), 2000);
+        QCOMPARE(QDir(mnt).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
 };
 
