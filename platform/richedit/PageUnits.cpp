@@ -132,13 +132,18 @@ void PageUnitWalker::rowUnit(PageUnit &unit)
     inset *= scale;
     const qreal tableBottom = m_doc.documentLayout()->frameBoundingRect(m_table).bottom();
     const int first = m_row;
-    qreal top = contentTop(m_row);
+    // The next row's top, found as this row's bottom, is kept for the next unit.
+    qreal top = m_nextTable == m_table && m_nextRow == m_row ? m_nextTop : contentTop(m_row);
+    qreal nextTop = -1;
     do { // rows whose cells all come from above go with the row before them
         ++m_row;
-    } while (m_row < m_table->rows() && contentTop(m_row) < 0);
+    } while (m_row < m_table->rows() && (nextTop = contentTop(m_row)) < 0);
     qreal bottom = tableBottom;
     if (m_row < m_table->rows())
-        bottom = contentTop(m_row) - inset;
+        bottom = nextTop - inset;
+    m_nextTable = m_table;
+    m_nextRow = m_row;
+    m_nextTop = nextTop;
     top = first == 0 ? m_doc.documentLayout()->frameBoundingRect(m_table).top()
                      : qMax<qreal>(0, top - inset);
     unit.start = m_table->cellAt(first, 0).firstPosition();

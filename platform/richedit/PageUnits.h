@@ -43,6 +43,9 @@ private:
     int m_row = 0;
     int m_line = 0;
     bool m_hasTables = false;
+    const QTextTable *m_nextTable = nullptr; // the content top of m_nextRow of m_nextTable
+    int m_nextRow = -1;
+    qreal m_nextTop = -1;
 };
 
 // The outermost table that the position lies in, or nullptr.
