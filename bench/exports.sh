@@ -15,14 +15,8 @@ rounds=${1:-3}
 program=${2:-$here/build/scrivelle}
 [ -x "$program" ] || { echo "no program at $program: build it first (scripts/setup.sh)" >&2; exit 1; }
 
-need=()
-for p in libreoffice-writer-nogui bc python3 poppler-utils; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-    as_root=(); [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-fi
+source "$here/bench/peer-common.sh"
+need_packages libreoffice-writer-nogui bc python3 poppler-utils
 
 work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
 export QT_QPA_PLATFORM=offscreen HOME="$work/home"; mkdir -p "$HOME"
@@ -31,9 +25,6 @@ mkdir -p "$work/small"
 python3 "$here/bench/make_long_rtf.py" 1 "$work/one.rtf"
 for i in $(seq -w 1 100); do cp "$work/one.rtf" "$work/small/letter $i.rtf"; done
 doc="$work/doc300.rtf"
-
-seconds() { local t0 t1; t0=$(date +%s.%N); "$@" >/dev/null 2>&1; t1=$(date +%s.%N); echo "$t1 - $t0" | bc -l; }
-median() { sort -g | awk '{a[NR]=$1} END {m=(NR%2)?a[(NR+1)/2]:(a[NR/2]+a[NR/2+1])/2; printf "%.3f", m}'; }
 
 ours_pdf() { "$program" --convert "$doc" "$work/ours.pdf" --pdf-text; }
 lo_pdf() { soffice --headless --convert-to pdf --outdir "$work/lo" "$doc"; }

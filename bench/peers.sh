@@ -13,23 +13,13 @@ rounds=${1:-5}
 program=${2:-$here/build/scrivelle}
 [ -x "$program" ] || { echo "no program at $program: build it first (scripts/setup.sh)" >&2; exit 1; }
 
-need=()
-for p in libreoffice-writer-nogui pandoc time bc python3 poppler-utils; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-    as_root=(); [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-fi
+source "$here/bench/peer-common.sh"
+need_packages libreoffice-writer-nogui pandoc time bc python3 poppler-utils
 
 work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
 export QT_QPA_PLATFORM=offscreen HOME="$work/home"; mkdir -p "$HOME"
 for n in 30 300 1000; do python3 "$here/bench/make_long_rtf.py" "$n" "$work/doc$n.rtf"; done
 doc="$work/doc300.rtf"
-
-# Wall seconds of one run of the command.
-seconds() { local t0 t1; t0=$(date +%s.%N); "$@" >/dev/null 2>&1; t1=$(date +%s.%N); echo "$t1 - $t0" | bc -l; }
-median() { sort -g | awk '{a[NR]=$1} END {m=(NR%2)?a[(NR+1)/2]:(a[NR/2]+a[NR/2+1])/2; printf "%.3f", m}'; }
 
 ours_pdf() { "$program" --convert "$doc" "$work/ours.pdf"; }
 lo_pdf() { soffice --headless --convert-to pdf --outdir "$work/lo" "$doc"; }
