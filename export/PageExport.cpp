@@ -148,3 +148,33 @@ void TfrmExport::FormClose()
 {
     lblProgBar->setText(QStringLiteral("0%"));
 }
+
+ExportBusy::ExportBusy(TfrmExport *progress) : m_progress(progress)
+{
+    m_hourglass.emplace();
+    if (m_progress) {
+        m_progress->show();
+        m_progressOpen = true;
+    }
+    shell::pumpEvents();
+}
+
+ExportBusy::~ExportBusy()
+{
+    closeProgress();
+}
+
+void ExportBusy::closeProgress()
+{
+    if (m_progressOpen) {
+        m_progressOpen = false;
+        m_progress->close();
+    }
+}
+
+void ExportBusy::finish()
+{
+    closeProgress();
+    m_hourglass.reset();
+    shell::pumpEvents();
+}

@@ -4,7 +4,11 @@
 // export runs and closed at its end; closing resets the percentage and hands the activation
 // back to the main window.
 
+#include "shell/Shell.h"
+
 #include <QDialog>
+
+#include <optional>
 
 class QLabel;
 class QTimer;
@@ -56,4 +60,23 @@ protected:
 
 private:
     void FormClose();
+};
+
+// The busy state of an export that shows its progress window: the hourglass and the progress
+// window (when there is one) from construction; finish() closes the window and restores the
+// cursor before the closing message. The window is closed on every way out.
+class ExportBusy
+{
+public:
+    explicit ExportBusy(TfrmExport *progress);
+    ~ExportBusy();
+    ExportBusy(const ExportBusy &) = delete;
+    ExportBusy &operator=(const ExportBusy &) = delete;
+    void finish();
+
+private:
+    void closeProgress();
+    TfrmExport *m_progress;
+    bool m_progressOpen = false;
+    std::optional<shell::HourglassCursor> m_hourglass;
 };

@@ -10,7 +10,6 @@
 
 #include <exception>
 #include <memory>
-#include <optional>
 #include <stdexcept>
 
 namespace pdfexport {
@@ -96,17 +95,7 @@ void ExportPdf(PdfPageSource &source, const QString &fileName, const QString &ti
     const PdfPageSource::ColorValue savedColor = source.backgroundColor();
     Finally restoreColor([&] { source.setBackgroundColor(savedColor); });
     source.setBackgroundColor(PdfPageSource::White);
-    std::optional<shell::HourglassCursor> hourglass(std::in_place);
-    bool progressOpen = false;
-    Finally closeProgress([&] {
-        if (progressOpen)
-            progress->close();
-    });
-    if (progress) {
-        progress->show();
-        progressOpen = true;
-    }
-    shell::pumpEvents();
+    ExportBusy busy(progress);
 
     auto writer = std::make_unique<TPrintPDF1>();
     writer->Compress = true;
@@ -209,12 +198,7 @@ void ExportPdf(PdfPageSource &source, const QString &fileName, const QString &ti
     if (failure)
         std::rethrow_exception(failure);
 
-    if (progressOpen) {
-        progressOpen = false;
-        progress->close();
-    }
-    hourglass.reset();
-    shell::pumpEvents();
+    busy.finish();
     if (options.showInformation)
         options.showInformation(QString::fromLatin1(DoneMessage));
 }

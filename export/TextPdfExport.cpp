@@ -12,9 +12,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QScopeGuard>
 
-#include <optional>
 
 namespace {
 
@@ -48,17 +46,7 @@ void saveBytes(const QByteArray &pdf, const QString &fileName)
 void ExportTextPdf(TGmPageList &pages, const QString &fileName, const QString &title,
                    TfrmExport *progress, const TextPdfOptions &options)
 {
-    std::optional<shell::HourglassCursor> hourglass(std::in_place);
-    bool progressOpen = false;
-    auto closeProgress = qScopeGuard([&] {
-        if (progressOpen)
-            progress->close();
-    });
-    if (progress) {
-        progress->show();
-        progressOpen = true;
-    }
-    shell::pumpEvents();
+    ExportBusy busy(progress);
 
     const TGmPrinterInfo &info = pages.GmPrinter().PrinterInfo();
     const int ppiX = info.PixelsPerInchX();
@@ -102,12 +90,7 @@ void ExportTextPdf(TGmPageList &pages, const QString &fileName, const QString &t
     buffer.close();
     saveBytes(buffer.data(), fileName);
 
-    if (progressOpen) {
-        progressOpen = false;
-        progress->close();
-    }
-    hourglass.reset();
-    shell::pumpEvents();
+    busy.finish();
     if (options.showInformation)
         options.showInformation(QString::fromLatin1(pdfexport::DoneMessage));
 }
