@@ -12,6 +12,7 @@ cmake --build build-fuzz --target fuzz_rtfreader fuzz_load fuzz_profile fuzz_his
 artifacts="$PWD/build-fuzz/artifacts/"
 mkdir -p "$artifacts"
 export QT_QPA_PLATFORM=offscreen
+export UBSAN_OPTIONS=print_stacktrace=1
 
 seeds=$(mktemp -d)
 trap 'rm -rf "$seeds"' EXIT
@@ -20,16 +21,28 @@ cp ../shared/corpus/rtf/*.rtf tests/data/rtf/fuzz/* "$seeds/rtf/" 2>/dev/null ||
 printf '[Font Name]\r\nName=Courier New\r\n[Page View]\r\nEditor Colour=0x00F4DEB9\r\n' > "$seeds/ini/seed.ini"
 printf '/home/a/Report.rtf\r\n\r\nC:\\x\\b.txt\n/c.rtc\r' > "$seeds/history/seed.dat"
 
-./build-fuzz/tests/fuzz/fuzz_rtfreader -max_total_time="$seconds" -max_len=65536 -timeout=10 \
-    -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$artifacts" "$seeds/rtf" 2>&1 \
-    | grep -v "libpng" | tail -n 15
+# Runs one target; on a finding, prints the sanitizer's whole report rather than the last lines.
+run() {
+    local name=$1
+    shift
+    local log="$artifacts/$name.log"
+    if "$@" >"$log" 2>&1; then
+        grep -v "libpng\|XDG_RUNTIME" "$log" | tail -n 8
+    else
+        local status=$?
+        grep -v "libpng\|XDG_RUNTIME" "$log" | grep -m1 -A60 "ERROR:\|runtime error\|deadly signal" || tail -n 40 "$log"
+        return $status
+    fi
+}
+
+run rtfreader ./build-fuzz/tests/fuzz/fuzz_rtfreader -max_total_time="$seconds" -max_len=65536 -timeout=10 \
+    -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$artifacts" "$seeds/rtf"
 # The whole load goes through Qt's font system, whose caches (fontconfig) live to the end of
 # the process: leak reports there are not ours, so this target checks memory errors only.
-ASAN_OPTIONS=detect_leaks=0 ./build-fuzz/tests/fuzz/fuzz_load -max_total_time="$seconds" -max_len=16384 -timeout=20 \
-    -detect_leaks=0 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$artifacts" "$seeds/rtf" 2>&1 \
-    | grep -v "libpng\|XDG_RUNTIME" | tail -n 15
-./build-fuzz/tests/fuzz/fuzz_profile -max_total_time=$(( seconds / 4 + 1 )) -max_len=4096 \
-    -timeout=10 -artifact_prefix="$artifacts" "$seeds/ini" 2>&1 | tail -n 5
-./build-fuzz/tests/fuzz/fuzz_history -max_total_time=$(( seconds / 4 + 1 )) -max_len=4096 \
-    -timeout=10 -artifact_prefix="$artifacts" "$seeds/history" 2>&1 | tail -n 5
+ASAN_OPTIONS=detect_leaks=0 run load ./build-fuzz/tests/fuzz/fuzz_load -max_total_time="$seconds" -max_len=16384 \
+    -timeout=20 -detect_leaks=0 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$artifacts" "$seeds/rtf"
+run profile ./build-fuzz/tests/fuzz/fuzz_profile -max_total_time=$(( seconds / 4 + 1 )) -max_len=4096 \
+    -timeout=10 -artifact_prefix="$artifacts" "$seeds/ini"
+run history ./build-fuzz/tests/fuzz/fuzz_history -max_total_time=$(( seconds / 4 + 1 )) -max_len=4096 \
+    -timeout=10 -artifact_prefix="$artifacts" "$seeds/history"
 echo "fuzzing: no crash, leak or sanitizer report"

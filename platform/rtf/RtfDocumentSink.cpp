@@ -144,22 +144,25 @@ void RtfDocumentSink::placeInCell()
     if (m_row >= m_table->rows())
         m_table->appendRows(std::max(m_row - m_table->rows() + 1, std::min(m_table->rows(), 4096)));
     if (m_column >= m_table->columns())
-        m_table->appendColumns(m_column - m_table->columns() + 1);
+        appendTableColumns(*m_table, m_column - m_table->columns() + 1);
     m_cursor = m_table->cellAt(m_row, m_column).firstCursorPosition();
     m_inCell = true;
     takeBlockFormats();
 }
 
-// The cell's last paragraph takes the formats; a \par just before \cell made no paragraph.
-void RtfDocumentSink::endCell(const QTextBlockFormat &block, const QTextCharFormat &mark)
+// The cell's last paragraph takes the formats. A \par just before \cell leaves an empty
+// paragraph, except after a group wrapping the paragraph ("{\pard A\par}\cell").
+void RtfDocumentSink::endCell(const QTextBlockFormat &block, const QTextCharFormat &mark,
+                              bool wrapped)
 {
     if (!m_table)
         enterTable();
     if (!m_inCell)
         placeInCell();
-    if (m_pendingBreak) {
+    if (m_pendingBreak && wrapped) {
         m_pendingBreak = false;
     } else {
+        breakIfPending();
         if (!(block == m_currentBlock))
             m_cursor.setBlockFormat(block);
         if (m_blockEmpty && !(mark == m_currentMark))

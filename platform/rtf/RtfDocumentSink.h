@@ -23,7 +23,7 @@ public:
     void finish(const QTextBlockFormat &block, const QTextCharFormat &mark,
                 bool hasContent) override;
     void enterTable() override;
-    void endCell(const QTextBlockFormat &block, const QTextCharFormat &mark) override;
+    void endCell(const QTextBlockFormat &block, const QTextCharFormat &mark, bool wrapped) override;
     void endRow(const TableRow &row) override;
     void endTable() override;
 

@@ -185,6 +185,7 @@ void RtfReader::closeGroup()
     }
     const GroupState closed = m_stack.back();
     m_stack.pop_back();
+    m_groupClosedSinceParagraph = true;
     leaveGroup(closed);
     if (m_objectDepth > m_stack.size())
         endObject();
@@ -575,6 +576,7 @@ void RtfReader::endParagraph()
     m_sink.endParagraph(blockFormat(state().para), charFormat(state().chr));
     m_pageBreakPending = false;
     m_paragraphHasContent = false;
+    m_groupClosedSinceParagraph = false;
 }
 
 // Content belongs to a table when its paragraph is marked \intbl or while a row is in
@@ -618,7 +620,7 @@ void RtfReader::endCell()
         m_tableOpen = true;
     }
     flushText();
-    m_sink.endCell(blockFormat(state().para), charFormat(state().chr));
+    m_sink.endCell(blockFormat(state().para), charFormat(state().chr), m_groupClosedSinceParagraph);
     ++m_cellsInRow;
     m_paragraphHasContent = false;
 }

@@ -36,9 +36,11 @@ public:
                         bool hasContent) = 0;
     // Tables: what follows goes into the first cell of a new table; each cell ends with the
     // format of its last paragraph; a row ends with its definition; the table ends before
-    // the next paragraph outside it (or at the end of the input).
+    // the next paragraph outside it (or at the end of the input). A paragraph end just before
+    // a cell's end leaves an empty last paragraph, unless the paragraph sat in a group that
+    // closed in between (a producer's wrapping of each cell paragraph, not a paragraph).
     virtual void enterTable() {}
-    virtual void endCell(const QTextBlockFormat &, const QTextCharFormat &) {}
+    virtual void endCell(const QTextBlockFormat &, const QTextCharFormat &, bool /*wrapped*/) {}
     virtual void endRow(const TableRow &) {}
     virtual void endTable() {}
 };
@@ -167,6 +169,7 @@ private:
 
     // Paragraph.
     bool m_paragraphHasContent = false;
+    bool m_groupClosedSinceParagraph = false;
     bool m_pageBreakPending = false; // \page: the next paragraph starts a page
     // Table: the row definition being read (it stays for rows that give none) and the cell
     // whose \cellx has not come yet; -1 or the side of the cell the border words describe.

@@ -48,6 +48,8 @@ struct TableRow {
 std::vector<int> cellRights(const TableRow &row);
 // Sets the table's columns: their right boundaries (twips) and widths.
 void setTableGrid(QTextTable &table, const std::vector<int> &rights);
+// Adds columns at the right end, each taking the last column's width constraint.
+void appendTableColumns(QTextTable &table, int count);
 // Sets the table's and the row's cells' formats from the definition. starts[c] is the first
 // column of the row's cell c and starts[c + 1] the one after its last (rows whose cell
 // boundaries differ span columns of the table); the cells have been made and spanned.

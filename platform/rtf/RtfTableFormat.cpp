@@ -216,6 +216,21 @@ void setTableGrid(QTextTable &table, const std::vector<int> &rights)
     table.setFormat(tf);
 }
 
+void appendTableColumns(QTextTable &table, int count)
+{
+    // The engine copies the constraint of the column before the insertion point and reads
+    // past the list when it is shorter than the table: make it as long as the table first.
+    QTextTableFormat tf = table.format();
+    QList<QTextLength> lengths = tf.columnWidthConstraints();
+    if (!lengths.isEmpty() && lengths.size() < table.columns()) {
+        while (lengths.size() < table.columns())
+            lengths << lengths.last();
+        tf.setColumnWidthConstraints(lengths);
+        table.setFormat(tf);
+    }
+    table.appendColumns(count);
+}
+
 void applyTableRow(QTextTable &table, int row, const TableRow &definition,
                    const std::vector<int> &starts)
 {

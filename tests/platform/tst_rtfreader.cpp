@@ -441,6 +441,14 @@ private slots:
             << QByteArray("\\trowd\\cellx3000\\intbl\\itap2 x\\nestcell y\\nestcell"
                           "{\\*\\nesttableprops\\trowd\\cellx1000\\cellx2000\\nestrow}\\itap1\\cell\\row")
             << "x\ty\t\n\n";
+        // A paragraph end before the cell's end leaves an empty last paragraph, as other word
+        // processors read it, unless a group wrapping the paragraph closed in between.
+        QTest::newRow("paragraph end before the cell end")
+            << QByteArray("\\trowd\\cellx1000\\intbl a\\par\\cell\\row\\pard z\\par") << "a\n\nz\n";
+        QTest::newRow("wrapped paragraph before the cell end")
+            << QByteArray("\\trowd\\cellx1000{\\pard\\intbl a\\par}\n\\cell\\row\\pard z\\par") << "a\nz\n";
+        QTest::newRow("only empty paragraphs, no row end")
+            << QByteArray("\\intbl\\par\\par") << "\n\n\n";
     }
     void damagedTables()
     {
