@@ -5,6 +5,7 @@
 // writer's thread (encoding, writing, syncing).
 #include "app/Main.h"
 #include "documents/DocumentRecovery.h"
+#include "richedit/TypingLayout.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -130,9 +131,18 @@ int main(int argc, char **argv)
     window.enableRecovery(dir.filePath(QStringLiteral("recovery")));
     window.show();
     QCoreApplication::processEvents();
-    fill(window.Editor, pages);
+    // A document file given on the command line (bench/make_long_rtf.py makes one) is opened
+    // as a user opens it; otherwise the document is typed in.
+    const QString file = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (!file.isEmpty()) {
+        window.LoadDocument(file);
+        window.Editor->Lines.LineCount(); // the whole layout, as after the background layout
+    } else {
+        fill(window.Editor, pages);
+    }
     window.SetModifiedState(true);
-    std::printf("document: %d pages, %d characters\n", pages,
+    std::printf("document: %s, %d characters\n",
+                file.isEmpty() ? "300 typed pages" : qPrintable(file),
                 window.Editor->document()->characterCount());
 
     // Copies taken directly: streaming in turns, then the writer's share (best of five).
@@ -207,6 +217,10 @@ int main(int argc, char **argv)
             const QList<double> times = type(window.Editor, run.share, run.keys, keys, gapMs,
                                              &stall, &cpu);
             report(run.name, figuresOf(times), figuresOf(cpu), stall);
+            if (const auto *layout = qobject_cast<richedit::TypingLayout *>(
+                    window.Editor->document()->documentLayout()))
+                std::printf("%33s edits laid out alone so far %d, by the whole layout %d\n", "",
+                            layout->shortcutEdits(), layout->fullEdits());
             all << times;
             allCpu << cpu;
             longestStall = std::max(longestStall, stall);
@@ -222,7 +236,10 @@ int main(int argc, char **argv)
     QTextEdit bare;
     bare.resize(window.Editor->size());
     bare.show();
-    fill(&bare, pages);
+    if (!file.isEmpty())
+        bare.setDocument(window.Editor->document()->clone(&bare));
+    else
+        fill(&bare, pages);
     QCoreApplication::processEvents();
     std::printf("bare text edit, same document:\n");
     for (const Run &run : runs) {
