@@ -117,6 +117,7 @@ private slots:
     void editsFarApartAfterShortcutEdits();
     void marksSettleAfterAPause();
     void clickAfterShortcutEditsFindsTheRightPlace();
+    void paragraphsRunLeftToRightUnlessMarked();
 };
 
 void TestTypingLayout::typingLeavesTheFullLayout_data()
@@ -240,6 +241,36 @@ void TestTypingLayout::clickAfterShortcutEditsFindsTheRightPlace()
         const int at = doc->documentLayout()->hitTest(point, Qt::FuzzyHit);
         QCOMPARE(doc->findBlock(at).blockNumber(), b);
     }
+}
+
+void TestTypingLayout::paragraphsRunLeftToRightUnlessMarked()
+{
+    // Given a paragraph of Hebrew without a direction of its own and one marked right to left
+    RichEdit editor;
+    QTextCursor c(editor.document());
+    c.insertText(QStringLiteral("\u05E9\u05DC\u05D5\u05DD abc"));
+    QTextBlockFormat rtl;
+    rtl.setLayoutDirection(Qt::RightToLeft);
+    c.insertBlock(rtl);
+    c.insertText(QStringLiteral("abc \u05E9\u05DC\u05D5\u05DD"));
+
+    // Then the first runs left to right, as in the classic control, and the second as marked,
+    // also in a document loaded in place of the first
+    QCOMPARE(editor.document()->firstBlock().textDirection(), Qt::LeftToRight);
+    QCOMPARE(editor.document()->lastBlock().textDirection(), Qt::RightToLeft);
+    const QByteArray rtf = "{\\rtf1\\ansi\\uc1 \\u1513?\\u1500?\\u1493?\\u1501?\\par}";
+    int at = 0;
+    richedit::EDITSTREAM stream;
+    stream.pfnCallback = [&](char *buffer, int cb, int *pcb) {
+        *pcb = qMin(cb, int(rtf.size()) - at);
+        memcpy(buffer, rtf.constData() + at, size_t(*pcb));
+        at += *pcb;
+        return 0;
+    };
+    editor.streamIn(richedit::SF_RTF, stream);
+    QCOMPARE(editor.document()->firstBlock().text(), QStringLiteral("\u05E9\u05DC\u05D5\u05DD"));
+    QCOMPARE(editor.document()->firstBlock().textDirection(), Qt::LeftToRight);
+    QVERIFY(layoutOf(editor)); // a loaded document types as quickly
 }
 
 QTEST_MAIN(TestTypingLayout)
