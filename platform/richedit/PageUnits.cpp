@@ -46,12 +46,96 @@ QPointF blockOffset(const QTextBlock &b)
     return l ? r.topLeft() - l->position() : QPointF();
 }
 
+QList<CellLine> cellLines(QTextDocument &doc, QTextTable *table, int firstRow, int endRow)
+{
+    QList<CellLine> lines;
+    for (int r = firstRow; r < endRow; ++r) {
+        for (int c = 0; c < table->columns(); ++c) {
+            const QTextTableCell cell = table->cellAt(r, c);
+            if (cell.row() != r || cell.column() != c)
+                continue;
+            for (QTextBlock b = doc.findBlock(cell.firstPosition());
+                 b.isValid() && b.position() <= cell.lastPosition(); b = b.next()) {
+                const QTextLayout *l = b.layout();
+                if (!l)
+                    continue;
+                const QPointF at = blockOffset(b) + l->position();
+                for (int i = 0; i < l->lineCount(); ++i) {
+                    const QTextLine line = l->lineAt(i);
+                    const qreal top = at.y() + line.y();
+                    lines.append({b, i, top, top + lineExtent(b, l, i),
+                                  b.position() + line.textStart()});
+                }
+            }
+        }
+    }
+    return lines;
+}
+
+bool cutRow(const QList<CellLine> &lines, qreal from, qreal limit, int rowStart, bool force,
+            RowCut &cut)
+{
+    // The line the cut goes before: the highest one that does not fit (or, forced, that
+    // starts below the page).
+    const CellLine *at = nullptr;
+    for (const CellLine &line : lines) {
+        const bool goesOn = force ? line.top >= limit : line.bottom > limit;
+        if (line.top >= from && goesOn && (!at || line.top < at->top))
+            at = &line;
+    }
+    cut = RowCut();
+    if (!at)
+        return true; // every line that is left fits
+    qreal y = at->top;
+    int start = at->start;
+    // A cut at the row's first position would read as the row's start: cut higher, at the
+    // next line up.
+    if (start == rowStart) {
+        start = -1;
+        for (const CellLine &line : lines)
+            if (line.start != rowStart && line.top == y)
+                start = line.start;
+        if (start < 0) {
+            const CellLine *above = nullptr;
+            for (const CellLine &line : lines)
+                if (line.top >= from && line.top < y && line.start != rowStart
+                    && (!above || line.top > above->top))
+                    above = &line;
+            if (above) {
+                y = above->top;
+                start = above->start;
+            }
+        }
+    }
+    bool progress = false;
+    for (const CellLine &line : lines)
+        progress = progress || (line.top >= from && line.top < y);
+    if (start < 0 || !progress)
+        return force; // forced: the page takes the rest of the row
+    cut.y = y;
+    cut.start = start;
+    return true;
+}
+
 PageUnitWalker::PageUnitWalker(QTextDocument &doc, int from) : m_doc(doc)
 {
     m_block = doc.findBlock(from);
     m_hasTables = !doc.rootFrame()->childFrames().isEmpty();
     if (enterTable(m_block)) {
         m_row = m_table->cellAt(qMax(from, m_table->firstPosition())).row();
+        // A position inside a row other than its first is where a row cut on the page before
+        // goes on: at the top of the line starting there.
+        if (const QTextLayout *l = m_block.layout();
+            l && from != rowHead(m_row).start && l->lineCount() > 0) {
+            QTextLine line = l->lineForTextPosition(from - m_block.position());
+            for (int i = 0; i < l->lineCount(); ++i)
+                if (l->lineAt(i).textStart() == from - m_block.position())
+                    line = l->lineAt(i);
+            if (!line.isValid())
+                line = l->lineAt(0);
+            m_cutTop = blockOffset(m_block).y() + l->position().y() + line.y();
+            m_cutStart = from;
+        }
         return;
     }
     if (const QTextLayout *l = m_block.layout(); l && l->lineCount() > 0) {
@@ -77,11 +161,11 @@ bool PageUnitWalker::next(PageUnit &unit)
         const QTextLayout *l = m_block.layout();
         const int lines = l ? l->lineCount() : 0;
         if (l && m_line < qMax(lines, 1)) {
+            unit = PageUnit();
             unit.start = m_block.position() + (lines ? l->lineAt(m_line).textStart() : 0);
             unit.top = l->position().y() + (lines ? l->lineAt(m_line).y() : 0);
             unit.extent = lines ? lineExtent(m_block, l, m_line) : 0;
             unit.last = m_block;
-            unit.row = false;
             ++m_line;
             return true;
         }
@@ -105,19 +189,22 @@ bool PageUnitWalker::enterTable(const QTextBlock &block)
     return true;
 }
 
-// Where a row's content starts; -1 for a row all of whose cells come from the row above.
-qreal PageUnitWalker::contentTop(int row) const
+// Where a row's content starts, and its first position: that of the first cell the row
+// begins (its first column's cell may come from the row above).
+PageUnitWalker::RowHead PageUnitWalker::rowHead(int row) const
 {
-    qreal top = -1;
+    RowHead head;
     for (int c = 0; c < m_table->columns(); ++c) {
         const QTextTableCell cell = m_table->cellAt(row, c);
         if (cell.row() != row || cell.column() != c)
             continue;
         const QTextBlock first = m_doc.findBlock(cell.firstPosition());
         const qreal y = m_doc.documentLayout()->blockBoundingRect(first).top();
-        top = top < 0 ? y : qMin(top, y);
+        head.top = head.top < 0 ? y : qMin(head.top, y);
+        if (head.start < 0)
+            head.start = cell.firstPosition();
     }
-    return top;
+    return head;
 }
 
 void PageUnitWalker::rowUnit(PageUnit &unit)
@@ -132,27 +219,38 @@ void PageUnitWalker::rowUnit(PageUnit &unit)
     inset *= scale;
     const qreal tableBottom = m_doc.documentLayout()->frameBoundingRect(m_table).bottom();
     const int first = m_row;
-    // The next row's top, found as this row's bottom, is kept for the next unit.
-    qreal top = m_nextTable == m_table && m_nextRow == m_row ? m_nextTop : contentTop(m_row);
-    qreal nextTop = -1;
+    // The next row's head, found for this row's bottom, is kept for the next unit.
+    const RowHead head =
+        m_nextTable == m_table && m_nextRow == m_row ? m_nextHead : rowHead(m_row);
+    RowHead nextHead;
     do { // rows whose cells all come from above go with the row before them
         ++m_row;
-    } while (m_row < m_table->rows() && (nextTop = contentTop(m_row)) < 0);
+    } while (m_row < m_table->rows() && (nextHead = rowHead(m_row)).top < 0);
     qreal bottom = tableBottom;
     if (m_row < m_table->rows())
-        bottom = nextTop - inset;
+        bottom = nextHead.top - inset;
     m_nextTable = m_table;
     m_nextRow = m_row;
-    m_nextTop = nextTop;
-    top = first == 0 ? m_doc.documentLayout()->frameBoundingRect(m_table).top()
-                     : qMax<qreal>(0, top - inset);
-    unit.start = m_table->cellAt(first, 0).firstPosition();
+    m_nextHead = nextHead;
+    qreal top = first == 0 ? m_doc.documentLayout()->frameBoundingRect(m_table).top()
+                           : qMax<qreal>(0, head.top - inset);
+    unit = PageUnit();
+    unit.start = head.start;
+    unit.rowStart = head.start;
+    if (m_cutTop >= 0) { // the rest of a row cut on the page before
+        top = m_cutTop;
+        unit.start = m_cutStart;
+        unit.continued = true;
+        m_cutTop = -1;
+    }
     unit.row = true;
     unit.top = top;
     unit.extent = qMax<qreal>(0, bottom - top);
-    unit.last = m_doc.findBlock(m_row < m_table->rows()
-                                    ? m_table->cellAt(m_row, 0).firstPosition() - 1
-                                    : m_table->lastPosition());
+    unit.table = m_table;
+    unit.firstRow = first;
+    unit.endRow = m_row;
+    unit.last = m_doc.findBlock(m_row < m_table->rows() ? nextHead.start - 1
+                                                        : m_table->lastPosition());
 }
 
 } // namespace richedit
