@@ -75,45 +75,40 @@ QList<CellLine> cellLines(QTextDocument &doc, QTextTable *table, int firstRow, i
 bool cutRow(const QList<CellLine> &lines, qreal from, qreal limit, int rowStart, bool force,
             RowCut &cut)
 {
-    // The line the cut goes before: the highest one that does not fit (or, forced, that
-    // starts below the page).
-    const CellLine *at = nullptr;
-    for (const CellLine &line : lines) {
-        const bool goesOn = force ? line.top >= limit : line.bottom > limit;
-        if (line.top >= from && goesOn && (!at || line.top < at->top))
-            at = &line;
-    }
     cut = RowCut();
-    if (!at)
-        return true; // every line that is left fits
-    qreal y = at->top;
-    int start = at->start;
-    // A cut at the row's first position would read as the row's start: cut higher, at the
-    // next line up.
-    if (start == rowStart) {
-        start = -1;
-        for (const CellLine &line : lines)
-            if (line.start != rowStart && line.top == y)
-                start = line.start;
-        if (start < 0) {
-            const CellLine *above = nullptr;
-            for (const CellLine &line : lines)
-                if (line.top >= from && line.top < y && line.start != rowStart
-                    && (!above || line.top > above->top))
-                    above = &line;
-            if (above) {
-                y = above->top;
-                start = above->start;
-            }
-        }
-    }
-    bool progress = false;
+    // The highest top of a line that does not fit: a cut at or above it leaves none behind.
+    qreal fits = qInf();
     for (const CellLine &line : lines)
-        progress = progress || (line.top >= from && line.top < y);
-    if (start < 0 || !progress)
-        return force; // forced: the page takes the rest of the row
-    cut.y = y;
-    cut.start = start;
+        if (line.top >= from && line.bottom > limit)
+            fits = qMin(fits, line.top);
+    if (qIsInf(fits))
+        return true; // every line that is left fits
+
+    // The next page starts at the cut's position and goes on from the top of the line there,
+    // so a cut is at a line that is the first, in the document's order, of those at or below
+    // it: one whose top is lower than those of all lines before it. Its position then grows
+    // with the cut, and pages start at growing positions.
+    auto cutAt = [&](auto &&take) {
+        qreal highest = -qInf();
+        for (const CellLine &line : lines) {
+            if (line.top > highest && line.top > from && line.start != rowStart
+                && take(line.top)) {
+                cut.y = line.top;
+                cut.start = line.start;
+            }
+            highest = qMax(highest, line.top);
+        }
+        return cut.start >= 0;
+    };
+    if (cutAt([&](qreal top) { return top <= fits && (cut.start < 0 || top > cut.y); }))
+        return true;
+    if (!force)
+        return false;
+    // Nothing fits on an empty page: it takes the lines that start on it, drawn as far as it
+    // reaches, so that a line taller than a page still ends the pagination.
+    if (cutAt([&](qreal top) { return top <= limit && (cut.start < 0 || top > cut.y); }))
+        return true;
+    cutAt([&](qreal top) { return cut.start < 0 || top < cut.y; });
     return true;
 }
 

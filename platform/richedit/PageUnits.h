@@ -50,12 +50,13 @@ struct RowCut {
     int start = -1; // -1: no cut, the rest of the row is the page's
 };
 
-// The cut of a row piece whose lines start at from, on a page that ends at limit: at the
-// highest line top such that every line above it ends within the page. rowStart is the row's
-// first position, which a cut never takes (a page starting there starts the whole row).
-// Fails (returns false) when not even one line fits; force then cuts below the lines that
-// start on the page, which are drawn as far as the page reaches, so that a line taller than
-// a page still ends the pagination.
+// The cut of a row piece whose lines start at from, on a page that ends at limit: as low as
+// it can be with every line above it ending within the page, at the top of a line that no
+// line before it in the document reaches down to (so that pages start at growing positions),
+// and never at rowStart, the row's first position (a page starting there starts the whole
+// row). Fails when not even one line fits; force then cuts below the lines that start on the
+// page, which are drawn as far as the page reaches, so that a line taller than a page still
+// ends the pagination.
 bool cutRow(const QList<CellLine> &lines, qreal from, qreal limit, int rowStart, bool force,
             RowCut &cut);
 
