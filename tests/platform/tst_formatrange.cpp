@@ -673,6 +673,38 @@ private slots:
         QVERIFY(text.join(QString()).contains(QLatin1String("next row")));
         QVERIFY(text.join(QString()).contains(QLatin1String("After.")));
     }
+    // Given a table whose rows have only an inner horizontal border, when rendered, then
+    // lines show between the rows and nowhere else.
+    void innerHorizontalBordersShowBetweenRows()
+    {
+        RichEdit e;
+        QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}\\f0\\fs24\\pard Before.\\par";
+        for (int r = 0; r < 3; ++r)
+            rtf += "\\trowd\\trgaph108\\trbrdrh\\brdrs\\brdrw15\\cellx3000\\cellx6000\\pard\\intbl row "
+                + QByteArray::number(r) + "\\cell two\\cell\\row";
+        loadRtf(e, rtf + "\\pard After.\\par}");
+        QImage img = page96(816, 300);
+        QPainter p(&img);
+        const FORMATRANGE fr = rangeFor(img, 1440 * 3, 0, &p);
+        QCOMPARE(e.formatRange(&fr, true), e.textLength());
+        p.end();
+        e.formatRange(nullptr, false);
+        // Groups of pixel rows holding a dark run longer than any word.
+        int lines = 0;
+        bool inLine = false;
+        for (int y = 0; y < img.height(); ++y) {
+            int run = 0;
+            int widest = 0;
+            for (int x = 0; x < img.width(); ++x) {
+                run = qGray(img.pixel(x, y)) < 128 ? run + 1 : 0;
+                widest = qMax(widest, run);
+            }
+            const bool line = widest > 150;
+            lines += line && !inLine;
+            inLine = line;
+        }
+        QCOMPARE(lines, 2);
+    }
 };
 
 QTEST_MAIN(TestFormatRange)
