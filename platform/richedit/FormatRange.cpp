@@ -28,6 +28,7 @@ struct TableRun {
     QTextTable *table = nullptr;
     qreal top = 0;
     qreal bottom = 0;
+    qreal below = 0; // room under the last row before the next row's content: its border
 };
 
 // The part of a row taller than a page that a page holds: the lines of its cells whose tops
@@ -74,7 +75,9 @@ QRectF ownRunClip(QTextDocument &doc, const TableRun &run, qreal pageTop, qreal 
                   qreal width)
 {
     qreal top = qMax(run.top, pageTop);
-    qreal bottom = qMin(run.bottom, pageBottom);
+    // A run that ends between two rows keeps the bottom border of its last row, which lies
+    // under the row's measured end, above the next row's content.
+    qreal bottom = qMin(run.bottom, pageBottom) + (run.bottom <= pageBottom ? run.below : 0);
     if (run.table) {
         QAbstractTextDocumentLayout *layout = doc.documentLayout();
         const QTextBlock before = doc.findBlock(run.table->firstPosition() - 1);
@@ -386,6 +389,8 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
             else if (unit.row)
                 tableRuns.append({outermostTableAt(*doc, unit.start), unit.top,
                                   unit.top + unit.extent});
+            if (unit.row)
+                tableRuns.last().below = cut.start >= 0 ? 0 : unit.below;
             previousRow = unit.row;
             clipBottom = qMin(unit.top + unit.extent - y0, pageHeight);
             if (cut.start >= 0) { // the row goes on on the next page

@@ -241,6 +241,7 @@ void PageUnitWalker::rowUnit(PageUnit &unit)
     unit.row = true;
     unit.top = top;
     unit.extent = qMax<qreal>(0, bottom - top);
+    unit.below = m_row < m_table->rows() ? inset : 0;
     unit.table = m_table;
     unit.firstRow = first;
     unit.endRow = m_row;

@@ -27,6 +27,7 @@ struct PageUnit {
     int firstRow = 0;
     int endRow = 0;
     int rowStart = 0; // the row's first position
+    qreal below = 0;  // room between the row's end and the next row's content
     bool continued = false;
 };
 

@@ -116,9 +116,10 @@ QByteArray tallRowTable(int first, int second)
           "\\pard After.\\par}";
 }
 
-// The words of the pages of a PDF made of the engine's pages, as pdftotext reads them.
-QStringList pdfWords(RichEdit &e, int dpi, int heightTwips, int *pages)
+// Writes the engine's pages into a PDF at path; the number of pages.
+int writePdf(RichEdit &e, int dpi, int heightTwips, const QString &path)
 {
+    int pages = 0;
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
@@ -128,9 +129,8 @@ QStringList pdfWords(RichEdit &e, int dpi, int heightTwips, int *pages)
         writer.setPageMargins(QMarginsF());
         QPainter p(&writer);
         int cp = 0;
-        *pages = 0;
         while (cp < e.textLength()) {
-            if (*pages > 0)
+            if (pages > 0)
                 writer.newPage();
             FORMATRANGE fr;
             fr.hdc = &p;
@@ -139,19 +139,25 @@ QStringList pdfWords(RichEdit &e, int dpi, int heightTwips, int *pages)
             fr.rcPage = fr.rc;
             fr.chrg = {cp, -1};
             const int next = e.formatRange(&fr, true);
-            ++*pages;
+            ++pages;
             if (next <= cp)
                 break;
             cp = next;
         }
     }
     e.formatRange(nullptr, false);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("pages.pdf"));
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(buffer.data()) != buffer.size())
-        return {};
-    f.close();
+        return -1;
+    return pages;
+}
+
+// The words of the pages of a PDF made of the engine's pages, as pdftotext reads them.
+QStringList pdfWords(RichEdit &e, int dpi, int heightTwips, int *pages)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("pages.pdf"));
+    *pages = writePdf(e, dpi, heightTwips, path);
     const QByteArray text =
         pdfinspect::runTool(QStringLiteral("pdftotext"), {path, QStringLiteral("-")}).out;
     return QString::fromUtf8(text).split(QRegularExpression(QStringLiteral("\\s+")),
@@ -704,6 +710,47 @@ private slots:
             inLine = line;
         }
         QCOMPARE(lines, 2);
+    }
+    // Given a row cut over pages whose last piece ends a page (the next row starts the next
+    // page), when the pages are written to a PDF, then that page shows the row's bottom
+    // border: the only line across the table on a page that goes on with a row.
+    void aCutRowsEndKeepsItsBottomBorderInThePdf()
+    {
+        const int pageHeight = 1440 * 9;
+        QImage probe = page96();
+        probe.setDotsPerMeterX(11811);
+        probe.setDotsPerMeterY(11811);
+        // The length of the first cell that makes the next row start a page.
+        for (int first = 150; first < 210; ++first) {
+            RichEdit e;
+            loadRtf(e, tallRowTable(first, 45));
+            auto *table = qobject_cast<QTextTable *>(e.document()->rootFrame()->childFrames().value(0));
+            QVERIFY(table);
+            const int rowEnd = table->cellAt(2, 0).firstPosition();
+            const QList<int> starts = paginate(e, probe, pageHeight, false);
+            const int page = int(starts.indexOf(rowEnd)); // 0-based: the page after the row
+            if (page <= 1 || starts.at(page - 1) <= table->cellAt(1, 0).firstPosition())
+                continue;
+            QTemporaryDir dir;
+            const QString pdf = dir.filePath(QStringLiteral("pages.pdf"));
+            QCOMPARE(writePdf(e, 300, pageHeight, pdf), int(starts.size()));
+            const QImage image =
+                pdfinspect::renderPage(pdf, page, 50, dir.filePath(QStringLiteral("page")));
+            QVERIFY(!image.isNull());
+            int lines = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                int run = 0;
+                int widest = 0;
+                for (int x = 0; x < image.width(); ++x) {
+                    run = qGray(image.pixel(x, y)) < 160 ? run + 1 : 0;
+                    widest = qMax(widest, run);
+                }
+                lines += widest > 200; // the table is 5.5 inches wide, 275 pixels
+            }
+            QVERIFY2(lines >= 1, qPrintable(QStringLiteral("first cell %1, page %2").arg(first).arg(page)));
+            return;
+        }
+        QFAIL("no length of the first cell ends a page with the row");
     }
 };
 
