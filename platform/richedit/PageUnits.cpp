@@ -117,7 +117,7 @@ PageUnitWalker::PageUnitWalker(QTextDocument &doc, int from) : m_doc(doc)
     m_block = doc.findBlock(from);
     m_hasTables = !doc.rootFrame()->childFrames().isEmpty();
     if (enterTable(m_block)) {
-        m_row = m_table->cellAt(qMax(from, m_table->firstPosition())).row();
+        m_row = groupStart(m_table->cellAt(qMax(from, m_table->firstPosition())).row());
         // A position inside a row other than its first is where a row cut on the page before
         // goes on: at the top of the line starting there.
         if (const QTextLayout *l = m_block.layout();
@@ -202,6 +202,35 @@ PageUnitWalker::RowHead PageUnitWalker::rowHead(int row) const
     return head;
 }
 
+// The row after the last one that the cells the row begins reach down to.
+int PageUnitWalker::spannedTo(int row) const
+{
+    int end = row + 1;
+    for (int c = 0; c < m_table->columns(); ++c) {
+        const QTextTableCell cell = m_table->cellAt(row, c);
+        if (cell.row() == row && cell.column() == c)
+            end = qMax(end, row + cell.rowSpan());
+    }
+    return end;
+}
+
+// The first row of the unit that holds the row: rows reached by cells from above go with
+// the rows those cells begin in.
+int PageUnitWalker::groupStart(int row) const
+{
+    for (bool moved = true; moved && row > 0;) {
+        moved = false;
+        for (int c = 0; c < m_table->columns(); ++c) {
+            const int from = m_table->cellAt(row, c).row();
+            if (from < row) {
+                row = from;
+                moved = true;
+            }
+        }
+    }
+    return row;
+}
+
 void PageUnitWalker::rowUnit(PageUnit &unit)
 {
     const QTextTableFormat f = m_table->format();
@@ -217,10 +246,16 @@ void PageUnitWalker::rowUnit(PageUnit &unit)
     // The next row's head, found for this row's bottom, is kept for the next unit.
     const RowHead head =
         m_nextTable == m_table && m_nextRow == m_row ? m_nextHead : rowHead(m_row);
+    // Rows that cells of the rows before them reach into (merged down), and rows all of whose
+    // cells come from above, go with the row before them: a unit never cuts a cell.
     RowHead nextHead;
-    do { // rows whose cells all come from above go with the row before them
-        ++m_row;
-    } while (m_row < m_table->rows() && (nextHead = rowHead(m_row)).top < 0);
+    int spanEnd = spannedTo(m_row);
+    for (++m_row; m_row < m_table->rows(); ++m_row) {
+        nextHead = rowHead(m_row);
+        if (m_row >= spanEnd && nextHead.top >= 0)
+            break;
+        spanEnd = qMax(spanEnd, spannedTo(m_row));
+    }
     qreal bottom = tableBottom;
     if (m_row < m_table->rows())
         bottom = nextHead.top - inset;

@@ -81,6 +81,8 @@ private:
         int start = -1;
     };
     RowHead rowHead(int row) const;
+    int spannedTo(int row) const;
+    int groupStart(int row) const;
     void rowUnit(PageUnit &unit);
 
     QTextDocument &m_doc;

@@ -752,6 +752,41 @@ private slots:
         }
         QFAIL("no length of the first cell ends a page with the row");
     }
+    // Given a tall cell merged down over two rows beside a tall cell of the second row, when
+    // paginated into a PDF, then both cells' lines are there once and in order: the rows a
+    // merged cell covers are cut as one.
+    void aCellMergedDownGoesOnWithItsRows()
+    {
+        RichEdit e;
+        auto words = [](char prefix, int n) {
+            QByteArrayList w;
+            for (int i = 0; i < n; ++i)
+                w << prefix + QByteArray::number(i).rightJustified(3, '0');
+            return w.join("\\par ");
+        };
+        loadRtf(e, "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}\\f0\\fs24\\pard Before.\\par"
+                   "\\trowd\\trgaph108\\clvmgf\\clbrdrt\\brdrs\\cellx3000\\clbrdrt\\brdrs\\cellx6000"
+                   "\\pard\\intbl " + words('a', 200) + "\\cell\\pard\\intbl top\\cell\\row"
+                   "\\trowd\\trgaph108\\clvmrg\\cellx3000\\clbrdrt\\brdrs\\cellx6000"
+                   "\\pard\\intbl\\cell\\pard\\intbl " + words('g', 120) + "\\cell\\row"
+                   "\\pard After.\\par}");
+        auto *table = qobject_cast<QTextTable *>(e.document()->rootFrame()->childFrames().value(0));
+        QVERIFY(table);
+        QCOMPARE(table->cellAt(1, 0).rowSpan(), 2);
+        int pages = 0;
+        const QStringList words300 = pdfWords(e, 300, 1440 * 9, &pages);
+        QVERIFY2(pages >= 3, qPrintable(QString::number(pages)));
+        auto only = [&words300](QChar prefix) {
+            QStringList w;
+            for (const QString &word : words300)
+                if (word.size() == 4 && word.startsWith(prefix) && word.at(1).isDigit())
+                    w << word;
+            return w;
+        };
+        QCOMPARE(only(QLatin1Char('a')), wordList('a', 200));
+        QCOMPARE(only(QLatin1Char('g')), wordList('g', 120));
+        QCOMPARE(words300.count(QLatin1String("top")), 1);
+    }
 };
 
 QTEST_MAIN(TestFormatRange)
