@@ -5,6 +5,7 @@
 #include "Formats.h"
 #include "Pictures.h"
 #include "RichEditOle.h"
+#include "TypingLayout.h"
 #include "rtf/Rtf.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -42,6 +43,7 @@ RichEdit::RichEdit(QWidget *parent)
     setAutoFillBackground(true); // margins round the viewport take the background colour too
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     document()->setUndoRedoEnabled(true);
+    document()->setDocumentLayout(new TypingLayout(document()));
     m_layoutTimer = new QTimer(this);
     m_layoutTimer->setInterval(0);
     connect(m_layoutTimer, &QTimer::timeout, this, &RichEdit::layOutSlice);
@@ -82,6 +84,10 @@ void RichEdit::connectDocument()
     QTextDocument *doc = document();
     QTextOption option = doc->defaultTextOption();
     option.setTabStopDistance(twipsToPixels(720)); // a default stop every half inch
+    // Paragraphs run left to right unless their format says otherwise, as in the classic
+    // control; it also spares the layout a scan of every paragraph's text for its direction
+    // on each edit.
+    option.setTextDirection(Qt::LeftToRight);
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     doc->setDefaultTextOption(option);
     connect(doc, &QTextDocument::contentsChange, this, &RichEdit::onContentsChange);
@@ -157,6 +163,8 @@ void RichEdit::adoptDocument(std::unique_ptr<QTextDocument> fresh)
     QPointer<QTextDocument> old = document();
     const bool ours = old && old->parent() == this;
     fresh->setParent(this);
+    if (!qobject_cast<TypingLayout *>(fresh->documentLayout()))
+        fresh->setDocumentLayout(new TypingLayout(fresh.get()));
     setDocument(fresh.release());
     if (ours && old)
         delete old.data();
