@@ -126,6 +126,17 @@ void TypingLayout::passOn(int from, int oldLength, int length)
     QTextDocumentLayout::documentChanged(from, oldLength, length);
 }
 
+void TypingLayout::draw(QPainter *painter, const PaintContext &context)
+{
+    if (m_pendingFrom >= 0) {
+        const QTextBlock last = document()->lastBlock();
+        const qreal lastTop = last.layout()->position().y();
+        if (!context.clip.isValid() || context.clip.bottom() >= lastTop)
+            settle();
+    }
+    QTextDocumentLayout::draw(painter, context);
+}
+
 void TypingLayout::settle()
 {
     m_settle.stop();

@@ -15,8 +15,8 @@
 // those behind the text it inserted. They only ever point a little before their paragraph, which
 // costs Qt nothing when it draws or finds a point, but Qt restarts a layout from them, so before
 // it lays out anything after an edit taken by the shortcut it first lays out again from that
-// edit on (right away when it is near, else as a pass of its own); a second after typing stops
-// the marks are brought up to date in any case. Edits that would leave the marks past their
+// edit on (right away when it is near, else as a pass of its own), and before it draws the last
+// paragraph; a second after typing stops the marks are brought up to date in any case. Edits that would leave the marks past their
 // paragraph (more removed than added) go to Qt's layout.
 
 #include <QTimer>
@@ -36,6 +36,11 @@ public:
     bool marksPending() const { return m_pendingFrom >= 0; }
     // Brings the position marks up to date now (what the pause after typing does).
     void settle();
+
+    // Qt's drawing stops at the last position mark, which the shortcut leaves behind the text it
+    // inserted: once that mark falls inside the last paragraph Qt would leave the paragraph
+    // undrawn, so drawing down to it brings the marks up to date first.
+    void draw(QPainter *painter, const PaintContext &context) override;
 
 protected:
     void documentChanged(int from, int oldLength, int length) override;

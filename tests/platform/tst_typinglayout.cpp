@@ -11,6 +11,8 @@
 #include <QTextLayout>
 #include <QTextList>
 #include <QTextTable>
+#include <QImage>
+#include <QPainter>
 
 using richedit::RichEdit;
 using richedit::TypingLayout;
@@ -118,6 +120,7 @@ private slots:
     void marksSettleAfterAPause();
     void clickAfterShortcutEditsFindsTheRightPlace();
     void paragraphsRunLeftToRightUnlessMarked();
+    void lastParagraphDrawnWhileTyping();
 };
 
 void TestTypingLayout::typingLeavesTheFullLayout_data()
@@ -271,6 +274,52 @@ void TestTypingLayout::paragraphsRunLeftToRightUnlessMarked()
     QCOMPARE(editor.document()->firstBlock().text(), QStringLiteral("\u05E9\u05DC\u05D5\u05DD"));
     QCOMPARE(editor.document()->firstBlock().textDirection(), Qt::LeftToRight);
     QVERIFY(layoutOf(editor)); // a loaded document types as quickly
+}
+
+
+namespace {
+
+// The document drawn around its last paragraph, as the control's viewport draws it.
+QImage endOfDocument(QTextDocument *doc)
+{
+    const QTextLayout *last = doc->lastBlock().layout();
+    const qreal top = last->position().y() - 60;
+    QImage image(500, 120, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.translate(0, -top);
+    doc->drawContents(&p, QRectF(0, top, 500, 120));
+    return image;
+}
+
+} // namespace
+
+void TestTypingLayout::lastParagraphDrawnWhileTyping()
+{
+    // Given a document that ends in a short paragraph
+    Shown shown;
+    QTextDocument *doc = shown.editor.document();
+    QTextCursor end(doc);
+    end.movePosition(QTextCursor::End);
+    end.insertBlock();
+    end.insertText(QStringLiteral("End"));
+    doc->documentLayout()->documentSize();
+    TypingLayout *layout = layoutOf(shown.editor);
+    layout->settle();
+
+    // When more letters than it holds are typed near the start without a pause
+    shown.caretAt(2, 10);
+    QTest::keyClicks(&shown.editor, QStringLiteral("abcdef"));
+    QVERIFY(layout->marksPending());
+
+    // Then a click on it still finds it, and it is drawn as after Qt's full layout
+    const QTextBlock last = doc->lastBlock();
+    const QPointF point = last.layout()->position() + QPointF(last.layout()->lineAt(0).x() + 2, 3);
+    QCOMPARE(doc->findBlock(doc->documentLayout()->hitTest(point, Qt::FuzzyHit)).blockNumber(),
+             last.blockNumber());
+    const QImage typed = endOfDocument(doc);
+    fullLayoutGeometry(doc);
+    QCOMPARE(typed, endOfDocument(doc));
 }
 
 QTEST_MAIN(TestTypingLayout)
