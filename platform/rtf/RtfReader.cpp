@@ -489,19 +489,22 @@ void RtfReader::decodeBytes(bool keepLead)
         }
         decoded = text::decode(m_bytes, codePage);
     }
-    m_bytes = lead;
+    if (lead.isEmpty())
+        m_bytes.resize(0); // keeps the buffer for the next run
+    else
+        m_bytes = lead;
     if (controls)
         decoded.removeIf(isBreakCharacter);
     appendText(decoded, m_bytesState, m_bytesDest);
 }
 
-void RtfReader::appendText(const QString &text)
+void RtfReader::appendText(QStringView text)
 {
     decodeBytes(); // a lead byte still waiting comes first
     appendText(text, state().chr, state().dest);
 }
 
-void RtfReader::appendText(const QString &text, const CharState &chr, Destination dest)
+void RtfReader::appendText(QStringView text, const CharState &chr, Destination dest)
 {
     if (text.isEmpty())
         return;
@@ -521,7 +524,7 @@ void RtfReader::appendText(const QString &text, const CharState &chr, Destinatio
 void RtfReader::appendChar(char16_t ch)
 {
     if (!isBreakCharacter(QChar(ch)))
-        appendText(QString(QChar(ch)));
+        appendText(QStringView(&ch, 1));
 }
 
 // Called before anything is put into the paragraph: the cell separators owed since the last
@@ -563,7 +566,7 @@ void RtfReader::flushText()
     if (m_text.isEmpty())
         return;
     m_sink.insertText(m_text, charFormat(m_textState));
-    m_text.clear();
+    m_text.resize(0); // unlike clear(), keeps the buffer for the next run
 }
 
 void RtfReader::endParagraph()

@@ -367,14 +367,30 @@ const QTextCharFormat &RtfReader::charFormat(const CharState &c)
 // layout properties QTextDocument needs derived from them.
 const QTextBlockFormat &RtfReader::blockFormat(const ParaState &p)
 {
-    // Paragraphs in a row mostly share their format: the last one is kept.
-    if (!m_blockValid || !(p == m_blockState) || m_blockPageBreak != m_pageBreakPending) {
-        m_block = makeBlockFormat(p);
-        m_blockState = p;
-        m_blockPageBreak = m_pageBreakPending;
+    if (!m_blockValid) {
+        m_blockCacheUsed = 0;
         m_blockValid = true;
     }
-    return m_block;
+    // Paragraphs in a row mostly share their format: the entry found last is tried first.
+    const auto matches = [&](const CachedBlockFormat &entry) {
+        return entry.pageBreak == m_pageBreakPending && entry.state == p;
+    };
+    if (m_blockCacheLast < m_blockCacheUsed && matches(m_blockCache[std::size_t(m_blockCacheLast)]))
+        return m_blockCache[std::size_t(m_blockCacheLast)].format;
+    for (int i = 0; i < m_blockCacheUsed; ++i) {
+        if (matches(m_blockCache[std::size_t(i)])) {
+            m_blockCacheLast = i;
+            return m_blockCache[std::size_t(i)].format;
+        }
+    }
+    m_blockCacheLast = m_blockCacheNext;
+    m_blockCacheNext = (m_blockCacheNext + 1) % kFormatCacheSize;
+    m_blockCacheUsed = std::min(m_blockCacheUsed + 1, kFormatCacheSize);
+    CachedBlockFormat &slot = m_blockCache[std::size_t(m_blockCacheLast)];
+    slot.state = p;
+    slot.pageBreak = m_pageBreakPending;
+    slot.format = makeBlockFormat(p);
+    return slot.format;
 }
 
 QTextBlockFormat RtfReader::makeBlockFormat(const ParaState &p)
