@@ -183,24 +183,26 @@ void RtfReader::closeGroup()
         m_done = true; // the outermost group closed: what follows is not part of the document
         return;
     }
-    const GroupState closed = m_stack.back();
+    // Only the destination and character state of the closed group are needed after it.
+    const Destination closedDest = m_stack.back().dest;
+    const CharState closedChr = m_stack.back().chr;
     m_stack.pop_back();
     m_groupClosedSinceParagraph = true;
-    leaveGroup(closed);
+    leaveGroup(closedDest, closedChr);
     if (m_objectDepth > m_stack.size())
         endObject();
 }
 
 // Finishes what a destination collected when its group closes.
-void RtfReader::leaveGroup(const GroupState &closed)
+void RtfReader::leaveGroup(Destination closedDest, const CharState &closedChr)
 {
-    if (closed.dest == Destination::FontTable && m_fontOpen)
+    if (closedDest == Destination::FontTable && m_fontOpen)
         commitFont();
-    if (closed.dest == state().dest)
+    if (closedDest == state().dest)
         return;
-    switch (closed.dest) {
+    switch (closedDest) {
     case Destination::ListLabel:
-        m_labelState = closed.chr;
+        m_labelState = closedChr;
         finishLabel();
         break;
     case Destination::Numbering:

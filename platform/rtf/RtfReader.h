@@ -75,7 +75,7 @@ private:
     void finish();
     void special(Cw id, int value);
     void enterDestination(Cw id);
-    void leaveGroup(const GroupState &closed);
+    void leaveGroup(Destination closedDest, const CharState &closedChr);
     GroupState &state() { return m_stack.back(); }
 
     // RtfReaderProperties.cpp: character and paragraph words, formats.
@@ -161,6 +161,7 @@ private:
     std::array<CachedFormat, kFormatCacheSize> m_formatCache;
     int m_formatCacheUsed = 0;
     int m_formatCacheNext = 0;
+    int m_formatCacheLast = 0; // the entry found last, tried first
     bool m_formatValid = false; // false: the cache is stale (fonts or colours changed)
     // Paragraph formats built recently, by paragraph state: headings, body text and list
     // items take turns.

@@ -293,9 +293,17 @@ const QTextCharFormat &RtfReader::charFormat(const CharState &c)
         m_formatCacheUsed = 0;
         m_formatValid = true;
     }
-    for (int i = 0; i < m_formatCacheUsed; ++i)
-        if (m_formatCache[std::size_t(i)].state == c)
+    // Runs in a row mostly share their format: the entry found last is tried first.
+    if (m_formatCacheLast < m_formatCacheUsed
+        && m_formatCache[std::size_t(m_formatCacheLast)].state == c)
+        return m_formatCache[std::size_t(m_formatCacheLast)].format;
+    for (int i = 0; i < m_formatCacheUsed; ++i) {
+        if (m_formatCache[std::size_t(i)].state == c) {
+            m_formatCacheLast = i;
             return m_formatCache[std::size_t(i)].format;
+        }
+    }
+    m_formatCacheLast = m_formatCacheNext;
     CachedFormat &slot = m_formatCache[std::size_t(m_formatCacheNext)];
     m_formatCacheNext = (m_formatCacheNext + 1) % kFormatCacheSize;
     m_formatCacheUsed = std::min(m_formatCacheUsed + 1, kFormatCacheSize);
