@@ -158,12 +158,15 @@ RtfWriter::RunState RtfWriter::makeRunState(const QTextCharFormat &shown)
     const QBrush fore = f.foreground();
     if (f.hasProperty(QTextFormat::ForegroundBrush) && fore.style() != Qt::NoBrush)
         r.foreColor = colorNumber(fore.color());
+    // The mark of a cell's first paragraph shares its storage with the cell's format, whose
+    // shading and vertical alignment belong to the cell, not to the text.
+    const bool cellMark = shown.isTableCellFormat();
     const QBrush back = f.background();
-    if (f.hasProperty(QTextFormat::BackgroundBrush) && back.style() != Qt::NoBrush)
+    if (!cellMark && f.hasProperty(QTextFormat::BackgroundBrush) && back.style() != Qt::NoBrush)
         r.backColor = colorNumber(back.color());
-    if (f.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+    if (!cellMark && f.verticalAlignment() == QTextCharFormat::AlignSuperScript)
         r.vertical = 1;
-    else if (f.verticalAlignment() == QTextCharFormat::AlignSubScript)
+    else if (!cellMark && f.verticalAlignment() == QTextCharFormat::AlignSubScript)
         r.vertical = 2;
     r.kerning = intProp(f, prop::Kerning) / 10;
     r.language = intProp(f, prop::Language);
