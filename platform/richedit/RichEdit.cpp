@@ -81,9 +81,13 @@ void RichEdit::connectDocument()
 {
     QTextDocument *doc = document();
     QTextOption option = doc->defaultTextOption();
-    option.setTabStopDistance(twipsToPixels(720)); // a default stop every half inch
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    doc->setDefaultTextOption(option);
+    // Setting the option lays the whole document out again: only when it changes.
+    if (option.tabStopDistance() != twipsToPixels(720)
+        || option.wrapMode() != QTextOption::WrapAtWordBoundaryOrAnywhere) {
+        option.setTabStopDistance(twipsToPixels(720)); // a default stop every half inch
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        doc->setDefaultTextOption(option);
+    }
     connect(doc, &QTextDocument::contentsChange, this, &RichEdit::onContentsChange);
     // The document flips its modified flag only after it has reported the change, so the first
     // edit of an unmodified document would report a document that still looks unmodified; the
@@ -157,6 +161,10 @@ void RichEdit::adoptDocument(std::unique_ptr<QTextDocument> fresh)
     QPointer<QTextDocument> old = document();
     const bool ours = old && old->parent() == this;
     fresh->setParent(this);
+    // A document without a page size is not laid out: the text edit makes its layout and
+    // then gives it the control's width, which lays it out once instead of twice (the first
+    // time on one endless line per paragraph).
+    fresh->setPageSize(QSizeF(0, 0));
     setDocument(fresh.release());
     if (ours && old)
         delete old.data();
