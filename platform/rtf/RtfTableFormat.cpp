@@ -262,12 +262,15 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
     }
     const bool rowBorders = std::any_of(definition.borders.begin(), definition.borders.end(),
                                         [](const TableBorder &b) { return b.style != TableBorder::None; });
-    for (int c = 0; c < cells; ++c) {
+    // Every cell takes a cell format, those the definition lacks a plain one: the engine keeps
+    // a cell's format where its first paragraph's mark is, so a mark set there would stand.
+    const TableCell undefined;
+    for (int c = 0; c + 1 < int(starts.size()); ++c) {
         QTextTableCell cell = table.cellAt(row, starts[std::size_t(c)]);
         if (cell.row() != row || cell.column() != starts[std::size_t(c)])
             continue;
         QTextTableCellFormat f = cellFormat(
-            cell.format().toTableCellFormat(), definition.cells[std::size_t(c)],
+            cell.format().toTableCellFormat(), c < cells ? definition.cells[std::size_t(c)] : undefined,
             rowBordersAt(definition, starts[std::size_t(c)], starts[std::size_t(c) + 1] - 1,
                          table.columns()));
         if (rowBorders && c == 0)

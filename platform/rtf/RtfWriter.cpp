@@ -7,6 +7,7 @@
 
 #include <QFont>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
 #include <QTextImageFormat>
@@ -94,7 +95,7 @@ void RtfWriter::collect(int from, int to)
          block = block.next()) {
         if (block.blockFormat().intProperty(prop::Numbering) == richedit::PFN_BULLET)
             m_hasBullets = true;
-        if (block.length() == 1)
+        if (block.length() == 1 && !isLeadInOfTable(block, to))
             runState(block.charFormat(), block.charFormatIndex());
         const bool whole = block.position() >= from && block.position() + block.length() <= to;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
@@ -114,6 +115,16 @@ void RtfWriter::collect(int from, int to)
         fontNumber(m_defaultFamily, 0, 0);
     if (m_hasBullets)
         m_symbolFont = fontNumber(QStringLiteral("Symbol"), richedit::SYMBOL_CHARSET, 0);
+}
+
+// The empty paragraph in front of a table that starts the document is the engine's own: a
+// table read at the start of a document makes it again, so it is neither written nor counted.
+bool RtfWriter::isLeadInOfTable(const QTextBlock &block, int to) const
+{
+    if (block.position() != 0 || block.length() != 1)
+        return false;
+    const QTextTable *table = QTextCursor(block.next()).currentTable();
+    return table && table->firstPosition() == 1 && table->lastPosition() < to;
 }
 
 const RtfWriter::RunState &RtfWriter::runState(const QTextCharFormat &format, int index)
@@ -147,12 +158,15 @@ RtfWriter::RunState RtfWriter::makeRunState(const QTextCharFormat &shown)
     const QBrush fore = f.foreground();
     if (f.hasProperty(QTextFormat::ForegroundBrush) && fore.style() != Qt::NoBrush)
         r.foreColor = colorNumber(fore.color());
+    // The mark of a cell's first paragraph shares its storage with the cell's format, whose
+    // shading and vertical alignment belong to the cell, not to the text.
+    const bool cellMark = shown.isTableCellFormat();
     const QBrush back = f.background();
-    if (f.hasProperty(QTextFormat::BackgroundBrush) && back.style() != Qt::NoBrush)
+    if (!cellMark && f.hasProperty(QTextFormat::BackgroundBrush) && back.style() != Qt::NoBrush)
         r.backColor = colorNumber(back.color());
-    if (f.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+    if (!cellMark && f.verticalAlignment() == QTextCharFormat::AlignSuperScript)
         r.vertical = 1;
-    else if (f.verticalAlignment() == QTextCharFormat::AlignSubScript)
+    else if (!cellMark && f.verticalAlignment() == QTextCharFormat::AlignSubScript)
         r.vertical = 2;
     r.kerning = intProp(f, prop::Kerning) / 10;
     r.language = intProp(f, prop::Language);
@@ -317,10 +331,7 @@ void RtfWriter::writeBody(int from, int to)
                 continue;
             }
         }
-        // The empty paragraph in front of a table that starts the document is the engine's
-        // own: a table read at the start of a document makes it again.
-        if (blockStart == 0 && block.length() == 1 && table && table->firstPosition() == 1
-            && table->lastPosition() < to)
+        if (blockStart == 0 && isLeadInOfTable(block, to))
             continue;
         writeBlock(block, blockStart, blockEnd, from, to, false);
         const int mark = blockEnd - 1;
