@@ -188,8 +188,12 @@ void FormatRangeCache::copyPart(const QTextDocument &source, int cpMin, bool gro
     }
     const int limit = qMax(minimum, grow ? qMax(m_partCharacters, 2 * (m_end - from))
                                          : m_partCharacters);
-    const int blockLimit = grow ? qMax(kPartBlocks, 2 * (m_doc ? m_doc->blockCount() : 0))
-                                : kPartBlocks;
+    // Twice the paragraphs from the new start to the old end, not twice the old part: a part
+    // grown for every page at its end would otherwise double each time and soon hold more
+    // paragraphs than the layout handles quickly.
+    const int blockLimit = grow
+        ? qMax(kPartBlocks, 2 * (source.findBlock(m_end).blockNumber() - first.blockNumber() + 1))
+        : kPartBlocks;
     // A longer part holds at least one paragraph more than the one before.
     const int atLeast = grow ? m_end : first.position() + first.length();
     QTextBlock last = first;

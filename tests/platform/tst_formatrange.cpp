@@ -2,6 +2,7 @@
 // the Symbol long dash drawn as a line.
 #include <QtTest>
 
+#include "richedit/FormatRange.h"
 #include "richedit/RichEdit.h"
 #include "rtf/Rtf.h"
 #include "text/CodePage.h"
@@ -262,6 +263,29 @@ private slots:
         QVERIFY(last.endsWith(QLatin1String(" the end")));
         QCOMPARE(text.at(sliced.last() - 1), QLatin1Char(' ')); // pages start at a word
         QVERIFY(last.size() < 10000);
+    }
+
+    void aGrownPartIsBoundByItsOwnStart()
+    {
+        // Given a document of many short paragraphs laid out a part at a time, when a page at
+        // the end of a part asks for a longer part again and again, then each longer part is
+        // bound by what lies between the page and the old end, not by the part before it (a
+        // part that doubled at every step ended with more paragraphs than the layout can
+        // handle in reasonable time: 200 000 paragraphs never finished paginating).
+        QTextDocument source;
+        QTextCursor c(&source);
+        c.insertText(QStringLiteral("x\n").repeated(60000).chopped(1));
+        FormatRangeCache cache;
+        QTextDocument *part = cache.layoutFor(source, 96, 96, 1440 * 6, 0);
+        const int firstBlocks = part->blockCount();
+        QVERIFY(firstBlocks < 60000);
+        for (int step = 0; step < 3; ++step) {
+            const int cpMin = cache.base() + part->lastBlock().position() - 20;
+            part = cache.layoutFor(source, 96, 96, 1440 * 6, cpMin, true);
+            QVERIFY(cache.base() <= cpMin);
+            QVERIFY2(part->blockCount() <= firstBlocks + 1,
+                     qPrintable(QString::number(part->blockCount())));
+        }
     }
 
     void partsHoldTablesWhole_data()
