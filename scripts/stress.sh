@@ -112,6 +112,7 @@ expect_error "20 MB paragraph: past the limit" 120 --convert "$work/toolarge.rtf
 expect_success "$count paragraphs to .rtf" 120 --convert "$work/paragraphs.rtf" "$work/o.rtf"
 expect_success "$count lines of .txt to .rtc" 120 --convert "$work/paragraphs.txt" "$work/o.rtc"
 expect_success "$count paragraphs, --stats" 300 --stats "$work/paragraphs.rtf"
+expect_success "$count paragraphs, --pages" 300 --pages "$work/paragraphs.rtf"
 expect_error ".rtc inflating to 256 MB of text" 120 --convert "$work/bomb.rtc" "$work/o.rtf"
 expect_error ".rtc inflating to 512 MB of markup" 300 --convert "$work/markupbomb.rtc" "$work/o.rtf"
 expect_error ".rtc cut in half" 30 --convert "$work/cut.rtc" "$work/o.rtf"
