@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 mode=${1:-build}
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev zlib1g-dev libdeflate-dev
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-private-dev libgl-dev zlib1g-dev libdeflate-dev
           fonts-liberation fonts-dejavu-core libhunspell-dev hunspell-en-us)
 if [ "$mode" = test ]; then
     packages+=(python3 qpdf poppler-utils giflib-tools imagemagick clang libclang-rt-14-dev

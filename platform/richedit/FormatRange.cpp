@@ -11,6 +11,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QHash>
+#include <QSet>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -27,6 +28,43 @@ struct TableRun {
     QTextTable *table = nullptr;
     qreal top = 0;
     qreal bottom = 0;
+    qreal below = 0; // room under the last row before the next row's content: its border
+};
+
+// The part of a row taller than a page that a page holds: the lines of its cells whose tops
+// lie in [from, to).
+struct RowPiece {
+    QTextTable *table = nullptr;
+    int firstRow = 0;
+    int endRow = 0;
+    qreal from = 0;
+    qreal to = 0;
+};
+
+// While it lives, the paragraphs of the pieces' cells are hidden from the document's layout,
+// which then draws the pieces' borders and shading but not their text: the pages draw those
+// lines themselves, each on one page only.
+class HiddenPieces {
+public:
+    HiddenPieces(QTextDocument &doc, const QList<RowPiece> &pieces)
+    {
+        for (const RowPiece &piece : pieces)
+            for (const CellLine &line : cellLines(doc, piece.table, piece.firstRow, piece.endRow))
+                if (line.block.isVisible()) {
+                    m_blocks.append(line.block);
+                    m_blocks.last().setVisible(false);
+                }
+    }
+    ~HiddenPieces()
+    {
+        for (QTextBlock &b : m_blocks)
+            b.setVisible(true);
+    }
+    HiddenPieces(const HiddenPieces &) = delete;
+    HiddenPieces &operator=(const HiddenPieces &) = delete;
+
+private:
+    QList<QTextBlock> m_blocks;
 };
 
 // The band in which the document's layout draws a run of table rows on a PDF page: within the
@@ -37,7 +75,9 @@ QRectF ownRunClip(QTextDocument &doc, const TableRun &run, qreal pageTop, qreal 
                   qreal width)
 {
     qreal top = qMax(run.top, pageTop);
-    qreal bottom = qMin(run.bottom, pageBottom);
+    // A run that ends between two rows keeps the bottom border of its last row, which lies
+    // under the row's measured end, above the next row's content.
+    qreal bottom = qMin(run.bottom, pageBottom) + (run.bottom <= pageBottom ? run.below : 0);
     if (run.table) {
         QAbstractTextDocumentLayout *layout = doc.documentLayout();
         const QTextBlock before = doc.findBlock(run.table->firstPosition() - 1);
@@ -328,6 +368,27 @@ void drawParagraphMarker(QPainter &p, const QTextBlock &block, QPointF offset,
     p.restore();
 }
 
+namespace {
+// Draws the lines of a cut row's cells that belong to the page, with the numbers of those
+// paragraphs whose first line is among them; source is the whole document, base where the
+// laid-out part starts in it. Collects the numbers of the blocks it took care of.
+void drawPiece(QPainter &p, QTextDocument &doc, const RowPiece &piece,
+               const QTextDocument &source, int base, QSet<int> &blocks)
+{
+    for (const CellLine &line : cellLines(doc, piece.table, piece.firstRow, piece.endRow)) {
+        blocks.insert(line.block.blockNumber());
+        if (line.top < piece.from || line.top >= piece.to)
+            continue;
+        const QPointF offset = blockOffset(line.block);
+        const QTextLayout *l = line.block.layout();
+        l->lineAt(line.line).draw(&p, offset + l->position());
+        if (line.line == 0)
+            drawParagraphMarker(p, line.block, offset,
+                                source.findBlock(base + line.block.position()));
+    }
+}
+} // namespace
+
 void RichEdit::setFormatRangePartSize(int characters)
 {
     m_rangeCache->setPartCharacters(characters);
@@ -361,6 +422,7 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
     bool placed = false;
     QTextBlock lastPlaced;
     QList<TableRun> tableRuns;
+    QList<RowPiece> pieces;
     for (bool grow = false;; grow = true) {
         doc = m_rangeCache->layoutFor(*document(), dpiX, dpiY, widthTwips, cpMin, grow);
         base = m_rangeCache->base();
@@ -375,6 +437,7 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
         placed = false;
         lastPlaced = firstBlock;
         tableRuns.clear();
+        pieces.clear();
         bool previousRow = false;
         bool more = false;
         PageUnit unit;
@@ -393,10 +456,26 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
                 break;
             if (y0 < 0)
                 y0 = unit.top;
-            if (placed && unit.top + unit.extent - y0 > pageHeight) {
-                next = start;
-                break;
+            RowCut cut;
+            if (unit.top + unit.extent - y0 > pageHeight) {
+                // A row taller than a page is cut between its lines, here; anything else that
+                // does not fit goes to the next page, unless the page is empty.
+                if (unit.row && unit.extent > pageHeight) {
+                    const QList<CellLine> lines =
+                        cellLines(*doc, unit.table, unit.firstRow, unit.endRow);
+                    if (!cutRow(lines, unit.top, y0 + pageHeight, unit.rowStart, !placed, cut)) {
+                        next = start;
+                        break;
+                    }
+                } else if (placed) {
+                    next = start;
+                    break;
+                }
             }
+            if (unit.continued || cut.start >= 0)
+                pieces.append({unit.table, unit.firstRow, unit.endRow,
+                               unit.continued ? unit.top : -qInf(),
+                               cut.start >= 0 ? cut.y : qInf()});
             placed = true;
             lastPlaced = unit.last;
             if (unit.row && previousRow)
@@ -404,8 +483,14 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
             else if (unit.row)
                 tableRuns.append({outermostTableAt(*doc, unit.start), unit.top,
                                   unit.top + unit.extent});
+            if (unit.row)
+                tableRuns.last().below = cut.start >= 0 ? 0 : unit.below;
             previousRow = unit.row;
             clipBottom = qMin(unit.top + unit.extent - y0, pageHeight);
+            if (cut.start >= 0) { // the row goes on on the next page
+                next = base + cut.start;
+                break;
+            }
         }
         // The page ran past the end of a part that is not the document's end: lay out a
         // longer part from this page on and measure again.
@@ -441,7 +526,11 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
         // line belongs to the page on which its text starts.
         const int ownFrom = cpMin - base;
         const int ownTo = next - base;
+        // Rows cut by a page: the layout draws their borders and shading, the lines of their
+        // cells that start within the page are drawn one by one further down.
+        QSet<int> pieceBlocks;
         if (hasTables) {
+            HiddenPieces hidden(*doc, pieces);
             // Tables draw their borders, shading and cells through the document's own layout,
             // which draws every paragraph it touches whole. On a PDF it is kept to the page's
             // runs of table rows, which never straddle a page; the paragraphs around them are
@@ -458,6 +547,8 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
                     doc->documentLayout()->draw(&p, context);
             }
         }
+        for (const RowPiece &piece : pieces)
+            drawPiece(p, *doc, piece, *document(), base, pieceBlocks);
         for (QTextBlock b = firstBlock; b.isValid(); b = b.next()) {
             QTextLayout *l = !hasTables || (ownLinesOnly && !outermostTableAt(*doc, b.position()))
                 ? b.layout() : nullptr;
@@ -474,7 +565,7 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
                 }
             }
             // The marker goes with the paragraph's first line, so not on a continuation page.
-            if (b != firstBlock || firstAtStart)
+            if ((b != firstBlock || firstAtStart) && !pieceBlocks.contains(b.blockNumber()))
                 drawParagraphMarker(p, b, hasTables ? blockOffset(b) : QPointF(0, 0),
                                     document()->findBlock(base + b.position()));
             if (b == lastPlaced)

@@ -46,12 +46,91 @@ QPointF blockOffset(const QTextBlock &b)
     return l ? r.topLeft() - l->position() : QPointF();
 }
 
+QList<CellLine> cellLines(QTextDocument &doc, QTextTable *table, int firstRow, int endRow)
+{
+    QList<CellLine> lines;
+    for (int r = firstRow; r < endRow; ++r) {
+        for (int c = 0; c < table->columns(); ++c) {
+            const QTextTableCell cell = table->cellAt(r, c);
+            if (cell.row() != r || cell.column() != c)
+                continue;
+            for (QTextBlock b = doc.findBlock(cell.firstPosition());
+                 b.isValid() && b.position() <= cell.lastPosition(); b = b.next()) {
+                const QTextLayout *l = b.layout();
+                if (!l)
+                    continue;
+                const QPointF at = blockOffset(b) + l->position();
+                for (int i = 0; i < l->lineCount(); ++i) {
+                    const QTextLine line = l->lineAt(i);
+                    const qreal top = at.y() + line.y();
+                    lines.append({b, i, top, top + lineExtent(b, l, i),
+                                  b.position() + line.textStart()});
+                }
+            }
+        }
+    }
+    return lines;
+}
+
+bool cutRow(const QList<CellLine> &lines, qreal from, qreal limit, int rowStart, bool force,
+            RowCut &cut)
+{
+    cut = RowCut();
+    // The highest top of a line that does not fit: a cut at or above it leaves none behind.
+    qreal fits = qInf();
+    for (const CellLine &line : lines)
+        if (line.top >= from && line.bottom > limit)
+            fits = qMin(fits, line.top);
+    if (qIsInf(fits))
+        return true; // every line that is left fits
+
+    // The next page starts at the cut's position and goes on from the top of the line there,
+    // so a cut is at a line that is the first, in the document's order, of those at or below
+    // it: one whose top is lower than those of all lines before it. Its position then grows
+    // with the cut, and pages start at growing positions.
+    auto cutAt = [&](auto &&take) {
+        qreal highest = -qInf();
+        for (const CellLine &line : lines) {
+            if (line.top > highest && line.top > from && line.start != rowStart
+                && take(line.top)) {
+                cut.y = line.top;
+                cut.start = line.start;
+            }
+            highest = qMax(highest, line.top);
+        }
+        return cut.start >= 0;
+    };
+    if (cutAt([&](qreal top) { return top <= fits && (cut.start < 0 || top > cut.y); }))
+        return true;
+    if (!force)
+        return false;
+    // Nothing fits on an empty page: it takes the lines that start on it, drawn as far as it
+    // reaches, so that a line taller than a page still ends the pagination.
+    if (cutAt([&](qreal top) { return top <= limit && (cut.start < 0 || top > cut.y); }))
+        return true;
+    cutAt([&](qreal top) { return cut.start < 0 || top < cut.y; });
+    return true;
+}
+
 PageUnitWalker::PageUnitWalker(QTextDocument &doc, int from) : m_doc(doc)
 {
     m_block = doc.findBlock(from);
     m_hasTables = !doc.rootFrame()->childFrames().isEmpty();
     if (enterTable(m_block)) {
-        m_row = m_table->cellAt(qMax(from, m_table->firstPosition())).row();
+        m_row = groupStart(m_table->cellAt(qMax(from, m_table->firstPosition())).row());
+        // A position inside a row other than its first is where a row cut on the page before
+        // goes on: at the top of the line starting there.
+        if (const QTextLayout *l = m_block.layout();
+            l && from != rowHead(m_row).start && l->lineCount() > 0) {
+            QTextLine line = l->lineForTextPosition(from - m_block.position());
+            for (int i = 0; i < l->lineCount(); ++i)
+                if (l->lineAt(i).textStart() == from - m_block.position())
+                    line = l->lineAt(i);
+            if (!line.isValid())
+                line = l->lineAt(0);
+            m_cutTop = blockOffset(m_block).y() + l->position().y() + line.y();
+            m_cutStart = from;
+        }
         return;
     }
     if (const QTextLayout *l = m_block.layout(); l && l->lineCount() > 0) {
@@ -77,11 +156,11 @@ bool PageUnitWalker::next(PageUnit &unit)
         const QTextLayout *l = m_block.layout();
         const int lines = l ? l->lineCount() : 0;
         if (l && m_line < qMax(lines, 1)) {
+            unit = PageUnit();
             unit.start = m_block.position() + (lines ? l->lineAt(m_line).textStart() : 0);
             unit.top = l->position().y() + (lines ? l->lineAt(m_line).y() : 0);
             unit.extent = lines ? lineExtent(m_block, l, m_line) : 0;
             unit.last = m_block;
-            unit.row = false;
             ++m_line;
             return true;
         }
@@ -105,19 +184,51 @@ bool PageUnitWalker::enterTable(const QTextBlock &block)
     return true;
 }
 
-// Where a row's content starts; -1 for a row all of whose cells come from the row above.
-qreal PageUnitWalker::contentTop(int row) const
+// Where a row's content starts, and its first position: that of the first cell the row
+// begins (its first column's cell may come from the row above).
+PageUnitWalker::RowHead PageUnitWalker::rowHead(int row) const
 {
-    qreal top = -1;
+    RowHead head;
     for (int c = 0; c < m_table->columns(); ++c) {
         const QTextTableCell cell = m_table->cellAt(row, c);
         if (cell.row() != row || cell.column() != c)
             continue;
         const QTextBlock first = m_doc.findBlock(cell.firstPosition());
         const qreal y = m_doc.documentLayout()->blockBoundingRect(first).top();
-        top = top < 0 ? y : qMin(top, y);
+        head.top = head.top < 0 ? y : qMin(head.top, y);
+        if (head.start < 0)
+            head.start = cell.firstPosition();
     }
-    return top;
+    return head;
+}
+
+// The row after the last one that the cells the row begins reach down to.
+int PageUnitWalker::spannedTo(int row) const
+{
+    int end = row + 1;
+    for (int c = 0; c < m_table->columns(); ++c) {
+        const QTextTableCell cell = m_table->cellAt(row, c);
+        if (cell.row() == row && cell.column() == c)
+            end = qMax(end, row + cell.rowSpan());
+    }
+    return end;
+}
+
+// The first row of the unit that holds the row: rows reached by cells from above go with
+// the rows those cells begin in.
+int PageUnitWalker::groupStart(int row) const
+{
+    for (bool moved = true; moved && row > 0;) {
+        moved = false;
+        for (int c = 0; c < m_table->columns(); ++c) {
+            const int from = m_table->cellAt(row, c).row();
+            if (from < row) {
+                row = from;
+                moved = true;
+            }
+        }
+    }
+    return row;
 }
 
 void PageUnitWalker::rowUnit(PageUnit &unit)
@@ -132,27 +243,45 @@ void PageUnitWalker::rowUnit(PageUnit &unit)
     inset *= scale;
     const qreal tableBottom = m_doc.documentLayout()->frameBoundingRect(m_table).bottom();
     const int first = m_row;
-    // The next row's top, found as this row's bottom, is kept for the next unit.
-    qreal top = m_nextTable == m_table && m_nextRow == m_row ? m_nextTop : contentTop(m_row);
-    qreal nextTop = -1;
-    do { // rows whose cells all come from above go with the row before them
-        ++m_row;
-    } while (m_row < m_table->rows() && (nextTop = contentTop(m_row)) < 0);
+    // The next row's head, found for this row's bottom, is kept for the next unit.
+    const RowHead head =
+        m_nextTable == m_table && m_nextRow == m_row ? m_nextHead : rowHead(m_row);
+    // Rows that cells of the rows before them reach into (merged down), and rows all of whose
+    // cells come from above, go with the row before them: a unit never cuts a cell.
+    RowHead nextHead;
+    int spanEnd = spannedTo(m_row);
+    for (++m_row; m_row < m_table->rows(); ++m_row) {
+        nextHead = rowHead(m_row);
+        if (m_row >= spanEnd && nextHead.top >= 0)
+            break;
+        spanEnd = qMax(spanEnd, spannedTo(m_row));
+    }
     qreal bottom = tableBottom;
     if (m_row < m_table->rows())
-        bottom = nextTop - inset;
+        bottom = nextHead.top - inset;
     m_nextTable = m_table;
     m_nextRow = m_row;
-    m_nextTop = nextTop;
-    top = first == 0 ? m_doc.documentLayout()->frameBoundingRect(m_table).top()
-                     : qMax<qreal>(0, top - inset);
-    unit.start = m_table->cellAt(first, 0).firstPosition();
+    m_nextHead = nextHead;
+    qreal top = first == 0 ? m_doc.documentLayout()->frameBoundingRect(m_table).top()
+                           : qMax<qreal>(0, head.top - inset);
+    unit = PageUnit();
+    unit.start = head.start;
+    unit.rowStart = head.start;
+    if (m_cutTop >= 0) { // the rest of a row cut on the page before
+        top = m_cutTop;
+        unit.start = m_cutStart;
+        unit.continued = true;
+        m_cutTop = -1;
+    }
     unit.row = true;
     unit.top = top;
     unit.extent = qMax<qreal>(0, bottom - top);
-    unit.last = m_doc.findBlock(m_row < m_table->rows()
-                                    ? m_table->cellAt(m_row, 0).firstPosition() - 1
-                                    : m_table->lastPosition());
+    unit.below = m_row < m_table->rows() ? inset : 0;
+    unit.table = m_table;
+    unit.firstRow = first;
+    unit.endRow = m_row;
+    unit.last = m_doc.findBlock(m_row < m_table->rows() ? nextHead.start - 1
+                                                        : m_table->lastPosition());
 }
 
 } // namespace richedit

@@ -5,6 +5,7 @@
 #include "Formats.h"
 #include "Pictures.h"
 #include "RichEditOle.h"
+#include "TypingLayout.h"
 #include "rtf/Rtf.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -42,6 +43,7 @@ RichEdit::RichEdit(QWidget *parent)
     setAutoFillBackground(true); // margins round the viewport take the background colour too
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     document()->setUndoRedoEnabled(true);
+    document()->setDocumentLayout(new TypingLayout(document()));
     m_layoutTimer = new QTimer(this);
     m_layoutTimer->setInterval(0);
     connect(m_layoutTimer, &QTimer::timeout, this, &RichEdit::layOutSlice);
@@ -83,8 +85,13 @@ void RichEdit::connectDocument()
     QTextOption option = doc->defaultTextOption();
     // Setting the option lays the whole document out again: only when it changes.
     if (option.tabStopDistance() != twipsToPixels(720)
+        || option.textDirection() != Qt::LeftToRight
         || option.wrapMode() != QTextOption::WrapAtWordBoundaryOrAnywhere) {
         option.setTabStopDistance(twipsToPixels(720)); // a default stop every half inch
+        // Paragraphs run left to right unless their format says otherwise, as in the classic
+        // control; it also spares the layout a scan of every paragraph's text for its
+        // direction on each edit.
+        option.setTextDirection(Qt::LeftToRight);
         option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         doc->setDefaultTextOption(option);
     }
@@ -162,9 +169,11 @@ void RichEdit::adoptDocument(std::unique_ptr<QTextDocument> fresh)
     const bool ours = old && old->parent() == this;
     fresh->setParent(this);
     // A document without a page size is not laid out: the text edit makes its layout and
-    // then gives it the control's width, which lays it out once instead of twice (the first
-    // time on one endless line per paragraph).
+    // then gives it the control's width, which lays it out once instead of three times (the
+    // first ones on one endless line per paragraph).
     fresh->setPageSize(QSizeF(0, 0));
+    if (!qobject_cast<TypingLayout *>(fresh->documentLayout()))
+        fresh->setDocumentLayout(new TypingLayout(fresh.get()));
     setDocument(fresh.release());
     if (ours && old)
         delete old.data();

@@ -114,15 +114,50 @@ std::array<TableBorder, 6> rowBordersOf(const QList<int> &list)
 }
 
 // The borders the row's own borders put on the sides of a cell spanning columns
-// [first, last] of a table of the given columns.
-std::array<TableBorder, 4> rowBordersAt(const TableRow &row, int first, int last, int columns)
+// [first, last] of a table of the given columns. Above a row that is not the table's first,
+// the row's inner horizontal border (\trbrdrh), when it has one, is the line between it and
+// the row before.
+std::array<TableBorder, 4> rowBordersAt(const TableRow &row, int first, int last, int columns,
+                                        bool firstRow)
 {
     std::array<TableBorder, 4> at;
-    at[TableCell::Top] = row.borders[TableRow::Top];
+    const bool inner = !firstRow && row.borders[TableRow::Horizontal].style != TableBorder::None;
+    at[TableCell::Top] = row.borders[inner ? TableRow::Horizontal : TableRow::Top];
     at[TableCell::Bottom] = row.borders[TableRow::Bottom];
     at[TableCell::Left] = row.borders[first == 0 ? TableRow::Left : TableRow::Vertical];
     at[TableCell::Right] = row.borders[last >= columns - 1 ? TableRow::Right : TableRow::Vertical];
     return at;
+}
+
+// Once a row follows it, the cells of the row above that end there and have no bottom
+// border of their own show that row's inner horizontal border (\trbrdrh) at their bottom.
+void drawInnerBorderBelow(QTextTable &table, int row)
+{
+    std::array<TableBorder, 6> borders;
+    for (int c = 0; c < table.columns(); ++c) {
+        const QTextTableCell cell = table.cellAt(row, c);
+        if (cell.row() == row && cell.format().hasProperty(prop::RowBorders)) {
+            borders = rowBordersOf(cell.format().property(prop::RowBorders).value<QList<int>>());
+            break;
+        }
+    }
+    const TableBorder &inner = borders[TableRow::Horizontal];
+    if (inner.style == TableBorder::None)
+        return;
+    for (int c = 0; c < table.columns(); ++c) {
+        QTextTableCell cell = table.cellAt(row, c);
+        if (cell.row() != row || cell.column() != c || cell.rowSpan() != 1)
+            continue;
+        QTextTableCellFormat f = cell.format().toTableCellFormat();
+        const QList<int> own = f.property(prop::CellBorderStyles).value<QList<int>>();
+        if (own.value(TableCell::Bottom) != TableBorder::None)
+            continue;
+        f.setBottomBorder(inner.width > 0 ? std::max(1.0, richedit::twipsToPixels(inner.width))
+                                          : 1.0);
+        f.setBottomBorderStyle(qtStyle(inner.style));
+        f.setBottomBorderBrush(QBrush(inner.color.isValid() ? inner.color : QColor(Qt::black)));
+        cell.setFormat(f);
+    }
 }
 
 TableCell cellOf(const QTextTableCellFormat &f)
@@ -272,7 +307,7 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
         QTextTableCellFormat f = cellFormat(
             cell.format().toTableCellFormat(), c < cells ? definition.cells[std::size_t(c)] : undefined,
             rowBordersAt(definition, starts[std::size_t(c)], starts[std::size_t(c) + 1] - 1,
-                         table.columns()));
+                         table.columns(), row == 0));
         if (rowBorders && c == 0)
             f.setProperty(prop::RowBorders, QVariant::fromValue(rowBordersList(definition.borders)));
         else
@@ -304,6 +339,8 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
             continue;
         table.mergeCells(above.row(), column, row - above.row() + 1, above.columnSpan());
     }
+    if (row > 0)
+        drawInnerBorderBelow(table, row - 1);
 }
 
 TableRow tableRowOf(const QTextTable &table, int row)

@@ -7,6 +7,7 @@
 #include "preview/PrintPreview.h"
 #include "support/PdfInspect.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TallRow.h"
 #include "support/WindowDriver.h"
 
 #include <QBuffer>
@@ -197,6 +198,43 @@ private slots:
         QCOMPARE(pageSize(pdf), QStringLiteral("595 x 842"));
         // Real text is small: far below the picture PDF's 160 KB a page.
         QVERIFY(QFileInfo(pdf).size() < 30000 * expected);
+    }
+
+    // A table row taller than a page goes on over the next pages in both PDFs: in the text PDF
+    // every line of both cells once and in order, as many pages as the preview's layout has.
+    void tallRowGoesOnOverPages()
+    {
+        QTemporaryDir dir;
+        QStringList first;
+        QStringList second;
+        const QString rtf = dir.filePath(QStringLiteral("tall.rtf"));
+        writeFile(rtf, tallrow::document(first, second));
+        const QString text = dir.filePath(QStringLiteral("text.pdf"));
+        const QString picture = dir.filePath(QStringLiteral("picture.pdf"));
+        QCOMPARE(scrivelle({QStringLiteral("--convert"), rtf, text, QStringLiteral("--pdf-text")})
+                     .code, 0);
+        QCOMPARE(scrivelle({QStringLiteral("--convert"), rtf, picture}).code, 0);
+
+        const QStringList words = wordsOf(pdfText(text));
+        auto only = [&words](QChar prefix) {
+            QStringList w;
+            for (const QString &word : words)
+                if (word.size() == 4 && word.startsWith(prefix) && word.at(1).isDigit())
+                    w << word;
+            return w;
+        };
+        QCOMPARE(only(QLatin1Char('a')), first);
+        QCOMPARE(only(QLatin1Char('g')), second);
+        for (const char *word : {"Before.", "one", "two", "three", "four", "After."})
+            QCOMPARE(words.count(QLatin1String(word)), 1);
+
+        const Run pages = scrivelle({QStringLiteral("--pages"), rtf});
+        const int expected = QRegularExpression(QStringLiteral("^Pages: (\\d+)"))
+                                 .match(QString::fromLatin1(pages.out)).captured(1).toInt();
+        QVERIFY2(expected >= 4, pages.out.constData());
+        QCOMPARE(pdfPages(text), expected);
+        // The picture export has a page of its own size; the row goes on over its pages too.
+        QVERIFY2(pdfPages(picture) >= 4, qPrintable(QString::number(pdfPages(picture))));
     }
 
     void picturesStayPictures()

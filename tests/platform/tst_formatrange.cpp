@@ -3,11 +3,17 @@
 #include <QtTest>
 
 #include "richedit/FormatRange.h"
+#include "richedit/PageUnits.h"
 #include "richedit/RichEdit.h"
+#include "support/PdfInspect.h"
 #include "rtf/Rtf.h"
 #include "text/CodePage.h"
 
+#include <QBuffer>
 #include <QImage>
+#include <QPdfWriter>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -87,6 +93,84 @@ QByteArray tableRows(int rows, const QByteArray &label)
         rtf += "\\cell\\row";
     }
     return rtf;
+}
+
+// RTF of a table whose second row is several pages tall: its first cell holds `first`
+// one-word paragraphs (a000, a001, ...), its second `second` larger ones (g000, ...), between
+// a short row before and after it and a paragraph before and after the table.
+QByteArray tallRowTable(int first, int second)
+{
+    auto words = [](char prefix, int n) {
+        QByteArrayList w;
+        for (int i = 0; i < n; ++i)
+            w << prefix + QByteArray::number(i).rightJustified(3, '0');
+        return w.join("\\par ");
+    };
+    const QByteArray row = "\\trowd\\trgaph108\\clbrdrl\\brdrs\\clbrdrt\\brdrs\\clbrdrb\\brdrs"
+                           "\\cellx3000\\clbrdrl\\brdrs\\clbrdrt\\brdrs\\clbrdrb\\brdrs\\cellx6000"
+                           "\\clbrdrl\\brdrs\\clbrdrr\\brdrs\\clbrdrt\\brdrs\\clbrdrb\\brdrs\\cellx8000 ";
+    return "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}\\f0\\fs24\\pard Before.\\par" + row
+        + "\\pard\\intbl first\\cell\\pard\\intbl row\\cell\\pard\\intbl x\\cell\\row" + row
+        + "\\pard\\intbl " + words('a', first) + "\\cell\\pard\\intbl\\fs40 " + words('g', second)
+        + "\\cell\\pard\\intbl\\fs24 tall\\cell\\row" + row
+        + "\\pard\\intbl last\\cell\\pard\\intbl row\\cell\\pard\\intbl z\\cell\\row"
+          "\\pard After.\\par}";
+}
+
+// Writes the engine's pages into a PDF at path; the number of pages.
+int writePdf(RichEdit &e, int dpi, int heightTwips, const QString &path)
+{
+    int pages = 0;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(dpi);
+        writer.setPageSize(QPageSize(QPageSize::Letter));
+        writer.setPageMargins(QMarginsF());
+        QPainter p(&writer);
+        int cp = 0;
+        while (cp < e.textLength()) {
+            if (pages > 0)
+                writer.newPage();
+            FORMATRANGE fr;
+            fr.hdc = &p;
+            fr.hdcTarget = &writer;
+            fr.rc = {0, 0, 1440 * 6, heightTwips};
+            fr.rcPage = fr.rc;
+            fr.chrg = {cp, -1};
+            const int next = e.formatRange(&fr, true);
+            ++pages;
+            if (next <= cp)
+                break;
+            cp = next;
+        }
+    }
+    e.formatRange(nullptr, false);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(buffer.data()) != buffer.size())
+        return -1;
+    return pages;
+}
+
+// The words of the pages of a PDF made of the engine's pages, as pdftotext reads them.
+QStringList pdfWords(RichEdit &e, int dpi, int heightTwips, int *pages)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("pages.pdf"));
+    *pages = writePdf(e, dpi, heightTwips, path);
+    const QByteArray text =
+        pdfinspect::runTool(QStringLiteral("pdftotext"), {path, QStringLiteral("-")}).out;
+    return QString::fromUtf8(text).split(QRegularExpression(QStringLiteral("\\s+")),
+                                         Qt::SkipEmptyParts);
+}
+
+QStringList wordList(char prefix, int n)
+{
+    QStringList w;
+    for (int i = 0; i < n; ++i)
+        w << QLatin1Char(prefix) + QString::number(i).rightJustified(3, QLatin1Char('0'));
+    return w;
 }
 
 QList<int> paginate(RichEdit &e, QImage &img, int height, bool render)
@@ -511,6 +595,287 @@ private slots:
         for (int y = 290; y < 400; ++y) // nothing beyond the rectangle (3 inches)
             for (int x = 0; x < 816; ++x)
                 QVERIFY(qGray(shown.pixel(x, y)) > 200);
+    }
+    // Given the lines of two cells side by side (the first cell's lines come first in the
+    // document), when a page ends within them, then every line above the cut fits, the cut
+    // is at a line of the first cell while that cell goes on (so that the next page's first
+    // position grows with the cut), and a page where nothing fits takes the lines that start
+    // on it only when forced.
+    void rowsAreCutBetweenLines_data()
+    {
+        QTest::addColumn<qreal>("from");
+        QTest::addColumn<qreal>("limit");
+        QTest::addColumn<bool>("force");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<qreal>("y");
+        // Cell one: lines of 10 at 0, 10, 20, ... (starts 0, 1, 2, ...); cell two: lines of
+        // 25 at 0, 25, 50, ... (starts 100, 101, ...). The row starts at 0.
+        QTest::newRow("second cell's line does not fit") << -1.0 << 48.0 << false << true << 2 << 20.0;
+        QTest::newRow("lower down") << -1.0 << 74.0 << false << true << 5 << 50.0;
+        QTest::newRow("from a cut on") << 50.0 << 120.0 << false << true << 10 << 100.0;
+        QTest::newRow("the rest fits") << 50.0 << 1000.0 << false << true << -1 << 0.0;
+        QTest::newRow("nothing fits") << 50.0 << 60.0 << false << false << -1 << 0.0;
+        QTest::newRow("nothing fits, forced") << 50.0 << 60.0 << true << true << 6 << 60.0;
+    }
+    void rowsAreCutBetweenLines()
+    {
+        QFETCH(qreal, from);
+        QFETCH(qreal, limit);
+        QFETCH(bool, force);
+        QFETCH(bool, ok);
+        QFETCH(int, start);
+        QFETCH(qreal, y);
+        QList<CellLine> lines;
+        for (int i = 0; i < 30; ++i)
+            lines.append({QTextBlock(), i, i * 10.0, i * 10.0 + 10, i});
+        for (int i = 0; i < 12; ++i)
+            lines.append({QTextBlock(), i, i * 25.0, i * 25.0 + 25, 100 + i});
+        RowCut cut;
+        QCOMPARE(cutRow(lines, from, limit, 0, force, cut), ok);
+        QCOMPARE(cut.start, start);
+        if (start >= 0)
+            QCOMPARE(cut.y, y);
+    }
+    void cutsBesideTallLines()
+    {
+        // The first cell: two lines, then one 70 high; the second: lines of 10. The cut goes
+        // before the tall line, which starts the next page.
+        QList<CellLine> lines = {{QTextBlock(), 0, 0, 10, 50}, {QTextBlock(), 1, 10, 20, 51},
+                                 {QTextBlock(), 2, 20, 90, 52}};
+        for (int i = 0; i < 11; ++i)
+            lines.append({QTextBlock(), i, i * 10.0, i * 10.0 + 10, 60 + i});
+        RowCut cut;
+        QVERIFY(cutRow(lines, -1, 85, 50, false, cut));
+        QCOMPARE(cut.start, 52);
+        QCOMPARE(cut.y, 20.0);
+        // A first line taller than the page, the row's first position: nothing fits; forced,
+        // the page takes the lines that start on it and the cut is never at the row's start.
+        lines = {{QTextBlock(), 0, 0, 50, 50}};
+        for (int i = 0; i < 11; ++i)
+            lines.append({QTextBlock(), i, i * 10.0, i * 10.0 + 10, 60 + i});
+        QVERIFY(!cutRow(lines, -1, 45, 50, false, cut));
+        QVERIFY(cutRow(lines, -1, 45, 50, true, cut));
+        QCOMPARE(cut.start, 64);
+        QCOMPARE(cut.y, 40.0);
+    }
+
+    // Given a table row about three pages tall between short rows, when paginated at 96 and
+    // 300 dpi, whole and a small part at a time, then the row goes on over the pages (each
+    // page after a cut starts inside it), measuring and rendering agree, the parts give the
+    // same pages and pixels, and the PDF of the pages holds every line of both cells once and
+    // in order.
+    void tallRowsGoOnOverPages_data()
+    {
+        QTest::addColumn<int>("dpm");
+        QTest::addColumn<int>("dpi");
+        QTest::newRow("96 dpi") << 3780 << 96;
+        QTest::newRow("300 dpi") << 11811 << 300;
+    }
+    void tallRowsGoOnOverPages()
+    {
+        QFETCH(int, dpm);
+        QFETCH(int, dpi);
+        RichEdit e;
+        loadRtf(e, tallRowTable(150, 45));
+        auto *table = qobject_cast<QTextTable *>(e.document()->rootFrame()->childFrames().value(0));
+        QVERIFY(table);
+        QCOMPARE(table->rows(), 3);
+        const int rowStart = table->cellAt(1, 0).firstPosition();
+        const int rowEnd = table->cellAt(2, 0).firstPosition();
+        const int pageHeight = 1440 * 9;
+        QImage whole = page96();
+        whole.setDotsPerMeterX(dpm);
+        whole.setDotsPerMeterY(dpm);
+        QImage inParts = whole;
+        const QList<int> measured = paginate(e, whole, pageHeight, false);
+        const QList<int> rendered = paginate(e, whole, pageHeight, true);
+        QCOMPARE(rendered, measured);
+        int inside = 0;
+        for (int start : measured)
+            inside += start > rowStart && start < rowEnd;
+        QVERIFY2(inside >= 2 && measured.size() >= 4,
+                 qPrintable(QStringLiteral("%1 of %2").arg(inside).arg(measured.size())));
+        for (int i = 1; i < measured.size(); ++i)
+            QVERIFY(measured[i] > measured[i - 1]);
+        e.setFormatRangePartSize(40);
+        QCOMPARE(paginate(e, inParts, pageHeight, true), measured);
+        QCOMPARE(inParts, whole);
+        e.setFormatRangePartSize(256 * 1024);
+
+        int pages = 0;
+        const QStringList words = pdfWords(e, dpi, pageHeight, &pages);
+        QCOMPARE(pages, measured.size());
+        auto only = [&words](QChar prefix) {
+            QStringList w;
+            for (const QString &word : words)
+                if (word.size() == 4 && word.startsWith(prefix) && word.at(1).isDigit())
+                    w << word;
+            return w;
+        };
+        QCOMPARE(only(QLatin1Char('a')), wordList('a', 150));
+        QCOMPARE(only(QLatin1Char('g')), wordList('g', 45));
+        for (const char *word : {"Before.", "first", "tall", "last", "z", "After."})
+            QCOMPARE(words.count(QLatin1String(word)), 1);
+    }
+
+    // Given a page that starts inside a cut row, when rendered, then no line of the page
+    // before shows at its top: the row's cells start their lines below the cut only.
+    void aCutRowsNextPageShowsNoLineOfThePageBefore()
+    {
+        RichEdit e;
+        loadRtf(e, tallRowTable(150, 45));
+        QImage img = page96();
+        const QList<int> starts = paginate(e, img, 1440 * 9, false);
+        QVERIFY(starts.size() >= 3);
+        QImage shown = page96(816, 1000);
+        QPainter p(&shown);
+        const FORMATRANGE fr = rangeFor(shown, 1440 * 9, starts[1], &p);
+        QVERIFY(e.formatRange(&fr, true) > starts[1]);
+        p.end();
+        e.formatRange(nullptr, false);
+        // Columns dark all the way down are the cells' borders; elsewhere the first rows
+        // are blank.
+        for (int x = 0; x < shown.width(); ++x) {
+            bool border = true;
+            for (int y = 0; y < 800 && border; ++y)
+                border = qGray(shown.pixel(x, y)) < 160;
+            for (int y = 0; y < 2 && !border; ++y)
+                QVERIFY2(qGray(shown.pixel(x, y)) > 200, qPrintable(QString::number(x)));
+        }
+    }
+
+    // Given a cell holding a picture taller than the page, when paginated, then the
+    // pagination ends and the rows after it are still on a page.
+    void aLineTallerThanAPageStillEndsThePagination()
+    {
+        RichEdit e;
+        QImage tall(40, 2000, QImage::Format_RGB32);
+        tall.fill(Qt::blue);
+        QByteArray png;
+        QBuffer buffer(&png);
+        QVERIFY(buffer.open(QIODevice::WriteOnly));
+        QVERIFY(tall.save(&buffer, "PNG"));
+        loadRtf(e, "{\\rtf1\\ansi\\pard Before.\\par\\trowd\\cellx3000\\cellx6000\\pard\\intbl "
+                   "{\\pict\\pngblip\\picw40\\pich2000\\picwgoal600\\pichgoal30000 " + png.toHex()
+                       + "}\\par under\\cell\\pard\\intbl one\\par two\\cell\\row"
+                         "\\trowd\\cellx3000\\pard\\intbl next row\\cell\\row\\pard After.\\par}");
+        QImage img = page96();
+        const QList<int> starts = paginate(e, img, 1440 * 9, true);
+        QVERIFY2(starts.size() >= 2 && starts.size() <= 5, qPrintable(QString::number(starts.size())));
+        QStringList text;
+        for (int i = 0; i < starts.size(); ++i)
+            text << e.textRange(starts[i], i + 1 < starts.size() ? starts[i + 1] : e.textLength());
+        QVERIFY(text.join(QString()).contains(QLatin1String("next row")));
+        QVERIFY(text.join(QString()).contains(QLatin1String("After.")));
+    }
+    // Given a table whose rows have only an inner horizontal border, when rendered, then
+    // lines show between the rows and nowhere else.
+    void innerHorizontalBordersShowBetweenRows()
+    {
+        RichEdit e;
+        QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}\\f0\\fs24\\pard Before.\\par";
+        for (int r = 0; r < 3; ++r)
+            rtf += "\\trowd\\trgaph108\\trbrdrh\\brdrs\\brdrw15\\cellx3000\\cellx6000\\pard\\intbl row "
+                + QByteArray::number(r) + "\\cell two\\cell\\row";
+        loadRtf(e, rtf + "\\pard After.\\par}");
+        QImage img = page96(816, 300);
+        QPainter p(&img);
+        const FORMATRANGE fr = rangeFor(img, 1440 * 3, 0, &p);
+        QCOMPARE(e.formatRange(&fr, true), e.textLength());
+        p.end();
+        e.formatRange(nullptr, false);
+        // Groups of pixel rows holding a dark run longer than any word.
+        int lines = 0;
+        bool inLine = false;
+        for (int y = 0; y < img.height(); ++y) {
+            int run = 0;
+            int widest = 0;
+            for (int x = 0; x < img.width(); ++x) {
+                run = qGray(img.pixel(x, y)) < 128 ? run + 1 : 0;
+                widest = qMax(widest, run);
+            }
+            const bool line = widest > 150;
+            lines += line && !inLine;
+            inLine = line;
+        }
+        QCOMPARE(lines, 2);
+    }
+    // Given a row cut over pages whose last piece ends a page (the next row starts the next
+    // page), when the pages are written to a PDF, then that page shows the row's bottom
+    // border: the only line across the table on a page that goes on with a row.
+    void aCutRowsEndKeepsItsBottomBorderInThePdf()
+    {
+        const int pageHeight = 1440 * 9;
+        QImage probe = page96();
+        probe.setDotsPerMeterX(11811);
+        probe.setDotsPerMeterY(11811);
+        // The length of the first cell that makes the next row start a page.
+        for (int first = 150; first < 210; ++first) {
+            RichEdit e;
+            loadRtf(e, tallRowTable(first, 45));
+            auto *table = qobject_cast<QTextTable *>(e.document()->rootFrame()->childFrames().value(0));
+            QVERIFY(table);
+            const int rowEnd = table->cellAt(2, 0).firstPosition();
+            const QList<int> starts = paginate(e, probe, pageHeight, false);
+            const int page = int(starts.indexOf(rowEnd)); // 0-based: the page after the row
+            if (page <= 1 || starts.at(page - 1) <= table->cellAt(1, 0).firstPosition())
+                continue;
+            QTemporaryDir dir;
+            const QString pdf = dir.filePath(QStringLiteral("pages.pdf"));
+            QCOMPARE(writePdf(e, 300, pageHeight, pdf), int(starts.size()));
+            const QImage image =
+                pdfinspect::renderPage(pdf, page, 50, dir.filePath(QStringLiteral("page")));
+            QVERIFY(!image.isNull());
+            int lines = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                int run = 0;
+                int widest = 0;
+                for (int x = 0; x < image.width(); ++x) {
+                    run = qGray(image.pixel(x, y)) < 160 ? run + 1 : 0;
+                    widest = qMax(widest, run);
+                }
+                lines += widest > 200; // the table is 5.5 inches wide, 275 pixels
+            }
+            QVERIFY2(lines >= 1, qPrintable(QStringLiteral("first cell %1, page %2").arg(first).arg(page)));
+            return;
+        }
+        QFAIL("no length of the first cell ends a page with the row");
+    }
+    // Given a tall cell merged down over two rows beside a tall cell of the second row, when
+    // paginated into a PDF, then both cells' lines are there once and in order: the rows a
+    // merged cell covers are cut as one.
+    void aCellMergedDownGoesOnWithItsRows()
+    {
+        RichEdit e;
+        auto words = [](char prefix, int n) {
+            QByteArrayList w;
+            for (int i = 0; i < n; ++i)
+                w << prefix + QByteArray::number(i).rightJustified(3, '0');
+            return w.join("\\par ");
+        };
+        loadRtf(e, "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}\\f0\\fs24\\pard Before.\\par"
+                   "\\trowd\\trgaph108\\clvmgf\\clbrdrt\\brdrs\\cellx3000\\clbrdrt\\brdrs\\cellx6000"
+                   "\\pard\\intbl " + words('a', 200) + "\\cell\\pard\\intbl top\\cell\\row"
+                   "\\trowd\\trgaph108\\clvmrg\\cellx3000\\clbrdrt\\brdrs\\cellx6000"
+                   "\\pard\\intbl\\cell\\pard\\intbl " + words('g', 120) + "\\cell\\row"
+                   "\\pard After.\\par}");
+        auto *table = qobject_cast<QTextTable *>(e.document()->rootFrame()->childFrames().value(0));
+        QVERIFY(table);
+        QCOMPARE(table->cellAt(1, 0).rowSpan(), 2);
+        int pages = 0;
+        const QStringList words300 = pdfWords(e, 300, 1440 * 9, &pages);
+        QVERIFY2(pages >= 3, qPrintable(QString::number(pages)));
+        auto only = [&words300](QChar prefix) {
+            QStringList w;
+            for (const QString &word : words300)
+                if (word.size() == 4 && word.startsWith(prefix) && word.at(1).isDigit())
+                    w << word;
+            return w;
+        };
+        QCOMPARE(only(QLatin1Char('a')), wordList('a', 200));
+        QCOMPARE(only(QLatin1Char('g')), wordList('g', 120));
+        QCOMPARE(words300.count(QLatin1String("top")), 1);
     }
 };
 

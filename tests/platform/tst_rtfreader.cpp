@@ -415,6 +415,40 @@ private slots:
         QCOMPARE(rtftest::writeDocument(*rtftest::readDocument(first)), first);
     }
 
+    // Given rows with an inner horizontal border (\trbrdrh) beside their top border, when
+    // read, then the line between two rows is the inner border (at the bottom of the upper
+    // row and the top of the lower one), the table's top is the top border, the last row's
+    // bottom has none, a cell's own border still wins; written, it stays a row border.
+    void innerHorizontalBorderIsBetweenRows()
+    {
+        const QByteArray def = "\\trowd\\trbrdrt\\brdrs\\brdrw10\\trbrdrh\\brdrdb\\brdrw30";
+        const QByteArray rtf = "{\\rtf1\\ansi" + def + "\\cellx2000\\cellx4000\\pard\\intbl a\\cell b"
+            "\\cell\\row" + def + "\\clbrdrb\\brdrdot\\cellx2000\\cellx4000\\pard\\intbl c\\cell d"
+            "\\cell\\row" + def + "\\cellx2000\\cellx4000\\pard\\intbl e\\cell f\\cell\\row"
+            "\\pard after\\par}";
+        const auto d = rtftest::readDocument(rtf);
+        auto *table = qobject_cast<QTextTable *>(d->rootFrame()->childFrames().value(0));
+        QVERIFY(table);
+        QCOMPARE(table->rows(), 3);
+        auto cell = [table](int r, int c) { return table->cellAt(r, c).format().toTableCellFormat(); };
+        for (int c = 0; c < 2; ++c) {
+            QCOMPARE(cell(0, c).topBorderStyle(), QTextFrameFormat::BorderStyle_Solid);
+            QCOMPARE(cell(0, c).bottomBorderStyle(), QTextFrameFormat::BorderStyle_Double);
+            QCOMPARE(cell(0, c).bottomBorder(), 2.0);
+            QCOMPARE(cell(1, c).topBorderStyle(), QTextFrameFormat::BorderStyle_Double);
+            QCOMPARE(cell(2, c).topBorderStyle(), QTextFrameFormat::BorderStyle_Double);
+            QCOMPARE(cell(2, c).bottomBorder(), 0.0);
+        }
+        QCOMPARE(cell(1, 0).bottomBorderStyle(), QTextFrameFormat::BorderStyle_Dotted); // own
+        QCOMPARE(cell(1, 1).bottomBorderStyle(), QTextFrameFormat::BorderStyle_Double);
+
+        const QByteArray first = rtftest::writeDocument(*d);
+        QCOMPARE(first.count("\\trbrdrh\\brdrdb\\brdrw30"), 3);
+        QCOMPARE(first.count("\\clbrdrb"), 1);
+        QVERIFY(!first.contains("\\clbrdrt"));
+        QCOMPARE(rtftest::writeDocument(*rtftest::readDocument(first)), first);
+    }
+
     // Given damaged tables (cells without a row end, a row without a definition, more cells
     // than the definition, text after the last cell, a document that ends inside a row),
     // when read, then no text is lost and nothing fails.

@@ -12,6 +12,7 @@
 #include "preview/PrintPreview.h"
 #include "printing/Printing.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TallRow.h"
 #include "widgets/RxSpinEdit.h"
 
 #include <QCheckBox>
@@ -140,6 +141,7 @@ private slots:
     void headerOnEveryPage();
     void printsAllPagesAndTheCurrentPage();
     void printingWithoutPrinterSaysSo();
+    void tallTableRowGoesOnOverPages();
 };
 
 void TestPrintPreview::init()
@@ -438,6 +440,54 @@ void TestPrintPreview::printingWithoutPrinterSaysSo()
     QCOMPARE(shown.size(), 2);
     QCOMPARE(shown.at(0).text, QStringLiteral("Unable to print... No Printer available."));
     QCOMPARE(shown.at(1).text, QStringLiteral("Unable to print... No Printer available."));
+}
+
+// A document opened with the toolbar's Open button whose table row is about three pages
+// tall: the preview has the pages the page job counts, and each page of the row shows the
+// row's text from its top on.
+void TestPrintPreview::tallTableRowGoesOnOverPages()
+{
+    QStringList first;
+    QStringList second;
+    const QString path = m_dir.filePath(QStringLiteral("tall-row.rtf"));
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        const QByteArray rtf = tallrow::document(first, second);
+        QCOMPARE(f.write(rtf), rtf.size());
+    }
+    m_main->Editor->setDocumentModified(false);
+    m_dialogs->answerFile(path);
+    QTest::mouseClick(m_main->btnOpenDoc, Qt::LeftButton);
+    QVERIFY(m_dialogs->allAnswered());
+    QVERIFY(m_main->Editor->textRange(0, 7) == QLatin1String("Before."));
+
+    QProcess job;
+    job.start(QStringLiteral(SCV_BINARY), {QStringLiteral("--pages"), path});
+    QVERIFY(job.waitForFinished(60000));
+    const int pages = QRegularExpression(QStringLiteral("^Pages: (\\d+)"))
+                          .match(QString::fromLatin1(job.readAllStandardOutput()))
+                          .captured(1)
+                          .toInt();
+    QVERIFY2(pages >= 4, qPrintable(QString::number(pages)));
+
+    QVERIFY(withPreview([this, pages] {
+        QCOMPARE(preview()->Count(), pages);
+        QCOMPARE(status(), QStringLiteral("Page: 1 of  %1").arg(pages));
+        // Pages 2 and 3 are all row: text in the band at the top of the text rectangle.
+        for (int page = 2; page <= 3; ++page) {
+            QTest::mouseClick(m_preview->GmPageNavigator1->Buttons(gmNextPage), Qt::LeftButton);
+            QCOMPARE(preview()->CurrentPage(), page);
+            const QImage image = preview()->PaperImage()->grab().toImage();
+            const QRect paper = preview()->PaperImage()->pageRect();
+            const double scale = preview()->Zoom() / 100.0 * 96;
+            const QRectF text = preview()->PageShown()->RtfInfo().TextRect().inchesRect();
+            const QRect top(paper.left() + int(text.left() * scale) + 3,
+                            paper.top() + int(text.top() * scale),
+                            int(text.width() * scale / 4), int(0.5 * scale));
+            QVERIFY2(darkPixels(image, top) > 5, qPrintable(QString::number(page)));
+        }
+    }));
 }
 
 QTEST_MAIN(TestPrintPreview)

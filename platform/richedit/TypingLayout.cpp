@@ -1,0 +1,256 @@
+#include "TypingLayout.h"
+
+#include <QPaintDevice>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextLayout>
+#include <QtGui/private/qfixed_p.h>
+#include <QtGui/private/qfont_p.h>
+#include <QtGui/private/qguiapplication_p.h>
+
+namespace richedit {
+
+namespace {
+
+// Edits this close after the first shortcut edit are laid out together with it by Qt's layout;
+// farther ones take a pass of their own first.
+constexpr int NearEdit = 1000;
+// The pause after typing that brings the position marks up to date.
+constexpr int SettleMs = 1000;
+
+// A line's height, its place below the previous line and its descent below the line's top, as
+// Qt's layout works them out from the paragraph's line height setting.
+struct LineStep {
+    QFixed adjustment, height, bottom;
+};
+
+LineStep lineStep(const QTextBlockFormat &format, const QTextLine &line, qreal scaling)
+{
+    const qreal rawHeight = qCeil(line.ascent() + line.descent() + line.leading());
+    LineStep step;
+    step.height = QFixed::fromReal(format.lineHeight(rawHeight, scaling));
+    step.bottom = QFixed::fromReal(format.lineHeight(line.height(), scaling));
+    const int type = format.lineHeightType();
+    if (type == QTextBlockFormat::FixedHeight)
+        step.adjustment = QFixed::fromReal(line.ascent() + qMax(line.leading(), qreal(0)))
+                          - ((step.height * 4) / 5);
+    else if (type == QTextBlockFormat::MinimumHeight)
+        step.adjustment = QFixed::fromReal(line.height()) - step.height;
+    return step;
+}
+
+// The paragraph's margins in the flow, as Qt's layout adds them up (left to right text only).
+struct Margins {
+    QFixed left, right, indent;
+};
+
+Margins marginsOf(const QTextDocument &document, const QTextBlockFormat &format, qreal dpiScale)
+{
+    qreal indent = format.indent();
+    if (const QTextObject *object = document.objectForFormat(format))
+        indent += object->format().toListFormat().indent();
+    Margins m;
+    m.left = QFixed::fromReal(format.leftMargin());
+    if (!qIsNull(indent))
+        m.left += QFixed::fromReal(indent * dpiScale * document.indentWidth());
+    m.right = QFixed::fromReal(format.rightMargin());
+    m.indent = QFixed::fromReal(format.textIndent());
+    return m;
+}
+
+bool sameOption(const QTextOption &a, const QTextOption &b)
+{
+    return a.alignment() == b.alignment() && a.wrapMode() == b.wrapMode()
+           && a.textDirection() == b.textDirection() && a.flags() == b.flags()
+           && a.tabStopDistance() == b.tabStopDistance() && a.tabs() == b.tabs();
+}
+
+// Whether the paragraphs from first to last sit in the main flow, away from any table or
+// other frame (Qt moves the paragraphs next to a table into its border).
+bool inMainFlow(const QTextDocument &document, int first, int last)
+{
+    const QList<QTextFrame *> frames = document.rootFrame()->childFrames();
+    for (const QTextFrame *frame : frames) {
+        if (frame->frameFormat().position() != QTextFrameFormat::InFlow)
+            return false; // a float changes the margins of the paragraphs beside it
+        if (frame->firstPosition() - 1 <= last && frame->lastPosition() + 1 >= first)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TypingLayout::TypingLayout(QTextDocument *document) : QTextDocumentLayout(document)
+{
+    m_blockCount = document->blockCount();
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(SettleMs);
+    connect(&m_settle, &QTimer::timeout, this, &TypingLayout::settle);
+}
+
+void TypingLayout::documentChanged(int from, int oldLength, int length)
+{
+    const int blocks = document()->blockCount();
+    const bool sameParagraphs = blocks == m_blockCount;
+    m_blockCount = blocks;
+    // Equal lengths are format changes, which may move lines in ways the check cannot see.
+    if (sameParagraphs && oldLength != length && layOutParagraph(from, oldLength, length)) {
+        ++m_shortcutEdits;
+        m_pendingFrom = m_pendingFrom < 0 ? from : qMin(m_pendingFrom, from);
+        m_pendingShift += length - oldLength;
+        m_settle.start();
+        return;
+    }
+    ++m_fullEdits;
+    passOn(from, oldLength, length);
+}
+
+void TypingLayout::passOn(int from, int oldLength, int length)
+{
+    const int pending = m_pendingFrom;
+    m_pendingFrom = -1;
+    m_pendingShift = 0;
+    m_settle.stop();
+    // Qt restarts from the last mark before the edit; marks up to the first shortcut edit are
+    // right, later ones may not be.
+    if (pending >= 0 && from > pending) {
+        if (from - pending <= NearEdit) {
+            const int widen = from - pending;
+            QTextDocumentLayout::documentChanged(pending, oldLength + widen, length + widen);
+            return;
+        }
+        QTextDocumentLayout::documentChanged(pending, 0, 0);
+    }
+    QTextDocumentLayout::documentChanged(from, oldLength, length);
+}
+
+void TypingLayout::settle()
+{
+    m_settle.stop();
+    if (m_pendingFrom < 0)
+        return;
+    const int from = qMin(m_pendingFrom, qMax(0, document()->characterCount() - 1));
+    m_pendingFrom = -1;
+    m_pendingShift = 0;
+    QTextDocumentLayout::documentChanged(from, 0, 0);
+}
+
+bool TypingLayout::layOutParagraph(int from, int oldLength, int length)
+{
+    QTextDocument *doc = document();
+    // Marks left past their paragraph would make Qt draw from the wrong paragraph.
+    if (m_pendingShift + length - oldLength < 0)
+        return false;
+    if (layoutStatus() != 100 || doc->pageSize().height() > 0 || doc->pageSize().width() <= 0)
+        return false;
+    const QTextOption defaults = doc->defaultTextOption();
+    if (defaults.flags() & QTextOption::AddSpaceForLineAndParagraphSeparators)
+        return false;
+    const QTextBlock block = doc->findBlock(from);
+    if (!block.isValid() || doc->findBlock(from + length) != block || !block.isVisible())
+        return false;
+    const QTextBlock next = block.next();
+    if (!next.isValid() || !next.isVisible())
+        return false;
+    const QTextBlock previous = block.previous();
+    if (!inMainFlow(*doc, previous.isValid() ? previous.position() : block.position(),
+                    next.position() + next.length()))
+        return false;
+    QTextLayout *layout = block.layout();
+    const QTextLayout *nextLayout = next.layout();
+    const int lineCount = layout->lineCount();
+    if (lineCount == 0 || nextLayout->lineCount() == 0)
+        return false;
+    const QTextBlockFormat format = block.blockFormat();
+    const QTextBlockFormat nextFormat = next.blockFormat();
+    if (format.pageBreakPolicy() != QTextFormat::PageBreak_Auto
+        || nextFormat.pageBreakPolicy() != QTextFormat::PageBreak_Auto)
+        return false;
+    const Qt::LayoutDirection direction = block.textDirection();
+    if (direction != Qt::LeftToRight || next.textDirection() != Qt::LeftToRight)
+        return false;
+    if (block.text().contains(QChar::ObjectReplacementCharacter))
+        return false; // pictures are sized and placed by the layout's object handlers
+
+    // The option Qt's layout gives the paragraph; unchanged, or the edit changed its format.
+    QTextOption option = defaults;
+    option.setTextDirection(direction);
+    option.setTabs(format.tabPositions());
+    Qt::Alignment align = defaults.alignment();
+    if (format.hasProperty(QTextFormat::BlockAlignment))
+        align = format.alignment();
+    option.setAlignment(QGuiApplicationPrivate::visualAlignment(direction, align));
+    if (format.nonBreakableLines())
+        option.setWrapMode(QTextOption::ManualWrap);
+    if (!sameOption(option, layout->textOption()))
+        return false;
+
+    const QPaintDevice *device = paintDevice();
+    const qreal dpiScale = device ? qreal(device->logicalDpiY()) / qreal(qt_defaultDpi()) : 1;
+    const qreal scaling = device && device->logicalDpiY() != qt_defaultDpi() ? dpiScale : 1;
+    const Margins margins = marginsOf(*doc, format, dpiScale);
+    const Margins nextMargins = marginsOf(*doc, nextFormat, dpiScale);
+
+    // The flow's left and right edges, from the lines Qt laid out before the edit: every line of
+    // this paragraph and the next one's first line must agree with the margins.
+    const QFixed xLeft = QFixed::fromReal(layout->position().x());
+    if (QFixed::fromReal(nextLayout->position().x()) != xLeft)
+        return false;
+    const QTextLine nextFirst = nextLayout->lineAt(0);
+    const QFixed xRight = xLeft + QFixed::fromReal(nextFirst.x())
+                          + QFixed::fromReal(nextFirst.width()) + nextMargins.right;
+    if (QFixed::fromReal(nextFirst.x()) != nextMargins.left + nextMargins.indent)
+        return false;
+    const QFixed top = QFixed::fromReal(layout->position().y());
+    QFixed y = top;
+    QFixed bottom;
+    for (int i = 0; i < lineCount; ++i) {
+        const QTextLine line = layout->lineAt(i);
+        const QFixed left = margins.left + (i == 0 ? margins.indent : QFixed());
+        if (QFixed::fromReal(line.x()) != left
+            || xLeft + left + QFixed::fromReal(line.width()) + margins.right != xRight)
+            return false;
+        const LineStep step = lineStep(format, line, scaling);
+        if (QFixed::fromReal(line.y()) != y - top - step.adjustment)
+            return false;
+        bottom = y + step.bottom;
+        y += step.height;
+    }
+    const QFixed oldEnd = qMax(y, bottom);
+    qreal gap = qMax(nextFormat.topMargin(), format.bottomMargin());
+    if (gap > 0 && device)
+        gap *= dpiScale;
+    if (oldEnd + QFixed::fromReal(gap) != QFixed::fromReal(nextLayout->position().y()))
+        return false;
+
+    // The paragraph again, line by line as Qt's layout makes it; it must end where it ended.
+    const QFixed lineLeft = xLeft + margins.left;
+    const QFixed lineRight = xRight - margins.right;
+    y = top;
+    bottom = QFixed();
+    int lines = 0;
+    bool fits = true;
+    layout->beginLayout();
+    for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+        line.setLeadingIncluded(true);
+        const QFixed left = lineLeft + (lines == 0 ? margins.indent : QFixed());
+        line.setLineWidth((lineRight - left).toReal());
+        if (QFixed::fromReal(line.naturalTextWidth()) > lineRight - left)
+            fits = false; // Qt's layout would wrap this line anywhere: leave it to Qt
+        const LineStep step = lineStep(format, line, scaling);
+        line.setPosition(QPointF((left - xLeft).toReal(), (y - top - step.adjustment).toReal()));
+        bottom = y + step.bottom;
+        y += step.height;
+        ++lines;
+    }
+    layout->endLayout();
+    if (!fits || lines != lineCount || qMax(y, bottom) != oldEnd)
+        return false; // Qt's layout lays the paragraph out again with the rest
+
+    emit update(QRectF(0, top.toReal(), qreal(INT_MAX), (oldEnd - top).toReal()));
+    return true;
+}
+
+} // namespace richedit

@@ -1,0 +1,58 @@
+#pragma once
+// The control's document layout: Qt's own, with a shortcut for the common keystroke.
+//
+// After every edit Qt's layout places again every paragraph that follows the edited one, which
+// in a long document costs several milliseconds per keystroke although nothing has moved. When
+// an edit stays inside one paragraph of the main text flow and leaves the paragraph exactly as
+// high as it was, this layout lays that paragraph out again by itself, with the same rules as
+// Qt's layout (the same line widths, line heights and positions, checked against the layout
+// Qt made before the edit and against the next paragraph's place), and leaves the rest where it
+// is. Everything else goes to Qt's layout unchanged: paragraph marks added or removed, a
+// paragraph that gains or loses a line, format changes, tables, pictures, paged or unwrapped
+// layout, a layout still under way.
+//
+// Qt's layout keeps position marks (checkpoints) for the text that follows; the shortcut leaves
+// those behind the text it inserted. They only ever point a little before their paragraph, which
+// costs Qt nothing when it draws or finds a point, but Qt restarts a layout from them, so before
+// it lays out anything after an edit taken by the shortcut it first lays out again from that
+// edit on (right away when it is near, else as a pass of its own); a second after typing stops
+// the marks are brought up to date in any case. Edits that would leave the marks past their
+// paragraph (more removed than added) go to Qt's layout.
+
+#include <QTimer>
+#include <QtGui/private/qtextdocumentlayout_p.h>
+
+namespace richedit {
+
+class TypingLayout : public QTextDocumentLayout {
+    Q_OBJECT
+public:
+    explicit TypingLayout(QTextDocument *document);
+
+    // How many edits the shortcut laid out, and how many went to Qt's layout.
+    int shortcutEdits() const { return m_shortcutEdits; }
+    int fullEdits() const { return m_fullEdits; }
+    // Whether position marks wait to be brought up to date (see above).
+    bool marksPending() const { return m_pendingFrom >= 0; }
+    // Brings the position marks up to date now (what the pause after typing does).
+    void settle();
+
+protected:
+    void documentChanged(int from, int oldLength, int length) override;
+
+private:
+    // Lays the one paragraph that holds the edit out again, when that is all the edit needs;
+    // false leaves the work to Qt's layout.
+    bool layOutParagraph(int from, int oldLength, int length);
+    // Qt's layout for the edit, after the position marks behind earlier shortcut edits.
+    void passOn(int from, int oldLength, int length);
+
+    int m_blockCount = 0;
+    int m_pendingFrom = -1; // the first edit laid out by the shortcut since Qt's layout ran
+    int m_pendingShift = 0; // characters those edits added in all
+    int m_shortcutEdits = 0;
+    int m_fullEdits = 0;
+    QTimer m_settle;
+};
+
+} // namespace richedit

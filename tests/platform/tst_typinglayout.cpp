@@ -1,0 +1,277 @@
+// The control's document layout: keys typed into a shown control leave every paragraph exactly
+// where Qt's full layout puts it, whether the edit took the one-paragraph shortcut or not, and
+// the shortcut is taken for plain typing.
+#include "richedit/RichEdit.h"
+#include "richedit/TypingLayout.h"
+
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QTextList>
+#include <QTextTable>
+
+using richedit::RichEdit;
+using richedit::TypingLayout;
+
+namespace {
+
+// Every paragraph's place and every line's place and width, one line of text per paragraph.
+QStringList geometry(QTextDocument *doc)
+{
+    QStringList out;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        const QTextLayout *l = b.layout();
+        QString row = QStringLiteral("%1 @%2,%3:").arg(b.blockNumber()).arg(l->position().x())
+                          .arg(l->position().y());
+        for (int i = 0; i < l->lineCount(); ++i) {
+            const QTextLine line = l->lineAt(i);
+            row += QStringLiteral(" [%1 %2,%3 w%4]").arg(line.textStart()).arg(line.x())
+                       .arg(line.y()).arg(line.width());
+        }
+        out << row;
+    }
+    out << QStringLiteral("size %1x%2").arg(doc->size().width()).arg(doc->size().height());
+    return out;
+}
+
+// What Qt's layout makes of the document from scratch.
+QStringList fullLayoutGeometry(QTextDocument *doc)
+{
+    doc->markContentsDirty(0, doc->characterCount());
+    return geometry(doc);
+}
+
+TypingLayout *layoutOf(RichEdit &editor)
+{
+    return qobject_cast<TypingLayout *>(editor.document()->documentLayout());
+}
+
+const QString Prose = QStringLiteral("The quick brown fox jumps over the lazy dog near the bank of "
+                                     "the river while five dozen liquor jugs wait. ");
+
+// 160 paragraphs (several of Qt's position marks) of two or three lines in varied formats: indents, a first-line indent,
+// centred, double spaced, fixed line height, space before and after, a list, a bold run.
+void fill(QTextDocument *doc, bool withTable)
+{
+    QTextCursor c(doc);
+    c.beginEditBlock();
+    for (int i = 0; i < 160; ++i) {
+        QTextBlockFormat f;
+        switch (i % 8) {
+        case 1: f.setLeftMargin(30); f.setRightMargin(20); break;
+        case 2: f.setTextIndent(25); break;
+        case 3: f.setAlignment(Qt::AlignHCenter); break;
+        case 4: f.setLineHeight(200, QTextBlockFormat::ProportionalHeight); break;
+        case 5: f.setLineHeight(22, QTextBlockFormat::FixedHeight); break;
+        case 6: f.setTopMargin(6); f.setBottomMargin(9); break;
+        default: break;
+        }
+        if (i > 0)
+            c.insertBlock(f);
+        else
+            c.setBlockFormat(f);
+        if (i % 8 == 7)
+            c.createList(QTextListFormat::ListDisc);
+        QTextCharFormat bold;
+        bold.setFontWeight(QFont::Bold);
+        c.insertText(Prose.left(60 + i % 5 * 20));
+        c.insertText(QStringLiteral("bold run "), bold);
+        c.insertText(QStringLiteral("end"), QTextCharFormat());
+        if (withTable && i == 20) {
+            c.insertTable(2, 2);
+            c.movePosition(QTextCursor::End);
+        }
+    }
+    c.endEditBlock();
+}
+
+struct Shown {
+    RichEdit editor;
+    explicit Shown(bool withTable = false)
+    {
+        editor.resize(420, 300);
+        fill(editor.document(), withTable);
+        editor.show();
+        editor.document()->documentLayout()->documentSize(); // the whole layout, now
+        while (layoutOf(editor)->layoutStatus() != 100)
+            QTest::qWait(5);
+    }
+    void caretAt(int blockNumber, int offset)
+    {
+        const QTextBlock b = editor.document()->findBlockByNumber(blockNumber);
+        QTextCursor c(b);
+        c.setPosition(b.position() + qMin(offset, b.length() - 1));
+        editor.setTextCursor(c);
+    }
+};
+
+} // namespace
+
+class TestTypingLayout : public QObject {
+    Q_OBJECT
+private slots:
+    void typingLeavesTheFullLayout_data();
+    void typingLeavesTheFullLayout();
+    void editsFarApartAfterShortcutEdits();
+    void marksSettleAfterAPause();
+    void clickAfterShortcutEditsFindsTheRightPlace();
+    void paragraphsRunLeftToRightUnlessMarked();
+};
+
+void TestTypingLayout::typingLeavesTheFullLayout_data()
+{
+    QTest::addColumn<int>("block");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<QString>("keys"); // letters; '\n' is Enter, '\b' Backspace
+    QTest::addColumn<bool>("withTable");
+    QTest::addColumn<bool>("shortcut"); // whether the first key must take the shortcut
+
+    QTest::newRow("plain paragraph, middle") << 8 << 20 << "abc" << false << true;
+    QTest::newRow("indented both sides") << 9 << 5 << "xyz" << false << true;
+    QTest::newRow("first-line indent") << 10 << 3 << "mno" << false << true;
+    QTest::newRow("centred") << 11 << 30 << "pq" << false << true;
+    QTest::newRow("double spaced") << 12 << 10 << "rs" << false << true;
+    QTest::newRow("fixed line height") << 13 << 10 << "tu" << false << true;
+    QTest::newRow("space before and after") << 14 << 10 << "vw" << false << true;
+    QTest::newRow("list item") << 15 << 10 << "ab" << false << true;
+    QTest::newRow("first paragraph") << 0 << 0 << "Hello " << false << true;
+    QTest::newRow("letters then Backspace") << 8 << 20 << "ab\b\bc" << false << true;
+    // Enough letters to wrap the paragraph onto one more line: Qt's layout moves the rest.
+    QTest::newRow("typing that wraps") << 16 << 40 << QString(70, u'w') << false << true;
+    QTest::newRow("Enter") << 17 << 12 << "a\nb" << false << true;
+    QTest::newRow("Backspace alone") << 18 << 12 << "\b" << false << false;
+    QTest::newRow("Backspace joins paragraphs") << 19 << 0 << "\b\b" << false << false;
+    QTest::newRow("next to a table") << 20 << 10 << "ab" << true << false;
+    QTest::newRow("after a table") << 30 << 10 << "ab" << true << true;
+}
+
+void TestTypingLayout::typingLeavesTheFullLayout()
+{
+    QFETCH(int, block);
+    QFETCH(int, offset);
+    QFETCH(QString, keys);
+    QFETCH(bool, withTable);
+    QFETCH(bool, shortcut);
+
+    // Given a laid-out document with the caret in a paragraph
+    Shown shown(withTable);
+    shown.caretAt(block, offset);
+    TypingLayout *layout = layoutOf(shown.editor);
+    QVERIFY(layout);
+    const int before = layout->shortcutEdits();
+
+    // When keys are typed
+    for (int i = 0; i < keys.size(); ++i) {
+        const QChar k = keys.at(i);
+        if (k == u'\n')
+            QTest::keyClick(&shown.editor, Qt::Key_Return);
+        else if (k == u'\b')
+            QTest::keyClick(&shown.editor, Qt::Key_Backspace);
+        else
+            QTest::keyClick(&shown.editor, k.toLatin1());
+        if (i == 0)
+            QCOMPARE(layout->shortcutEdits() > before, shortcut);
+        // Then after each key every paragraph and line is where Qt's full layout puts it
+        const QStringList typed = geometry(shown.editor.document());
+        QCOMPARE(typed, fullLayoutGeometry(shown.editor.document()));
+    }
+}
+
+void TestTypingLayout::editsFarApartAfterShortcutEdits()
+{
+    // Given letters typed near the start (taken by the shortcut)
+    Shown shown;
+    TypingLayout *layout = layoutOf(shown.editor);
+    shown.caretAt(1, 10);
+    QTest::keyClicks(&shown.editor, QStringLiteral("early"));
+    QVERIFY(layout->marksPending());
+
+    // When Enter is pressed far below, then near the typing
+    shown.caretAt(150, 5);
+    QTest::keyClick(&shown.editor, Qt::Key_Return);
+    QVERIFY(!layout->marksPending());
+    QStringList typed = geometry(shown.editor.document());
+    QCOMPARE(typed, fullLayoutGeometry(shown.editor.document()));
+
+    shown.caretAt(2, 10);
+    QTest::keyClicks(&shown.editor, QStringLiteral("again"));
+    shown.caretAt(2, 30);
+    QTest::keyClick(&shown.editor, Qt::Key_Return);
+
+    // Then the layout is the full layout both times
+    typed = geometry(shown.editor.document());
+    QCOMPARE(typed, fullLayoutGeometry(shown.editor.document()));
+}
+
+void TestTypingLayout::marksSettleAfterAPause()
+{
+    Shown shown;
+    TypingLayout *layout = layoutOf(shown.editor);
+    shown.caretAt(5, 10);
+    QTest::keyClicks(&shown.editor, QStringLiteral("pause"));
+    QVERIFY(layout->marksPending());
+    QTRY_VERIFY_WITH_TIMEOUT(!layout->marksPending(), 3000);
+    // Shrinking text is safe again once the marks are settled.
+    const int before = layout->shortcutEdits();
+    QTest::keyClick(&shown.editor, Qt::Key_Backspace);
+    QCOMPARE(layout->shortcutEdits(), before);
+    const QStringList typed = geometry(shown.editor.document());
+    QCOMPARE(typed, fullLayoutGeometry(shown.editor.document()));
+}
+
+void TestTypingLayout::clickAfterShortcutEditsFindsTheRightPlace()
+{
+    // Given many letters typed in the first paragraphs (marks behind the text that follows)
+    Shown shown;
+    for (int b = 0; b < 6; ++b) {
+        shown.caretAt(b, 4);
+        QTest::keyClicks(&shown.editor, QStringLiteral("ab"));
+    }
+    QVERIFY(layoutOf(shown.editor)->marksPending());
+
+    // When a point in a paragraph further down is looked up, as a click does
+    QTextDocument *doc = shown.editor.document();
+    for (int b = 10; b < 160; b += 7) {
+        const QTextBlock block = doc->findBlockByNumber(b);
+        const QTextLine line = block.layout()->lineAt(0);
+        const QPointF point = block.layout()->position() + QPointF(line.x() + 2, line.y() + 2);
+        // Then it falls in that paragraph
+        const int at = doc->documentLayout()->hitTest(point, Qt::FuzzyHit);
+        QCOMPARE(doc->findBlock(at).blockNumber(), b);
+    }
+}
+
+void TestTypingLayout::paragraphsRunLeftToRightUnlessMarked()
+{
+    // Given a paragraph of Hebrew without a direction of its own and one marked right to left
+    RichEdit editor;
+    QTextCursor c(editor.document());
+    c.insertText(QStringLiteral("\u05E9\u05DC\u05D5\u05DD abc"));
+    QTextBlockFormat rtl;
+    rtl.setLayoutDirection(Qt::RightToLeft);
+    c.insertBlock(rtl);
+    c.insertText(QStringLiteral("abc \u05E9\u05DC\u05D5\u05DD"));
+
+    // Then the first runs left to right, as in the classic control, and the second as marked,
+    // also in a document loaded in place of the first
+    QCOMPARE(editor.document()->firstBlock().textDirection(), Qt::LeftToRight);
+    QCOMPARE(editor.document()->lastBlock().textDirection(), Qt::RightToLeft);
+    const QByteArray rtf = "{\\rtf1\\ansi\\uc1 \\u1513?\\u1500?\\u1493?\\u1501?\\par}";
+    int at = 0;
+    richedit::EDITSTREAM stream;
+    stream.pfnCallback = [&](char *buffer, int cb, int *pcb) {
+        *pcb = qMin(cb, int(rtf.size()) - at);
+        memcpy(buffer, rtf.constData() + at, size_t(*pcb));
+        at += *pcb;
+        return 0;
+    };
+    editor.streamIn(richedit::SF_RTF, stream);
+    QCOMPARE(editor.document()->firstBlock().text(), QStringLiteral("\u05E9\u05DC\u05D5\u05DD"));
+    QCOMPARE(editor.document()->firstBlock().textDirection(), Qt::LeftToRight);
+    QVERIFY(layoutOf(editor)); // a loaded document types as quickly
+}
+
+QTEST_MAIN(TestTypingLayout)
+#include "tst_typinglayout.moc"
