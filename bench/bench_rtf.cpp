@@ -3,6 +3,8 @@
 // memory the reader needs beyond the document it builds.
 //
 // bench_rtf [corpus folder] [megabytes]
+// bench_rtf [--reading] FILE.rtf...   (the files as they are, e.g. from make_long_rtf.py;
+//                                      --reading: tokenizer and reader only)
 #include "rtf/Rtf.h"
 #include "rtf/RtfReader.h"
 #include "rtf/RtfTokenizer.h"
@@ -96,7 +98,7 @@ qint64 bestOf(int runs, F run)
     return best;
 }
 
-void measure(const QString &name, const QByteArray &rtf)
+void measure(const QString &name, const QByteArray &rtf, bool readingOnly = false)
 {
     const int runs = rtf.size() < 4'000'000 ? 15 : 3;
 
@@ -138,6 +140,16 @@ void measure(const QString &name, const QByteArray &rtf)
         }
     });
 
+    if (readingOnly) {
+        std::printf("%-28s %8.2f MB  %9lld tokens  %8d chars  (best of %d)\n", qPrintable(name),
+                    rtf.size() / 1e6, static_cast<long long>(tokens), document->characterCount(),
+                    runs);
+        std::printf("  tokenizer           %8.1f MB/s\n", mbPerSecond(rtf.size(), tokenizeNs));
+        std::printf("  reader, no document %8.1f MB/s\n", mbPerSecond(rtf.size(), parseNs));
+        std::printf("  reader (no undo)    %8.1f MB/s\n", mbPerSecond(rtf.size(), readNs));
+        return;
+    }
+
     // Reader with undo history, as pasting does.
     const qint64 readUndoNs = bestOf(runs, [&] {
         QTextDocument withUndo;
@@ -175,6 +187,19 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
                                                                      : qgetenv("QT_QPA_PLATFORM"));
     QGuiApplication app(argc, argv);
+    const bool readingOnly = argc > 1 && QByteArray(argv[1]) == "--reading";
+    const int firstFile = readingOnly ? 2 : 1;
+    if (argc > firstFile && QByteArray(argv[firstFile]).endsWith(".rtf")) {
+        for (int i = firstFile; i < argc; ++i) {
+            QFile file(QString::fromLocal8Bit(argv[i]));
+            if (!file.open(QIODevice::ReadOnly)) {
+                std::printf("missing %s\n", qPrintable(file.fileName()));
+                continue;
+            }
+            measure(QFileInfo(file).fileName(), file.readAll(), readingOnly);
+        }
+        return 0;
+    }
     // By default the corpus beside the source tree.
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1])
                                  : QFileInfo(QStringLiteral(__FILE__)).absolutePath()

@@ -146,6 +146,9 @@ void FormatRangeCache::reset()
     m_base = 0;
     m_end = 0;
     m_reachesEnd = true;
+    m_reliableEnd = INT_MAX;
+    m_continues = false;
+    m_lineStarts.clear();
 }
 
 namespace {
@@ -169,74 +172,107 @@ QTextBlock outsideTables(QTextDocument &doc, QTextBlock block, int direction)
     return block;
 }
 
-// A document with source's settings holding the paragraphs [first, last] of source.
-std::unique_ptr<QTextDocument> copyPart(const QTextDocument &source, const QTextBlock &first,
-                                        const QTextBlock &last)
+// The format of a slice that starts inside a paragraph: the first-line indent and the page
+// break before the paragraph belong to its first slice only.
+QTextBlockFormat continuationFormat(QTextBlockFormat f)
+{
+    f.setTextIndent(0);
+    f.setPageBreakPolicy(f.pageBreakPolicy() & ~QTextFormat::PageBreak_AlwaysBefore);
+    return f;
+}
+
+// A document with source's settings holding source's text [from, to): from lies in paragraph
+// first (at its start or at one of its lines), to is the end of paragraph last's text or a cut
+// inside it.
+std::unique_ptr<QTextDocument> copyRange(const QTextDocument &source, int from, int to,
+                                         const QTextBlock &first, const QTextBlock &last)
 {
     auto part = std::make_unique<QTextDocument>();
     part->setDefaultFont(source.defaultFont());
     part->setDefaultTextOption(source.defaultTextOption());
     part->setIndentWidth(source.indentWidth());
     part->setUseDesignMetrics(source.useDesignMetrics());
-    QTextCursor from(const_cast<QTextDocument *>(&source));
-    from.setPosition(first.position());
-    from.setPosition(last.position() + last.length() - 1, QTextCursor::KeepAnchor);
-    QTextCursor to(part.get());
-    to.setBlockFormat(first.blockFormat());
-    to.setBlockCharFormat(first.charFormat());
-    to.insertFragment(QTextDocumentFragment(from));
+    QTextCursor cursor(const_cast<QTextDocument *>(&source));
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    const QTextBlockFormat firstFormat = from > first.position()
+        ? continuationFormat(first.blockFormat()) : first.blockFormat();
+    QTextCursor into(part.get());
+    into.setBlockFormat(firstFormat);
+    into.setBlockCharFormat(first.charFormat());
+    into.insertFragment(QTextDocumentFragment(cursor));
     // A fragment brings the formats of the paragraphs it holds whole, not of the first and
     // last ones, which it cuts at the paragraph marks.
-    QTextCursor(part->firstBlock()).setBlockFormat(first.blockFormat());
-    QTextCursor(part->lastBlock()).setBlockFormat(last.blockFormat());
+    QTextCursor(part->lastBlock()).setBlockFormat(first == last ? firstFormat
+                                                                : last.blockFormat());
+    QTextCursor(part->firstBlock()).setBlockFormat(firstFormat);
     return part;
 }
 } // namespace
 
-QTextDocument *FormatRangeCache::layoutFor(const QTextDocument &source, int dpiX, int dpiY,
-                                           int widthTwips, int cpMin, bool grow)
+void FormatRangeCache::copyPart(const QTextDocument &source, int cpMin, bool grow, int minimum,
+                                int dpiX)
 {
-    const bool sameDevice = m_dpiX == dpiX && m_dpiY == dpiY && m_width == widthTwips;
-    const bool holds = cpMin >= m_base && (cpMin < m_end || m_reachesEnd);
-    if (m_doc && sameDevice && holds && !grow)
-        return m_doc.get();
-    // A new part, or the same part for another resolution (its margins are scaled to it).
-    if (!m_doc || !holds || grow || m_dpiX != dpiX) {
-        // The part starts at the paragraph holding cpMin; a part that was too short for a page
-        // is followed by one twice as long.
-        QTextDocument &src = const_cast<QTextDocument &>(source);
-        QTextBlock first = outsideTables(src, source.findBlock(cpMin), -1);
-        if (!first.isValid())
-            first = source.begin();
-        const int limit = grow ? qMax(m_partCharacters, 2 * (m_end - first.position()))
-                               : m_partCharacters;
-        const int blockLimit = grow ? qMax(kPartBlocks, 2 * (m_doc ? m_doc->blockCount() : 0))
-                                    : kPartBlocks;
-        // A longer part holds at least one paragraph more than the one before.
-        const int atLeast = grow ? m_end : first.position() + first.length();
-        QTextBlock last = first;
-        int blocks = 1;
-        while (last.next().isValid()
-               && (last.position() + last.length() <= atLeast
-                   || (blocks < blockLimit
-                       && last.next().position() + last.next().length() - first.position() <= limit))) {
-            last = last.next();
-            ++blocks;
-        }
-        last = outsideTables(src, last, +1);
-        m_base = first.position();
-        m_end = last.position() + last.length();
-        m_reachesEnd = !last.next().isValid();
-        if (m_base == 0 && m_reachesEnd)
-            m_doc.reset(source.clone()); // the whole document: an exact copy
-        else
-            m_doc = copyPart(source, first, last);
-        registerPictureHandler(m_doc.get());
-        scaleHorizontalMargins(*m_doc, dpiX / 96.0);
-        m_width = -1;
+    // The part starts at the paragraph holding cpMin, a long one at its nearest known line
+    // before cpMin; a part that was too short for a page is followed by one twice as long.
+    QTextDocument &src = const_cast<QTextDocument &>(source);
+    QTextBlock first = outsideTables(src, source.findBlock(cpMin), -1);
+    if (!first.isValid())
+        first = source.begin();
+    int from = first.position();
+    if (first.length() > m_partCharacters) {
+        auto known = m_lineStarts.upper_bound(cpMin);
+        if (known != m_lineStarts.begin() && *std::prev(known) > from
+            && *std::prev(known) < first.position() + first.length())
+            from = *std::prev(known);
     }
-    if (m_width == widthTwips && m_dpiX == dpiX && m_dpiY == dpiY)
-        return m_doc.get();
+    const int limit = qMax(minimum, grow ? qMax(m_partCharacters, 2 * (m_end - from))
+                                         : m_partCharacters);
+    // Twice the paragraphs from the new start to the old end, not twice the old part: a part
+    // grown for every page at its end would otherwise double each time and soon hold more
+    // paragraphs than the layout handles quickly.
+    const int blockLimit = grow
+        ? qMax(kPartBlocks, 2 * (source.findBlock(m_end).blockNumber() - first.blockNumber() + 1))
+        : kPartBlocks;
+    // A longer part holds at least one paragraph more than the one before.
+    const int atLeast = grow ? m_end : first.position() + first.length();
+    QTextBlock last = first;
+    int blocks = 1;
+    while (last.next().isValid()
+           && (last.position() + last.length() <= atLeast
+               || (blocks < blockLimit
+                   && last.next().position() + last.next().length() - from <= limit))) {
+        last = last.next();
+        ++blocks;
+    }
+    last = outsideTables(src, last, +1);
+    // A paragraph longer than a part that would end it past the limit is cut there.
+    int to = last.position() + last.length() - 1;
+    int cut = 0;
+    if (to - from > limit && last.length() > m_partCharacters
+        && !outermostTableAt(src, last.position())) {
+        cut = qMax(from + limit, qMax(from, last.position()) + 1);
+        if (source.characterAt(cut - 1).isHighSurrogate())
+            ++cut; // never between the halves of a character
+        if (cut >= to)
+            cut = 0;
+    }
+    m_base = from;
+    m_continues = from > first.position();
+    m_reachesEnd = !cut && !last.next().isValid();
+    m_end = cut ? cut : last.position() + last.length();
+    m_reliableEnd = cut ? cut : INT_MAX; // a cut slice's last line is found in layOut
+    if (m_base == 0 && m_reachesEnd)
+        m_doc.reset(source.clone()); // the whole document: an exact copy
+    else
+        m_doc = copyRange(source, from, cut ? cut : to, first, last);
+    registerPictureHandler(m_doc.get());
+    scaleHorizontalMargins(*m_doc, dpiX / 96.0);
+    m_width = -1;
+}
+
+void FormatRangeCache::layOut(int dpiX, int dpiY, int widthTwips)
+{
     m_device = std::make_unique<ResolutionDevice>(dpiX, dpiY);
     m_doc->setDocumentMargin(0);
     m_doc->documentLayout()->setPaintDevice(m_device.get());
@@ -245,7 +281,60 @@ QTextDocument *FormatRangeCache::layoutFor(const QTextDocument &source, int dpiX
     m_dpiX = dpiX;
     m_dpiY = dpiY;
     m_width = widthTwips;
-    return m_doc.get();
+    if (m_reliableEnd == INT_MAX)
+        return;
+    // A cut paragraph's last line would run on in the whole paragraph: its lines are used up
+    // to that one.
+    const QTextBlock b = m_doc->lastBlock();
+    const QTextLayout *l = b.layout();
+    m_reliableEnd = m_base + b.position()
+        + (l && l->lineCount() > 0 ? l->lineAt(l->lineCount() - 1).textStart() : 0);
+}
+
+void FormatRangeCache::rememberLineStart(const QTextDocument &source, int cpMin)
+{
+    if (source.findBlock(cpMin).length() <= m_partCharacters)
+        return;
+    const QTextBlock b = m_doc->findBlock(cpMin - m_base);
+    const QTextLayout *l = b.layout();
+    const QTextLine line = l ? l->lineForTextPosition(cpMin - m_base - b.position()) : QTextLine();
+    if (line.isValid())
+        m_lineStarts.insert(m_base + b.position() + line.textStart());
+}
+
+QTextDocument *FormatRangeCache::layoutFor(const QTextDocument &source, int dpiX, int dpiY,
+                                           int widthTwips, int cpMin, bool grow)
+{
+    const bool sameDevice = m_dpiX == dpiX && m_dpiY == dpiY && m_width == widthTwips;
+    if (!sameDevice)
+        m_lineStarts.clear(); // lines fall elsewhere on another device or width
+    const bool holds = m_doc && cpMin >= m_base && (cpMin < m_end || m_reachesEnd)
+        && (sameDevice ? cpMin < m_reliableEnd : m_reliableEnd == INT_MAX && !m_continues);
+    if (holds && sameDevice && !grow)
+        return m_doc.get();
+    if (holds && !grow && m_dpiX == dpiX) {
+        layOut(dpiX, dpiY, widthTwips); // the same part for another width
+        return m_doc.get();
+    }
+    // A new part, or the same part for another resolution (its margins are scaled to it).
+    if (grow && holds)
+        rememberLineStart(source, cpMin);
+    int minimum = 0;
+    for (;;) {
+        copyPart(source, cpMin, grow, minimum, dpiX);
+        layOut(dpiX, dpiY, widthTwips);
+        if (cpMin < m_reliableEnd)
+            return m_doc.get();
+        // cpMin lies past the last whole line of a slice: go on from that line, or take a
+        // longer slice when it has no whole line at all.
+        if (m_reliableEnd > m_base) {
+            m_lineStarts.insert(m_reliableEnd);
+            minimum = 0;
+        } else {
+            minimum = 2 * (m_end - m_base);
+        }
+        grow = false;
+    }
 }
 
 void drawParagraphMarker(QPainter &p, const QTextBlock &block, QPointF offset,
@@ -339,7 +428,8 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
         base = m_rangeCache->base();
         PageUnitWalker walker(*doc, cpMin - base);
         firstBlock = walker.block();
-        firstAtStart = walker.atBlockStart();
+        firstAtStart = walker.atBlockStart()
+            && !(m_rangeCache->continues() && firstBlock == doc->firstBlock());
         hasTables = walker.hasTables();
         y0 = -1;
         clipBottom = 0;
@@ -353,6 +443,10 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
         PageUnit unit;
         while ((more = walker.next(unit))) {
             const int start = base + unit.start;
+            if (start >= m_rangeCache->reliableEnd()) {
+                more = false; // the rest of a cut paragraph lies in the next slice
+                break;
+            }
             if (placed && unit.last != lastPlaced && unit.start == unit.last.position()
                 && unit.last.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) {
                 next = start;

@@ -5,12 +5,16 @@
 // of characters and paragraphs from the page's first one on): the text layout measures in
 // 26.6 fixed point and cannot place lines lower than 2^25 device pixels, which a few hundred
 // thousand lines at printer resolution would pass. Paginating stays linear: each part serves
-// the pages that start in it.
+// the pages that start in it. A paragraph longer than a part is itself copied a slice at a
+// time: a slice starts at one of its lines (text laid out from a line's start breaks into the
+// same lines as the whole paragraph does from there) and its last line, cut short, is not used.
 
 #include <QPointF>
 #include <QTextBlock>
 #include <QtGlobal>
+#include <climits>
 #include <memory>
+#include <set>
 
 class QPainter;
 class QPaintDevice;
@@ -35,10 +39,21 @@ public:
     int base() const { return m_base; }
     // Whether the part runs to the end of the source.
     bool reachesEnd() const { return m_reachesEnd; }
+    // Source position from which the part's lines are not those of the whole document (the
+    // last line of a paragraph cut at the part's end); INT_MAX when the part ends with a
+    // whole paragraph.
+    int reliableEnd() const { return m_reliableEnd; }
+    // Whether the part's first paragraph is the rest of a longer one (no first-line indent,
+    // no bullet, no page break before it).
+    bool continues() const { return m_continues; }
     // Most characters in a part (tests make parts small to cross their borders).
     void setPartCharacters(int characters) { m_partCharacters = qMax(1, characters); reset(); }
 
 private:
+    void copyPart(const QTextDocument &source, int cpMin, bool grow, int minimum, int dpiX);
+    void layOut(int dpiX, int dpiY, int widthTwips);
+    void rememberLineStart(const QTextDocument &source, int cpMin);
+
     std::unique_ptr<QTextDocument> m_doc;
     std::unique_ptr<QPaintDevice> m_device;
     int m_dpiX = 0;
@@ -47,7 +62,12 @@ private:
     int m_base = 0;
     int m_end = 0;
     bool m_reachesEnd = true;
+    int m_reliableEnd = INT_MAX;
+    bool m_continues = false;
     int m_partCharacters = 256 * 1024;
+    // Known line starts inside long paragraphs, for the current device and width: a slice
+    // starts at the nearest one before the position it is made for.
+    std::set<int> m_lineStarts;
 };
 
 // Draws the bullet or number of a numbered paragraph in its left indent; offset is where the

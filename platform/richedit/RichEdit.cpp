@@ -83,13 +83,18 @@ void RichEdit::connectDocument()
 {
     QTextDocument *doc = document();
     QTextOption option = doc->defaultTextOption();
-    option.setTabStopDistance(twipsToPixels(720)); // a default stop every half inch
-    // Paragraphs run left to right unless their format says otherwise, as in the classic
-    // control; it also spares the layout a scan of every paragraph's text for its direction
-    // on each edit.
-    option.setTextDirection(Qt::LeftToRight);
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    doc->setDefaultTextOption(option);
+    // Setting the option lays the whole document out again: only when it changes.
+    if (option.tabStopDistance() != twipsToPixels(720)
+        || option.textDirection() != Qt::LeftToRight
+        || option.wrapMode() != QTextOption::WrapAtWordBoundaryOrAnywhere) {
+        option.setTabStopDistance(twipsToPixels(720)); // a default stop every half inch
+        // Paragraphs run left to right unless their format says otherwise, as in the classic
+        // control; it also spares the layout a scan of every paragraph's text for its
+        // direction on each edit.
+        option.setTextDirection(Qt::LeftToRight);
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        doc->setDefaultTextOption(option);
+    }
     connect(doc, &QTextDocument::contentsChange, this, &RichEdit::onContentsChange);
     // The document flips its modified flag only after it has reported the change, so the first
     // edit of an unmodified document would report a document that still looks unmodified; the
@@ -163,6 +168,10 @@ void RichEdit::adoptDocument(std::unique_ptr<QTextDocument> fresh)
     QPointer<QTextDocument> old = document();
     const bool ours = old && old->parent() == this;
     fresh->setParent(this);
+    // A document without a page size is not laid out: the text edit makes its layout and
+    // then gives it the control's width, which lays it out once instead of three times (the
+    // first ones on one endless line per paragraph).
+    fresh->setPageSize(QSizeF(0, 0));
     if (!qobject_cast<TypingLayout *>(fresh->documentLayout()))
         fresh->setDocumentLayout(new TypingLayout(fresh.get()));
     setDocument(fresh.release());

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace rtf {
 
@@ -304,23 +306,39 @@ std::span<const ControlWord> controlWordTable()
 
 namespace {
 
-// The table's range for each first letter, so a lookup searches a few entries only.
-struct LetterIndex {
-    std::array<std::pair<const ControlWord *, const ControlWord *>, 26> ranges{};
-    LetterIndex()
+// An open-addressing hash of the table's spellings: a lookup hashes the word once and
+// compares it with one entry as a rule, where a search of the sorted table compared several.
+struct WordIndex {
+    static constexpr std::size_t kSlots = 2048; // a power of two, several times the table
+    std::array<std::int16_t, kSlots> slots{};    // index into kTable + 1; 0 = empty
+
+    static std::size_t hash(std::string_view word)
     {
-        for (int i = 0; i < 26; ++i) {
-            const char first = char('a' + i);
-            const ControlWord *begin = std::find_if(std::begin(kTable), std::end(kTable),
-                                                    [&](const ControlWord &cw) {
-                                                        return cw.word[0] >= first;
-                                                    });
-            const ControlWord *end = std::find_if(begin, std::end(kTable),
-                                                  [&](const ControlWord &cw) {
-                                                      return cw.word[0] > first;
-                                                  });
-            ranges[std::size_t(i)] = {begin, end};
+        std::uint32_t h = 2166136261u;
+        for (const char c : word)
+            h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+        return h;
+    }
+    WordIndex()
+    {
+        static_assert(std::size(kTable) < kSlots / 2);
+        for (std::size_t i = 0; i < std::size(kTable); ++i) {
+            std::size_t slot = hash(kTable[i].word) & (kSlots - 1);
+            while (slots[slot] != 0)
+                slot = (slot + 1) & (kSlots - 1);
+            slots[slot] = std::int16_t(i + 1);
         }
+    }
+    const ControlWord *find(std::string_view word) const
+    {
+        for (std::size_t slot = hash(word) & (kSlots - 1); slots[slot] != 0;
+             slot = (slot + 1) & (kSlots - 1)) {
+            const ControlWord &cw = kTable[std::size_t(slots[slot] - 1)];
+            if (cw.word.size() == word.size()
+                && std::memcmp(cw.word.data(), word.data(), word.size()) == 0)
+                return &cw;
+        }
+        return nullptr;
     }
 };
 
@@ -328,16 +346,8 @@ struct LetterIndex {
 
 const ControlWord *findControlWord(std::string_view word)
 {
-    static const LetterIndex index;
-    if (word.empty() || word[0] < 'a' || word[0] > 'z')
-        return nullptr;
-    const auto [begin, end] = index.ranges[std::size_t(word[0] - 'a')];
-    const auto it = std::lower_bound(begin, end, word, [](const ControlWord &cw, std::string_view w) {
-        return cw.word < w;
-    });
-    if (it == end || it->word != word)
-        return nullptr;
-    return it;
+    static const WordIndex index;
+    return word.empty() ? nullptr : index.find(word);
 }
 
 std::string_view spelling(Cw id)

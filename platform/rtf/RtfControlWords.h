@@ -1,7 +1,7 @@
 #pragma once
 // The one table of RTF control words the reader understands and the writer emits: spelling,
 // kind (how the parameter is read), family (which part of the reader handles it), id and the
-// value a missing parameter stands for. Sorted by spelling so a lookup is a binary search.
+// value a missing parameter stands for. Kept sorted by spelling; lookups go through a hash.
 
 #include <cstdint>
 #include <span>

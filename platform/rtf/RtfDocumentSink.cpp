@@ -138,11 +138,12 @@ void RtfDocumentSink::enterTable()
 // when the table has none there yet.
 void RtfDocumentSink::placeInCell()
 {
-    // Rows are added in growing batches and the unused ones removed at the end: the table
-    // rebuilds its cell index after every change of its shape, which made one row at a time
-    // quadratic.
+    // Rows are added in batches of a quarter of the table and the unused ones removed at the
+    // end: the table rebuilds its cell index after every change of its shape, which made one
+    // row at a time quadratic, while doubling made up to twice the cells a table needs.
     if (m_row >= m_table->rows())
-        m_table->appendRows(std::max(m_row - m_table->rows() + 1, std::min(m_table->rows(), 4096)));
+        m_table->appendRows(std::max(m_row - m_table->rows() + 1,
+                                     std::clamp(m_table->rows() / 4, 1, 4096)));
     if (m_column >= m_table->columns())
         appendTableColumns(*m_table, m_column - m_table->columns() + 1);
     m_cursor = m_table->cellAt(m_row, m_column).firstCursorPosition();

@@ -183,24 +183,26 @@ void RtfReader::closeGroup()
         m_done = true; // the outermost group closed: what follows is not part of the document
         return;
     }
-    const GroupState closed = m_stack.back();
+    // Only the destination and character state of the closed group are needed after it.
+    const Destination closedDest = m_stack.back().dest;
+    const CharState closedChr = m_stack.back().chr;
     m_stack.pop_back();
     m_groupClosedSinceParagraph = true;
-    leaveGroup(closed);
+    leaveGroup(closedDest, closedChr);
     if (m_objectDepth > m_stack.size())
         endObject();
 }
 
 // Finishes what a destination collected when its group closes.
-void RtfReader::leaveGroup(const GroupState &closed)
+void RtfReader::leaveGroup(Destination closedDest, const CharState &closedChr)
 {
-    if (closed.dest == Destination::FontTable && m_fontOpen)
+    if (closedDest == Destination::FontTable && m_fontOpen)
         commitFont();
-    if (closed.dest == state().dest)
+    if (closedDest == state().dest)
         return;
-    switch (closed.dest) {
+    switch (closedDest) {
     case Destination::ListLabel:
-        m_labelState = closed.chr;
+        m_labelState = closedChr;
         finishLabel();
         break;
     case Destination::Numbering:
@@ -489,19 +491,22 @@ void RtfReader::decodeBytes(bool keepLead)
         }
         decoded = text::decode(m_bytes, codePage);
     }
-    m_bytes = lead;
+    if (lead.isEmpty())
+        m_bytes.resize(0); // keeps the buffer for the next run
+    else
+        m_bytes = lead;
     if (controls)
         decoded.removeIf(isBreakCharacter);
     appendText(decoded, m_bytesState, m_bytesDest);
 }
 
-void RtfReader::appendText(const QString &text)
+void RtfReader::appendText(QStringView text)
 {
     decodeBytes(); // a lead byte still waiting comes first
     appendText(text, state().chr, state().dest);
 }
 
-void RtfReader::appendText(const QString &text, const CharState &chr, Destination dest)
+void RtfReader::appendText(QStringView text, const CharState &chr, Destination dest)
 {
     if (text.isEmpty())
         return;
@@ -521,7 +526,7 @@ void RtfReader::appendText(const QString &text, const CharState &chr, Destinatio
 void RtfReader::appendChar(char16_t ch)
 {
     if (!isBreakCharacter(QChar(ch)))
-        appendText(QString(QChar(ch)));
+        appendText(QStringView(&ch, 1));
 }
 
 // Called before anything is put into the paragraph: the cell separators owed since the last
@@ -563,7 +568,7 @@ void RtfReader::flushText()
     if (m_text.isEmpty())
         return;
     m_sink.insertText(m_text, charFormat(m_textState));
-    m_text.clear();
+    m_text.resize(0); // unlike clear(), keeps the buffer for the next run
 }
 
 void RtfReader::endParagraph()

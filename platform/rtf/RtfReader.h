@@ -65,8 +65,8 @@ private:
     void handleText(const char *text, qsizetype length);
     void appendBytes(const char *bytes, qsizetype length);
     void decodeBytes(bool keepLead = false);
-    void appendText(const QString &text);
-    void appendText(const QString &text, const CharState &chr, Destination dest);
+    void appendText(QStringView text);
+    void appendText(QStringView text, const CharState &chr, Destination dest);
     void appendChar(char16_t ch);
     void beginContent();
     void flushText();
@@ -75,7 +75,7 @@ private:
     void finish();
     void special(Cw id, int value);
     void enterDestination(Cw id);
-    void leaveGroup(const GroupState &closed);
+    void leaveGroup(Destination closedDest, const CharState &closedChr);
     GroupState &state() { return m_stack.back(); }
 
     // RtfReaderProperties.cpp: character and paragraph words, formats.
@@ -161,11 +161,20 @@ private:
     std::array<CachedFormat, kFormatCacheSize> m_formatCache;
     int m_formatCacheUsed = 0;
     int m_formatCacheNext = 0;
+    int m_formatCacheLast = 0; // the entry found last, tried first
     bool m_formatValid = false; // false: the cache is stale (fonts or colours changed)
-    ParaState m_blockState;     // the paragraph state m_block was made for
-    bool m_blockPageBreak = false;
-    bool m_blockValid = false;
-    QTextBlockFormat m_block;
+    // Paragraph formats built recently, by paragraph state: headings, body text and list
+    // items take turns.
+    struct CachedBlockFormat {
+        ParaState state;
+        bool pageBreak = false; // made for a paragraph after \page
+        QTextBlockFormat format;
+    };
+    std::array<CachedBlockFormat, kFormatCacheSize> m_blockCache;
+    int m_blockCacheUsed = 0;
+    int m_blockCacheNext = 0;
+    int m_blockCacheLast = 0;  // the entry found last, tried first
+    bool m_blockValid = false; // false: the cache is stale (the list table changed)
 
     // Paragraph.
     bool m_paragraphHasContent = false;

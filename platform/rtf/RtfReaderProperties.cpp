@@ -293,9 +293,17 @@ const QTextCharFormat &RtfReader::charFormat(const CharState &c)
         m_formatCacheUsed = 0;
         m_formatValid = true;
     }
-    for (int i = 0; i < m_formatCacheUsed; ++i)
-        if (m_formatCache[std::size_t(i)].state == c)
+    // Runs in a row mostly share their format: the entry found last is tried first.
+    if (m_formatCacheLast < m_formatCacheUsed
+        && m_formatCache[std::size_t(m_formatCacheLast)].state == c)
+        return m_formatCache[std::size_t(m_formatCacheLast)].format;
+    for (int i = 0; i < m_formatCacheUsed; ++i) {
+        if (m_formatCache[std::size_t(i)].state == c) {
+            m_formatCacheLast = i;
             return m_formatCache[std::size_t(i)].format;
+        }
+    }
+    m_formatCacheLast = m_formatCacheNext;
     CachedFormat &slot = m_formatCache[std::size_t(m_formatCacheNext)];
     m_formatCacheNext = (m_formatCacheNext + 1) % kFormatCacheSize;
     m_formatCacheUsed = std::min(m_formatCacheUsed + 1, kFormatCacheSize);
@@ -367,14 +375,30 @@ const QTextCharFormat &RtfReader::charFormat(const CharState &c)
 // layout properties QTextDocument needs derived from them.
 const QTextBlockFormat &RtfReader::blockFormat(const ParaState &p)
 {
-    // Paragraphs in a row mostly share their format: the last one is kept.
-    if (!m_blockValid || !(p == m_blockState) || m_blockPageBreak != m_pageBreakPending) {
-        m_block = makeBlockFormat(p);
-        m_blockState = p;
-        m_blockPageBreak = m_pageBreakPending;
+    if (!m_blockValid) {
+        m_blockCacheUsed = 0;
         m_blockValid = true;
     }
-    return m_block;
+    // Paragraphs in a row mostly share their format: the entry found last is tried first.
+    const auto matches = [&](const CachedBlockFormat &entry) {
+        return entry.pageBreak == m_pageBreakPending && entry.state == p;
+    };
+    if (m_blockCacheLast < m_blockCacheUsed && matches(m_blockCache[std::size_t(m_blockCacheLast)]))
+        return m_blockCache[std::size_t(m_blockCacheLast)].format;
+    for (int i = 0; i < m_blockCacheUsed; ++i) {
+        if (matches(m_blockCache[std::size_t(i)])) {
+            m_blockCacheLast = i;
+            return m_blockCache[std::size_t(i)].format;
+        }
+    }
+    m_blockCacheLast = m_blockCacheNext;
+    m_blockCacheNext = (m_blockCacheNext + 1) % kFormatCacheSize;
+    m_blockCacheUsed = std::min(m_blockCacheUsed + 1, kFormatCacheSize);
+    CachedBlockFormat &slot = m_blockCache[std::size_t(m_blockCacheLast)];
+    slot.state = p;
+    slot.pageBreak = m_pageBreakPending;
+    slot.format = makeBlockFormat(p);
+    return slot.format;
 }
 
 QTextBlockFormat RtfReader::makeBlockFormat(const ParaState &p)

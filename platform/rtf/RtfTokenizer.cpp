@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace rtf {
 
@@ -19,10 +20,20 @@ inline bool isDigit(int c)
     return c >= '0' && c <= '9';
 }
 
-// Bytes that end a run of text.
+// Bytes that end a run of text, as a table: the text loop looks each byte up once.
+struct TextEnds {
+    bool ends[256] = {};
+    constexpr TextEnds()
+    {
+        for (const char c : {'\\', '{', '}', '\r', '\n', '\0'})
+            ends[static_cast<unsigned char>(c)] = true;
+    }
+};
+constexpr TextEnds kTextEnds;
+
 inline bool endsText(char c)
 {
-    return c == '\\' || c == '{' || c == '}' || c == '\r' || c == '\n' || c == '\0';
+    return kTextEnds.ends[static_cast<unsigned char>(c)];
 }
 
 } // namespace
@@ -35,7 +46,8 @@ RtfTokenizer::RtfTokenizer(ByteSource source, qsizetype chunkSize)
     m_uc.push_back(1);
 }
 
-bool RtfTokenizer::fill()
+// Kept out of line so that peekByte, which calls it once a chunk, stays small enough to inline.
+Q_NEVER_INLINE bool RtfTokenizer::fill()
 {
     if (m_eof)
         return false;
@@ -52,14 +64,14 @@ bool RtfTokenizer::fill()
     return true;
 }
 
-int RtfTokenizer::peekByte()
+inline int RtfTokenizer::peekByte()
 {
     if (m_pos >= m_end && !fill())
         return -1;
     return static_cast<unsigned char>(m_buffer[m_pos]);
 }
 
-int RtfTokenizer::getByte()
+inline int RtfTokenizer::getByte()
 {
     const int c = peekByte();
     if (c >= 0)
@@ -196,6 +208,48 @@ void RtfTokenizer::readControl()
 
 void RtfTokenizer::readControlWord()
 {
+    if (!readControlWordInBuffer())
+        readControlWordAcrossChunks();
+}
+
+// The common case: the word, its parameter and the byte after them all lie in the buffer,
+// so they are read straight from it without a bounds check per byte. False, with nothing
+// consumed, when the buffer ends first.
+bool RtfTokenizer::readControlWordInBuffer()
+{
+    const char *buf = m_buffer.constData();
+    qsizetype p = m_pos;
+    while (p < m_end && isLetter(buf[p]))
+        ++p;
+    const qsizetype wordEnd = p;
+    bool negative = false;
+    if (p < m_end && buf[p] == '-') {
+        negative = true;
+        ++p;
+    }
+    bool hasParam = false;
+    qint64 value = 0;
+    while (p < m_end && isDigit(buf[p])) {
+        hasParam = true;
+        if (value < qint64(INT_MAX) + 1)
+            value = value * 10 + (buf[p] - '0');
+        ++p;
+    }
+    if (p >= m_end)
+        return false;
+    const qsizetype length = std::min<qsizetype>(wordEnd - m_pos, kMaxWordLength);
+    std::memcpy(m_wordBuf, buf + m_pos, size_t(length));
+    m_wordBuf[length] = 0;
+    if (buf[p] == ' ')
+        ++p;
+    m_pos = p;
+    finishControlWord(std::string_view(m_wordBuf, std::size_t(length)), negative, hasParam,
+                      value);
+    return true;
+}
+
+void RtfTokenizer::readControlWordAcrossChunks()
+{
     int len = 0;
     for (int c = peekByte(); isLetter(c); c = peekByte()) {
         if (len < kMaxWordLength)
@@ -223,6 +277,14 @@ void RtfTokenizer::readControlWord()
     }
     if (c == ' ')
         ++m_pos;
+    finishControlWord(word, negative, hasParam, value);
+}
+
+// Sets the token for a control word that has been read: \bin data, a \uN character, a
+// change of \uc, or any other word.
+void RtfTokenizer::finishControlWord(std::string_view word, bool negative, bool hasParam,
+                                     qint64 value)
+{
     value = std::min<qint64>(value, negative ? qint64(INT_MAX) + 1 : INT_MAX);
     const int param = int(negative ? -value : value);
 

@@ -76,6 +76,9 @@ private:
     int getByte();
     void readControl();
     void readControlWord();
+    bool readControlWordInBuffer();
+    void readControlWordAcrossChunks();
+    void finishControlWord(std::string_view word, bool negative, bool hasParam, qint64 value);
     void readBinary(qint64 count);
     bool skipFallbackUnit(int c);
     void openGroup();

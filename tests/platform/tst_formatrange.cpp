@@ -2,6 +2,7 @@
 // the Symbol long dash drawn as a line.
 #include <QtTest>
 
+#include "richedit/FormatRange.h"
 #include "richedit/PageUnits.h"
 #include "richedit/RichEdit.h"
 #include "support/PdfInspect.h"
@@ -280,6 +281,95 @@ private slots:
         QCOMPARE(got, expected);
         QVERIFY(expected.size() > 5);
         QCOMPARE(inParts, whole);
+    }
+
+    void aParagraphLongerThanAPartGivesTheSamePages_data()
+    {
+        QTest::addColumn<int>("part");
+        QTest::newRow("a character") << 1;
+        QTest::newRow("a few lines") << 150;
+        QTest::newRow("more than a page") << 1500;
+    }
+    void aParagraphLongerThanAPartGivesTheSamePages()
+    {
+        // Given a long justified paragraph with a first-line indent, a number and a page break
+        // before it, between two short ones, when it is paginated a slice at a time, then the
+        // pages and the drawn pixels are those of the paragraph laid out whole: the indent,
+        // the number and the break come once, at its start.
+        QFETCH(int, part);
+        RichEdit e;
+        QTextCursor c(e.document());
+        c.insertText(QStringLiteral("Before."));
+        QTextBlockFormat b;
+        b.setAlignment(Qt::AlignJustify);
+        b.setTextIndent(48);
+        b.setProperty(prop::Numbering, 2);
+        b.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        c.insertBlock(b);
+        QString words;
+        for (int i = 0; i < 900; ++i)
+            words += QString(1 + i * 7 % 9, QLatin1Char('a' + i % 26)) + QLatin1Char(' ');
+        c.insertText(words);
+        c.insertBlock(QTextBlockFormat());
+        c.insertText(QStringLiteral("After."));
+        QImage whole = page96();
+        QImage inParts = page96();
+        const QList<int> expected = paginate(e, whole, 1440 * 2, true);
+        e.setFormatRangePartSize(part);
+        const QList<int> got = paginate(e, inParts, 1440 * 2, true);
+        QCOMPARE(got, expected);
+        QVERIFY(expected.size() > 5);
+        QCOMPARE(expected[1], e.document()->findBlockByNumber(1).position());
+        QCOMPARE(inParts, whole);
+    }
+
+    void aMegabyteParagraphAtPrinterResolution()
+    {
+        // Given a document of one paragraph of a megabyte, when it is paginated at 1200 dpi a
+        // slice at a time (the default), then its pages are those of the paragraph laid out
+        // whole and the last one ends with the paragraph's last words.
+        RichEdit e;
+        QString text;
+        for (int i = 0; text.size() < (1 << 20); ++i)
+            text += QStringLiteral("word%1 ").arg(i % 1000);
+        text += QStringLiteral("the end");
+        QTextCursor(e.document()).insertText(text);
+        QImage printer(8, 8, QImage::Format_ARGB32);
+        printer.setDotsPerMeterX(47244); // 1200 dpi
+        printer.setDotsPerMeterY(47244);
+        const QList<int> sliced = paginate(e, printer, 1440 * 9, false);
+        e.setFormatRangePartSize(1 << 30);
+        const QList<int> whole = paginate(e, printer, 1440 * 9, false);
+        QCOMPARE(sliced.size(), whole.size());
+        QCOMPARE(sliced, whole);
+        QVERIFY(sliced.size() > 100);
+        const QString last = e.textRange(sliced.last(), e.textLength());
+        QVERIFY(last.endsWith(QLatin1String(" the end")));
+        QCOMPARE(text.at(sliced.last() - 1), QLatin1Char(' ')); // pages start at a word
+        QVERIFY(last.size() < 10000);
+    }
+
+    void aGrownPartIsBoundByItsOwnStart()
+    {
+        // Given a document of many short paragraphs laid out a part at a time, when a page at
+        // the end of a part asks for a longer part again and again, then each longer part is
+        // bound by what lies between the page and the old end, not by the part before it (a
+        // part that doubled at every step ended with more paragraphs than the layout can
+        // handle in reasonable time: 200 000 paragraphs never finished paginating).
+        QTextDocument source;
+        QTextCursor c(&source);
+        c.insertText(QStringLiteral("x\n").repeated(60000).chopped(1));
+        FormatRangeCache cache;
+        QTextDocument *part = cache.layoutFor(source, 96, 96, 1440 * 6, 0);
+        const int firstBlocks = part->blockCount();
+        QVERIFY(firstBlocks < 60000);
+        for (int step = 0; step < 3; ++step) {
+            const int cpMin = cache.base() + part->lastBlock().position() - 20;
+            part = cache.layoutFor(source, 96, 96, 1440 * 6, cpMin, true);
+            QVERIFY(cache.base() <= cpMin);
+            QVERIFY2(part->blockCount() <= firstBlocks + 1,
+                     qPrintable(QString::number(part->blockCount())));
+        }
     }
 
     void partsHoldTablesWhole_data()

@@ -314,6 +314,42 @@ private slots:
         QCOMPARE(rtftest::documentText(*reread), rtftest::documentText(*d));
     }
 
+    void tableRowCounts_data()
+    {
+        QTest::addColumn<int>("rows");
+        for (int rows : {1, 2, 5, 6, 37, 300})
+            QTest::newRow(qPrintable(QString::number(rows))) << rows;
+    }
+    // Given a table of some rows (rows are made in batches, the unused ones removed), when
+    // read, then it has exactly those rows, each cell holds its own text in order, the last
+    // row keeps its borders and the paragraph after the table follows it.
+    void tableRowCounts()
+    {
+        QFETCH(int, rows);
+        QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\pard before\\par";
+        for (int r = 0; r < rows; ++r)
+            rtf += "\\trowd\\clbrdrb\\brdrs\\cellx2000\\cellx4000\\pard\\intbl a"
+                   + QByteArray::number(r) + "\\cell b" + QByteArray::number(r) + "\\cell\\row\r\n";
+        rtf += "\\pard after\\par}";
+        const auto d = rtftest::readDocument(rtf);
+        const QList<QTextFrame *> frames = d->rootFrame()->childFrames();
+        QCOMPARE(frames.size(), 1);
+        auto *table = qobject_cast<QTextTable *>(frames.first());
+        QVERIFY(table);
+        QCOMPARE(table->rows(), rows);
+        QCOMPARE(table->columns(), 2);
+        for (int r = 0; r < rows; ++r) {
+            QCOMPARE(table->cellAt(r, 0).firstCursorPosition().block().text(),
+                     QStringLiteral("a%1").arg(r));
+            QCOMPARE(table->cellAt(r, 1).firstCursorPosition().block().text(),
+                     QStringLiteral("b%1").arg(r));
+        }
+        QCOMPARE(table->cellAt(rows - 1, 0).format().toTableCellFormat().bottomBorderStyle(),
+                 QTextFrameFormat::BorderStyle_Solid);
+        QCOMPARE(d->lastBlock().text(), QStringLiteral("after"));
+        QCOMPARE(d->blockCount(), 2 * rows + 2);
+    }
+
     // Given a table with widths, borders, shading, alignment, merged cells and a cell of two
     // paragraphs between two paragraphs, when read, then it is one table of the engine with
     // those properties and the paragraphs around it stay outside it; written and read back,

@@ -19,6 +19,14 @@ namespace prop = richedit::prop;
 
 namespace {
 
+// A LibreOffice profile of this process's own: a second instance sharing the default profile
+// (another test run at the same time) would hand the job over or fail.
+QString privateProfile()
+{
+    static QTemporaryDir profile;
+    return QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile.path()).toString();
+}
+
 // Every property the writer keeps, run by run and paragraph by paragraph, as text.
 QString describe(const QTextDocument &document)
 {
@@ -512,8 +520,9 @@ private slots:
         out.close();
         auto convert = [&](const QString &filter, const QString &outDir) {
             QProcess p;
-            p.start(soffice, {QStringLiteral("--headless"), QStringLiteral("--convert-to"), filter,
-                              QStringLiteral("--outdir"), outDir, out.fileName()});
+            p.start(soffice, {privateProfile(), QStringLiteral("--headless"),
+                              QStringLiteral("--convert-to"), filter, QStringLiteral("--outdir"),
+                              outDir, out.fileName()});
             return p.waitForFinished(180000) && p.exitCode() == 0;
         };
         QVERIFY(convert(QStringLiteral("txt:Text (encoded):UTF8"), dir.path()));
@@ -556,7 +565,7 @@ private slots:
         const QString theirs = dir.filePath(QStringLiteral("theirs"));
         QVERIFY(QDir().mkpath(theirs));
         QProcess p;
-        p.start(soffice, {QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+        p.start(soffice, {privateProfile(), QStringLiteral("--headless"), QStringLiteral("--convert-to"),
                           QStringLiteral("rtf:Rich Text Format"), QStringLiteral("--outdir"),
                           theirs, out.fileName()});
         QVERIFY(p.waitForFinished(180000) && p.exitCode() == 0);

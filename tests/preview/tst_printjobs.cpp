@@ -71,6 +71,7 @@ class TestPrintJobs : public QObject
 private slots:
     void pagesListsContiguousRanges();
     void emptyDocumentIsOnePage();
+    void oneParagraphOfTwoMegabytes();
     void orientationAndMarginsChangeTheLayout();
     void badArguments_data();
     void badArguments();
@@ -101,6 +102,33 @@ void TestPrintJobs::pagesListsContiguousRanges()
     // Every character of the text (a paragraph end counts one) is on a page.
     const int length = QString::fromLatin1(textLines(400)).remove('\n').size();
     QVERIFY(qAbs(ranges.last().second - length) <= 1);
+}
+
+void TestPrintJobs::oneParagraphOfTwoMegabytes()
+{
+    // Given an RTF file of one paragraph of 2 MB (longer than the layout takes at once at the
+    // printer's resolution), when its pages are listed, then they follow each other, each
+    // starts at a word, and the last one ends with the paragraph's last word.
+    QByteArray words;
+    for (int i = 0; words.size() < (2 << 20); ++i)
+        words += "word" + QByteArray::number(i % 977) + ' ';
+    words += "finis";
+    const QString file = writeFile(m_dir, QStringLiteral("paragraph.rtf"),
+                                   "{\\rtf1\\ansi " + words + "}");
+    const JobResult r = runJob(runPagesJob, {file, QStringLiteral("--margins"),
+                                             QStringLiteral("20,20,20,20")});
+    QCOMPARE(r.code, 0);
+    int count = 0;
+    const auto ranges = parseRanges(r.out, count);
+    QVERIFY2(count > 500, qPrintable(r.out.left(200)));
+    QCOMPARE(ranges.size(), count);
+    QCOMPARE(ranges.first().first, 0);
+    for (int i = 1; i < ranges.size(); ++i) {
+        QCOMPARE(ranges[i].first, ranges[i - 1].second);
+        QCOMPARE(words.at(ranges[i].first - 1), ' ');
+    }
+    QCOMPARE(ranges.last().second, words.size());
+    QVERIFY(words.size() - ranges.last().first < 10000);
 }
 
 void TestPrintJobs::emptyDocumentIsOnePage()
