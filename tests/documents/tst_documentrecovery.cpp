@@ -13,6 +13,7 @@
 #include "documents/RecoveryCopy.h"
 #include "documents/RecoveryDialog.h"
 #include "support/ScriptedDialogs.h"
+#include "support/SolidPng.h"
 #include "support/WindowDriver.h"
 #include "widgets/StatusBar.h"
 
@@ -402,12 +403,7 @@ private slots:
     // back as plain text under its name.
     void picturesAndPlainTextComeBack()
     {
-        QImage image(40, 20, QImage::Format_RGB32);
-        image.fill(Qt::red);
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
+        const QByteArray png = testsupport::solidPng(40, 20, Qt::red);
         const QString pictured = path(QStringLiteral("pictured.rtf"));
         writeFile(pictured, "{\\rtf1\\ansi Picture: {\\pict\\pngblip\\picw40\\pich20\\picwgoal600"
                             "\\pichgoal300 " + png.toHex() + "}\\par\n}");

@@ -6,6 +6,7 @@
 #include "preview/GmPreview.h"
 #include "preview/PrintPreview.h"
 #include "support/PdfInspect.h"
+#include "support/SolidPng.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TallRow.h"
 #include "support/WindowDriver.h"
@@ -240,12 +241,7 @@ private slots:
     void picturesStayPictures()
     {
         QTemporaryDir dir;
-        QImage red(40, 30, QImage::Format_RGB32);
-        red.fill(Qt::red);
-        QByteArray png;
-        QBuffer buffer(&png);
-        QVERIFY(buffer.open(QIODevice::WriteOnly));
-        QVERIFY(red.save(&buffer, "PNG"));
+        const QByteArray png = testsupport::solidPng(40, 30, Qt::red);
         const QString rtf = dir.filePath(QStringLiteral("pic.rtf"));
         writeFile(rtf, "{\\rtf1\\ansi Before {\\pict\\pngblip\\picw40\\pich30\\picwgoal1200"
                        "\\pichgoal900 " + png.toHex() + "} after.\\par}");

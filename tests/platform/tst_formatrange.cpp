@@ -6,6 +6,7 @@
 #include "richedit/PageUnits.h"
 #include "richedit/RichEdit.h"
 #include "support/PdfInspect.h"
+#include "support/SolidPng.h"
 #include "rtf/Rtf.h"
 #include "text/CodePage.h"
 
@@ -750,12 +751,7 @@ private slots:
     void aLineTallerThanAPageStillEndsThePagination()
     {
         RichEdit e;
-        QImage tall(40, 2000, QImage::Format_RGB32);
-        tall.fill(Qt::blue);
-        QByteArray png;
-        QBuffer buffer(&png);
-        QVERIFY(buffer.open(QIODevice::WriteOnly));
-        QVERIFY(tall.save(&buffer, "PNG"));
+        const QByteArray png = testsupport::solidPng(40, 2000, Qt::blue);
         loadRtf(e, "{\\rtf1\\ansi\\pard Before.\\par\\trowd\\cellx3000\\cellx6000\\pard\\intbl "
                    "{\\pict\\pngblip\\picw40\\pich2000\\picwgoal600\\pichgoal30000 " + png.toHex()
                        + "}\\par under\\cell\\pard\\intbl one\\par two\\cell\\row"
