@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -50,7 +51,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QTextDocument again;
     QTextCursor againCursor(&again);
     const auto bytes = reinterpret_cast<const uint8_t *>(first.constData());
-    if (!rtf::readRtf(source(bytes, size_t(first.size())), againCursor).ok || write(again) != first)
+    if (!rtf::readRtf(source(bytes, size_t(first.size())), againCursor).ok) {
+        std::fprintf(stderr, "the reader refused what the writer wrote:\n%s\n", first.constData());
         std::abort();
+    }
+    const QByteArray second = write(again);
+    if (second != first) {
+        std::fprintf(stderr, "write, read, write is not a fixed point:\n%s\n--- then ---\n%s\n",
+                     first.constData(), second.constData());
+        std::abort();
+    }
     return 0;
 }
