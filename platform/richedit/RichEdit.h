@@ -64,6 +64,10 @@ public:
     // user's input handled in between, and emits lineMetricsReady() when the line metrics are
     // current. Does nothing (but emit) when they already are.
     void layOutInBackground();
+    // A control nobody sees (a conversion on the command line) lays its document out only as
+    // far as something asks for its geometry; every question is still answered exactly.
+    void setLayoutDeferred(bool on);
+    bool layoutDeferred() const { return m_layoutDeferred; }
 
     // ---- undo and the modified flag ----
     bool canUndo() const;
@@ -213,6 +217,7 @@ private:
     bool m_hideSelection = true;
     bool m_inUrlDetect = false;
     bool m_loading = false;
+    bool m_layoutDeferred = false;
     bool m_clipboardReleased = false; // a whole-document stream-in is running
     QString m_pressedLink;
     // What the last complete layout was made for.

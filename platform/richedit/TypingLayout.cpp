@@ -95,6 +95,10 @@ void TypingLayout::documentChanged(int from, int oldLength, int length)
     const int blocks = document()->blockCount();
     const bool sameParagraphs = blocks == m_blockCount;
     m_blockCount = blocks;
+    if (m_deferred) {
+        m_stale = true;
+        return;
+    }
     // Equal lengths are format changes, which may move lines in ways the check cannot see.
     if (sameParagraphs && oldLength != length && layOutParagraph(from, oldLength, length)) {
         ++m_shortcutEdits;
@@ -126,8 +130,72 @@ void TypingLayout::passOn(int from, int oldLength, int length)
     QTextDocumentLayout::documentChanged(from, oldLength, length);
 }
 
+void TypingLayout::setDeferred(bool on)
+{
+    if (on == m_deferred)
+        return;
+    m_deferred = on;
+    if (on) {
+        settle();
+    } else if (m_stale) {
+        m_stale = false;
+        QTextDocumentLayout::documentChanged(0, 0, document()->characterCount());
+    }
+}
+
+void TypingLayout::catchUp() const
+{
+    if (!m_stale)
+        return;
+    m_stale = false;
+    // The whole document as new: Qt's layout starts again from the top, and each question
+    // lays out as far as it needs.
+    const_cast<TypingLayout *>(this)->QTextDocumentLayout::documentChanged(
+        0, 0, document()->characterCount());
+}
+
+void TypingLayout::timerEvent(QTimerEvent *event)
+{
+    // Qt's layout continues a layout in steps from its timers: a deferred one goes only as
+    // far as it was asked.
+    if (m_deferred)
+        return;
+    QTextDocumentLayout::timerEvent(event);
+}
+
+QRectF TypingLayout::blockBoundingRect(const QTextBlock &block) const
+{
+    catchUp();
+    return QTextDocumentLayout::blockBoundingRect(block);
+}
+
+QRectF TypingLayout::frameBoundingRect(QTextFrame *frame) const
+{
+    catchUp();
+    return QTextDocumentLayout::frameBoundingRect(frame);
+}
+
+QSizeF TypingLayout::documentSize() const
+{
+    catchUp();
+    return QTextDocumentLayout::documentSize();
+}
+
+int TypingLayout::pageCount() const
+{
+    catchUp();
+    return QTextDocumentLayout::pageCount();
+}
+
+int TypingLayout::hitTest(const QPointF &point, Qt::HitTestAccuracy accuracy) const
+{
+    catchUp();
+    return QTextDocumentLayout::hitTest(point, accuracy);
+}
+
 void TypingLayout::draw(QPainter *painter, const PaintContext &context)
 {
+    catchUp();
     if (m_pendingFrom >= 0) {
         const QTextBlock last = document()->lastBlock();
         const qreal lastTop = last.layout()->position().y();
