@@ -177,8 +177,9 @@ void RichEdit::adoptDocument(std::unique_ptr<QTextDocument> fresh)
         layout = new TypingLayout(fresh.get());
         layout->setDeferred(m_layoutDeferred); // before the layout first sees the text
         fresh->setDocumentLayout(layout);
+    } else {
+        layout->setDeferred(m_layoutDeferred);
     }
-    layout->setDeferred(m_layoutDeferred);
     setDocument(fresh.release());
     if (ours && old)
         delete old.data();
@@ -671,8 +672,10 @@ bool RichEdit::onlyEditsSinceLayout(const LayoutKey &now) const
 
 bool RichEdit::lineMetricsAtHand() const
 {
+    // An edit over a long stretch (replace-all) is laid out anew like an opened document.
     const LayoutKey now = currentLayoutKey();
-    return now == m_laidOut || onlyEditsSinceLayout(now) || !isVisible()
+    const bool smallEdits = onlyEditsSinceLayout(now) && m_changedTo - m_changedFrom <= kLayoutSlice;
+    return now == m_laidOut || smallEdits || !isVisible()
            || document()->characterCount() <= kLayoutSlice;
 }
 

@@ -56,9 +56,9 @@ public:
     int lineLength(int cp) const;       // EM_LINELENGTH of the line holding cp
     // True when the line metrics can be answered without laying anything out.
     bool lineMetricsCurrent() const;
-    // True when they can be answered without a noticeable wait: current, or only edits since
-    // the last complete layout (their paragraphs alone are counted again), or a document short
-    // enough, or a hidden control (which always lays out in one go).
+    // True when they can be answered without a noticeable wait: current, or only edits over a
+    // short stretch since the last complete layout (their paragraphs alone are counted again),
+    // or a document short enough, or a hidden control (which always lays out in one go).
     bool lineMetricsAtHand() const;
     // Lays the document out from the event loop, a few milliseconds at a time, with the
     // user's input handled in between, and emits lineMetricsReady() when the line metrics are

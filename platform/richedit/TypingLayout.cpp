@@ -18,6 +18,8 @@ namespace {
 constexpr int NearEdit = 1000;
 // The pause after typing that brings the position marks up to date.
 constexpr int SettleMs = 1000;
+// Characters an edit may span before it is laid out as a document just opened is.
+constexpr int LargeEdit = 65536;
 
 // A line's height, its place below the previous line and its descent below the line's top, as
 // Qt's layout works them out from the paragraph's line height setting.
@@ -117,6 +119,14 @@ void TypingLayout::passOn(int from, int oldLength, int length)
     m_pendingFrom = -1;
     m_pendingShift = 0;
     m_settle.stop();
+    // Qt lays an edit's whole span out before the edit returns: for one over a long stretch
+    // (replacing every match in a long document, a large paste) that is most of a second.
+    // Such an edit is laid out as a document just opened is instead: what is shown at once,
+    // the rest as it is reached or asked for.
+    if (qMax(oldLength, length) > LargeEdit) {
+        QTextDocumentLayout::documentChanged(0, 0, document()->characterCount());
+        return;
+    }
     // Qt restarts from the last mark before the edit; marks up to the first shortcut edit are
     // right, later ones may not be.
     if (pending >= 0 && from > pending) {

@@ -43,6 +43,7 @@ QStringList geometry(QTextDocument *doc)
 QStringList fullLayoutGeometry(QTextDocument *doc)
 {
     doc->markContentsDirty(0, doc->characterCount());
+    doc->documentLayout()->blockBoundingRect(doc->lastBlock()); // all of it, before reading
     return geometry(doc);
 }
 
@@ -123,6 +124,7 @@ private slots:
     void paragraphsRunLeftToRightUnlessMarked();
     void lastParagraphDrawnWhileTyping();
     void deferredLayoutWaitsForAQuestion();
+    void editOverALongStretchIsLaidOutFromTheEventLoop();
 };
 
 void TestTypingLayout::typingLeavesTheFullLayout_data()
@@ -375,6 +377,34 @@ void TestTypingLayout::deferredLayoutWaitsForAQuestion()
     }
     QTRY_COMPARE(layout->layoutStatus(), 100);
     QCOMPARE(geometry(doc), geometry(usual.document()));
+}
+
+void TestTypingLayout::editOverALongStretchIsLaidOutFromTheEventLoop()
+{
+    // Given a shown, laid-out document
+    Shown shown;
+    QTextDocument *doc = shown.editor.document();
+    TypingLayout *layout = layoutOf(shown.editor);
+
+    // When one edit block changes text all over a long stretch (as replace-all does)
+    QTextCursor c(doc);
+    c.beginEditBlock();
+    c.movePosition(QTextCursor::End);
+    for (int i = 0; i < 600; ++i)
+        c.insertText(QStringLiteral("\n") + Prose + Prose);
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        QTextCursor word(b);
+        word.movePosition(QTextCursor::NextWord, QTextCursor::KeepAnchor);
+        word.insertText(QStringLiteral("A "));
+    }
+    c.endEditBlock();
+
+    // Then the edit returns before the whole document is laid out, and the layout finishes
+    // from the event loop exactly as Qt's full layout makes it
+    QVERIFY(layout->layoutStatus() < 100);
+    QTRY_COMPARE(layout->layoutStatus(), 100);
+    const QStringList laidOut = geometry(doc);
+    QCOMPARE(laidOut, fullLayoutGeometry(doc));
 }
 
 QTEST_MAIN(TestTypingLayout)
