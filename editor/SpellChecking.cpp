@@ -15,6 +15,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextLayout>
+#include <algorithm>
 
 namespace {
 
@@ -66,6 +67,35 @@ int commonPrefix(const QString &a, const QString &b)
 }
 
 int g_generation = 0; // bumped whenever a dictionary judges differently
+
+// The line of a laid-out paragraph that holds the text position, or that lies at y (in the
+// paragraph); the first or last line outside them. Lines are searched by halving: a long
+// paragraph has many thousands.
+int lineAtPosition(const QTextLayout &lines, int position)
+{
+    int lo = 0, hi = lines.lineCount() - 1;
+    while (lo < hi) {
+        const int mid = (lo + hi + 1) / 2;
+        if (lines.lineAt(mid).textStart() <= position)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return lo;
+}
+
+int lineAtY(const QTextLayout &lines, qreal y)
+{
+    int lo = 0, hi = lines.lineCount() - 1;
+    while (lo < hi) {
+        const int mid = (lo + hi + 1) / 2;
+        if (lines.lineAt(mid).y() <= y)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return lo;
+}
 
 // Where the part of `text` that starts at `from` and is about `length` long ends: at a space,
 // so that no word is cut.
@@ -174,18 +204,29 @@ void SpellChecking::paintUnderlines(QPainter &painter, const QRect &area)
         const QTextLayout *lines = b.layout();
         if (!lines || lines->lineCount() == 0 || !b.isVisible())
             continue;
-        const QString text = b.text();
-        for (const WordSpan &w : underlinesOf(b, text)) {
+        // Only the lines in the area, and the words on them: a long paragraph holds many
+        // thousands of lines and misspelled words.
+        const QPointF at = lines->position() - offset;
+        const int firstLine = lineAtY(*lines, area.top() - at.y());
+        const int lastLine = lineAtY(*lines, area.bottom() - at.y());
+        const int visibleFrom = lines->lineAt(firstLine).textStart();
+        const QTextLine bottom = lines->lineAt(lastLine);
+        const int visibleTo = bottom.textStart() + bottom.textLength();
+        const QList<WordSpan> spans = underlinesOf(b, b.text());
+        auto w = std::lower_bound(spans.cbegin(), spans.cend(), visibleFrom,
+                                  [](const WordSpan &span, int pos) {
+                                      return span.start + span.length < pos;
+                                  });
+        for (; w != spans.cend() && w->start <= visibleTo; ++w) {
             // A word may wrap over lines: one wave per line it is on.
-            int from = w.start;
-            const int end = w.start + w.length;
+            int from = w->start;
+            const int end = w->start + w->length;
             while (from < end) {
-                const QTextLine line = lines->lineForTextPosition(from);
+                const QTextLine line = lines->lineAt(lineAtPosition(*lines, from));
                 if (!line.isValid())
                     break;
                 const int lineEnd = qMin(end, line.textStart() + line.textLength());
                 const qreal x1 = line.cursorToX(from), x2 = line.cursorToX(lineEnd);
-                const QPointF at = lines->position() - offset;
                 const qreal y = qRound(at.y() + line.y() + line.ascent()) + 3;
                 drawWave(painter, at.x() + qMin(x1, x2), at.x() + qMax(x1, x2), y);
                 if (lineEnd <= from)

@@ -694,11 +694,14 @@ void RichEdit::ensureLaidOut() const
     // the whole layout. A hidden one lays out in one go.
     if (!onlyEdits && isVisible() && !m_slicing && doc->characterCount() > kLayoutSlice) {
         m_slicing = true;
-        for (int pos = kLayoutSlice; pos < doc->characterCount(); pos += kLayoutSlice) {
-            layout->blockBoundingRect(doc->findBlock(pos));
+        for (int pos = kLayoutSlice; pos < doc->characterCount();) {
+            const QTextBlock b = doc->findBlock(pos);
+            layout->blockBoundingRect(b);
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             if (doc != document())
                 break; // the document was replaced meanwhile: the new one is laid out below
+            // A paragraph longer than a slice is laid out whole: go on after it.
+            pos = qMax(pos + kLayoutSlice, b.position() + b.length());
         }
         m_slicing = false;
         doc = document();

@@ -376,7 +376,7 @@ void TestTypingLayout::longParagraphEditsLeaveTheFullLayout_data()
     QTest::addColumn<int>("block");
     QTest::addColumn<int>("offset");
     QTest::addColumn<QString>("keys"); // letters; '\b' Backspace, '\x7f' Delete, '|' a paste
-    QTest::addColumn<int>("format");   // 0 plain, 1 first-line indent and margins, 2 double, 3 fixed
+    QTest::addColumn<int>("format"); // 0 plain, 1 indents, 2 double, 3 fixed height, 4 justified
 
     QTest::newRow("middle") << 5 << 1200 << "abc" << 0;
     QTest::newRow("start of the paragraph") << 5 << 0 << "Xy" << 0;
@@ -391,6 +391,7 @@ void TestTypingLayout::longParagraphEditsLeaveTheFullLayout_data()
     QTest::newRow("indents and margins") << 5 << 50 << "ab cd" << 1;
     QTest::newRow("double spaced") << 5 << 700 << "xyz" << 2;
     QTest::newRow("fixed line height") << 5 << 700 << QString(40, u'q') << 3;
+    QTest::newRow("justified, at the start") << 5 << 0 << "NEWWORDS TYPED HERE " << 4;
 }
 
 void TestTypingLayout::longParagraphEditsLeaveTheFullLayout()
@@ -411,6 +412,8 @@ void TestTypingLayout::longParagraphEditsLeaveTheFullLayout()
         longFormat.setLineHeight(200, QTextBlockFormat::ProportionalHeight);
     } else if (format == 3) {
         longFormat.setLineHeight(19, QTextBlockFormat::FixedHeight);
+    } else if (format == 4) {
+        longFormat.setAlignment(Qt::AlignJustify);
     }
     ShownLong shown(longFormat);
     QTextDocument *doc = shown.editor.document();
