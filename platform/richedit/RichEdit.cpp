@@ -588,6 +588,18 @@ QString RichEdit::windowText() const
 
 void RichEdit::setWindowText(const QString &text)
 {
+    constexpr int kLongText = 1 << 16;
+    if (text.isEmpty() && document()->characterCount() > kLongText) {
+        // Emptying a long document: a fresh empty one, as a load puts in place, instead of
+        // removing a million paragraphs one by one. It counts as a change, as the removal does.
+        adoptDocument(makeDocument());
+        document()->setUndoRedoEnabled(m_undoLimit > 0);
+        setModify(true);
+        setTextCursor(QTextCursor(document()));
+        if (m_eventMask & ENM_CHANGE)
+            emit changeNotify();
+        return;
+    }
     document()->setUndoRedoEnabled(false);
     QTextCursor c(document());
     // In an edit block the cursor does not lay the old text out to find its place, and the
