@@ -396,14 +396,15 @@ void RtfWriter::writeBlock(const QTextBlock &block, int blockStart, int blockEnd
 // by \cell; a cell covered by a merge is an empty \cell.
 void RtfWriter::writeTable(const QTextTable &table)
 {
+    std::vector<int> columns;
     for (int r = 0; r < table.rows(); ++r) {
-        writeRowDefinition(tableRowOf(table, r));
-        for (int c = 0; c < table.columns(); ++c) {
-            const QTextTableCell cell = table.cellAt(r, c);
-            if (cell.row() != r || cell.column() != c) {
+        writeRowDefinition(tableRowOf(table, r, &columns));
+        for (int c : columns) {
+            if (c < 0) {
                 word(Cw::Cell);
                 continue;
             }
+            const QTextTableCell cell = table.cellAt(r, c);
             const int end = cell.lastPosition();
             for (QTextBlock b = m_document.findBlock(cell.firstPosition()); b.isValid();
                  b = b.next()) {
