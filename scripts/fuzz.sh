@@ -2,14 +2,16 @@
 # Builds the libFuzzer targets with clang and runs each for a while (60 s unless given): the RTF
 # reader, the whole load (RTF and .rtc into the engine, laid out and paginated) and the INI
 # reader. Crash files go to build-fuzz/artifacts/, never into the source tree.
-# The mutation seed is fixed (FUZZ_SEED, 1 unless given), so a run is repeatable: a finding
-# reproduces with the same command, and a longer run with the same seed covers a shorter one.
-# Set FUZZ_SEED=0 for a fresh random seed when exploring.
+# A run is repeatable: the mutation seed is fixed (FUZZ_SEED, 1 unless given) and each target
+# runs a fixed number of inputs (about SECONDS on this kind of machine; a slower machine stops at
+# four times SECONDS), so the same command gives the same inputs anywhere and a finding
+# reproduces. Explore with FUZZ_SEED=0 (a fresh random seed) and long runs.
 # Usage: [FUZZ_SEED=N] scripts/fuzz.sh [SECONDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 seed=${FUZZ_SEED:-1}
+cap=$(( seconds * 4 ))
 CXX=clang++-14 CC=clang-14 cmake -S . -B build-fuzz -G Ninja -DSCRIVELLE_FUZZ=ON \
     -DSCRIVELLE_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-fuzz --target fuzz_rtfreader fuzz_load fuzz_profile fuzz_history
@@ -47,14 +49,14 @@ run() {
     fi
 }
 
-run rtfreader ./build-fuzz/tests/fuzz/fuzz_rtfreader -seed="$seed" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
+run rtfreader ./build-fuzz/tests/fuzz/fuzz_rtfreader -seed="$seed" -runs=$(( seconds * 150 )) -max_total_time=$cap -max_len=65536 -timeout=10 \
     -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$artifacts" "$seeds/rtf"
 # The whole load goes through Qt's font system, whose caches (fontconfig) live to the end of
 # the process: leak reports there are not ours, so this target checks memory errors only.
-ASAN_OPTIONS=detect_leaks=0 run load ./build-fuzz/tests/fuzz/fuzz_load -seed="$seed" -max_total_time="$seconds" -max_len=16384 \
+ASAN_OPTIONS=detect_leaks=0 run load ./build-fuzz/tests/fuzz/fuzz_load -seed="$seed" -runs=$(( seconds * 50 )) -max_total_time=$cap -max_len=16384 \
     -timeout=20 -detect_leaks=0 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$artifacts" "$seeds/rtf"
-run profile ./build-fuzz/tests/fuzz/fuzz_profile -seed="$seed" -max_total_time=$(( seconds / 4 + 1 )) -max_len=4096 \
+run profile ./build-fuzz/tests/fuzz/fuzz_profile -seed="$seed" -runs=$(( seconds * 1000 )) -max_total_time=$cap -max_len=4096 \
     -timeout=10 -artifact_prefix="$artifacts" "$seeds/ini"
-run history ./build-fuzz/tests/fuzz/fuzz_history -seed="$seed" -max_total_time=$(( seconds / 4 + 1 )) -max_len=4096 \
+run history ./build-fuzz/tests/fuzz/fuzz_history -seed="$seed" -runs=$(( seconds * 1000 )) -max_total_time=$cap -max_len=4096 \
     -timeout=10 -artifact_prefix="$artifacts" "$seeds/history"
 echo "fuzzing: no crash, leak or sanitizer report"
