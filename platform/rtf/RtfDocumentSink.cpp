@@ -175,10 +175,15 @@ void RtfDocumentSink::placeInCell()
 {
     if (m_row >= m_table->rows())
         appendRows();
-    const int column = columnOfCell(m_column);
-    if (column >= m_table->columns())
+    int column = columnOfCell(m_column);
+    if (column >= m_table->columns() && column < kMaxTableColumns)
         appendTableColumns(*m_table, column - m_table->columns() + 1);
-    m_cursor = m_table->cellAt(m_row, column).firstCursorPosition();
+    if (column >= 0 && column < m_table->columns()) {
+        m_cursor = m_table->cellAt(m_row, column).firstCursorPosition();
+    } else { // past the columns a table may have: a paragraph of the row's last cell
+        m_cursor = m_table->cellAt(m_row, m_table->columns() - 1).lastCursorPosition();
+        m_cursor.insertBlock();
+    }
     m_inCell = true;
     takeBlockFormats();
 }
@@ -219,13 +224,17 @@ void RtfDocumentSink::endRow(const TableRow &row)
         m_column = 1;
         m_inCell = false;
     }
-    const int made = m_column;
+    const int made = std::min(m_column, m_table->columns()); // more went into the last one
     std::vector<int> starts;
     const bool fitted = !m_starts.empty();
     if (fitted) {
         starts = m_starts;
-        for (int c = int(starts.size()) - 1; c < made; ++c) // cells the definition lacks
-            starts.push_back(columnOfCell(c) + 1);
+        for (int c = int(starts.size()) - 1; c < made; ++c) { // cells the definition lacks
+            const int column = columnOfCell(c);
+            if (column < starts.back())
+                break; // (the rest went into the last column)
+            starts.push_back(column + 1);
+        }
         spanRowCells(*m_table, m_row, starts);
     } else {
         if (made < m_table->columns()) // the last cell spans the columns this row lacks

@@ -45,6 +45,12 @@ struct TableRow {
     bool operator==(const TableRow &) const = default;
 };
 
+// The most columns a table read from RTF gets, as many cells as Word allows in a row: cells
+// past them go into its last column, so a hostile file cannot make thousands of columns.
+constexpr int kMaxTableColumns = 63;
+// The farthest a cell boundary or row indent reaches, twips either side of the margin.
+constexpr int kMaxTableTwips = 31680 * 2;
+
 // The right boundaries of the row's cells, each at least one twip right of the one before.
 std::vector<int> cellRights(const TableRow &row);
 // Sets the table's columns: their right boundaries (twips) and widths.
@@ -71,7 +77,8 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
 // the columns in order.
 std::vector<int> fitRowToGrid(QTextTable &table, int row, const TableRow &definition);
 // Adds a column at the grid's right end for a cell the row's definition lacks, one inch wide;
-// rows above the given one get a filler cell there. Returns the new column.
+// rows above the given one get a filler cell there. Returns the new column, or -1 when the
+// table has as many columns as it may have.
 int appendGridColumn(QTextTable &table, int row);
 // Joins the columns of each of the row's cells (given by starts) into one cell and makes the
 // columns right of the row's end one filler cell.

@@ -14,9 +14,8 @@ namespace prop = richedit::prop;
 
 namespace {
 
-// More distinct boundaries than this make the rows take the columns in order instead: a
-// hostile file cannot make a table of thousands of columns.
-constexpr int kMaxGridColumns = 64;
+// More distinct boundaries than this make the rows take the columns in order instead.
+constexpr int kMaxGridColumns = kMaxTableColumns;
 constexpr int kAddedColumnWidth = 1440; // twips
 
 std::vector<int> gridOf(const QTextTable &table)
@@ -126,8 +125,11 @@ std::vector<int> fitRowToGrid(QTextTable &table, int row, const TableRow &defini
 int appendGridColumn(QTextTable &table, int row)
 {
     std::vector<int> grid = gridOf(table);
-    grid.push_back((grid.empty() ? intOr(table.format(), prop::TableLeft) : grid.back())
-                   + kAddedColumnWidth);
+    const int last = grid.empty() ? intOr(table.format(), prop::TableLeft) : grid.back();
+    if (table.columns() >= kMaxGridColumns || last >= kMaxTableTwips)
+        return -1;
+    // (no boundary past what is read back, so that what is written reads back alike)
+    grid.push_back(std::min(last + kAddedColumnWidth, kMaxTableTwips));
     appendTableColumns(table, 1);
     fillNewLastColumn(table, row);
     setTableGrid(table, grid);

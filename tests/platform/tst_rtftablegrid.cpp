@@ -210,7 +210,34 @@ private slots:
         const auto d = rtftest::readDocument(doc(rows));
         QTextTable *table = onlyTable(*d);
         QVERIFY(table);
-        QVERIFY(table->columns() <= 64);
+        QVERIFY(table->columns() <= 63);
+        QVERIFY(rtftest::documentText(*d).contains(expected));
+        const QByteArray first = rtftest::writeDocument(*d);
+        QCOMPARE(rtftest::writeDocument(*rtftest::readDocument(first)), first);
+    }
+
+    // Given rows of far more cells than a table may have columns, with and without a
+    // definition, when read, then the table stays within its columns, the cells past them
+    // are paragraphs of the last column in their order, and nothing is lost.
+    void cellsPastTheColumnLimitKeepTheirText_data()
+    {
+        QTest::addColumn<QByteArray>("definition");
+        QTest::newRow("defined") << QByteArray("\\trowd\\cellx1000");
+        QTest::newRow("no definition") << QByteArray();
+    }
+    void cellsPastTheColumnLimitKeepTheirText()
+    {
+        QFETCH(QByteArray, definition);
+        QByteArray body = "{\\rtf1\\ansi " + definition + "\\intbl ";
+        QString expected;
+        for (int c = 0; c < 100; ++c) {
+            body += "c" + QByteArray::number(c) + "\\cell ";
+            expected += QStringLiteral("c%1\n").arg(c);
+        }
+        const auto d = rtftest::readDocument(body + "\\row\\pard after\\par}");
+        QTextTable *table = onlyTable(*d);
+        QVERIFY(table);
+        QVERIFY(table->columns() <= 63);
         QVERIFY(rtftest::documentText(*d).contains(expected));
         const QByteArray first = rtftest::writeDocument(*d);
         QCOMPARE(rtftest::writeDocument(*rtftest::readDocument(first)), first);
