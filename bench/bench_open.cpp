@@ -1,6 +1,7 @@
 // Opening a long document in the main window, as Open does: from the call until the document
 // is shown, editable and scrollable (the load returned, the window painted, a scroll to the end
-// painted, a keystroke taken), with the time to the first paint and to the last separately.
+// painted, a keystroke taken), with the time to the first paint and to the last separately;
+// then the time each further keystroke takes until painted, and each paint of the window.
 //
 //   bench_open FILE.rtf [runs]
 #include "app/Main.h"
@@ -10,6 +11,9 @@
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -26,7 +30,7 @@ int main(int argc, char **argv)
     const QString file = QString::fromLocal8Bit(argv[1]);
     const int runs = argc > 2 ? std::max(1, atoi(argv[2])) : 5;
     QTemporaryDir dir;
-    std::vector<double> loaded, painted, scrolled;
+    std::vector<double> loaded, painted, scrolled, typed, repainted;
     for (int r = 0; r < runs; ++r) {
         TfrmMainEditor w;
         w.setSettingsPath(dir.filePath(QStringLiteral("DeskTopDock.ini")));
@@ -46,6 +50,22 @@ int main(int argc, char **argv)
         QApplication::sendEvent(w.Editor, &press);
         QApplication::processEvents();
         scrolled.push_back(t.nsecsElapsed() / 1e6);
+        // Typing on: each key taken and painted, then the window painted whole again.
+        for (int k = 0; k < 3; ++k) {
+            QElapsedTimer key;
+            key.start();
+            // A document at the control's limit takes no more text: make room first.
+            QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+            QApplication::sendEvent(w.Editor, &del);
+            QKeyEvent next(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, QStringLiteral("b"));
+            QApplication::sendEvent(w.Editor, &next);
+            w.Editor->viewport()->repaint();
+            QApplication::processEvents();
+            typed.push_back(key.nsecsElapsed() / 1e6);
+            key.restart();
+            w.Editor->viewport()->repaint();
+            repainted.push_back(key.nsecsElapsed() / 1e6);
+        }
         w.Editor->setDocumentModified(false);
         w.SetModifiedState(false);
     }
@@ -57,5 +77,7 @@ int main(int argc, char **argv)
     std::printf("  load returned          %8.1f ms\n", median(loaded));
     std::printf("  first paint            %8.1f ms\n", median(painted));
     std::printf("  scrolled to the end,\n  a key typed and painted %7.1f ms\n", median(scrolled));
+    std::printf("then each Delete and key, painted %7.1f ms\n", median(typed));
+    std::printf("  and each paint         %8.1f ms\n", median(repainted));
     return 0;
 }

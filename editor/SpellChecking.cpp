@@ -15,10 +15,15 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextLayout>
+#include <algorithm>
 
 namespace {
 
 constexpr int kSliceMs = 4; // the most one idle step spends checking
+// Paragraphs this long are checked a part at a time, and after a change only the words around
+// it are checked again, so that no step of the check takes long.
+constexpr int kLongParagraph = 1 << 16;
+constexpr int kPart = 1 << 15;
 
 // What the last check of a paragraph found. `text` is the text it checked; when the paragraph
 // no longer reads so, or the dictionary has changed since (`generation`), it waits for a new
@@ -29,6 +34,15 @@ public:
     QList<WordSpan> spans;
     int generation = -1;
     bool queued = false;
+    // A long paragraph's first check, under way: the text being checked, the words found so
+    // far and where the next part starts.
+    QString partText;
+    QList<WordSpan> partSpans;
+    int partFrom = 0;
+    int partGeneration = -1;
+    // A place in a long paragraph to check again although its text is unchanged (the word the
+    // caret was typing), or -1.
+    int recheckAt = -1;
 };
 
 SpellData *dataOf(const QTextBlock &block)
@@ -53,6 +67,83 @@ int commonPrefix(const QString &a, const QString &b)
 }
 
 int g_generation = 0; // bumped whenever a dictionary judges differently
+
+// The line of a laid-out paragraph that holds the text position, or that lies at y (in the
+// paragraph); the first or last line outside them. Lines are searched by halving: a long
+// paragraph has many thousands.
+int lineAtPosition(const QTextLayout &lines, int position)
+{
+    int lo = 0, hi = lines.lineCount() - 1;
+    while (lo < hi) {
+        const int mid = (lo + hi + 1) / 2;
+        if (lines.lineAt(mid).textStart() <= position)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return lo;
+}
+
+int lineAtY(const QTextLayout &lines, qreal y)
+{
+    int lo = 0, hi = lines.lineCount() - 1;
+    while (lo < hi) {
+        const int mid = (lo + hi + 1) / 2;
+        if (lines.lineAt(mid).y() <= y)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return lo;
+}
+
+// Where the part of `text` that starts at `from` and is about `length` long ends: at a space,
+// so that no word is cut.
+int partEnd(const QString &text, int from, int length)
+{
+    int end = int(qMin<qsizetype>(text.size(), qsizetype(from) + length));
+    while (end < text.size() && !text[end].isSpace())
+        ++end;
+    return end;
+}
+
+} // namespace
+
+QList<WordSpan> SpellChecking::recheckChange(const SpellChecker &checker, const QString &before,
+                                             const QList<WordSpan> &spans, const QString &text,
+                                             int recheckAt)
+{
+    int prefix = commonPrefix(before, text);
+    const int most = int(qMin(before.size(), text.size())) - prefix;
+    int suffix = 0;
+    while (suffix < most && before[before.size() - 1 - suffix] == text[text.size() - 1 - suffix])
+        ++suffix;
+    int end = int(text.size()) - suffix;
+    if (recheckAt >= 0 && recheckAt <= text.size()) {
+        prefix = qMin(prefix, recheckAt);
+        end = qMax(end, recheckAt);
+    }
+    // Whole words around the change, from the space before it to the space after it.
+    int start = qMin(prefix, end);
+    while (start > 0 && !text[start - 1].isSpace())
+        --start;
+    end = partEnd(text, end, 0);
+    const int shift = int(text.size() - before.size());
+    QList<WordSpan> out;
+    for (const WordSpan &w : spans) {
+        if (w.start + w.length <= start)
+            out << w;
+    }
+    for (const WordSpan &w : checker.misspelled(text.mid(start, end - start)))
+        out << WordSpan{w.start + start, w.length};
+    for (const WordSpan &w : spans) {
+        if (w.start >= end - shift)
+            out << WordSpan{w.start + shift, w.length};
+    }
+    return out;
+}
+
+namespace {
 
 } // namespace
 
@@ -113,18 +204,29 @@ void SpellChecking::paintUnderlines(QPainter &painter, const QRect &area)
         const QTextLayout *lines = b.layout();
         if (!lines || lines->lineCount() == 0 || !b.isVisible())
             continue;
-        const QString text = b.text();
-        for (const WordSpan &w : underlinesOf(b, text)) {
+        // Only the lines in the area, and the words on them: a long paragraph holds many
+        // thousands of lines and misspelled words.
+        const QPointF at = lines->position() - offset;
+        const int firstLine = lineAtY(*lines, area.top() - at.y());
+        const int lastLine = lineAtY(*lines, area.bottom() - at.y());
+        const int visibleFrom = lines->lineAt(firstLine).textStart();
+        const QTextLine bottom = lines->lineAt(lastLine);
+        const int visibleTo = bottom.textStart() + bottom.textLength();
+        const QList<WordSpan> spans = underlinesOf(b, b.text());
+        auto w = std::lower_bound(spans.cbegin(), spans.cend(), visibleFrom,
+                                  [](const WordSpan &span, int pos) {
+                                      return span.start + span.length < pos;
+                                  });
+        for (; w != spans.cend() && w->start <= visibleTo; ++w) {
             // A word may wrap over lines: one wave per line it is on.
-            int from = w.start;
-            const int end = w.start + w.length;
+            int from = w->start;
+            const int end = w->start + w->length;
             while (from < end) {
-                const QTextLine line = lines->lineForTextPosition(from);
+                const QTextLine line = lines->lineAt(lineAtPosition(*lines, from));
                 if (!line.isValid())
                     break;
                 const int lineEnd = qMin(end, line.textStart() + line.textLength());
                 const qreal x1 = line.cursorToX(from), x2 = line.cursorToX(lineEnd);
-                const QPointF at = lines->position() - offset;
                 const qreal y = qRound(at.y() + line.y() + line.ascent()) + 3;
                 drawWave(painter, at.x() + qMin(x1, x2), at.x() + qMax(x1, x2), y);
                 if (lineEnd <= from)
@@ -170,6 +272,7 @@ void SpellChecking::detach()
         if (SpellData *data = dataOf(b)) {
             data->queued = false;
             data->text = QString();
+            data->partText = QString();
         }
     }
     m_document = nullptr;
@@ -249,19 +352,60 @@ void SpellChecking::blockChanged(const QTextBlock &block)
     if (!m_enabled || block.document() != m_document)
         return;
     SpellData *data = ensureData(block);
-    if (data->queued || (data->text == block.text() && data->generation == g_generation))
+    if (data->queued
+        || (data->text == block.text() && data->generation == g_generation
+            && data->recheckAt < 0))
         return;
     data->queued = true;
     m_pending << block;
     schedule();
 }
 
+bool SpellChecking::checkPart(const QTextBlock &block)
+{
+    SpellData *data = dataOf(block);
+    if (data->partText.isNull()) {
+        data->partText = block.text();
+        data->partSpans.clear();
+        data->partFrom = 0;
+        data->partGeneration = g_generation;
+    }
+    const QString &text = data->partText;
+    const int end = partEnd(text, data->partFrom, kPart);
+    for (const WordSpan &w : checkerFor(block).misspelled(text.mid(data->partFrom, end - data->partFrom)))
+        data->partSpans << WordSpan{w.start + data->partFrom, w.length};
+    data->partFrom = end;
+    if (end < text.size()) {
+        data->queued = true;
+        m_pending.prepend(block); // the next part comes first in the next idle step
+        schedule();
+        return false;
+    }
+    return true;
+}
+
 void SpellChecking::checkBlock(QTextBlock block)
 {
     SpellData *data = ensureData(block);
     data->queued = false;
-    const QString text = block.text();
-    QList<WordSpan> spans = checkerFor(block).misspelled(text);
+    QString text;
+    QList<WordSpan> spans;
+    int generation = g_generation;
+    const bool checkedBefore = !data->text.isNull() && data->generation == g_generation;
+    if (!data->partText.isNull() || (block.length() > kLongParagraph && !checkedBefore)) {
+        if (!checkPart(block))
+            return;
+        text = std::exchange(data->partText, QString());
+        spans = std::exchange(data->partSpans, {});
+        generation = data->partGeneration;
+    } else {
+        text = block.text();
+        if (text.size() >= kLongParagraph)
+            spans = recheckChange(checkerFor(block), data->text, data->spans, text, data->recheckAt);
+        else
+            spans = checkerFor(block).misspelled(text);
+    }
+    data->recheckAt = -1;
     // The word the caret stands at the end of is still being typed: hold its underline back.
     const QTextCursor caret = m_editor ? m_editor->textCursor() : QTextCursor();
     if (!caret.isNull() && !caret.hasSelection() && caret.block() == block) {
@@ -269,6 +413,7 @@ void SpellChecking::checkBlock(QTextBlock block)
         const bool letterAfter = at < text.size() && text[at].isLetter();
         for (qsizetype i = 0; i < spans.size(); ++i) {
             if (spans[i].start + spans[i].length == at && !letterAfter) {
+                m_heldWordAt = spans[i].start;
                 spans.removeAt(i);
                 m_heldWordBlock = block.blockNumber();
                 break;
@@ -277,7 +422,9 @@ void SpellChecking::checkBlock(QTextBlock block)
     }
     data->text = text;
     data->spans = spans;
-    data->generation = g_generation;
+    data->generation = generation;
+    if (generation == g_generation && block.length() > kLongParagraph)
+        blockChanged(block); // typed into while it was being checked a part at a time
     if (m_editor) {
         const QRectF r = m_document->documentLayout()->blockBoundingRect(block);
         m_editor->viewport()->update(r.translated(-scrollOffset()).toAlignedRect().adjusted(0, 0, 0, 4));
@@ -328,8 +475,14 @@ void SpellChecking::onCaretMoved()
     m_heldWordBlock = -1;
     if (!held.isValid())
         return;
-    if (SpellData *data = dataOf(held))
-        data->generation = -1; // checked again, now without the caret in the way
+    if (SpellData *data = dataOf(held)) {
+        // checked again, now without the caret in the way: in a long paragraph only that word
+        if (held.length() > kLongParagraph && m_heldWordAt >= 0)
+            data->recheckAt = m_heldWordAt;
+        else
+            data->generation = -1;
+    }
+    m_heldWordAt = -1;
     blockChanged(held);
 }
 

@@ -59,6 +59,12 @@ public:
     // The spans of a paragraph to underline: its last check's, or, when it has changed since,
     // those of the words before the change.
     QList<WordSpan> underlinesOf(const QTextBlock &block, const QString &text) const;
+    // The misspelled words of `text`, a paragraph that read `before` when `spans` were found
+    // in it: only the words around the change (and the word at `recheckAt`, when not -1) are
+    // checked again; the others keep their spans, moved by the change.
+    static QList<WordSpan> recheckChange(const SpellChecker &checker, const QString &before,
+                                         const QList<WordSpan> &spans, const QString &text,
+                                         int recheckAt = -1);
 
 signals:
     // A word was added to the dictionary or ignored; `error` is set when the list could not
@@ -80,6 +86,9 @@ private:
     void schedule();
     void runSlice();
     void checkBlock(QTextBlock block);
+    // Checks the next part of a long paragraph's first check; true when it was the last one
+    // (false queues the paragraph for the next part).
+    bool checkPart(const QTextBlock &block);
     void recheckAll();
     void onCaretMoved();
     void replaceWord(int start, int length, const QString &word);
@@ -100,6 +109,7 @@ private:
     QTextBlock m_scan;             // the next paragraph of a whole-document check
     QTimer m_idle;
     int m_heldWordBlock = -1;      // the paragraph whose word at the caret was held back
+    int m_heldWordAt = -1;         // and where in it that word starts
     QList<QAction *> m_added;      // what preparePopup put into the menu
     bool m_inPaint = false;
 };

@@ -266,6 +266,9 @@ void FormatRangeCache::copyPart(const QTextDocument &source, int cpMin, bool gro
         m_doc.reset(source.clone()); // the whole document: an exact copy
     else
         m_doc = copyRange(source, from, cut ? cut : to, first, last);
+    // No page size: nothing is laid out until layOut gives the part its width (the layout
+    // would otherwise lay the part out for every setting on the way, four times in all).
+    m_doc->setPageSize(QSizeF(0, 0));
     registerPictureHandler(m_doc.get());
     scaleHorizontalMargins(*m_doc, dpiX / 96.0);
     m_width = -1;
@@ -274,6 +277,7 @@ void FormatRangeCache::copyPart(const QTextDocument &source, int cpMin, bool gro
 void FormatRangeCache::layOut(int dpiX, int dpiY, int widthTwips)
 {
     m_device = std::make_unique<ResolutionDevice>(dpiX, dpiY);
+    m_doc->setPageSize(QSizeF(0, 0)); // laid out once, by setTextWidth below
     m_doc->setDocumentMargin(0);
     m_doc->documentLayout()->setPaintDevice(m_device.get());
     m_doc->setTextWidth(widthTwips * double(dpiX) / 1440.0);

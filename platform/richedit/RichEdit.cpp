@@ -521,7 +521,10 @@ static QString rawRange(const QTextDocument *doc, int from, int to)
     // Read block by block, not through a text cursor: placing a cursor lays the document out
     // up to it (a whole layout, for the whole text, that a headless job never needs), and a
     // cursor's selection that starts or ends in a table takes whole cells, not the characters
-    // between its ends.
+    // between its ends. A range over much of the document is cut from the document's raw text
+    // instead: one copy, where a million short paragraphs take a million look-ups.
+    if (qint64(to - from) * 4 >= end)
+        return doc->toRawText().mid(from, to - from);
     QString s;
     for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() < to; b = b.next()) {
         QString t = b.text();
@@ -585,6 +588,18 @@ QString RichEdit::windowText() const
 
 void RichEdit::setWindowText(const QString &text)
 {
+    constexpr int kLongText = 1 << 16;
+    if (text.isEmpty() && document()->characterCount() > kLongText) {
+        // Emptying a long document: a fresh empty one, as a load puts in place, instead of
+        // removing a million paragraphs one by one. It counts as a change, as the removal does.
+        adoptDocument(makeDocument());
+        document()->setUndoRedoEnabled(m_undoLimit > 0);
+        setModify(true);
+        setTextCursor(QTextCursor(document()));
+        if (m_eventMask & ENM_CHANGE)
+            emit changeNotify();
+        return;
+    }
     document()->setUndoRedoEnabled(false);
     QTextCursor c(document());
     // In an edit block the cursor does not lay the old text out to find its place, and the
@@ -691,11 +706,14 @@ void RichEdit::ensureLaidOut() const
     // the whole layout. A hidden one lays out in one go.
     if (!onlyEdits && isVisible() && !m_slicing && doc->characterCount() > kLayoutSlice) {
         m_slicing = true;
-        for (int pos = kLayoutSlice; pos < doc->characterCount(); pos += kLayoutSlice) {
-            layout->blockBoundingRect(doc->findBlock(pos));
+        for (int pos = kLayoutSlice; pos < doc->characterCount();) {
+            const QTextBlock b = doc->findBlock(pos);
+            layout->blockBoundingRect(b);
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             if (doc != document())
                 break; // the document was replaced meanwhile: the new one is laid out below
+            // A paragraph longer than a slice is laid out whole: go on after it.
+            pos = qMax(pos + kLayoutSlice, b.position() + b.length());
         }
         m_slicing = false;
         doc = document();

@@ -1,5 +1,7 @@
 #include "TypingLayout.h"
 
+#include "LineReflow.h"
+
 #include <QPaintDevice>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -18,27 +20,6 @@ namespace {
 constexpr int NearEdit = 1000;
 // The pause after typing that brings the position marks up to date.
 constexpr int SettleMs = 1000;
-
-// A line's height, its place below the previous line and its descent below the line's top, as
-// Qt's layout works them out from the paragraph's line height setting.
-struct LineStep {
-    QFixed adjustment, height, bottom;
-};
-
-LineStep lineStep(const QTextBlockFormat &format, const QTextLine &line, qreal scaling)
-{
-    const qreal rawHeight = qCeil(line.ascent() + line.descent() + line.leading());
-    LineStep step;
-    step.height = QFixed::fromReal(format.lineHeight(rawHeight, scaling));
-    step.bottom = QFixed::fromReal(format.lineHeight(line.height(), scaling));
-    const int type = format.lineHeightType();
-    if (type == QTextBlockFormat::FixedHeight)
-        step.adjustment = QFixed::fromReal(line.ascent() + qMax(line.leading(), qreal(0)))
-                          - ((step.height * 4) / 5);
-    else if (type == QTextBlockFormat::MinimumHeight)
-        step.adjustment = QFixed::fromReal(line.height()) - step.height;
-    return step;
-}
 
 // The paragraph's margins in the flow, as Qt's layout adds them up (left to right text only).
 struct Margins {
@@ -80,6 +61,33 @@ bool inMainFlow(const QTextDocument &document, int first, int last)
     return true;
 }
 
+// The text option Qt's layout gives a paragraph.
+QTextOption optionFor(const QTextDocument &document, const QTextBlockFormat &format,
+                      Qt::LayoutDirection direction)
+{
+    const QTextOption defaults = document.defaultTextOption();
+    QTextOption option = defaults;
+    option.setTextDirection(direction);
+    option.setTabs(format.tabPositions());
+    Qt::Alignment align = defaults.alignment();
+    if (format.hasProperty(QTextFormat::BlockAlignment))
+        align = format.alignment();
+    option.setAlignment(QGuiApplicationPrivate::visualAlignment(direction, align));
+    if (format.nonBreakableLines())
+        option.setWrapMode(QTextOption::ManualWrap);
+    return option;
+}
+
+// Whether the paragraph holds a picture or other object (sized by the layout's handlers).
+bool holdsObjects(const QTextBlock &block)
+{
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        if (it.fragment().charFormat().objectType() != QTextFormat::NoObject)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 TypingLayout::TypingLayout(QTextDocument *document) : QTextDocumentLayout(document)
@@ -96,6 +104,11 @@ void TypingLayout::documentChanged(int from, int oldLength, int length)
     const bool sameParagraphs = blocks == m_blockCount;
     m_blockCount = blocks;
     // Equal lengths are format changes, which may move lines in ways the check cannot see.
+    keepLongParagraphs(from, length);
+    if (sameParagraphs && oldLength != length && reflowLongParagraph(from, oldLength, length)) {
+        ++m_shortcutEdits;
+        return;
+    }
     if (sameParagraphs && oldLength != length && layOutParagraph(from, oldLength, length)) {
         ++m_shortcutEdits;
         m_pendingFrom = m_pendingFrom < 0 ? from : qMin(m_pendingFrom, from);
@@ -105,6 +118,76 @@ void TypingLayout::documentChanged(int from, int oldLength, int length)
     }
     ++m_fullEdits;
     passOn(from, oldLength, length);
+}
+
+void TypingLayout::keepLongParagraphs(int from, int length)
+{
+    QTextDocument *doc = document();
+    // Only an edit that brought in a long text can have made more than one long paragraph;
+    // otherwise only the paragraph at the edit can have grown long.
+    QTextBlock block = doc->findBlock(from);
+    const int end = length >= m_longParagraph ? from + length : from;
+    for (; block.isValid() && block.position() <= end; block = block.next()) {
+        if (block.length() >= m_longParagraph && !block.layout()->cacheEnabled())
+            block.layout()->setCacheEnabled(true);
+    }
+}
+
+bool TypingLayout::reflowLongParagraph(int from, int oldLength, int length)
+{
+    QTextDocument *doc = document();
+    if (layoutStatus() != 100 || doc->pageSize().height() > 0 || doc->pageSize().width() <= 0)
+        return false;
+    if (doc->defaultTextOption().flags() & QTextOption::AddSpaceForLineAndParagraphSeparators)
+        return false;
+    const QTextBlock block = doc->findBlock(from);
+    if (!block.isValid() || block.length() < m_longParagraph || !block.isVisible()
+        || doc->findBlock(from + length) != block)
+        return false;
+    if (!inMainFlow(*doc, block.position(), block.position() + block.length()))
+        return false;
+    const QTextBlockFormat format = block.blockFormat();
+    const Qt::LayoutDirection direction = block.textDirection();
+    QTextLayout *layout = block.layout();
+    if (direction != Qt::LeftToRight || layout->lineCount() == 0 || holdsObjects(block)
+        || !sameOption(optionFor(*doc, format, direction), layout->textOption()))
+        return false;
+
+    const QPaintDevice *device = paintDevice();
+    const qreal scaling = device && device->logicalDpiY() != qt_defaultDpi()
+                              ? qreal(device->logicalDpiY()) / qreal(qt_defaultDpi())
+                              : 1;
+    const Reflow reflow = reflowLines(layout, format, scaling, from - block.position(),
+                                      oldLength, length);
+    if (!reflow.done)
+        return false;
+
+    // Qt's position marks after the paragraph are behind or ahead of their text by the edit's
+    // length (and its place if the paragraph's height changed): bring them up to date by
+    // having Qt's layout place everything from the end of the paragraph before on, which
+    // moves this paragraph's lines without laying them out again.
+    const int before = block.position() - 1;
+    const int pending = m_pendingFrom;
+    m_pendingFrom = -1;
+    m_pendingShift = 0;
+    m_settle.stop();
+    layOutAfter(pending >= 0 ? qMin(pending, before) : before);
+    const qreal top = layout->position().y();
+    const qreal bottom = reflow.moved ? qreal(INT_MAX) : top + reflow.bottom.toReal();
+    emit update(QRectF(0, top + reflow.top.toReal(), qreal(INT_MAX),
+                       bottom - top - reflow.top.toReal()));
+    return true;
+}
+
+void TypingLayout::layOutAfter(int position)
+{
+    // Qt lays out again the paragraphs from `position` up to `position` plus the new length and
+    // only moves those after it; with no length it overlooks a change at the very start of the
+    // document, so that one is given as a removal of two characters there.
+    if (position <= 0)
+        QTextDocumentLayout::documentChanged(position, 2, 0);
+    else
+        QTextDocumentLayout::documentChanged(position, 0, 0);
 }
 
 void TypingLayout::passOn(int from, int oldLength, int length)
@@ -186,16 +269,7 @@ bool TypingLayout::layOutParagraph(int from, int oldLength, int length)
         return false; // pictures are sized and placed by the layout's object handlers
 
     // The option Qt's layout gives the paragraph; unchanged, or the edit changed its format.
-    QTextOption option = defaults;
-    option.setTextDirection(direction);
-    option.setTabs(format.tabPositions());
-    Qt::Alignment align = defaults.alignment();
-    if (format.hasProperty(QTextFormat::BlockAlignment))
-        align = format.alignment();
-    option.setAlignment(QGuiApplicationPrivate::visualAlignment(direction, align));
-    if (format.nonBreakableLines())
-        option.setWrapMode(QTextOption::ManualWrap);
-    if (!sameOption(option, layout->textOption()))
+    if (!sameOption(optionFor(*doc, format, direction), layout->textOption()))
         return false;
 
     const QPaintDevice *device = paintDevice();

@@ -18,6 +18,15 @@
 // edit on (right away when it is near, else as a pass of its own), and before it draws the last
 // paragraph; a second after typing stops the marks are brought up to date in any case. Edits that would leave the marks past their
 // paragraph (more removed than added) go to Qt's layout.
+//
+// Long paragraphs (a million characters and more) take two more measures. Qt throws a
+// paragraph's shaping and character data away after drawing it and works them out again, for
+// the whole paragraph, whenever it next draws it or places the caret in it, a fraction of a
+// second per paint at that size: long paragraphs keep that data between paints (about 36 bytes
+// per character). And Qt lays an edited paragraph out again whole, seconds for such a one: an
+// edit inside a long paragraph wraps only the lines from the one before the edit until they
+// meet the old lines again (see reflowLines), and then has Qt's layout move the paragraph and
+// everything after it into place without laying them out again.
 
 #include <QTimer>
 #include <QtGui/private/qtextdocumentlayout_p.h>
@@ -28,6 +37,12 @@ class TypingLayout : public QTextDocumentLayout {
     Q_OBJECT
 public:
     explicit TypingLayout(QTextDocument *document);
+
+    // Paragraphs of at least this many characters keep their shaping between paints, and an
+    // edit inside one wraps only the lines around it again (1 M unless changed; tests make it
+    // small).
+    void setLongParagraph(int characters) { m_longParagraph = qMax(1, characters); }
+    int longParagraph() const { return m_longParagraph; }
 
     // How many edits the shortcut laid out, and how many went to Qt's layout.
     int shortcutEdits() const { return m_shortcutEdits; }
@@ -51,10 +66,18 @@ private:
     bool layOutParagraph(int from, int oldLength, int length);
     // Qt's layout for the edit, after the position marks behind earlier shortcut edits.
     void passOn(int from, int oldLength, int length);
+    // Keeps the shaping and character data of the very long paragraphs the edit touched.
+    void keepLongParagraphs(int from, int length);
+    // Wraps again only the lines around an edit inside one long paragraph; false leaves the
+    // work to the other paths.
+    bool reflowLongParagraph(int from, int oldLength, int length);
+    // Qt's layout of the paragraph holding `position` (-1: none) and placing of all after it.
+    void layOutAfter(int position);
 
     int m_blockCount = 0;
     int m_pendingFrom = -1; // the first edit laid out by the shortcut since Qt's layout ran
     int m_pendingShift = 0; // characters those edits added in all
+    int m_longParagraph = 1 << 20;
     int m_shortcutEdits = 0;
     int m_fullEdits = 0;
     QTimer m_settle;

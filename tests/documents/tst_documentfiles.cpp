@@ -166,6 +166,37 @@ private slots:
         QVERIFY(!m_w->Editor->PlainText());
     }
 
+    // A long document (more paragraphs than the control empties one by one) saved as text:
+    // the file holds every paragraph, the window the plain text, and New empties it.
+    void savingALongDocumentAsText()
+    {
+        QTextCursor c(m_w->Editor->document());
+        QTextCharFormat bold;
+        bold.setFontWeight(QFont::Bold);
+        QByteArray expected;
+        for (int i = 0; i < 20000; ++i) {
+            if (i > 0) {
+                c.insertBlock();
+                expected += "\r\n";
+            }
+            const QString line = QStringLiteral("line %1").arg(i);
+            c.insertText(line, i % 3 ? QTextCharFormat() : bold);
+            expected += line.toLatin1();
+        }
+        m_w->SaveDocument(path(QStringLiteral("long.txt")));
+        QCOMPARE(readAll(path(QStringLiteral("long.txt"))), expected);
+        QVERIFY(m_w->Editor->PlainText());
+        QCOMPARE(m_w->Editor->document()->blockCount(), 20000);
+        QTextCursor first(m_w->Editor->document());
+        first.movePosition(QTextCursor::NextCharacter);
+        QCOMPARE(first.charFormat().fontWeight(), int(QFont::Normal));
+        QVERIFY(!m_w->Editor->canUndo());
+        m_w->btnNewDocClick();
+        QVERIFY(m_w->Editor->document()->isEmpty());
+        QVERIFY(!m_w->Editor->PlainText());
+        QVERIFY(!m_w->Editor->modify());
+    }
+
     void faultFiles_data()
     {
         QTest::addColumn<QString>("file");

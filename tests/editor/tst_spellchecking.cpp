@@ -276,6 +276,12 @@ private slots:
         QVERIFY(underlined(w.get(), 0, 3));
     }
 
+    // A paragraph too long to check in one step is checked a part at a time, and after a
+    // change only around the change.
+    void longParagraphCheckedInPartsAndAroundEdits();
+    void recheckAroundAChange_data();
+    void recheckAroundAChange();
+
     void theSettingsKeyTurnsItOff()
     {
         QFile ini(iniPath());
@@ -296,6 +302,93 @@ private slots:
         QVERIFY(ini.readAll().contains("[Spelling]\r\nCheck=0\r\nLanguage=en_US"));
     }
 };
+
+void TestSpellChecking::longParagraphCheckedInPartsAndAroundEdits()
+{
+    // Given one paragraph of 150 000 characters with a misspelled word every few thousand
+    const QString path = m_dir.filePath(QStringLiteral("long.txt"));
+    QString text;
+    for (int i = 0; text.size() < 150000; ++i)
+        text += i % 400 == 399 ? QStringLiteral("recieved ") : QStringLiteral("the quick fox ");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(text.toLatin1());
+    f.close();
+
+    // When it is opened
+    auto w = start({path});
+    settle(w.get());
+    const QTextBlock block = w->Editor->document()->firstBlock();
+    auto fullCheck = [&] { return w->Spelling->checker().misspelled(block.text()); };
+    auto shown = [&] { return w->Spelling->underlinesOf(block, block.text()); };
+    // Then every misspelled word is found, as a check of the whole paragraph finds them
+    QCOMPARE(shown().size(), int(text.count(QStringLiteral("recieved"))));
+    QCOMPARE(shown(), fullCheck());
+
+    // When a misspelled word is typed in the middle and the caret moves on
+    QTextCursor c(w->Editor->document());
+    const int at = int(text.indexOf(u' ', 75000)); // after a word
+    c.setPosition(at);
+    w->Editor->setTextCursor(c);
+    QTest::keyClicks(w->Editor, QStringLiteral(" wrnog"));
+    settle(w.get());
+    QTest::keyClicks(w->Editor, QStringLiteral(" word"));
+    settle(w.get());
+    // Then it is underlined on screen and the rest is as a whole check finds it
+    QVERIFY(underlined(w.get(), at + 1, 5));
+    QCOMPARE(shown(), fullCheck());
+
+    // When a misspelled word is corrected and another one removed
+    const int first = int(block.text().indexOf(QStringLiteral("recieved")));
+    c.setPosition(first + 3);
+    c.setPosition(first + 5, QTextCursor::KeepAnchor);
+    c.insertText(QStringLiteral("ei"));
+    const int last = int(block.text().lastIndexOf(QStringLiteral("recieved")));
+    c.setPosition(last);
+    c.setPosition(last + 9, QTextCursor::KeepAnchor);
+    c.removeSelectedText();
+    settle(w.get());
+    // Then their underlines go, the others stay
+    QCOMPARE(shown(), fullCheck());
+    QCOMPARE(shown().size(), int(text.count(QStringLiteral("recieved"))) - 1);
+    w->Editor->setDocumentModified(false);
+}
+
+void TestSpellChecking::recheckAroundAChange_data()
+{
+    QTest::addColumn<int>("at");
+    QTest::addColumn<int>("removed");
+    QTest::addColumn<QString>("added");
+    QTest::addColumn<int>("recheckAt");
+
+    // "A tset of wrods and more wrods here" with changes everywhere
+    QTest::newRow("misspelled word typed") << 10 << 0 << "baad " << -1;
+    QTest::newRow("letters inside a misspelled word fix it") << 2 << 4 << "test" << -1;
+    QTest::newRow("word split by a space") << 13 << 0 << " " << -1;
+    QTest::newRow("words joined") << 6 << 1 << "" << -1;
+    QTest::newRow("at the very start") << 0 << 0 << "Teh " << -1;
+    QTest::newRow("at the very end") << 35 << 0 << " finel" << -1;
+    QTest::newRow("everything replaced") << 0 << 35 << "all new wrods" << -1;
+    QTest::newRow("unchanged, one word again") << 0 << 0 << "" << 26;
+}
+
+void TestSpellChecking::recheckAroundAChange()
+{
+    QFETCH(int, at);
+    QFETCH(int, removed);
+    QFETCH(QString, added);
+    QFETCH(int, recheckAt);
+    SpellChecker checker;
+    QVERIFY(checker.setLanguage(QStringLiteral("en_US")));
+    const QString before = QStringLiteral("A tset of wrods and more wrods here");
+    QString after = before;
+    after.replace(at, removed, added);
+    // Given the spans found before the change, when only the change is checked again, then the
+    // spans are those a check of the whole new text finds
+    const QList<WordSpan> spans = SpellChecking::recheckChange(
+        checker, before, checker.misspelled(before), after, recheckAt);
+    QCOMPARE(spans, checker.misspelled(after));
+}
 
 QTEST_MAIN(TestSpellChecking)
 #include "tst_spellchecking.moc"

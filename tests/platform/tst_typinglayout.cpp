@@ -121,6 +121,9 @@ private slots:
     void clickAfterShortcutEditsFindsTheRightPlace();
     void paragraphsRunLeftToRightUnlessMarked();
     void lastParagraphDrawnWhileTyping();
+    void longParagraphEditsLeaveTheFullLayout_data();
+    void longParagraphEditsLeaveTheFullLayout();
+    void longParagraphDrawnAsAfterTheFullLayout();
 };
 
 void TestTypingLayout::typingLeavesTheFullLayout_data()
@@ -318,6 +321,149 @@ void TestTypingLayout::lastParagraphDrawnWhileTyping()
     QCOMPARE(doc->findBlock(doc->documentLayout()->hitTest(point, Qt::FuzzyHit)).blockNumber(),
              last.blockNumber());
     const QImage typed = endOfDocument(doc);
+    fullLayoutGeometry(doc);
+    QCOMPARE(typed, endOfDocument(doc));
+}
+
+namespace {
+
+// Words of every length, so that lines end at different places and some edits move a word from
+// one line to the next.
+QString longText(int characters, int seed)
+{
+    static const QStringList words = {QStringLiteral("a"), QStringLiteral("in"),
+        QStringLiteral("the"), QStringLiteral("word"), QStringLiteral("quick"),
+        QStringLiteral("letters"), QStringLiteral("paragraph"), QStringLiteral("typewriting"),
+        QStringLiteral("extraordinarily"), QStringLiteral("internationalisation")};
+    QString text;
+    for (int i = seed; text.size() < characters; ++i)
+        text += words.at((i * 7 + i / 3) % words.size()) + u' ';
+    return text.left(characters);
+}
+
+// Short paragraphs with long ones (over the layout's long-paragraph size, made small) first,
+// in the middle, in varied formats and last.
+struct ShownLong {
+    RichEdit editor;
+    explicit ShownLong(const QTextBlockFormat &longFormat)
+    {
+        editor.resize(420, 300);
+        QTextCursor c(editor.document());
+        c.beginEditBlock();
+        for (int i = 0; i < 12; ++i) {
+            if (i > 0)
+                c.insertBlock(QTextBlockFormat());
+            if (i == 0 || i == 5 || i == 11) {
+                c.setBlockFormat(longFormat);
+                c.insertText(longText(2500, i));
+            } else {
+                c.insertText(Prose.left(40 + i * 7));
+            }
+        }
+        c.endEditBlock();
+        layoutOf(editor)->setLongParagraph(1000);
+        editor.show();
+        editor.document()->documentLayout()->documentSize();
+        while (layoutOf(editor)->layoutStatus() != 100)
+            QTest::qWait(5);
+    }
+};
+
+} // namespace
+
+void TestTypingLayout::longParagraphEditsLeaveTheFullLayout_data()
+{
+    QTest::addColumn<int>("block");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<QString>("keys"); // letters; '\b' Backspace, '\x7f' Delete, '|' a paste
+    QTest::addColumn<int>("format"); // 0 plain, 1 indents, 2 double, 3 fixed height, 4 justified
+
+    QTest::newRow("middle") << 5 << 1200 << "abc" << 0;
+    QTest::newRow("start of the paragraph") << 5 << 0 << "Xy" << 0;
+    QTest::newRow("first paragraph, start") << 0 << 0 << "Hello " << 0;
+    QTest::newRow("spaces split words") << 5 << 803 << "  " << 0;
+    QTest::newRow("Backspace") << 5 << 1500 << "\b\b\b\b" << 0;
+    QTest::newRow("Delete joins words") << 5 << 600 << "\x7f\x7f\x7f" << 0;
+    QTest::newRow("typing that adds a line") << 5 << 2490 << QString(90, u'w') << 0;
+    QTest::newRow("deleting that takes a line away") << 5 << 2400 << QString(80, u'\b') << 0;
+    QTest::newRow("paste in the middle") << 5 << 1000 << "|" << 0;
+    QTest::newRow("last paragraph, end") << 11 << 2500 << "end of it" << 0;
+    QTest::newRow("indents and margins") << 5 << 50 << "ab cd" << 1;
+    QTest::newRow("double spaced") << 5 << 700 << "xyz" << 2;
+    QTest::newRow("fixed line height") << 5 << 700 << QString(40, u'q') << 3;
+    QTest::newRow("justified, at the start") << 5 << 0 << "NEWWORDS TYPED HERE " << 4;
+}
+
+void TestTypingLayout::longParagraphEditsLeaveTheFullLayout()
+{
+    QFETCH(int, block);
+    QFETCH(int, offset);
+    QFETCH(QString, keys);
+    QFETCH(int, format);
+
+    // Given laid-out long paragraphs among short ones, the caret in one
+    QTextBlockFormat longFormat;
+    if (format == 1) {
+        longFormat.setTextIndent(30);
+        longFormat.setLeftMargin(20);
+        longFormat.setRightMargin(15);
+        longFormat.setTopMargin(8);
+    } else if (format == 2) {
+        longFormat.setLineHeight(200, QTextBlockFormat::ProportionalHeight);
+    } else if (format == 3) {
+        longFormat.setLineHeight(19, QTextBlockFormat::FixedHeight);
+    } else if (format == 4) {
+        longFormat.setAlignment(Qt::AlignJustify);
+    }
+    ShownLong shown(longFormat);
+    QTextDocument *doc = shown.editor.document();
+    const QTextBlock b = doc->findBlockByNumber(block);
+    QTextCursor caret(doc);
+    caret.setPosition(b.position() + qMin(offset, b.length() - 1));
+    shown.editor.setTextCursor(caret);
+    TypingLayout *layout = layoutOf(shown.editor);
+
+    // When keys are typed
+    for (const QChar k : keys) {
+        const int full = layout->fullEdits();
+        if (k == u'\b')
+            QTest::keyClick(&shown.editor, Qt::Key_Backspace);
+        else if (k == u'\x7f')
+            QTest::keyClick(&shown.editor, Qt::Key_Delete);
+        else if (k == u'|')
+            shown.editor.textCursor().insertText(longText(700, 3));
+        else
+            QTest::keyClick(&shown.editor, k.toLatin1());
+        // Then after each one every paragraph and line is where Qt's full layout puts it,
+        // without Qt laying the long paragraph out again
+        QCOMPARE(layout->fullEdits(), full);
+        const QStringList typed = geometry(doc);
+        QCOMPARE(typed, fullLayoutGeometry(doc));
+    }
+}
+
+void TestTypingLayout::longParagraphDrawnAsAfterTheFullLayout()
+{
+    // Given a long last paragraph, laid out
+    ShownLong shown{QTextBlockFormat()};
+    QTextDocument *doc = shown.editor.document();
+    QTextCursor caret(doc);
+    caret.setPosition(doc->lastBlock().position() + 2300);
+    shown.editor.setTextCursor(caret);
+
+    // When words are typed near its end, and the caret is put back where it was
+    QTest::keyClicks(&shown.editor, QStringLiteral("more words that wrap onto a new line here "));
+    caret.setPosition(doc->lastBlock().position() + 2300);
+    shown.editor.setTextCursor(caret);
+
+    // Then the end of the document is drawn as after Qt's full layout, and a point on its
+    // last line finds that line's text
+    const QImage typed = endOfDocument(doc);
+    const QTextLayout *last = doc->lastBlock().layout();
+    const QTextLine line = last->lineAt(last->lineCount() - 1);
+    const QPointF point = last->position() + QPointF(line.x() + 1, line.y() + 2);
+    QCOMPARE(doc->documentLayout()->hitTest(point, Qt::FuzzyHit),
+             doc->lastBlock().position() + line.textStart());
     fullLayoutGeometry(doc);
     QCOMPARE(typed, endOfDocument(doc));
 }
