@@ -187,7 +187,10 @@ void RtfReader::closeGroup()
     const Destination closedDest = m_stack.back().dest;
     const CharState closedChr = m_stack.back().chr;
     m_stack.pop_back();
-    m_groupClosedSinceParagraph = true;
+    // A group of body text may have wrapped the paragraph just ended; a destination's group
+    // (a list label, a field result's instructions) does not.
+    if (closedDest == m_stack.back().dest)
+        m_groupClosedSinceParagraph = true;
     leaveGroup(closedDest, closedChr);
     if (m_objectDepth > m_stack.size())
         endObject();
