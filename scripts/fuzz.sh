@@ -43,7 +43,7 @@ run() {
         unit=$(ls -t "$artifacts"/crash-* "$artifacts"/leak-* "$artifacts"/timeout-* "$artifacts"/oom-* 2>/dev/null | head -n 1 || true)
         if [ -n "$unit" ]; then
             echo "input ($(stat -c %s "$unit") bytes, base64):"
-            head -c 8192 "$unit" | base64 -w 100
+            head -c 32768 "$unit" | base64 -w 100
         fi
         return $status
     fi

@@ -88,11 +88,23 @@ bool RtfWriter::write(int from, int to, const ByteSink &sink)
     return flush(true);
 }
 
+// The empty cell that ends a row shorter than its table's grid.
+static bool isEmptyFiller(const QTextBlock &block)
+{
+    const QTextTable *table = QTextCursor(block).currentTable();
+    if (!table)
+        return false;
+    const QTextTableCell cell = table->cellAt(block.position());
+    return isFillerCell(cell) && cell.firstPosition() == cell.lastPosition();
+}
+
 // First pass: the fonts, colours and revision authors the range uses, in order of first use.
 void RtfWriter::collect(int from, int to)
 {
     for (QTextBlock block = m_document.findBlock(from); block.isValid() && block.position() < to;
          block = block.next()) {
+        if (block.length() == 1 && isEmptyFiller(block))
+            continue; // never written, so it names no font
         if (block.blockFormat().intProperty(prop::Numbering) == richedit::PFN_BULLET)
             m_hasBullets = true;
         if (block.length() == 1 && !isLeadInOfTable(block, to))
