@@ -78,6 +78,9 @@ struct Headless {
     {
         window.setHeadless(true);
         window.setAttribute(Qt::WA_DontShowOnScreen);
+        // Nobody sees this editor: its document is laid out only where a job asks for a
+        // place or size in it (exports lay out copies of their own).
+        window.Editor->setLayoutDeferred(true);
         // A window that is never shown gets no resize events, so its editor would keep its
         // designed 185 pixels and lay a long paragraph out in a tower of short lines, past
         // the heights the text layout can place. Deliver them as showing the window would.

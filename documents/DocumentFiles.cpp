@@ -224,7 +224,12 @@ bool TfrmMainEditor::saveByExtension(const QString &fileName, bool textPdf)
         DocumentFileName = fileName;
         setWindowTitle(QStringLiteral("Tessra Office - >>  [") + fileNamePart(fileName) + QLatin1Char(']'));
     }
-    Editor->setPlainText(format == Format::Txt);
+    // Saving as text turns the control into a plain-text one, which reads back the text it
+    // writes. A control nobody looks at (a conversion on the command line, whose layout
+    // waits for questions) skips that second copy of the document: the text file is written
+    // from the document as it is, the same bytes either way.
+    if (!(Editor->layoutDeferred() && format == Format::Txt))
+        Editor->setPlainText(format == Format::Txt);
     Editor->Lines.StreamMode = format == Format::Txt ? TRichStreamModes() : TRichStreamModes(smUnicode);
     switch (format) {
     case Format::Rtc: SaveCompressedRtf(fileName); break;

@@ -1,6 +1,7 @@
 #include "IconKit.h"
 
 #include <QFont>
+#include <QIconEngine>
 #include <QImage>
 #include <QPainterPath>
 #include <QPixmap>
@@ -145,7 +146,9 @@ QImage greyed(const QImage &source)
     return image;
 }
 
-QIcon iconFrom(DrawFn draw)
+namespace {
+
+QIcon drawnIcon(DrawFn draw)
 {
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64}) {
@@ -154,6 +157,57 @@ QIcon iconFrom(DrawFn draw)
         icon.addPixmap(QPixmap::fromImage(greyed(image)), QIcon::Disabled);
     }
     return icon;
+}
+
+// Draws the pictures the first time the icon is asked for anything, then answers from them:
+// a window that is never shown (a conversion on the command line) or a menu never opened
+// costs no drawing, and the fonts the glyph pictures use are not loaded for it.
+class DeferredIconEngine : public QIconEngine {
+public:
+    explicit DeferredIconEngine(DrawFn draw) : m_draw(draw) {}
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QSize actualSize(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().actualSize(size, mode, state);
+    }
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().pixmap(size, 1.0, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().availableSizes(mode, state);
+    }
+    bool isNull() override { return false; }
+    QString key() const override { return QStringLiteral("iconkit"); }
+    QIconEngine *clone() const override
+    {
+        auto *copy = new DeferredIconEngine(m_draw);
+        copy->m_icon = m_icon;
+        return copy;
+    }
+
+private:
+    const QIcon &icon()
+    {
+        if (m_icon.isNull())
+            m_icon = drawnIcon(m_draw);
+        return m_icon;
+    }
+
+    DrawFn m_draw;
+    QIcon m_icon;
+};
+
+} // namespace
+
+QIcon iconFrom(DrawFn draw)
+{
+    return QIcon(new DeferredIconEngine(draw));
 }
 
 } // namespace iconkit

@@ -431,6 +431,15 @@ void drawPiece(QPainter &p, QTextDocument &doc, const RowPiece &piece,
             continue;
         const QPointF offset = blockOffset(line.block);
         const QTextLayout *l = line.block.layout();
+        // The layout paints a paragraph's background with the paragraph, which it skips here:
+        // each page paints the band of the lines it draws, so the pages together show it whole.
+        const QBrush background = line.block.blockFormat().background();
+        if (background.style() != Qt::NoBrush) {
+            QRectF band = l->boundingRect().translated(offset + l->position());
+            band.setTop(line.top);
+            band.setBottom(line.bottom);
+            p.fillRect(band, background);
+        }
         l->lineAt(line.line).draw(&p, offset + l->position());
         if (line.line == 0)
             drawParagraphMarker(p, line.block, offset,

@@ -172,8 +172,14 @@ void RichEdit::adoptDocument(std::unique_ptr<QTextDocument> fresh)
     // then gives it the control's width, which lays it out once instead of three times (the
     // first ones on one endless line per paragraph).
     fresh->setPageSize(QSizeF(0, 0));
-    if (!qobject_cast<TypingLayout *>(fresh->documentLayout()))
-        fresh->setDocumentLayout(new TypingLayout(fresh.get()));
+    auto *layout = qobject_cast<TypingLayout *>(fresh->documentLayout());
+    if (!layout) {
+        layout = new TypingLayout(fresh.get());
+        layout->setDeferred(m_layoutDeferred); // before the layout first sees the text
+        fresh->setDocumentLayout(layout);
+    } else {
+        layout->setDeferred(m_layoutDeferred);
+    }
     setDocument(fresh.release());
     if (ours && old)
         delete old.data();
@@ -182,6 +188,13 @@ void RichEdit::adoptDocument(std::unique_ptr<QTextDocument> fresh)
     m_laidOut = {};
     m_changedFrom = m_changedTo = -1;
     m_layoutPosition = 0; // a background layout under way starts again on the new document
+}
+
+void RichEdit::setLayoutDeferred(bool on)
+{
+    m_layoutDeferred = on;
+    if (auto *layout = qobject_cast<TypingLayout *>(document()->documentLayout()))
+        layout->setDeferred(on);
 }
 
 void RichEdit::resetDocument()
@@ -674,8 +687,10 @@ bool RichEdit::onlyEditsSinceLayout(const LayoutKey &now) const
 
 bool RichEdit::lineMetricsAtHand() const
 {
+    // An edit over a long stretch (replace-all) is laid out anew like an opened document.
     const LayoutKey now = currentLayoutKey();
-    return now == m_laidOut || onlyEditsSinceLayout(now) || !isVisible()
+    const bool smallEdits = onlyEditsSinceLayout(now) && m_changedTo - m_changedFrom <= kLayoutSlice;
+    return now == m_laidOut || smallEdits || !isVisible()
            || document()->characterCount() <= kLayoutSlice;
 }
 

@@ -56,14 +56,18 @@ public:
     int lineLength(int cp) const;       // EM_LINELENGTH of the line holding cp
     // True when the line metrics can be answered without laying anything out.
     bool lineMetricsCurrent() const;
-    // True when they can be answered without a noticeable wait: current, or only edits since
-    // the last complete layout (their paragraphs alone are counted again), or a document short
-    // enough, or a hidden control (which always lays out in one go).
+    // True when they can be answered without a noticeable wait: current, or only edits over a
+    // short stretch since the last complete layout (their paragraphs alone are counted again),
+    // or a document short enough, or a hidden control (which always lays out in one go).
     bool lineMetricsAtHand() const;
     // Lays the document out from the event loop, a few milliseconds at a time, with the
     // user's input handled in between, and emits lineMetricsReady() when the line metrics are
     // current. Does nothing (but emit) when they already are.
     void layOutInBackground();
+    // A control nobody sees (a conversion on the command line) lays its document out only as
+    // far as something asks for its geometry; every question is still answered exactly.
+    void setLayoutDeferred(bool on);
+    bool layoutDeferred() const { return m_layoutDeferred; }
 
     // ---- undo and the modified flag ----
     bool canUndo() const;
@@ -213,6 +217,7 @@ private:
     bool m_hideSelection = true;
     bool m_inUrlDetect = false;
     bool m_loading = false;
+    bool m_layoutDeferred = false;
     bool m_clipboardReleased = false; // a whole-document stream-in is running
     QString m_pressedLink;
     // What the last complete layout was made for.

@@ -3,18 +3,44 @@
 
 #include "FormatRange.h"
 
+#include "RichEditTypes.h"
 #include "rtf/Rtf.h"
 #include "text/CodePage.h"
 
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
+#include <QTextTable>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
 namespace richedit {
 
 namespace {
+
+// Removes from t, the text of [from, ...), the marks of the empty filler cells that end the
+// rows shorter than their table: they are no cells of the row, so no tab in plain text.
+void removeFillerMarks(const QTextDocument &doc, int from, QString &t)
+{
+    std::vector<qsizetype> marks;
+    for (QTextFrame *frame : doc.rootFrame()->childFrames()) {
+        const auto *table = qobject_cast<QTextTable *>(frame);
+        if (!table || table->lastPosition() < from || table->firstPosition() > from + t.size())
+            continue;
+        for (int r = 0; r < table->rows(); ++r) {
+            const QTextTableCell cell = table->cellAt(r, table->columns() - 1);
+            const qsizetype at = cell.firstPosition() - 1 - from;
+            if (cell.row() == r && cell.firstPosition() == cell.lastPosition()
+                && cell.format().boolProperty(prop::CellFiller) && at >= 0 && at < t.size()
+                && t.at(at) == QLatin1Char('\t'))
+                marks.push_back(at);
+        }
+    }
+    std::sort(marks.begin(), marks.end());
+    for (auto it = marks.rbegin(); it != marks.rend(); ++it)
+        t.remove(*it, 1);
+}
 
 // Pulls bytes from the caller's callback through a buffer of the engine's size.
 class CallbackSource {
@@ -233,6 +259,8 @@ int RichEdit::streamOut(int format, EDITSTREAM &es)
         ok = rtf::writeRtf(*document(), from, selectionOnly ? to : -1, sink, options);
     } else {
         QString t = textRange(from, to);
+        if (!document()->rootFrame()->childFrames().isEmpty())
+            removeFillerMarks(*document(), qMin(from, to), t);
         // A table that starts the document has the engine's empty paragraph in front of it,
         // which is no line of the text.
         if (from == 0 && t.startsWith(QLatin1Char('\r')) && document()->firstBlock().length() == 1

@@ -265,6 +265,11 @@ enum : int {
     CellBorderStyles = QTextFormat::UserProperty + 63, // QList<int> top, left, bottom, right
     CellBorderWidths = QTextFormat::UserProperty + 64, // QList<int> twips, same order
     RowBorders = QTextFormat::UserProperty + 65, // QList<int> style, width, colour of \trbrdr*
+    // A cell joined from several RTF cells (\clmgf, \clmrg): the right boundaries of all
+    // but the last of them, which are columns of the table's grid inside the cell.
+    CellMergedRights = QTextFormat::UserProperty + 66, // QList<int> twips
+    // A cell beyond the right end of its row, where a wider row made the table's grid wider.
+    CellFiller = QTextFormat::UserProperty + 67,       // bool
 };
 }
 

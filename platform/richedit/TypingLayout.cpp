@@ -20,6 +20,8 @@ namespace {
 constexpr int NearEdit = 1000;
 // The pause after typing that brings the position marks up to date.
 constexpr int SettleMs = 1000;
+// Characters an edit may span before it is laid out as a document just opened is.
+constexpr int LargeEdit = 65536;
 
 // The paragraph's margins in the flow, as Qt's layout adds them up (left to right text only).
 struct Margins {
@@ -103,8 +105,12 @@ void TypingLayout::documentChanged(int from, int oldLength, int length)
     const int blocks = document()->blockCount();
     const bool sameParagraphs = blocks == m_blockCount;
     m_blockCount = blocks;
-    // Equal lengths are format changes, which may move lines in ways the check cannot see.
     keepLongParagraphs(from, length);
+    if (m_deferred) {
+        m_stale = true;
+        return;
+    }
+    // Equal lengths are format changes, which may move lines in ways the check cannot see.
     if (sameParagraphs && oldLength != length && reflowLongParagraph(from, oldLength, length)) {
         ++m_shortcutEdits;
         return;
@@ -196,6 +202,14 @@ void TypingLayout::passOn(int from, int oldLength, int length)
     m_pendingFrom = -1;
     m_pendingShift = 0;
     m_settle.stop();
+    // Qt lays an edit's whole span out before the edit returns: for one over a long stretch
+    // (replacing every match in a long document, a large paste) that is most of a second.
+    // Such an edit is laid out as a document just opened is instead: what is shown at once,
+    // the rest as it is reached or asked for.
+    if (qMax(oldLength, length) > LargeEdit) {
+        QTextDocumentLayout::documentChanged(0, 0, document()->characterCount());
+        return;
+    }
     // Qt restarts from the last mark before the edit; marks up to the first shortcut edit are
     // right, later ones may not be.
     if (pending >= 0 && from > pending) {
@@ -209,8 +223,72 @@ void TypingLayout::passOn(int from, int oldLength, int length)
     QTextDocumentLayout::documentChanged(from, oldLength, length);
 }
 
+void TypingLayout::setDeferred(bool on)
+{
+    if (on == m_deferred)
+        return;
+    m_deferred = on;
+    if (on) {
+        settle();
+    } else if (m_stale) {
+        m_stale = false;
+        QTextDocumentLayout::documentChanged(0, 0, document()->characterCount());
+    }
+}
+
+void TypingLayout::catchUp() const
+{
+    if (!m_stale)
+        return;
+    m_stale = false;
+    // The whole document as new: Qt's layout starts again from the top, and each question
+    // lays out as far as it needs.
+    const_cast<TypingLayout *>(this)->QTextDocumentLayout::documentChanged(
+        0, 0, document()->characterCount());
+}
+
+void TypingLayout::timerEvent(QTimerEvent *event)
+{
+    // Qt's layout continues a layout in steps from its timers: a deferred one goes only as
+    // far as it was asked.
+    if (m_deferred)
+        return;
+    QTextDocumentLayout::timerEvent(event);
+}
+
+QRectF TypingLayout::blockBoundingRect(const QTextBlock &block) const
+{
+    catchUp();
+    return QTextDocumentLayout::blockBoundingRect(block);
+}
+
+QRectF TypingLayout::frameBoundingRect(QTextFrame *frame) const
+{
+    catchUp();
+    return QTextDocumentLayout::frameBoundingRect(frame);
+}
+
+QSizeF TypingLayout::documentSize() const
+{
+    catchUp();
+    return QTextDocumentLayout::documentSize();
+}
+
+int TypingLayout::pageCount() const
+{
+    catchUp();
+    return QTextDocumentLayout::pageCount();
+}
+
+int TypingLayout::hitTest(const QPointF &point, Qt::HitTestAccuracy accuracy) const
+{
+    catchUp();
+    return QTextDocumentLayout::hitTest(point, accuracy);
+}
+
 void TypingLayout::draw(QPainter *painter, const PaintContext &context)
 {
+    catchUp();
     if (m_pendingFrom >= 0) {
         const QTextBlock last = document()->lastBlock();
         const qreal lastTop = last.layout()->position().y();

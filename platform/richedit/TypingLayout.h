@@ -52,6 +52,22 @@ public:
     // Brings the position marks up to date now (what the pause after typing does).
     void settle();
 
+    // A deferred layout lays nothing out as the document changes, until something asks for
+    // its geometry (a place, a size, drawing): then it lays out as far as the question needs,
+    // as Qt's layout does on its first run, and goes no further by itself. A document nobody
+    // looks at (a conversion on the command line) costs no layout at all. Turning deferral
+    // off starts the pending layout the usual way.
+    void setDeferred(bool on);
+    bool deferred() const { return m_deferred; }
+    // Whether changes wait for a question about the geometry to be laid out.
+    bool layoutPending() const { return m_stale; }
+
+    QRectF blockBoundingRect(const QTextBlock &block) const override;
+    QRectF frameBoundingRect(QTextFrame *frame) const override;
+    QSizeF documentSize() const override;
+    int pageCount() const override;
+    int hitTest(const QPointF &point, Qt::HitTestAccuracy accuracy) const override;
+
     // Qt's drawing stops at the last position mark, which the shortcut leaves behind the text it
     // inserted: once that mark falls inside the last paragraph Qt would leave the paragraph
     // undrawn, so drawing down to it brings the marks up to date first.
@@ -59,6 +75,7 @@ public:
 
 protected:
     void documentChanged(int from, int oldLength, int length) override;
+    void timerEvent(QTimerEvent *event) override;
 
 private:
     // Lays the one paragraph that holds the edit out again, when that is all the edit needs;
@@ -73,6 +90,8 @@ private:
     bool reflowLongParagraph(int from, int oldLength, int length);
     // Qt's layout of the paragraph holding `position` (-1: none) and placing of all after it.
     void layOutAfter(int position);
+    // A deferred layout's pending changes, laid out from the start as far as asked.
+    void catchUp() const;
 
     int m_blockCount = 0;
     int m_pendingFrom = -1; // the first edit laid out by the shortcut since Qt's layout ran
@@ -81,6 +100,8 @@ private:
     int m_shortcutEdits = 0;
     int m_fullEdits = 0;
     QTimer m_settle;
+    bool m_deferred = false;
+    mutable bool m_stale = false; // changes not yet given to Qt's layout (deferred only)
 };
 
 } // namespace richedit

@@ -132,21 +132,58 @@ void RtfDocumentSink::enterTable()
     m_column = 0;
     m_inCell = false;
     m_lastRow = TableRow{};
+    m_starts.clear();
+}
+
+// The row is laid on the table's grid before its first cell is filled.
+void RtfDocumentSink::beginRow(const TableRow &definition)
+{
+    if (!m_table)
+        enterTable();
+    if (m_column > 0 || m_inCell)
+        return;
+    if (m_row >= m_table->rows())
+        appendRows();
+    m_starts = fitRowToGrid(*m_table, m_row, definition);
+}
+
+// Adds rows in batches of a quarter of the table; the unused ones are removed at the end:
+// the table rebuilds its cell index after every change of its shape, which made one row at a
+// time quadratic, while doubling made up to twice the cells a table needs.
+void RtfDocumentSink::appendRows()
+{
+    m_table->appendRows(std::max(m_row - m_table->rows() + 1,
+                                 std::clamp(m_table->rows() / 4, 1, 4096)));
+}
+
+// The column the row's given cell goes into: the one the grid gives it, a column added at
+// the right end for cells the definition lacks, or the next column in order.
+int RtfDocumentSink::columnOfCell(int cell)
+{
+    if (m_starts.empty())
+        return cell;
+    const int defined = int(m_starts.size()) - 1;
+    if (cell < defined)
+        return m_starts[std::size_t(cell)];
+    const int column = m_starts.back() + cell - defined;
+    return column < m_table->columns() ? column : appendGridColumn(*m_table, m_row);
 }
 
 // Moves the cursor into the cell the next content belongs to, adding a row or a column
 // when the table has none there yet.
 void RtfDocumentSink::placeInCell()
 {
-    // Rows are added in batches of a quarter of the table and the unused ones removed at the
-    // end: the table rebuilds its cell index after every change of its shape, which made one
-    // row at a time quadratic, while doubling made up to twice the cells a table needs.
     if (m_row >= m_table->rows())
-        m_table->appendRows(std::max(m_row - m_table->rows() + 1,
-                                     std::clamp(m_table->rows() / 4, 1, 4096)));
-    if (m_column >= m_table->columns())
-        appendTableColumns(*m_table, m_column - m_table->columns() + 1);
-    m_cursor = m_table->cellAt(m_row, m_column).firstCursorPosition();
+        appendRows();
+    int column = columnOfCell(m_column);
+    if (column >= m_table->columns() && column < kMaxTableColumns)
+        appendTableColumns(*m_table, column - m_table->columns() + 1);
+    if (column >= 0 && column < m_table->columns()) {
+        m_cursor = m_table->cellAt(m_row, column).firstCursorPosition();
+    } else { // past the columns a table may have: a paragraph of the row's last cell
+        m_cursor = m_table->cellAt(m_row, m_table->columns() - 1).lastCursorPosition();
+        m_cursor.insertBlock();
+    }
     m_inCell = true;
     takeBlockFormats();
 }
@@ -187,14 +224,27 @@ void RtfDocumentSink::endRow(const TableRow &row)
         m_column = 1;
         m_inCell = false;
     }
-    const int made = m_column;
-    if (made < m_table->columns()) // the last cell spans the columns this row lacks
-        m_table->mergeCells(m_row, made - 1, 1, m_table->columns() - made + 1);
+    const int made = std::min(m_column, m_table->columns()); // more went into the last one
     std::vector<int> starts;
-    for (int c = 0; c < made; ++c)
-        starts.push_back(c);
-    starts.push_back(m_table->columns());
-    applyTableRow(*m_table, m_row, row, starts);
+    const bool fitted = !m_starts.empty();
+    if (fitted) {
+        starts = m_starts;
+        for (int c = int(starts.size()) - 1; c < made; ++c) { // cells the definition lacks
+            const int column = columnOfCell(c);
+            if (column < starts.back())
+                break; // (the rest went into the last column)
+            starts.push_back(column + 1);
+        }
+        spanRowCells(*m_table, m_row, starts);
+    } else {
+        if (made < m_table->columns()) // the last cell spans the columns this row lacks
+            m_table->mergeCells(m_row, made - 1, 1, m_table->columns() - made + 1);
+        for (int c = 0; c < made; ++c)
+            starts.push_back(c);
+        starts.push_back(m_table->columns());
+    }
+    applyTableRow(*m_table, m_row, row, starts, fitted);
+    m_starts.clear();
     m_lastRow = row;
     ++m_row;
     m_column = 0;

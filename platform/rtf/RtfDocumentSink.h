@@ -23,6 +23,7 @@ public:
     void finish(const QTextBlockFormat &block, const QTextCharFormat &mark,
                 bool hasContent) override;
     void enterTable() override;
+    void beginRow(const TableRow &definition) override;
     void endCell(const QTextBlockFormat &block, const QTextCharFormat &mark, bool wrapped) override;
     void endRow(const TableRow &row) override;
     void endTable() override;
@@ -31,6 +32,8 @@ private:
     void start();
     void breakIfPending();
     void placeInCell();
+    int columnOfCell(int cell);
+    void appendRows();
     void takeBlockFormats();
 
     QTextCursor &m_cursor;
@@ -49,6 +52,9 @@ private:
     int m_column = 0;
     bool m_inCell = false;         // the cursor is in that cell
     TableRow m_lastRow;            // for a row the input does not end
+    // The grid columns the current row's cells start at, the column after its last cell at
+    // the end; empty when the row takes the columns in order.
+    std::vector<int> m_starts;
 };
 
 } // namespace rtf

@@ -590,15 +590,32 @@ void RtfReader::endParagraph()
 void RtfReader::enterTableIfNeeded()
 {
     const bool inTable = state().para.inTable || m_rowPending || m_cellsInRow > 0;
-    if (inTable == m_tableOpen)
-        return;
-    flushText();
-    if (m_tableOpen) {
-        leaveTable();
-    } else {
-        m_sink.enterTable();
-        m_tableOpen = true;
+    if (inTable != m_tableOpen) {
+        flushText();
+        if (m_tableOpen)
+            leaveTable();
+        else
+            openTable();
     }
+    beginRowIfNeeded();
+}
+
+void RtfReader::openTable()
+{
+    if (m_tableOpen)
+        return;
+    m_sink.enterTable();
+    m_tableOpen = true;
+}
+
+// The sink lays a row's cells out on the table's columns, so it learns the row's definition
+// before the row's first content arrives.
+void RtfReader::beginRowIfNeeded()
+{
+    if (!m_tableOpen || m_rowBegun)
+        return;
+    m_sink.beginRow(m_rowDef);
+    m_rowBegun = true;
 }
 
 void RtfReader::leaveTable()
@@ -610,6 +627,7 @@ void RtfReader::leaveTable()
     if (m_cellsInRow > 0)
         m_sink.endRow(m_rowDef);
     m_cellsInRow = 0;
+    m_rowBegun = false;
     m_sink.endTable();
     m_tableOpen = false;
     m_rowPending = false;
@@ -621,9 +639,9 @@ void RtfReader::endCell()
     if (!m_paragraphHasContent && (m_labelPending || state().para.listOverride > 0))
         beginContent();
     if (!m_tableOpen) { // the paragraph's text so far belongs to the cell
-        m_sink.enterTable();
-        m_tableOpen = true;
+        openTable();
     }
+    beginRowIfNeeded();
     flushText();
     m_sink.endCell(blockFormat(state().para), charFormat(state().chr), m_groupClosedSinceParagraph);
     ++m_cellsInRow;
@@ -635,12 +653,11 @@ void RtfReader::endRow()
     decodeBytes();
     if (m_paragraphHasContent || !m_text.isEmpty())
         endCell();
-    if (!m_tableOpen) {
-        m_sink.enterTable();
-        m_tableOpen = true;
-    }
+    openTable();
+    beginRowIfNeeded();
     m_sink.endRow(m_rowDef);
     m_cellsInRow = 0;
+    m_rowBegun = false;
     m_rowPending = false;
     m_paragraphHasContent = false;
 }

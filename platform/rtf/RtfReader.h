@@ -36,10 +36,13 @@ public:
                         bool hasContent) = 0;
     // Tables: what follows goes into the first cell of a new table; each cell ends with the
     // format of its last paragraph; a row ends with its definition; the table ends before
-    // the next paragraph outside it (or at the end of the input). A paragraph end just before
+    // the next paragraph outside it (or at the end of the input). Before its first content or
+    // cell, a row is announced with the definition read so far (the cell boundaries, given
+    // before the cells in well-formed files). A paragraph end just before
     // a cell's end leaves an empty last paragraph, unless the paragraph sat in a group that
     // closed in between (a producer's wrapping of each cell paragraph, not a paragraph).
     virtual void enterTable() {}
+    virtual void beginRow(const TableRow &) {}
     virtual void endCell(const QTextBlockFormat &, const QTextCharFormat &, bool /*wrapped*/) {}
     virtual void endRow(const TableRow &) {}
     virtual void endTable() {}
@@ -101,6 +104,8 @@ private:
     void numberingWord(Cw id);
     void tableWord(Cw id, int value);
     void enterTableIfNeeded();
+    void openTable();
+    void beginRowIfNeeded();
     void leaveTable();
     void endCell();
     void endRow();
@@ -188,6 +193,7 @@ private:
     bool m_tableOpen = false;
     bool m_rowPending = false;  // \trowd seen, \row not yet
     int m_cellsInRow = 0; // cells ended since the last \row
+    bool m_rowBegun = false; // the sink was told of the row in progress
     int m_footnotes = 0;        // \chftn numbers given so far
     QString m_label;            // text of the last list label
     CharState m_labelState;

@@ -199,8 +199,8 @@ void RtfReader::finishLabel()
 // Row and cell definition words: \trowd starts a definition, each \cellx ends a cell's.
 void RtfReader::tableWord(Cw id, int value)
 {
-    constexpr int kMaxTwips = 31680 * 2;
-    constexpr std::size_t kMaxCells = 63; // as many as Word allows in a row
+    constexpr int kMaxTwips = kMaxTableTwips;
+    constexpr std::size_t kMaxCells = kMaxTableColumns;
     // Targets 0 to 3 are the sides of the cell being defined, 4 to 9 those of the row.
     TableBorder *border = m_borderTarget >= 4 ? &m_rowDef.borders[std::size_t(m_borderTarget - 4)]
                           : m_borderTarget >= 0 ? &m_cellDef.borders[std::size_t(m_borderTarget)]

@@ -10,6 +10,7 @@
 
 class QTextFormat;
 class QTextTable;
+class QTextTableCell;
 
 namespace rtf {
 
@@ -44,21 +45,53 @@ struct TableRow {
     bool operator==(const TableRow &) const = default;
 };
 
+// The most columns a table read from RTF gets, as many cells as Word allows in a row: cells
+// past them go into its last column, so a hostile file cannot make thousands of columns.
+constexpr int kMaxTableColumns = 63;
+// The farthest a cell boundary or row indent reaches, twips either side of the margin.
+constexpr int kMaxTableTwips = 31680 * 2;
+
 // The right boundaries of the row's cells, each at least one twip right of the one before.
 std::vector<int> cellRights(const TableRow &row);
 // Sets the table's columns: their right boundaries (twips) and widths.
 void setTableGrid(QTextTable &table, const std::vector<int> &rights);
 // Adds columns at the right end, each taking the last column's width constraint.
 void appendTableColumns(QTextTable &table, int count);
-// Sets the table's and the row's cells' formats from the definition. starts[c] is the first
-// column of the row's cell c and starts[c + 1] the one after its last (rows whose cell
-// boundaries differ span columns of the table); the cells have been made and spanned.
-// Cells marked merged are joined with the one before or above them.
+// Sets the table's own format (placement, gap, alignment) from its first row's definition.
+void setTableLook(QTextTable &table, const TableRow &definition);
+// Sets the row's cells' formats from the definition. starts[c] is the first column of the
+// row's cell c and starts[c + 1] the one after its last; columns from starts.back() on are
+// beyond the row's end. The cells have been made and spanned. Cells marked merged are joined
+// with the one before or above them. Unless fitted (the row was laid on the grid with
+// fitRowToGrid), the first row sets the table's format and rows add columns they lack.
 void applyTableRow(QTextTable &table, int row, const TableRow &definition,
-                   const std::vector<int> &starts);
-// The definition of a row of the engine's table, as the writer writes it: one cell per
-// column, cells covered by a merge marked merged.
-TableRow tableRowOf(const QTextTable &table, int row);
+                   const std::vector<int> &starts, bool fitted = false);
+
+// The table's grid is the union of its rows' cell boundaries: each row's cell spans the
+// columns between its own boundaries, so a wide title cell over narrower columns keeps both.
+// Lays the row out on the grid before its cells are filled, adding the columns its boundaries
+// need; cells of the rows above that a new column splits are joined again, and rows that end
+// left of a new right end get a filler cell there. Returns the row's starts (as
+// applyTableRow takes them), or nothing when the row cannot be laid out so (no definition,
+// a boundary left of the table, or more columns than a table may have): its cells then take
+// the columns in order.
+std::vector<int> fitRowToGrid(QTextTable &table, int row, const TableRow &definition);
+// Adds a column at the grid's right end for a cell the row's definition lacks, one inch wide;
+// rows above the given one get a filler cell there. Returns the new column, or -1 when the
+// table has as many columns as it may have.
+int appendGridColumn(QTextTable &table, int row);
+// Joins the columns of each of the row's cells (given by starts) into one cell and makes the
+// columns right of the row's end one filler cell.
+void spanRowCells(QTextTable &table, int row, const std::vector<int> &starts);
+
+// The definition of a row of the engine's table, as the writer writes it: each cell with its
+// own right boundary (a cell spanning columns of the grid is one cell), a cell joined from
+// several (\clmgf) as its parts, positions covered by a merge from above marked merged, filler
+// cells left out. columns, when given, receives for each cell the column whose content it
+// carries, or -1 for a cell covered by a merge (written empty).
+TableRow tableRowOf(const QTextTable &table, int row, std::vector<int> *columns = nullptr);
+// Whether the cell is a filler beyond its row's end.
+bool isFillerCell(const QTextTableCell &cell);
 // An int property, or the fallback when the format has none.
 int intOr(const QTextFormat &format, int id, int fallback = 0);
 

@@ -7,6 +7,7 @@
 
 #include <QTextTable>
 #include <algorithm>
+#include <climits>
 
 namespace rtf {
 
@@ -146,7 +147,7 @@ void drawInnerBorderBelow(QTextTable &table, int row)
         return;
     for (int c = 0; c < table.columns(); ++c) {
         QTextTableCell cell = table.cellAt(row, c);
-        if (cell.row() != row || cell.column() != c || cell.rowSpan() != 1)
+        if (cell.row() != row || cell.column() != c || cell.rowSpan() != 1 || isFillerCell(cell))
             continue;
         QTextTableCellFormat f = cell.format().toTableCellFormat();
         const QList<int> own = f.property(prop::CellBorderStyles).value<QList<int>>();
@@ -266,28 +267,37 @@ void appendTableColumns(QTextTable &table, int count)
     table.appendColumns(count);
 }
 
+void setTableLook(QTextTable &table, const TableRow &definition)
+{
+    QTextTableFormat tf = table.format();
+    tf.setProperty(prop::TableGap, definition.gap);
+    tf.setProperty(prop::TableLeft, definition.left);
+    tf.setCellPadding(std::max(0.0, richedit::twipsToPixels(definition.gap)));
+    tf.setCellSpacing(0);
+    tf.setBorder(0);
+    tf.setBorderCollapse(true);
+    tf.setLeftMargin(std::max(0.0, richedit::twipsToPixels(definition.left)));
+    tf.setAlignment(definition.align == 1   ? Qt::AlignHCenter
+                    : definition.align == 2 ? Qt::AlignRight
+                                            : Qt::AlignLeft);
+    table.setFormat(tf);
+}
+
 void applyTableRow(QTextTable &table, int row, const TableRow &definition,
-                   const std::vector<int> &starts)
+                   const std::vector<int> &starts, bool fitted)
 {
     const int cells = std::min<int>(int(starts.size()) - 1, int(definition.cells.size()));
-    if (row == 0) {
+    const int rowEnd = starts.empty() ? table.columns() : starts.back();
+    if (row == 0 && !fitted) {
+        setTableLook(table, definition);
         QTextTableFormat tf = table.format();
-        tf.setProperty(prop::TableGap, definition.gap);
-        tf.setProperty(prop::TableLeft, definition.left);
-        tf.setCellPadding(std::max(0.0, richedit::twipsToPixels(definition.gap)));
-        tf.setCellSpacing(0);
-        tf.setBorder(0);
-        tf.setBorderCollapse(true);
-        tf.setLeftMargin(std::max(0.0, richedit::twipsToPixels(definition.left)));
-        tf.setAlignment(definition.align == 1   ? Qt::AlignHCenter
-                        : definition.align == 2 ? Qt::AlignRight
-                                                : Qt::AlignLeft);
         tf.clearProperty(prop::TableCellRights);
         table.setFormat(tf);
     }
-    // The first row's boundaries give the columns; a later row with more cells adds its own.
+    // Rows not laid on the grid: the first row's boundaries give the columns; a later row
+    // with more cells adds its own.
     const QList<int> rights = table.format().property(prop::TableCellRights).value<QList<int>>();
-    if (rights.size() < cells) {
+    if (!fitted && rights.size() < cells) {
         std::vector<int> grid(rights.begin(), rights.end());
         const std::vector<int> defined = cellRights(definition);
         for (int c = int(grid.size()); c < cells; ++c)
@@ -307,7 +317,10 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
         QTextTableCellFormat f = cellFormat(
             cell.format().toTableCellFormat(), c < cells ? definition.cells[std::size_t(c)] : undefined,
             rowBordersAt(definition, starts[std::size_t(c)], starts[std::size_t(c) + 1] - 1,
-                         table.columns(), row == 0));
+                         rowEnd, row == 0));
+        // A cell the engine made by copying a neighbour carries the neighbour's marks.
+        f.clearProperty(prop::CellFiller);
+        f.clearProperty(prop::CellMergedRights);
         if (rowBorders && c == 0)
             f.setProperty(prop::RowBorders, QVariant::fromValue(rowBordersList(definition.borders)));
         else
@@ -324,8 +337,19 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
             ++last;
         const int first = starts[std::size_t(c)];
         const int span = starts[std::size_t(last) + 1] - first;
-        if (last > c && table.cellAt(row, first).columnSpan() < span)
+        if (last == c)
+            continue;
+        if (table.cellAt(row, first).columnSpan() < span)
             table.mergeCells(row, first, 1, span);
+        // The boundaries of the joined cells are kept, so each is written back.
+        const QList<int> grid = columnRights(table);
+        QList<int> inner;
+        for (int k = c; k < last; ++k)
+            inner << grid.value(starts[std::size_t(k) + 1] - 1);
+        QTextTableCell joined = table.cellAt(row, first);
+        QTextTableCellFormat f = joined.format().toTableCellFormat();
+        f.setProperty(prop::CellMergedRights, QVariant::fromValue(inner));
+        joined.setFormat(f);
     }
     for (int c = 0; c < cells && row > 0; ++c) {
         if (definition.cells[std::size_t(c)].verticalMerge != TableCell::Merged)
@@ -343,7 +367,12 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
         drawInnerBorderBelow(table, row - 1);
 }
 
-TableRow tableRowOf(const QTextTable &table, int row)
+bool isFillerCell(const QTextTableCell &cell)
+{
+    return cell.format().boolProperty(prop::CellFiller);
+}
+
+TableRow tableRowOf(const QTextTable &table, int row, std::vector<int> *columns)
 {
     const QTextTableFormat tf = table.format();
     TableRow r;
@@ -361,20 +390,39 @@ TableRow tableRowOf(const QTextTable &table, int row)
             break;
         }
     }
+    if (columns)
+        columns->clear();
     const QList<int> rights = columnRights(table);
-    for (int c = 0; c < table.columns(); ++c) {
+    for (int c = 0; c < table.columns();) {
         const QTextTableCell cell = table.cellAt(row, c);
-        TableCell out = cellOf(cell.format().toTableCellFormat());
-        out.right = rights.at(c);
-        if (cell.column() != c)
-            out.horizontalMerge = TableCell::Merged;
-        else if (cell.columnSpan() > 1)
-            out.horizontalMerge = TableCell::First;
-        if (cell.row() != row)
-            out.verticalMerge = TableCell::Merged;
-        else if (cell.rowSpan() > 1)
-            out.verticalMerge = TableCell::First;
-        r.cells.push_back(out);
+        if (isFillerCell(cell) && cell.firstPosition() == cell.lastPosition())
+            break; // (text typed into a filler makes it a cell of the row)
+        const QTextTableCellFormat f = cell.format().toTableCellFormat();
+        const int last = std::max(c, cell.column() + cell.columnSpan() - 1);
+        // The cell's parts: the joined cells' boundaries inside it, then its own right end.
+        const int from = c == 0 ? INT_MIN : rights.at(c - 1);
+        const int to = rights.at(last);
+        QList<int> ends;
+        for (int b : f.property(prop::CellMergedRights).value<QList<int>>())
+            if (b > from && b < to && !ends.contains(b))
+                ends << b;
+        std::sort(ends.begin(), ends.end());
+        ends << to;
+        const TableCell base = cellOf(f);
+        for (qsizetype k = 0; k < ends.size(); ++k) {
+            TableCell out = base;
+            out.right = ends.at(k);
+            if (ends.size() > 1)
+                out.horizontalMerge = k == 0 ? TableCell::First : TableCell::Merged;
+            if (cell.row() != row)
+                out.verticalMerge = TableCell::Merged;
+            else if (cell.rowSpan() > 1)
+                out.verticalMerge = TableCell::First;
+            r.cells.push_back(out);
+            if (columns)
+                columns->push_back(k == 0 && cell.row() == row ? c : -1);
+        }
+        c = last + 1;
     }
     return r;
 }

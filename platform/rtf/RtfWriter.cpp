@@ -396,14 +396,20 @@ void RtfWriter::writeBlock(const QTextBlock &block, int blockStart, int blockEnd
 // by \cell; a cell covered by a merge is an empty \cell.
 void RtfWriter::writeTable(const QTextTable &table)
 {
+    std::vector<WrittenRow> rows = m_tableRows.take(&table);
+    if (rows.size() != std::size_t(table.rows())) { // (not collected: reads them now)
+        rows.resize(std::size_t(table.rows()));
+        for (int r = 0; r < table.rows(); ++r)
+            rows[std::size_t(r)].row = tableRowOf(table, r, &rows[std::size_t(r)].columns);
+    }
     for (int r = 0; r < table.rows(); ++r) {
-        writeRowDefinition(tableRowOf(table, r));
-        for (int c = 0; c < table.columns(); ++c) {
-            const QTextTableCell cell = table.cellAt(r, c);
-            if (cell.row() != r || cell.column() != c) {
+        writeRowDefinition(rows[std::size_t(r)].row);
+        for (int c : rows[std::size_t(r)].columns) {
+            if (c < 0) {
                 word(Cw::Cell);
                 continue;
             }
+            const QTextTableCell cell = table.cellAt(r, c);
             const int end = cell.lastPosition();
             for (QTextBlock b = m_document.findBlock(cell.firstPosition()); b.isValid();
                  b = b.next()) {
@@ -481,8 +487,11 @@ void RtfWriter::collectTables(int from, int to)
         m_tables.push_back(table);
         if (table->firstPosition() < from || table->lastPosition() >= to)
             continue;
+        std::vector<WrittenRow> &rows = m_tableRows[table];
+        rows.resize(std::size_t(table->rows()));
         for (int r = 0; r < table->rows(); ++r) {
-            const TableRow row = tableRowOf(*table, r);
+            rows[std::size_t(r)].row = tableRowOf(*table, r, &rows[std::size_t(r)].columns);
+            const TableRow &row = rows[std::size_t(r)].row;
             for (const TableBorder &b : row.borders)
                 if (b.style != TableBorder::None && b.color.isValid())
                     colorNumber(b.color);

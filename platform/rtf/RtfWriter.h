@@ -121,6 +121,13 @@ private:
     std::vector<FontKey> m_fonts;
     QHash<QString, int> m_fontNumbers; // name and character set -> font number
     std::vector<QTextTable *> m_tables; // the top-level tables the range touches, in order
+    // The rows of the tables written whole, as collectTables found them (for their colours)
+    // and writeTable writes them, with the column each row's cells take their content from.
+    struct WrittenRow {
+        TableRow row;
+        std::vector<int> columns;
+    };
+    QHash<const QTextTable *, std::vector<WrittenRow>> m_tableRows;
     std::vector<QColor> m_colors;
     QHash<QRgb, int> m_colorNumbers;
     QHash<int, RunState> m_runStates; // by the document's char format index

@@ -1,5 +1,6 @@
 #include "CodePage.h"
 
+#include <algorithm>
 #include <array>
 #include <iconv.h>
 #include <cerrno>
@@ -290,7 +291,11 @@ QByteArray encodePlainText(const QString &text)
 {
     bool lossless = true;
     QByteArray out = encode(text, 1252, &lossless);
-    if (lossless)
+    // Windows-1252 bytes that happen to form valid UTF-8 ("Ã©") would be read back as other
+    // characters ("é"): such a text is written as UTF-8 with its mark, which reads back as
+    // it was.
+    const bool ascii = std::all_of(out.cbegin(), out.cend(), [](char c) { return uchar(c) < 0x80; });
+    if (lossless && (ascii || !isValidUtf8(out.constData(), out.size())))
         return out;
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
 }

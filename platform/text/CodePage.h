@@ -35,7 +35,8 @@ int codePageForCharset(int charset);
 
 // Plain text files: UTF-8 when the bytes are valid UTF-8 (BOM or not), else Windows-1252.
 QString decodePlainText(const QByteArray &bytes);
-// Windows-1252 when every character fits, else UTF-8 with a byte-order mark.
+// Windows-1252 when every character fits and the bytes cannot be mistaken for UTF-8, else
+// UTF-8 with a byte-order mark: decodePlainText reads either back as the same text.
 QByteArray encodePlainText(const QString &text);
 bool isValidUtf8(const char *data, qsizetype size);
 

@@ -149,6 +149,36 @@ private slots:
         QCOMPARE(r.out, QByteArray("Words: 3\nCharacters: 19\nLines: 2\nWords per line:     1.50\n"));
     }
 
+    void textReadsBackAsWritten_data()
+    {
+        QTest::addColumn<QByteArray>("rtf");
+        QTest::addColumn<QByteArray>("text");
+        // Windows-1252 bytes that form valid UTF-8 would come back as other letters.
+        QTest::newRow("looks like UTF-8") << QByteArray("{\\rtf1\\ansi \\'c3\\'a9t\\'c3\\'a9\\par}")
+                                          << QByteArray("\xEF\xBB\xBF\xC3\x83\xC2\xA9t\xC3\x83\xC2\xA9");
+        QTest::newRow("table first") << QByteArray("{\\rtf1\\ansi \\trowd\\cellx2000\\cellx4000 "
+                                                   "a\\cell b\\cell\\row after\\line end\\par}")
+                                     << QByteArray("a\tb\r\nafter\r\nend");
+    }
+    void textReadsBackAsWritten()
+    {
+        // Given a rich text document converted to text
+        QFETCH(QByteArray, rtf);
+        QFETCH(QByteArray, text);
+        QTemporaryDir dir;
+        QFile f(dir.filePath(QStringLiteral("in.rtf")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(rtf);
+        f.close();
+        const QString once = dir.filePath(QStringLiteral("once.txt"));
+        const QString twice = dir.filePath(QStringLiteral("twice.txt"));
+        QCOMPARE(scrivelle({QStringLiteral("--convert"), f.fileName(), once}).code, 0);
+        QCOMPARE(readAll(once), text);
+        // When that text is read and written again, Then it is the same bytes
+        QCOMPARE(scrivelle({QStringLiteral("--convert"), once, twice}).code, 0);
+        QCOMPARE(readAll(twice), readAll(once));
+    }
+
     void helpAndVersion()
     {
         const Run help = scrivelle({QStringLiteral("--help")});

@@ -44,6 +44,20 @@ private slots:
         QCOMPARE(text::encodePlainText(QStringLiteral("caf\u00E9\u2014")), QByteArray("caf\xE9\x97"));
         QCOMPARE(text::encodePlainText(QStringLiteral("\u0416")), QByteArray("\xEF\xBB\xBF\xD0\x96"));
     }
+    void plainTextReadsBackAsWritten_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("ascii") << QStringLiteral("plain\r\nlines");
+        QTest::newRow("windows-1252") << QStringLiteral("caf\u00E9 \u20AC");
+        // Windows-1252 bytes C3 A9 are valid UTF-8 (U+00E9): written so, they came back as "é".
+        QTest::newRow("1252 bytes that look like UTF-8") << QStringLiteral("\u00C3\u00A9t\u00C3\u00A9");
+        QTest::newRow("beyond windows-1252") << QStringLiteral("\u0416 and \u00C3\u00A9");
+    }
+    void plainTextReadsBackAsWritten()
+    {
+        QFETCH(QString, text);
+        QCOMPARE(text::decodePlainText(text::encodePlainText(text)), text);
+    }
     void otherCodePagesThroughIconv()
     {
         QCOMPARE(text::decode(QByteArray("\xC0"), 1251), QStringLiteral("\u0410"));

@@ -733,6 +733,49 @@ private slots:
             QCOMPARE(words.count(QLatin1String(word)), 1);
     }
 
+    // Given a row cut over pages whose paragraphs are shaded (the paragraph's own background
+    // and the background of its text), when each page is rendered, then every page shows the
+    // shading of the lines it draws, the continuation pages too.
+    void shadingOfACutRowShowsOnEveryPage()
+    {
+        RichEdit e;
+        QByteArray rtf = tallRowTable(150, 100);
+        rtf.replace("{\\fonttbl", "{\\colortbl ;\\red255\\green0\\blue0;}{\\fonttbl");
+        rtf.replace("\\pard\\intbl a000", "\\pard\\intbl\\chcbpat1 a000");
+        loadRtf(e, rtf);
+        auto *table = qobject_cast<QTextTable *>(e.document()->rootFrame()->childFrames().value(0));
+        QVERIFY(table);
+        // The second column's paragraphs take a background of their own.
+        const QTextTableCell tall = table->cellAt(1, 1);
+        QTextCursor c(e.document());
+        c.setPosition(tall.firstPosition());
+        c.setPosition(tall.lastPosition(), QTextCursor::KeepAnchor);
+        QTextBlockFormat shaded;
+        shaded.setBackground(QColor(0, 0, 255));
+        c.mergeBlockFormat(shaded);
+        QImage measure = page96();
+        const QList<int> starts = paginate(e, measure, 1440 * 9, false);
+        QVERIFY(starts.size() >= 4);
+        for (int i = 0; i + 1 < starts.size(); ++i) {
+            QImage shown = page96();
+            QPainter p(&shown);
+            const FORMATRANGE fr = rangeFor(shown, 1440 * 9, starts[i], &p);
+            QCOMPARE(e.formatRange(&fr, true), starts[i + 1]);
+            p.end();
+            int red = 0;
+            int blue = 0;
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x) {
+                    const QRgb px = shown.pixel(x, y);
+                    red += px == qRgb(255, 0, 0);
+                    blue += px == qRgb(0, 0, 255);
+                }
+            QVERIFY2(red > 2000 && blue > 2000,
+                     qPrintable(QStringLiteral("page %1: %2 red, %3 blue").arg(i).arg(red).arg(blue)));
+        }
+        e.formatRange(nullptr, false);
+    }
+
     // Given a page that starts inside a cut row, when rendered, then no line of the page
     // before shows at its top: the row's cells start their lines below the cut only.
     void aCutRowsNextPageShowsNoLineOfThePageBefore()

@@ -540,8 +540,9 @@ private slots:
         QCOMPARE(runs(*reread), runs(*document));
     }
 
-    // Given a table we wrote (merged cells, shading, borders), when LibreOffice converts it
-    // to its own RTF, then it is still a table with the same cell texts when we read it back.
+    // Given a table we wrote (a title row spanning it, merged cells, shading, borders, a row
+    // of other bounds), when LibreOffice converts it to its own RTF, then it is still a table
+    // with the same cell texts and spans when we read it back.
     void libreOfficeReadsOurTables()
     {
         const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
@@ -550,11 +551,14 @@ private slots:
         const QByteArray source =
             "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}{\\colortbl ;\\red200\\green220\\blue255;}"
             "\\pard Before\\par"
+            "\\trowd\\trgaph108\\trleft-108\\cellx9000\\pard\\intbl Title\\cell\\row"
             "\\trowd\\trgaph108\\trleft-108\\clbrdrt\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10"
             "\\clcbpat1\\cellx3000\\clbrdrt\\brdrs\\brdrw10\\cellx6000\\cellx9000"
             "\\pard\\intbl Name\\cell Town\\cell Age\\cell\\row"
             "\\trowd\\trgaph108\\trleft-108\\clmgf\\cellx3000\\clmrg\\cellx6000\\cellx9000"
             "\\pard\\intbl Wide cell\\cell\\cell 42\\cell\\row"
+            "\\trowd\\trgaph108\\trleft-108\\cellx4500\\cellx9000"
+            "\\pard\\intbl Left half\\cell Right half\\cell\\row"
             "\\pard After\\par}";
         const auto document = rtftest::readDocument(source);
         QTemporaryDir dir;
@@ -577,19 +581,25 @@ private slots:
             if ((table = qobject_cast<QTextTable *>(f)))
                 break;
         QVERIFY(table);
-        QCOMPARE(table->rows(), 2);
+        QCOMPARE(table->rows(), 4);
         auto cellText = [&](int r, int c) {
             QTextCursor cursor = table->cellAt(r, c).firstCursorPosition();
             cursor.setPosition(table->cellAt(r, c).lastCursorPosition().position(),
                                QTextCursor::KeepAnchor);
             return cursor.selectedText();
         };
-        QCOMPARE(cellText(0, 0), QStringLiteral("Name"));
-        QCOMPARE(cellText(0, 1), QStringLiteral("Town"));
-        QCOMPARE(cellText(0, 2), QStringLiteral("Age"));
-        QCOMPARE(cellText(1, 0), QStringLiteral("Wide cell"));
-        QCOMPARE(cellText(1, table->cellAt(1, 0).columnSpan()), QStringLiteral("42"));
-        QCOMPARE(table->cellAt(0, 0).format().background().color(), QColor(200, 220, 255));
+        QCOMPARE(cellText(0, 0), QStringLiteral("Title"));
+        QCOMPARE(table->cellAt(0, 0).columnSpan(), table->columns());
+        // The cells of the header row, in order, each where the one before it ends.
+        QStringList header;
+        for (int c = 0; c < table->columns(); c += table->cellAt(1, c).columnSpan())
+            header << cellText(1, c);
+        QCOMPARE(header, (QStringList{"Name", "Town", "Age"}));
+        QCOMPARE(cellText(2, 0), QStringLiteral("Wide cell"));
+        QCOMPARE(cellText(2, table->cellAt(2, 0).columnSpan()), QStringLiteral("42"));
+        QCOMPARE(cellText(3, 0), QStringLiteral("Left half"));
+        QCOMPARE(cellText(3, table->cellAt(3, 0).columnSpan()), QStringLiteral("Right half"));
+        QCOMPARE(table->cellAt(1, 0).format().background().color(), QColor(200, 220, 255));
     }
 };
 

@@ -3,6 +3,7 @@
 // the shortcut is taken for plain typing.
 #include "richedit/RichEdit.h"
 #include "richedit/TypingLayout.h"
+#include "support/RtfTestSupport.h"
 
 #include <QTest>
 #include <QTextBlock>
@@ -42,6 +43,7 @@ QStringList geometry(QTextDocument *doc)
 QStringList fullLayoutGeometry(QTextDocument *doc)
 {
     doc->markContentsDirty(0, doc->characterCount());
+    doc->documentLayout()->blockBoundingRect(doc->lastBlock()); // all of it, before reading
     return geometry(doc);
 }
 
@@ -121,6 +123,8 @@ private slots:
     void clickAfterShortcutEditsFindsTheRightPlace();
     void paragraphsRunLeftToRightUnlessMarked();
     void lastParagraphDrawnWhileTyping();
+    void deferredLayoutWaitsForAQuestion();
+    void editOverALongStretchIsLaidOutFromTheEventLoop();
     void longParagraphEditsLeaveTheFullLayout_data();
     void longParagraphEditsLeaveTheFullLayout();
     void longParagraphDrawnAsAfterTheFullLayout();
@@ -323,6 +327,87 @@ void TestTypingLayout::lastParagraphDrawnWhileTyping()
     const QImage typed = endOfDocument(doc);
     fullLayoutGeometry(doc);
     QCOMPARE(typed, endOfDocument(doc));
+}
+
+void TestTypingLayout::deferredLayoutWaitsForAQuestion()
+{
+    // Given a control nobody sees whose layout is deferred, and one laid out as usual, each
+    // with a long document loaded
+    QTextDocument source;
+    fill(&source, true);
+    const QByteArray rtf = rtftest::writeDocument(source);
+    RichEdit deferred;
+    RichEdit usual;
+    deferred.setLayoutDeferred(true);
+    for (RichEdit *e : {&deferred, &usual}) {
+        e->resize(420, 300);
+        e->setAttribute(Qt::WA_DontShowOnScreen); // shown for its width, never painted
+        e->show();
+        int at = 0;
+        richedit::EDITSTREAM stream;
+        stream.pfnCallback = [&](char *buffer, int cb, int *pcb) {
+            *pcb = qMin(cb, int(rtf.size()) - at);
+            memcpy(buffer, rtf.constData() + at, size_t(*pcb));
+            at += *pcb;
+            return 0;
+        };
+        e->streamIn(richedit::SF_RTF, stream);
+    }
+    QTest::qWait(20); // Qt's layout would go on from its timers meanwhile
+    QTextDocument *doc = deferred.document();
+    TypingLayout *layout = layoutOf(deferred);
+
+    // Then the document is laid out no further than asked (the control asks for the caret's
+    // place at the start)
+    QCOMPARE(doc->lastBlock().layout()->lineCount(), 0);
+
+    // When the first paragraph's place is asked, only the start is laid out
+    doc->documentLayout()->blockBoundingRect(doc->firstBlock());
+    QVERIFY(doc->firstBlock().layout()->lineCount() > 0);
+    QTest::qWait(20);
+    QCOMPARE(doc->lastBlock().layout()->lineCount(), 0);
+
+    // And every answer that needs the whole document is the usual layout's
+    QCOMPARE(deferred.lineCount(), usual.lineCount());
+    QCOMPARE(doc->documentLayout()->documentSize(), usual.document()->documentLayout()->documentSize());
+    QCOMPARE(geometry(doc), geometry(usual.document()));
+
+    // When deferral ends, edits are laid out as they come
+    deferred.setLayoutDeferred(false);
+    for (RichEdit *e : {&deferred, &usual}) {
+        QTextCursor c(e->document()->findBlockByNumber(40));
+        c.insertText(Prose + Prose);
+    }
+    QTRY_COMPARE(layout->layoutStatus(), 100);
+    QCOMPARE(geometry(doc), geometry(usual.document()));
+}
+
+void TestTypingLayout::editOverALongStretchIsLaidOutFromTheEventLoop()
+{
+    // Given a shown, laid-out document
+    Shown shown;
+    QTextDocument *doc = shown.editor.document();
+    TypingLayout *layout = layoutOf(shown.editor);
+
+    // When one edit block changes text all over a long stretch (as replace-all does)
+    QTextCursor c(doc);
+    c.beginEditBlock();
+    c.movePosition(QTextCursor::End);
+    for (int i = 0; i < 600; ++i)
+        c.insertText(QStringLiteral("\n") + Prose + Prose);
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        QTextCursor word(b);
+        word.movePosition(QTextCursor::NextWord, QTextCursor::KeepAnchor);
+        word.insertText(QStringLiteral("A "));
+    }
+    c.endEditBlock();
+
+    // Then the edit returns before the whole document is laid out, and the layout finishes
+    // from the event loop exactly as Qt's full layout makes it
+    QVERIFY(layout->layoutStatus() < 100);
+    QTRY_COMPARE(layout->layoutStatus(), 100);
+    const QStringList laidOut = geometry(doc);
+    QCOMPARE(laidOut, fullLayoutGeometry(doc));
 }
 
 namespace {
