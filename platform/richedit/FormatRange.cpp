@@ -239,7 +239,11 @@ std::unique_ptr<QTextDocument> copyRange(const QTextDocument &source, int from, 
     QTextCursor into(part.get());
     into.setBlockFormat(firstFormat);
     into.setBlockCharFormat(first.charFormat());
-    if (copiesRunByRun(source)) {
+    // Whole paragraphs only: a slice of a long paragraph keeps the fragment copy, which finds
+    // the slice's runs without walking the paragraph's runs from its start.
+    const bool wholeParagraphs =
+        from == first.position() && to == last.position() + last.length() - 1;
+    if (wholeParagraphs && copiesRunByRun(source)) {
         part->setUndoRedoEnabled(false);
         into.beginEditBlock();
         copyRuns(into, from, to, first, last);
