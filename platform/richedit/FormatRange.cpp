@@ -19,6 +19,8 @@
 #include <QTextLayout>
 #include <QTextTable>
 
+#include <algorithm>
+
 namespace richedit {
 
 namespace {
@@ -181,6 +183,43 @@ QTextBlockFormat continuationFormat(QTextBlockFormat f)
     return f;
 }
 
+// Whether source's paragraphs can be copied one by one, run by run, into a part: when it holds
+// no tables, lists, pictures or other objects. A document fragment copies those, but builds a
+// whole document of its own first and then copies that again, which for long runs of plain
+// paragraphs took as long as laying them out.
+bool copiesRunByRun(const QTextDocument &source)
+{
+    if (!source.rootFrame()->childFrames().isEmpty())
+        return false;
+    const QList<QTextFormat> formats = source.allFormats();
+    return std::none_of(formats.cbegin(), formats.cend(), [](const QTextFormat &f) {
+        return f.isListFormat() || f.isTableFormat() || f.isImageFormat()
+            || (f.isCharFormat() && f.objectType() != QTextFormat::NoObject)
+            || (f.isBlockFormat() && f.objectIndex() >= 0);
+    });
+}
+
+// Appends the text [from, to) of the paragraphs first..last at into with their paragraph and
+// character formats; the first paragraph's text goes into into's current paragraph.
+void copyRuns(QTextCursor &into, int from, int to, const QTextBlock &first,
+              const QTextBlock &last)
+{
+    for (QTextBlock b = first; b.isValid(); b = b.next()) {
+        if (b != first)
+            into.insertBlock(b.blockFormat(), b.charFormat());
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment run = it.fragment();
+            const int start = qMax(from, run.position());
+            const int end = qMin(to, run.position() + run.length());
+            if (start < end)
+                into.insertText(run.text().mid(start - run.position(), end - start),
+                                run.charFormat());
+        }
+        if (b == last)
+            break;
+    }
+}
+
 // A document with source's settings holding source's text [from, to): from lies in paragraph
 // first (at its start or at one of its lines), to is the end of paragraph last's text or a cut
 // inside it.
@@ -200,7 +239,18 @@ std::unique_ptr<QTextDocument> copyRange(const QTextDocument &source, int from, 
     QTextCursor into(part.get());
     into.setBlockFormat(firstFormat);
     into.setBlockCharFormat(first.charFormat());
-    into.insertFragment(QTextDocumentFragment(cursor));
+    // Whole paragraphs only: a slice of a long paragraph keeps the fragment copy, which finds
+    // the slice's runs without walking the paragraph's runs from its start.
+    const bool wholeParagraphs =
+        from == first.position() && to == last.position() + last.length() - 1;
+    if (wholeParagraphs && copiesRunByRun(source)) {
+        part->setUndoRedoEnabled(false);
+        into.beginEditBlock();
+        copyRuns(into, from, to, first, last);
+        into.endEditBlock();
+    } else {
+        into.insertFragment(QTextDocumentFragment(cursor));
+    }
     // A fragment brings the formats of the paragraphs it holds whole, not of the first and
     // last ones, which it cuts at the paragraph marks.
     QTextCursor(part->lastBlock()).setBlockFormat(first == last ? firstFormat

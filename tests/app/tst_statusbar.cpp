@@ -135,6 +135,26 @@ private slots:
         QTRY_VERIFY(w.status(3) != QString());
         VERIFY_FRESH_COUNT(w, "after Open");
     }
+
+    void lineFiguresOfALongParagraphAreRightOnceShown()
+    {
+        // Given a file of one long paragraph of words, many lines long in the window
+        const QString file = m_dir.filePath(QStringLiteral("paragraph.txt"));
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray("word ").repeated(80000) + "end");
+        }
+        WindowDriver w(m_dir.path());
+        // When it is opened and the figures are shown, before any caret move
+        w.dialogs().answerFile(file);
+        w.choose(QStringLiteral("Open"));
+        QTRY_VERIFY_WITH_TIMEOUT(w.status(3) != QString(), 20000);
+        // Then the line figures are those of the paragraph as the window shows it
+        QTRY_VERIFY_WITH_TIMEOUT(w->Editor->lineMetricsCurrent(), 20000);
+        QCoreApplication::processEvents();
+        VERIFY_FRESH_COUNT(w, "after Open of a long paragraph");
+    }
 };
 
 QTEST_MAIN(TestStatusBar)

@@ -253,13 +253,26 @@ private slots:
     }
     void partsGiveTheSamePagesAsTheWholeDocument()
     {
-        // Given a document of varied paragraphs (sizes, a long one, numbered ones, a page break),
-        // when it is paginated a small part at a time, then the pages and the drawn pixels are
-        // those of the document laid out whole.
+        // Given a document of varied paragraphs (sizes, a long one, numbered ones, a page break,
+        // empty ones whose height comes from their paragraph mark, runs of other sizes within
+        // a paragraph), when it is paginated a small part at a time, then the pages and the
+        // drawn pixels are those of the document laid out whole.
         QFETCH(int, part);
         RichEdit e;
         QTextCursor c(e.document());
         for (int i = 0; i < 60; ++i) {
+            if (i % 11 == 5) { // an empty paragraph of a large font
+                QTextCharFormat big;
+                big.setFontPointSize(30);
+                c.insertBlock(QTextBlockFormat(), big);
+                continue;
+            }
+            if (i % 13 == 7) {
+                QTextCharFormat run;
+                run.setFontPointSize(22);
+                run.setFontWeight(QFont::Bold);
+                c.insertText(QStringLiteral("a run of its own "), run);
+            }
             QTextCharFormat f;
             f.setFontPointSize(8 + (i * 5) % 17);
             QTextBlockFormat b;
