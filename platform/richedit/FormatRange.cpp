@@ -157,6 +157,8 @@ namespace {
 // Paragraphs in one part at most: with the character bound, this keeps a part's height well
 // inside the layout's range even at 1200 dpi.
 constexpr int kPartBlocks = 20000;
+// Paragraphs at least this long keep their shaping between the pages drawn from them.
+constexpr int kCachedShaping = 4096;
 
 // The block itself when it lies in no table; otherwise the nearest paragraph before
 // (direction -1) or after (+1) the outermost table it lies in. Parts hold tables whole: a
@@ -332,6 +334,12 @@ void FormatRangeCache::layOut(int dpiX, int dpiY, int widthTwips)
     m_doc->documentLayout()->setPaintDevice(m_device.get());
     m_doc->setTextWidth(widthTwips * double(dpiX) / 1440.0);
     m_doc->documentLayout()->blockBoundingRect(m_doc->lastBlock()); // lay out everything now
+    // The text layout drops a paragraph's shaping after each drawing, and each page of a long
+    // paragraph would then shape the whole paragraph again: long ones keep theirs.
+    for (QTextBlock b = m_doc->begin(); b.isValid(); b = b.next()) {
+        if (b.length() > kCachedShaping && b.layout())
+            b.layout()->setCacheEnabled(true);
+    }
     m_dpiX = dpiX;
     m_dpiY = dpiY;
     m_width = widthTwips;
