@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Times whole runs of the program on large inputs: one paragraph of 4, 8 and 16 MB and
-# 1 000 000 short paragraphs, each through --convert to .txt and .rtf, --stats and --pages.
+# 1 000 000 short paragraphs, each through --convert to .txt and .rtf, --stats and --pages; and
+# two long paragraphs of many formatted runs (100 000 to 800 000 characters) to the picture PDF.
 # Prints one line per case: wall seconds, CPU seconds and peak memory. Goal: every case under
 # 10 s of wall time on an idle machine, and the time growing with the size, not faster.
 #
@@ -21,6 +22,12 @@ for mb in (4, 8, 16):
         f.write(b'{\\rtf1\\ansi ' + b'word ' * (mb * 1024 * 1024 // 5) + b'}')
 with open(os.path.join(w, 'paragraphs1m.rtf'), 'wb') as f:
     f.write(b'{\\rtf1\\ansi ' + b'line\\par\n' * 1000000 + b'}')
+# Runs alternate bold, another size and plain text, a few words each.
+for k in (100, 200, 400, 800):
+    run = b'{\\b alpha beta gamma delta } {\\fs24 epsilon zeta eta theta } iota kappa lambda mu '
+    para = run * (k * 1000 // 69)
+    with open(os.path.join(w, 'runs%dk.rtf' % k), 'wb') as f:
+        f.write(b'{\\rtf1\\ansi\\fs20 ' + para + b'\\par ' + para + b'\\par}')
 PY
 
 case_run() { # NAME ARGS...
@@ -45,4 +52,7 @@ for input in paragraph4m paragraph8m paragraph16m paragraphs1m; do
     case_run "$input --convert .rtf" --convert "$work/$input.rtf" "$work/out.rtf"
     case_run "$input --stats" --stats "$work/$input.rtf"
     case_run "$input --pages" --pages "$work/$input.rtf"
+done
+for input in runs100k runs200k runs400k runs800k; do
+    case_run "$input --convert .pdf" --convert "$work/$input.rtf" "$work/out.pdf"
 done
