@@ -108,7 +108,7 @@ void RtfWriter::collect(int from, int to)
         if (block.blockFormat().intProperty(prop::Numbering) == richedit::PFN_BULLET)
             m_hasBullets = true;
         if (block.length() == 1 && !isLeadInOfTable(block, to))
-            runState(block.charFormat(), block.charFormatIndex());
+            markState(block);
         const bool whole = block.position() >= from && block.position() + block.length() <= to;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
@@ -145,6 +145,21 @@ const RtfWriter::RunState &RtfWriter::runState(const QTextCharFormat &format, in
     if (it == m_runStates.end())
         it = m_runStates.insert(index, makeRunState(format));
     return *it;
+}
+
+// The mark of an empty paragraph. A cell's first paragraph keeps its mark where the cell's
+// format is read from, so whatever format the mark has, it is written as a cell's mark is.
+const RtfWriter::RunState &RtfWriter::markState(const QTextBlock &block)
+{
+    QTextCharFormat format = block.charFormat();
+    if (!format.isTableCellFormat()) {
+        const QTextTable *table = QTextCursor(block).currentTable();
+        if (table && table->cellAt(block.position()).firstPosition() == block.position()) {
+            format.setObjectType(QTextFormat::TableCellObject);
+            return runState(format, -2 - block.charFormatIndex());
+        }
+    }
+    return runState(format, block.charFormatIndex());
 }
 
 RtfWriter::RunState RtfWriter::makeRunState(const QTextCharFormat &shown)
@@ -401,7 +416,7 @@ void RtfWriter::writeBlock(const QTextBlock &block, int blockStart, int blockEnd
         writeText(length == count ? text : text.mid(skip, length), m_run);
     }
     if (block.length() == 1)
-        writeRunChanges(runState(block.charFormat(), block.charFormatIndex()));
+        writeRunChanges(markState(block));
 }
 
 // A table row by row: the row's definition, then each cell's paragraphs, the last one ended

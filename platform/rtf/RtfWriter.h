@@ -81,6 +81,7 @@ private:
     // RtfWriter.cpp
     void collect(int from, int to);
     bool isLeadInOfTable(const QTextBlock &block, int to) const;
+    const RunState &markState(const QTextBlock &block);
     const RunState &runState(const QTextCharFormat &format, int index);
     RunState makeRunState(const QTextCharFormat &format);
     ParaState paraState(const QTextBlockFormat &format) const;
