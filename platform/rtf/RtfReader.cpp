@@ -466,7 +466,9 @@ void RtfReader::appendBytes(const char *bytes, qsizetype length)
 // word that changes anything but the font.
 void RtfReader::decodeBytes(bool keepLead)
 {
-    if (m_bytes.isEmpty())
+    // Appending the decoded run can end a table cell, which decodes again: bytes still waiting
+    // then follow the run, and the run's buffer must stay as it is until it is appended.
+    if (m_bytes.isEmpty() || m_decoding)
         return;
     QString &decoded = m_decoded; // reused, so decoding a run allocates nothing
     bool controls = true;         // whether the text may hold line breaks to drop
@@ -500,7 +502,9 @@ void RtfReader::decodeBytes(bool keepLead)
         m_bytes = lead;
     if (controls)
         decoded.removeIf(isBreakCharacter);
+    m_decoding = true;
     appendText(decoded, m_bytesState, m_bytesDest);
+    m_decoding = false;
 }
 
 void RtfReader::appendText(QStringView text)

@@ -156,6 +156,7 @@ private:
     Destination m_bytesDest = Destination::Text;
     QString m_text;          // decoded text not yet given to the sink
     QString m_decoded;       // decodeBytes' buffer
+    bool m_decoding = false; // decodeBytes is appending m_decoded
     CharState m_textState;
     // Formats built recently, by character state: documents switch between a few formats.
     struct CachedFormat {

@@ -9,7 +9,7 @@ namespace rtf {
 
 namespace {
 
-constexpr qsizetype kMaxFontNameBytes = 256;
+constexpr qsizetype kMaxFontNameBytes = 256; // characters decoded and bytes pending, together
 constexpr qsizetype kMaxLevelText = 64;
 
 } // namespace
@@ -53,7 +53,7 @@ void RtfReader::fontText(const char *text, qsizetype length)
     for (qsizetype i = 0; i < length; ++i) {
         if (text[i] == ';') {
             commitFont();
-        } else if (m_fontOpen && m_font.rawName.size() < kMaxFontNameBytes) {
+        } else if (m_fontOpen && m_font.name.size() + m_font.rawName.size() < kMaxFontNameBytes) {
             m_font.rawName.append(text[i]);
         }
     }
@@ -71,7 +71,7 @@ int RtfReader::fontNameCodePage() const
 // A \u character in a font name: the bytes before it are decoded first.
 void RtfReader::fontCharacter(char16_t ch)
 {
-    if (!m_fontOpen || m_font.name.size() >= kMaxFontNameBytes)
+    if (!m_fontOpen || m_font.name.size() + m_font.rawName.size() >= kMaxFontNameBytes)
         return;
     m_font.name += text::decode(m_font.rawName, fontNameCodePage());
     m_font.rawName.clear();
