@@ -32,6 +32,15 @@ QByteArray write(const QTextDocument &document)
     return out;
 }
 
+// Whether a second write that differs from the first stops the run. It does unless
+// SCRIVELLE_FUZZ_FIXED_POINT=0: the repeatable run in CI looks for crashes and memory errors,
+// and the fixed point is explored in longer runs, its findings kept as reader tests.
+bool checkFixedPoint()
+{
+    static const bool check = qgetenv("SCRIVELLE_FUZZ_FIXED_POINT") != "0";
+    return check;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
@@ -56,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::abort();
     }
     const QByteArray second = write(again);
-    if (second != first) {
+    if (second != first && checkFixedPoint()) {
         std::fprintf(stderr, "write, read, write is not a fixed point:\n%s\n--- then ---\n%s\n",
                      first.constData(), second.constData());
         std::abort();
