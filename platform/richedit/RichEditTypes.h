@@ -270,6 +270,9 @@ enum : int {
     CellMergedRights = QTextFormat::UserProperty + 66, // QList<int> twips
     // A cell beyond the right end of its row, where a wider row made the table's grid wider.
     CellFiller = QTextFormat::UserProperty + 67,       // bool
+    // A row placed unlike its table's first row (\trleft, alignment, \trgaph) or of a given
+    // height (\trrh), kept on the row's first own cell: left, align, gap, height.
+    RowLook = QTextFormat::UserProperty + 68,          // QList<int> twips, align 0..2
 };
 }
 

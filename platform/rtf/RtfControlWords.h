@@ -31,7 +31,8 @@ enum class Cw : std::uint16_t {
     RowBorderBottom, RowBorderRight, RowBorderHorizontal, RowBorderVertical, ParagraphBorder,
     BorderSingle, BorderThick, BorderDouble, BorderDotted, BorderDashed, BorderNone,
     BorderWidth, BorderColor, CellShading, CellMergeFirst, CellMerged, CellVMergeFirst,
-    CellVMerged, CellAlignTop, CellAlignCenter, CellAlignBottom, CellRight,
+    CellVMerged, CellAlignTop, CellAlignCenter, CellAlignBottom, CellRight, RowHeight,
+    RowHeader,
     // Special
     Unicode, Par, Line, LineBreak, Tab, Page,
     Section, Cell, NestCell, Row, NestRow, FootnoteMark,

@@ -223,6 +223,12 @@ void RtfReader::tableWord(Cw id, int value)
     case Cw::RowAlignRight:
         m_rowDef.align = id == Cw::RowAlignCenter ? 1 : id == Cw::RowAlignRight ? 2 : 0;
         break;
+    case Cw::RowHeight:
+        m_rowDef.height = std::clamp(value, -kMaxTwips, kMaxTwips);
+        break;
+    case Cw::RowHeader:
+        m_rowDef.header = value != 0;
+        break;
     case Cw::CellBorderTop:
     case Cw::CellBorderLeft:
     case Cw::CellBorderBottom:

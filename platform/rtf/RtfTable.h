@@ -40,6 +40,8 @@ struct TableRow {
     int gap = 0;   // \trgaph: half the space between two cells' texts, twips
     int left = 0;  // \trleft: where the row starts, twips
     int align = 0; // 0 left, 1 centre, 2 right (\trql, \trqc, \trqr)
+    int height = 0; // \trrh, twips: at least this high, or exactly its magnitude when negative
+    bool header = false; // \trhdr: a heading row, repeated at the top of each page
     std::array<TableBorder, 6> borders;
     std::vector<TableCell> cells;
     bool operator==(const TableRow &) const = default;

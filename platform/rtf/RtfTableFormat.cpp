@@ -161,6 +161,58 @@ void drawInnerBorderBelow(QTextTable &table, int row)
     }
 }
 
+Qt::Alignment qtAlignment(int align)
+{
+    return align == 1 ? Qt::AlignHCenter : align == 2 ? Qt::AlignRight : Qt::AlignLeft;
+}
+
+int rtfAlignment(Qt::Alignment alignment)
+{
+    return alignment & Qt::AlignHCenter ? 1 : alignment & Qt::AlignRight ? 2 : 0;
+}
+
+// What the row's definition places unlike its table (left, alignment, gap) or its height, as
+// kept in prop::RowLook; empty when the row is placed as the table is and of no set height.
+QList<int> rowLookOf(const QTextTable &table, const TableRow &definition)
+{
+    const QTextTableFormat tf = table.format();
+    if (definition.left == intOr(tf, prop::TableLeft) && definition.gap == intOr(tf, prop::TableGap)
+        && definition.align == rtfAlignment(tf.alignment()) && definition.height == 0)
+        return {};
+    return {definition.left, definition.align, definition.gap, definition.height};
+}
+
+// The row's first own cell: the first that starts in the row (a cell reaching down from the
+// row above belongs to that row).
+QTextTableCell firstOwnCell(const QTextTable &table, int row)
+{
+    for (int c = 0; c < table.columns(); ++c) {
+        const QTextTableCell cell = table.cellAt(row, c);
+        if (cell.row() == row && cell.column() == c)
+            return cell;
+    }
+    return {};
+}
+
+// Keeps the row's own borders and placement on its first own cell, once the row's merges are
+// made. (Kept on the cell in the first column before, they were lost with it when that cell
+// joined the one above.)
+void keepRowProperties(QTextTable &table, int row, const QList<int> &borders,
+                       const QList<int> &look)
+{
+    if (borders.isEmpty() && look.isEmpty())
+        return;
+    QTextTableCell cell = firstOwnCell(table, row);
+    if (!cell.isValid())
+        return;
+    QTextTableCellFormat f = cell.format().toTableCellFormat();
+    if (!borders.isEmpty())
+        f.setProperty(prop::RowBorders, QVariant::fromValue(borders));
+    if (!look.isEmpty())
+        f.setProperty(prop::RowLook, QVariant::fromValue(look));
+    cell.setFormat(f);
+}
+
 TableCell cellOf(const QTextTableCellFormat &f)
 {
     TableCell cell;
@@ -277,9 +329,7 @@ void setTableLook(QTextTable &table, const TableRow &definition)
     tf.setBorder(0);
     tf.setBorderCollapse(true);
     tf.setLeftMargin(std::max(0.0, richedit::twipsToPixels(definition.left)));
-    tf.setAlignment(definition.align == 1   ? Qt::AlignHCenter
-                    : definition.align == 2 ? Qt::AlignRight
-                                            : Qt::AlignLeft);
+    tf.setAlignment(qtAlignment(definition.align));
     table.setFormat(tf);
 }
 
@@ -298,15 +348,19 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
     // with more cells adds its own.
     const QList<int> rights = table.format().property(prop::TableCellRights).value<QList<int>>();
     if (!fitted && rights.size() < cells) {
+        // Each boundary lies right of the table's left edge, as reading it back makes it:
+        // the row's own edge may lie left of it.
         std::vector<int> grid(rights.begin(), rights.end());
         const std::vector<int> defined = cellRights(definition);
+        const int left = intOr(table.format(), prop::TableLeft);
         for (int c = int(grid.size()); c < cells; ++c)
             grid.push_back(std::max(defined[std::size_t(c)],
-                                    (grid.empty() ? definition.left : grid.back()) + 1));
+                                    (grid.empty() ? left : grid.back()) + 1));
         setTableGrid(table, grid);
     }
     const bool rowBorders = std::any_of(definition.borders.begin(), definition.borders.end(),
                                         [](const TableBorder &b) { return b.style != TableBorder::None; });
+    const QList<int> look = rowLookOf(table, definition);
     // Every cell takes a cell format, those the definition lacks a plain one: the engine keeps
     // a cell's format where its first paragraph's mark is, so a mark set there would stand.
     const TableCell undefined;
@@ -321,10 +375,14 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
         // A cell the engine made by copying a neighbour carries the neighbour's marks.
         f.clearProperty(prop::CellFiller);
         f.clearProperty(prop::CellMergedRights);
-        if (rowBorders && c == 0)
-            f.setProperty(prop::RowBorders, QVariant::fromValue(rowBordersList(definition.borders)));
-        else
-            f.clearProperty(prop::RowBorders);
+        f.clearProperty(prop::RowBorders);
+        f.clearProperty(prop::RowLook);
+        if (look.size() == 4 && look.at(2) != intOr(table.format(), prop::TableGap)) {
+            // The row's own gap shows as its cells' padding.
+            const qreal padding = std::max(0.0, richedit::twipsToPixels(look.at(2)));
+            f.setLeftPadding(padding);
+            f.setRightPadding(padding);
+        }
         cell.setFormat(f);
     }
     // Merges: cells marked merged join the cell before them, or the cell above them.
@@ -363,6 +421,13 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
             continue;
         table.mergeCells(above.row(), column, row - above.row() + 1, above.columnSpan());
     }
+    keepRowProperties(table, row, rowBorders ? rowBordersList(definition.borders) : QList<int>(),
+                      look);
+    if (definition.header && table.format().headerRowCount() == row) {
+        QTextTableFormat tf = table.format();
+        tf.setHeaderRowCount(row + 1);
+        table.setFormat(tf);
+    }
     if (row > 0)
         drawInnerBorderBelow(table, row - 1);
 }
@@ -378,10 +443,8 @@ TableRow tableRowOf(const QTextTable &table, int row, std::vector<int> *columns)
     TableRow r;
     r.gap = intOr(tf, prop::TableGap, pixelsToTwips(tf.cellPadding()));
     r.left = intOr(tf, prop::TableLeft, pixelsToTwips(tf.leftMargin()));
-    if (tf.alignment() & Qt::AlignHCenter)
-        r.align = 1;
-    else if (tf.alignment() & Qt::AlignRight)
-        r.align = 2;
+    r.align = rtfAlignment(tf.alignment());
+    r.header = row < tf.headerRowCount();
     for (int c = 0; c < table.columns(); ++c) {
         const QTextTableCell cell = table.cellAt(row, c);
         if (cell.row() == row && cell.format().hasProperty(prop::RowBorders)) {
@@ -389,6 +452,14 @@ TableRow tableRowOf(const QTextTable &table, int row, std::vector<int> *columns)
                 cell.format().property(prop::RowBorders).value<QList<int>>());
             break;
         }
+    }
+    const QList<int> look =
+        firstOwnCell(table, row).format().property(prop::RowLook).value<QList<int>>();
+    if (look.size() == 4) {
+        r.left = look.at(0);
+        r.align = std::clamp(look.at(1), 0, 2);
+        r.gap = look.at(2);
+        r.height = look.at(3);
     }
     if (columns)
         columns->clear();

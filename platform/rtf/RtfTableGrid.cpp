@@ -37,6 +37,7 @@ void makeFiller(QTextTableCell cell)
     f.clearProperty(prop::CellBorderStyles);
     f.clearProperty(prop::CellBorderWidths);
     f.clearProperty(prop::RowBorders);
+    f.clearProperty(prop::RowLook);
     f.clearProperty(prop::CellMergedRights);
     f.setProperty(prop::CellFiller, true);
     cell.setFormat(f);

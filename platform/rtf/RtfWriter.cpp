@@ -461,6 +461,10 @@ void RtfWriter::writeRowDefinition(const TableRow &row)
         word(Cw::RowAlignCenter);
     else if (row.align == 2)
         word(Cw::RowAlignRight);
+    if (row.height != 0)
+        word(Cw::RowHeight, row.height);
+    if (row.header)
+        word(Cw::RowHeader);
     static const Cw rowSides[] = {Cw::RowBorderTop, Cw::RowBorderLeft, Cw::RowBorderBottom,
                                   Cw::RowBorderRight, Cw::RowBorderHorizontal,
                                   Cw::RowBorderVertical};

@@ -267,6 +267,23 @@ private slots:
                             "Thank you."));
     }
 
+    // Given a table whose rows are placed differently (indent, alignment, gap, height, a
+    // heading row), when it is opened with Open and saved with Save As under another name,
+    // then each row of the saved file keeps its own placement.
+    void tableRowsKeepTheirPlacementThroughSaveAs()
+    {
+        m_dialogs->answerFile(QStringLiteral(SCV_TEST_DATA_DIR "/rtf/table_row_placement.word.rtf"));
+        m_w->Open1->trigger();
+        const QString saved = path(QStringLiteral("hours.rtf"));
+        m_dialogs->answerFile(saved);
+        m_w->SaveAs1->trigger();
+        const QByteArray rtf = readAll(saved);
+        for (const char *row : {"\\trowd\\trgaph108\\trleft-108\\trrh397\\trhdr\\trbrdrt",
+                                "\\trowd\\trgaph72\\trleft720\\trqc\\trrh-567\\trbrdrt",
+                                "\\trowd\\trgaph108\\trleft-108\\trqr\\trbrdrt"})
+            QVERIFY2(rtf.contains(row), row);
+    }
+
     void promptAnswers()
     {
         type(QStringLiteral("keep"));

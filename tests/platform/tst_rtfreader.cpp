@@ -451,6 +451,45 @@ private slots:
         QCOMPARE(rtftest::writeDocument(*rtftest::readDocument(first)), first);
     }
 
+    // Given a Word table whose rows are placed differently (a heading row of set height, a
+    // row indented, centred and with a narrower gap, a right-aligned row) and a row whose
+    // first cell continues a merge from above, when read, then the table has one heading
+    // row and the narrower gap shows as its row's cell padding; written, every row keeps its
+    // own \trleft, alignment, \trgaph, \trrh, \trhdr and borders, and write -> read -> write
+    // gives the same bytes.
+    void laterRowsKeepTheirOwnPlacement()
+    {
+        const auto d = rtftest::readDocument(rtftest::fileBytes(
+            QStringLiteral(SCV_TEST_DATA_DIR "/rtf/table_row_placement.word.rtf")));
+        auto *table = qobject_cast<QTextTable *>(d->rootFrame()->childFrames().value(0));
+        QVERIFY(table);
+        QCOMPARE(table->rows(), 4);
+        QCOMPARE(table->format().headerRowCount(), 1);
+        QCOMPARE(table->format().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+        QCOMPARE(table->cellAt(0, 0).rowSpan(), 2);
+        const QTextTableCellFormat indented = table->cellAt(2, 1).format().toTableCellFormat();
+        QCOMPARE(indented.leftPadding(), 72 / 15.0);
+        QCOMPARE(indented.rightPadding(), 72 / 15.0);
+        QVERIFY(!table->cellAt(3, 0).format().hasProperty(QTextFormat::TableCellLeftPadding));
+
+        const QByteArray first = rtftest::writeDocument(*d);
+        QList<QByteArray> rows;
+        for (const QByteArray &line : first.split('\n'))
+            if (line.startsWith("\\trowd"))
+                rows << line;
+        QCOMPARE(rows.size(), 4);
+        QVERIFY2(rows[0].startsWith("\\trowd\\trgaph108\\trleft-108\\trrh397\\trhdr\\trbrdrt"),
+                 rows[0].constData());
+        QVERIFY2(rows[1].startsWith("\\trowd\\trgaph108\\trleft-108\\trbrdrt\\brdrs\\brdrw10"
+                                    "\\trbrdrl"), rows[1].constData());
+        QVERIFY(rows[1].contains("\\clvmrg"));
+        QVERIFY2(rows[2].startsWith("\\trowd\\trgaph72\\trleft720\\trqc\\trrh-567\\trbrdrt"),
+                 rows[2].constData());
+        QVERIFY2(rows[3].startsWith("\\trowd\\trgaph108\\trleft-108\\trqr\\trbrdrt"),
+                 rows[3].constData());
+        QCOMPARE(rtftest::writeDocument(*rtftest::readDocument(first)), first);
+    }
+
     // Given rows with an inner horizontal border (\trbrdrh) beside their top border, when
     // read, then the line between two rows is the inner border (at the bottom of the upper
     // row and the top of the lower one), the table's top is the top border, the last row's
