@@ -453,8 +453,10 @@ TableRow tableRowOf(const QTextTable &table, int row, std::vector<int> *columns)
             break;
         }
     }
+    // (a row whose cells all continue merges from above has no cell of its own)
+    const QTextTableCell own = firstOwnCell(table, row);
     const QList<int> look =
-        firstOwnCell(table, row).format().property(prop::RowLook).value<QList<int>>();
+        own.isValid() ? own.format().property(prop::RowLook).value<QList<int>>() : QList<int>();
     if (look.size() == 4) {
         r.left = look.at(0);
         r.align = std::clamp(look.at(1), 0, 2);
