@@ -216,7 +216,8 @@ void RtfReader::tableWord(Cw id, int value)
         m_rowDef.gap = std::clamp(value, 0, 1440);
         break;
     case Cw::RowLeft:
-        m_rowDef.left = std::clamp(value, -kMaxTwips, kMaxTwips);
+        // (room for the boundaries of as many cells as a row may have right of it)
+        m_rowDef.left = std::clamp(value, -kMaxTwips, kMaxTwips - int(kMaxCells) - 1);
         break;
     case Cw::RowAlignLeft:
     case Cw::RowAlignCenter:

@@ -53,7 +53,8 @@ constexpr int kMaxTableColumns = 63;
 // The farthest a cell boundary or row indent reaches, twips either side of the margin.
 constexpr int kMaxTableTwips = 31680 * 2;
 
-// The right boundaries of the row's cells, each at least one twip right of the one before.
+// The right boundaries of the row's cells, each at least one twip right of the one before
+// and none past kMaxTableTwips.
 std::vector<int> cellRights(const TableRow &row);
 // Sets the table's columns: their right boundaries (twips) and widths.
 void setTableGrid(QTextTable &table, const std::vector<int> &rights);

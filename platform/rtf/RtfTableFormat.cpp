@@ -282,10 +282,16 @@ int intOr(const QTextFormat &format, int id, int fallback)
 
 std::vector<int> cellRights(const TableRow &row)
 {
+    // Each boundary also leaves room for those after it below the farthest one, so that what
+    // is written reads back alike (a boundary pushed past it came back lower).
+    const int count = int(row.cells.size());
     std::vector<int> rights;
     rights.reserve(row.cells.size());
-    for (const TableCell &cell : row.cells)
-        rights.push_back(std::max(cell.right, (rights.empty() ? row.left : rights.back()) + 1));
+    for (int c = 0; c < count; ++c) {
+        const int floor = (rights.empty() ? row.left : rights.back()) + 1;
+        const int ceiling = kMaxTableTwips - (count - 1 - c);
+        rights.push_back(std::min(std::max(row.cells[std::size_t(c)].right, floor), ceiling));
+    }
     return rights;
 }
 
