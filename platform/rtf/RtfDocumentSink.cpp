@@ -238,7 +238,7 @@ void RtfDocumentSink::endRow(const TableRow &row)
         spanRowCells(*m_table, m_row, starts);
     } else {
         if (made < m_table->columns()) // the last cell spans the columns this row lacks
-            m_table->mergeCells(m_row, made - 1, 1, m_table->columns() - made + 1);
+            mergeTableCells(*m_table, m_row, made - 1, 1, m_table->columns() - made + 1);
         for (int c = 0; c < made; ++c)
             starts.push_back(c);
         starts.push_back(m_table->columns());

@@ -93,6 +93,10 @@ void spanRowCells(QTextTable &table, int row, const std::vector<int> &starts);
 // cells left out. columns, when given, receives for each cell the column whose content it
 // carries, or -1 for a cell covered by a merge (written empty).
 TableRow tableRowOf(const QTextTable &table, int row, std::vector<int> *columns = nullptr);
+// Joins cells as QTextTable::mergeCells does, but keeps the format of each paragraph in front
+// of a cell that the joining removes: the engine gives that paragraph the removed cell's
+// paragraph format (a centred paragraph in the cell before a merge came back left-aligned).
+void mergeTableCells(QTextTable &table, int row, int column, int rows, int columns);
 // Whether the cell is a filler beyond its row's end.
 bool isFillerCell(const QTextTableCell &cell);
 // An int property, or the fallback when the format has none.

@@ -5,6 +5,9 @@
 #include "richedit/FormatMapping.h"
 #include "richedit/RichEditTypes.h"
 
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextTable>
 #include <algorithm>
 #include <climits>
@@ -246,6 +249,20 @@ TableCell cellOf(const QTextTableCellFormat &f)
     return cell;
 }
 
+// The boundaries made as a row's definition makes them when read (cellRights): rising, right
+// of the left edge and none past the farthest, so that they are written as they read back.
+// (Columns added for cells past a row's definition could reach beyond it.)
+QList<int> withinReach(QList<int> rights, int left)
+{
+    const auto count = rights.size();
+    for (qsizetype c = 0; c < count; ++c) {
+        const int floor = (c == 0 ? left : rights.at(c - 1)) + 1;
+        const int ceiling = kMaxTableTwips - int(count - 1 - c);
+        rights[c] = std::min(std::max(rights.at(c), floor), ceiling);
+    }
+    return rights;
+}
+
 // The right boundaries of the table's columns, in twips.
 QList<int> columnRights(const QTextTable &table)
 {
@@ -254,7 +271,7 @@ QList<int> columnRights(const QTextTable &table)
     const int columns = table.columns();
     if (rights.size() >= columns) {
         rights.resize(columns);
-        return rights;
+        return withinReach(rights, intOr(f, prop::TableLeft));
     }
     // Columns the definition does not give (a table made in the editor): their constraints,
     // else an equal share of the text width.
@@ -270,7 +287,7 @@ QList<int> columnRights(const QTextTable &table)
         x += std::max(width, 1);
         rights << x;
     }
-    return rights;
+    return withinReach(rights, intOr(f, prop::TableLeft));
 }
 
 } // namespace
@@ -404,7 +421,7 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
         if (last == c)
             continue;
         if (table.cellAt(row, first).columnSpan() < span)
-            table.mergeCells(row, first, 1, span);
+            mergeTableCells(table, row, first, 1, span);
         // The boundaries of the joined cells are kept, so each is written back.
         const QList<int> grid = columnRights(table);
         QList<int> inner;
@@ -425,7 +442,7 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
         const QTextTableCell own = table.cellAt(row, column);
         if (own.columnSpan() != above.columnSpan() || own.row() != row)
             continue;
-        table.mergeCells(above.row(), column, row - above.row() + 1, above.columnSpan());
+        mergeTableCells(table, above.row(), column, row - above.row() + 1, above.columnSpan());
     }
     keepRowProperties(table, row, rowBorders ? rowBordersList(definition.borders) : QList<int>(),
                       look);
@@ -436,6 +453,44 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
     }
     if (row > 0)
         drawInnerBorderBelow(table, row - 1);
+}
+
+void mergeTableCells(QTextTable &table, int row, int column, int rows, int columns)
+{
+    struct Kept {
+        QTextCursor at;
+        QTextBlockFormat block;
+        QTextCharFormat mark;
+        bool withMark;
+    };
+    const QTextTableCell origin = table.cellAt(row, column);
+    std::vector<Kept> kept;
+    for (int r = row; r < row + rows; ++r) {
+        for (int c = column; c < column + columns; ++c) {
+            const QTextTableCell cell = table.cellAt(r, c);
+            if (cell.row() != r || cell.column() != c || cell == origin)
+                continue;
+            const QTextBlock before = table.document()->findBlock(cell.firstPosition()).previous();
+            const QTextTableCell owner = table.cellAt(before.position());
+            // (a paragraph of a cell that is itself joined goes with it)
+            const bool inside = owner.isValid() && !(owner == origin) && owner.row() >= row
+                                && owner.row() < row + rows && owner.column() >= column
+                                && owner.column() < column + columns;
+            // The mark of a cell's first paragraph is where the engine keeps the cell's own
+            // format (its spans among them): that one is left alone.
+            const bool cellStart = owner.isValid() && owner.firstPosition() == before.position();
+            if (before.isValid() && !inside)
+                kept.push_back({QTextCursor(before), before.blockFormat(), before.charFormat(),
+                                !cellStart});
+        }
+    }
+    table.mergeCells(row, column, rows, columns);
+    for (Kept &k : kept) {
+        if (k.at.blockFormat() != k.block)
+            k.at.setBlockFormat(k.block);
+        if (k.withMark && k.at.blockCharFormat() != k.mark)
+            k.at.setBlockCharFormat(k.mark);
+    }
 }
 
 bool isFillerCell(const QTextTableCell &cell)

@@ -51,7 +51,7 @@ void fillNewLastColumn(QTextTable &table, int row)
     for (int r = 0; r < row; ++r) {
         const QTextTableCell before = table.cellAt(r, last - 1);
         if (isFillerCell(before) && before.row() == r)
-            table.mergeCells(r, before.column(), 1, before.columnSpan() + 1);
+            mergeTableCells(table, r, before.column(), 1, before.columnSpan() + 1);
         else if (table.cellAt(r, last).row() == r)
             makeFiller(table.cellAt(r, last));
     }
@@ -67,7 +67,7 @@ void splitColumn(QTextTable &table, int row, int i)
         const QTextTableCell cell = table.cellAt(r, i);
         if (cell.row() != r || cell.column() + cell.columnSpan() - 1 != i)
             continue;
-        table.mergeCells(r, cell.column(), cell.rowSpan(), cell.columnSpan() + 1);
+        mergeTableCells(table, r, cell.column(), cell.rowSpan(), cell.columnSpan() + 1);
     }
 }
 
@@ -142,13 +142,13 @@ void spanRowCells(QTextTable &table, int row, const std::vector<int> &starts)
     for (std::size_t c = 0; c + 1 < starts.size(); ++c) {
         const int span = starts[c + 1] - starts[c];
         if (span > 1 && table.cellAt(row, starts[c]).columnSpan() < span)
-            table.mergeCells(row, starts[c], 1, span);
+            mergeTableCells(table, row, starts[c], 1, span);
     }
     const int end = starts.empty() ? table.columns() : starts.back();
     if (end >= table.columns())
         return;
     if (table.columns() - end > 1)
-        table.mergeCells(row, end, 1, table.columns() - end);
+        mergeTableCells(table, row, end, 1, table.columns() - end);
     makeFiller(table.cellAt(row, end));
 }
 
