@@ -558,6 +558,10 @@ TableRow tableRowOf(const QTextTable &table, int row, std::vector<int> *columns)
         }
         c = last + 1;
     }
+    // A row's own left edge lies left of its first boundary, as reading it back makes it (a
+    // definition changed after the row's cells were laid could put it beyond).
+    if (!r.cells.empty() && r.left >= r.cells.front().right)
+        r.left = r.cells.front().right - 1;
     return r;
 }
 
