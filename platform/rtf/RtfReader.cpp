@@ -113,10 +113,34 @@ ReadResult RtfReader::read(const ByteSource &source)
     return result;
 }
 
+// Whether the token, inside an object group before its result, is only part of the object's
+// data: text, characters and breaks there are kept with the object and written back with it,
+// so they do not also go into the document (which doubled them on each save).
+static bool isObjectDataOnly(const RtfTokenizer::Token &token)
+{
+    switch (token.type) {
+    case RtfTokenizer::Type::Text:
+    case RtfTokenizer::Type::HexByte:
+    case RtfTokenizer::Type::Unicode:
+        return true;
+    case RtfTokenizer::Type::ControlSymbol:
+        return token.symbol != '*';
+    case RtfTokenizer::Type::ControlWord: {
+        const ControlWord *cw = findControlWord(token.word);
+        return cw && cw->family == Family::Special;
+    }
+    default:
+        return false;
+    }
+}
+
 void RtfReader::handleToken(const RtfTokenizer::Token &token)
 {
-    if (m_capturing)
+    if (m_capturing) {
         captureToken(token);
+        if (isObjectDataOnly(token))
+            return;
+    }
     switch (token.type) {
     case RtfTokenizer::Type::GroupOpen:
         openGroup();

@@ -68,6 +68,13 @@ private slots:
         QTest::newRow("no result: a placeholder keeps the object")
             << QByteArray("{\\object\\objemb\\objw300\\objh150{\\*\\objdata 0102}}")
             << QByteArray("\\objemb\\objw300\\objh150{\\*\\objdata 0102}") << "other";
+        // Text and breaks in the object group itself belong to the object, not the document.
+        QTest::newRow("text before the result")
+            << "{\\object\\objemb x\\par\\'e9{\\result{\\pict\\pngblip " + png + "}}}"
+            << QByteArray("\\objemb x\\par\\'e9") << "png";
+        QTest::newRow("text without a result")
+            << QByteArray("{\\object\\objemb\\tab y}") << QByteArray("\\objemb\\tab y")
+            << "other";
     }
     // Given an object group, when read, then one picture shows it and carries the object's
     // data; written, read and written again, the output does not change.
