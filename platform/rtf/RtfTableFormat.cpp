@@ -197,9 +197,8 @@ QTextTableCell firstOwnCell(const QTextTable &table, int row)
     return {};
 }
 
-// Keeps the row's own borders and placement on its first own cell, once the row's merges are
-// made. (Kept on the cell in the first column before, they were lost with it when that cell
-// joined the one above.)
+// Keeps the row's own borders and placement on its first own cell once the row's merges are
+// made, when the cell that had them joined the one above (they were lost with it before).
 void keepRowProperties(QTextTable &table, int row, const QList<int> &borders,
                        const QList<int> &look)
 {
@@ -384,6 +383,8 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
     const bool rowBorders = std::any_of(definition.borders.begin(), definition.borders.end(),
                                         [](const TableBorder &b) { return b.style != TableBorder::None; });
     const QList<int> look = rowLookOf(table, definition);
+    const QList<int> borders = rowBorders ? rowBordersList(definition.borders) : QList<int>();
+    int keptAt = -1; // the column of the cell that keeps the row's own properties
     // Every cell takes a cell format, those the definition lacks a plain one: the engine keeps
     // a cell's format where its first paragraph's mark is, so a mark set there would stand.
     const TableCell undefined;
@@ -400,6 +401,13 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
         f.clearProperty(prop::CellMergedRights);
         f.clearProperty(prop::RowBorders);
         f.clearProperty(prop::RowLook);
+        if (keptAt < 0) {
+            keptAt = starts[std::size_t(c)];
+            if (!borders.isEmpty())
+                f.setProperty(prop::RowBorders, QVariant::fromValue(borders));
+            if (!look.isEmpty())
+                f.setProperty(prop::RowLook, QVariant::fromValue(look));
+        }
         if (look.size() == 4 && look.at(2) != intOr(table.format(), prop::TableGap)) {
             // The row's own gap shows as its cells' padding.
             const qreal padding = std::max(0.0, richedit::twipsToPixels(look.at(2)));
@@ -444,8 +452,8 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
             continue;
         mergeTableCells(table, above.row(), column, row - above.row() + 1, above.columnSpan());
     }
-    keepRowProperties(table, row, rowBorders ? rowBordersList(definition.borders) : QList<int>(),
-                      look);
+    if (keptAt >= 0 && table.cellAt(row, keptAt).row() != row) // joined with the one above
+        keepRowProperties(table, row, borders, look);
     if (definition.header && table.format().headerRowCount() == row) {
         QTextTableFormat tf = table.format();
         tf.setHeaderRowCount(row + 1);

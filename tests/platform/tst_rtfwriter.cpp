@@ -541,7 +541,7 @@ private slots:
     }
 
     // Given a table we wrote (a title row spanning it, merged cells, shading, borders, a row
-    // of other bounds), when LibreOffice converts it to its own RTF, then it is still a table
+    // of other bounds and its own height), when LibreOffice converts it to its own RTF, then it is still a table
     // with the same cell texts and spans when we read it back.
     void libreOfficeReadsOurTables()
     {
@@ -557,7 +557,7 @@ private slots:
             "\\pard\\intbl Name\\cell Town\\cell Age\\cell\\row"
             "\\trowd\\trgaph108\\trleft-108\\clmgf\\cellx3000\\clmrg\\cellx6000\\cellx9000"
             "\\pard\\intbl Wide cell\\cell\\cell 42\\cell\\row"
-            "\\trowd\\trgaph108\\trleft-108\\cellx4500\\cellx9000"
+            "\\trowd\\trgaph108\\trleft-108\\trrh-600\\cellx4500\\cellx9000"
             "\\pard\\intbl Left half\\cell Right half\\cell\\row"
             "\\pard After\\par}";
         const auto document = rtftest::readDocument(source);
@@ -575,6 +575,9 @@ private slots:
         QVERIFY(p.waitForFinished(180000) && p.exitCode() == 0);
         const QByteArray converted = rtftest::fileBytes(theirs + QStringLiteral("/table.rtf"));
         QVERIFY(converted.contains("\\trowd") && converted.contains("\\cell"));
+        // A row's own height is one LibreOffice keeps (it lays rows of other indents or
+        // alignments out as one table with one alignment, as the engine does).
+        QVERIFY(converted.contains("\\trrh-600"));
         const auto reread = rtftest::readDocument(converted);
         QTextTable *table = nullptr;
         for (QTextFrame *f : reread->rootFrame()->childFrames())
@@ -600,6 +603,7 @@ private slots:
         QCOMPARE(cellText(3, 0), QStringLiteral("Left half"));
         QCOMPARE(cellText(3, table->cellAt(3, 0).columnSpan()), QStringLiteral("Right half"));
         QCOMPARE(table->cellAt(1, 0).format().background().color(), QColor(200, 220, 255));
+        QVERIFY(rtftest::writeDocument(*reread).contains("\\trrh-600"));
     }
 };
 
