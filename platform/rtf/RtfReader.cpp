@@ -115,9 +115,15 @@ ReadResult RtfReader::read(const ByteSource &source)
 
 // Whether the token, inside an object group before its result, is only part of the object's
 // data: text, characters and breaks there are kept with the object and written back with it,
-// so they do not also go into the document (which doubled them on each save).
-static bool isObjectDataOnly(const RtfTokenizer::Token &token)
+// so they do not also go into the document (which doubled them on each save). In the object
+// group itself only \result and groups count: a destination word there (\tc) made the whole
+// group a skipped one, so its result was never found.
+static bool isObjectDataOnly(const RtfTokenizer::Token &token, bool objectGroup)
 {
+    if (objectGroup && token.type == RtfTokenizer::Type::ControlWord)
+        return token.word != "result";
+    if (objectGroup && token.type == RtfTokenizer::Type::ControlSymbol)
+        return true;
     switch (token.type) {
     case RtfTokenizer::Type::Text:
     case RtfTokenizer::Type::HexByte:
@@ -138,7 +144,7 @@ void RtfReader::handleToken(const RtfTokenizer::Token &token)
 {
     if (m_capturing) {
         captureToken(token);
-        if (isObjectDataOnly(token))
+        if (isObjectDataOnly(token, m_stack.size() == m_objectDepth))
             return;
     }
     switch (token.type) {

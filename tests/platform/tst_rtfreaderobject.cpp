@@ -72,6 +72,9 @@ private slots:
         QTest::newRow("text before the result")
             << "{\\object\\objemb x\\par\\'e9{\\result{\\pict\\pngblip " + png + "}}}"
             << QByteArray("\\objemb x\\par\\'e9") << "png";
+        QTest::newRow("destination word in the object group")
+            << "{\\object\\objemb\\tc\\*\\objx{\\result{\\pict\\pngblip " + png + "}}}"
+            << QByteArray("\\objemb\\tc\\*\\objx") << "png";
         QTest::newRow("text without a result")
             << QByteArray("{\\object\\objemb\\tab y}") << QByteArray("\\objemb\\tab y")
             << "other";
