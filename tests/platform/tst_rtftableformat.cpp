@@ -1,0 +1,88 @@
+// The one mapping between RTF row definitions and the engine's table formats: what a row
+// keeps of its own when it is placed unlike the table, and what joining cells keeps.
+#include <QtTest>
+
+#include "richedit/RichEditTypes.h"
+#include "support/RtfTestSupport.h"
+
+#include <QTextBlock>
+#include <QTextTable>
+
+namespace prop = richedit::prop;
+
+class TestRtfTableFormat : public QObject {
+    Q_OBJECT
+private slots:
+    // Given a centred paragraph in the cell before one that continues a merge from above
+    // (the engine's join hands that paragraph the joined cell's paragraph format), and a
+    // paragraph of a style before a cell that a later row splits off, when read, then both
+    // paragraphs keep their formats, and write -> read -> write gives the same bytes.
+    void joiningCellsKeepsTheParagraphBefore()
+    {
+        const QByteArray rtf =
+            "{\\rtf1\\ansi\\trowd\\clvmgf\\cellx2000\\cellx4000\\pard\\intbl tall\\cell"
+            "\\pard\\intbl\\qc centred\\cell\\row"
+            "\\trowd\\clvmrg\\cellx2000\\cellx4000\\pard\\intbl\\cell\\pard\\intbl\\qr right\\cell\\row"
+            "\\pard between\\par\\trowd\\cellx1\\pard\\intbl\\cell\\row"
+            "\\trowd\\clvmgf\\cellx3000\\cellx3001\\pard\\intbl x\\cell\\pard\\intbl\\s2\\cell\\row"
+            "\\trowd\\clvmrg\\cellx3000\\pard\\intbl\\s3\\cell\\row\\pard after\\par}";
+        const auto d = rtftest::readDocument(rtf);
+        auto *table = qobject_cast<QTextTable *>(d->rootFrame()->childFrames().value(0));
+        QVERIFY(table);
+        QCOMPARE(table->cellAt(0, 0).rowSpan(), 2);
+        const QTextBlock centred = d->findBlock(table->cellAt(0, 1).firstPosition());
+        QCOMPARE(centred.text(), QStringLiteral("centred"));
+        QCOMPARE(centred.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+        auto *split = qobject_cast<QTextTable *>(d->rootFrame()->childFrames().value(1));
+        QVERIFY(split);
+        const QTextTableCell styled = split->cellAt(1, split->columns() - 1);
+        QCOMPARE(split->cellAt(2, 0).row(), 1); // joined with the cell above
+        QCOMPARE(d->findBlock(styled.firstPosition()).blockFormat().intProperty(prop::StyleNumber), 2);
+        const QByteArray first = rtftest::writeDocument(*d);
+        QVERIFY2(first.contains("\\qc centred\\cell"), first.constData());
+        QVERIFY2(first.contains("\\s2\\cell"), first.constData());
+        QCOMPARE(rtftest::writeDocument(*rtftest::readDocument(first)), first);
+    }
+
+    // Given a Word table whose rows are placed differently (a heading row of set height, a
+    // row indented, centred and with a narrower gap, a right-aligned row) and a row whose
+    // first cell continues a merge from above, when read, then the table has one heading
+    // row and the narrower gap shows as its row's cell padding; written, every row keeps its
+    // own \trleft, alignment, \trgaph, \trrh, \trhdr and borders, and write -> read -> write
+    // gives the same bytes.
+    void laterRowsKeepTheirOwnPlacement()
+    {
+        const auto d = rtftest::readDocument(rtftest::fileBytes(
+            QStringLiteral(SCV_TEST_DATA_DIR "/rtf/table_row_placement.word.rtf")));
+        auto *table = qobject_cast<QTextTable *>(d->rootFrame()->childFrames().value(0));
+        QVERIFY(table);
+        QCOMPARE(table->rows(), 4);
+        QCOMPARE(table->format().headerRowCount(), 1);
+        QCOMPARE(table->format().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+        QCOMPARE(table->cellAt(0, 0).rowSpan(), 2);
+        const QTextTableCellFormat indented = table->cellAt(2, 1).format().toTableCellFormat();
+        QCOMPARE(indented.leftPadding(), 72 / 15.0);
+        QCOMPARE(indented.rightPadding(), 72 / 15.0);
+        QVERIFY(!table->cellAt(3, 0).format().hasProperty(QTextFormat::TableCellLeftPadding));
+
+        const QByteArray first = rtftest::writeDocument(*d);
+        QList<QByteArray> rows;
+        for (const QByteArray &line : first.split('\n'))
+            if (line.startsWith("\\trowd"))
+                rows << line;
+        QCOMPARE(rows.size(), 4);
+        QVERIFY2(rows[0].startsWith("\\trowd\\trgaph108\\trleft-108\\trrh397\\trhdr\\trbrdrt"),
+                 rows[0].constData());
+        QVERIFY2(rows[1].startsWith("\\trowd\\trgaph108\\trleft-108\\trbrdrt\\brdrs\\brdrw10"
+                                    "\\trbrdrl"), rows[1].constData());
+        QVERIFY(rows[1].contains("\\clvmrg"));
+        QVERIFY2(rows[2].startsWith("\\trowd\\trgaph72\\trleft720\\trqc\\trrh-567\\trbrdrt"),
+                 rows[2].constData());
+        QVERIFY2(rows[3].startsWith("\\trowd\\trgaph108\\trleft-108\\trqr\\trbrdrt"),
+                 rows[3].constData());
+        QCOMPARE(rtftest::writeDocument(*rtftest::readDocument(first)), first);
+    }
+};
+
+QTEST_MAIN(TestRtfTableFormat)
+#include "tst_rtftableformat.moc"
