@@ -48,7 +48,7 @@ int SlicedParagraph::laidOut() const
     return engine->lines.isEmpty() ? 0 : nextLineStart(engine->lines.last());
 }
 
-void SlicedParagraph::layOut(qint64 nanoseconds)
+void SlicedParagraph::layOut(qint64 nanoseconds, int lines)
 {
     if (m_done)
         return;
@@ -66,7 +66,7 @@ void SlicedParagraph::layOut(qint64 nanoseconds)
             break;
         }
         layOutLine(layout, line);
-    } while (timer.nsecsElapsed() < nanoseconds);
+    } while (--lines > 0 || timer.nsecsElapsed() < nanoseconds);
     layout->endLayout();
 }
 

@@ -38,8 +38,9 @@ public:
     // The height of the lines laid out so far.
     QFixed height() const { return m_y; }
 
-    // Makes lines until the paragraph is done or `nanoseconds` have passed (at least one line).
-    void layOut(qint64 nanoseconds);
+    // Makes lines until the paragraph is done or `nanoseconds` have passed and at least
+    // `lines` lines were made.
+    void layOut(qint64 nanoseconds, int lines = 1);
     // The paragraph's text changed from `position` on (in the paragraph): drops the lines from
     // the one before it (a word edited there may now fit on that line) and goes on from there.
     void changedAt(int position);

@@ -28,6 +28,10 @@ constexpr int LargeEdit = 65536;
 // moved into place and shown meanwhile.
 constexpr qint64 SliceNs = 8'000'000;
 constexpr qint64 FirstSliceNs = 15'000'000;
+// Lines the first slice makes at least, more than any window shows: the document is then
+// taller than the window from the start, so that a scroll bar shown only when needed does not
+// come and go (which changes the width and starts the layout again).
+constexpr int FirstSliceLines = 200;
 constexpr qint64 PlaceMs = 150;
 
 // The paragraph's margins in the flow, as Qt's layout adds them up (left to right text only).
@@ -105,6 +109,9 @@ TypingLayout::TypingLayout(QTextDocument *document) : QTextDocumentLayout(docume
     m_settle.setSingleShot(true);
     m_settle.setInterval(SettleMs);
     connect(&m_settle, &QTimer::timeout, this, &TypingLayout::settle);
+    m_sliceNs = SliceNs;
+    m_firstSliceNs = FirstSliceNs;
+    m_firstSliceLines = FirstSliceLines;
     m_sliceTimer.setInterval(0);
     connect(&m_sliceTimer, &QTimer::timeout, this, &TypingLayout::sliceStep);
 }
@@ -494,9 +501,9 @@ bool TypingLayout::sliceLongParagraphs(int from, int oldLength, int length, bool
             return false;
         m_sliced = std::make_unique<SlicedParagraph>(at, *geometry, from - at.position());
         m_unplaced = m_sliced->height().toReal();
-        m_sliced->layOut(FirstSliceNs);
-        placeSliced();
-        m_sliceTimer.start();
+        sliceNow(m_firstSliceNs, m_firstSliceLines);
+        if (slicing())
+            m_sliceTimer.start();
         return true;
     }
     // The long paragraphs Qt would lay out whole for this change: unless the change is long
@@ -548,9 +555,7 @@ bool TypingLayout::editWhileSlicing(int from, int oldLength, int length, bool sa
                     // The lines before the edit stay; the rest follows in slices.
                     m_sliced = std::make_unique<SlicedParagraph>(b, *geometry, from - start);
                     m_unplaced = qMin(m_unplaced, m_sliced->height().toReal());
-                    m_sliced->layOut(SliceNs);
-                    placeSliced();
-                    m_sliceTimer.start();
+                    sliceNow(m_sliceNs);
                     return true;
                 }
             }
@@ -584,8 +589,7 @@ bool TypingLayout::takeNextParagraph()
         }
         m_sliced = std::make_unique<SlicedParagraph>(b, *geometry);
         m_unplaced = 0;
-        m_sliced->layOut(FirstSliceNs);
-        placeSliced();
+        sliceNow(m_firstSliceNs, m_firstSliceLines);
         return true;
     }
     return false;
@@ -602,12 +606,20 @@ void TypingLayout::placeSliced()
     m_sincePlaced.restart();
 }
 
+void TypingLayout::sliceNow(qint64 nanoseconds, int lines)
+{
+    m_sliced->layOut(nanoseconds, lines);
+    placeSliced();
+    if (m_sliced->done())
+        m_sliced.reset();
+}
+
 void TypingLayout::sliceStep()
 {
     // Qt lays out the rest of the document from its own timer first.
     if (slicing() && layoutStatus() != 100)
         return;
-    continueSlicing(SliceNs);
+    continueSlicing(m_sliceNs);
 }
 
 void TypingLayout::continueSlicing(qint64 nanoseconds)
@@ -620,9 +632,13 @@ void TypingLayout::continueSlicing(qint64 nanoseconds)
         QTextDocumentLayout::documentSize(); // the rest of the document first
     QElapsedTimer timer;
     timer.start();
-    while (slicing() && timer.nsecsElapsed() < nanoseconds) {
-        if (!m_sliced && !takeNextParagraph())
-            break;
+    // At least one line, however short the time.
+    do {
+        if (!m_sliced) {
+            if (!takeNextParagraph())
+                break;
+            continue;
+        }
         m_sliced->layOut(nanoseconds - timer.nsecsElapsed());
         if (m_sliced->done()) {
             placeSliced();
@@ -630,7 +646,7 @@ void TypingLayout::continueSlicing(qint64 nanoseconds)
         } else if (m_sincePlaced.elapsed() >= PlaceMs) {
             placeSliced();
         }
-    }
+    } while (slicing() && timer.nsecsElapsed() < nanoseconds);
     if (!slicing()) {
         m_sliceTimer.stop();
         emit slicingFinished();

@@ -79,6 +79,15 @@ public:
     // Long paragraphs are laid out in slices while this is on (the control turns it on while it
     // is shown). Turning it off lays out what is left at once.
     void setSlicing(bool on);
+    bool slicingOn() const { return m_slicingOn; }
+    // The time a slice of lines takes, and the first one with the lines it makes at least
+    // (tests make them small: every slice makes at least one line).
+    void setSliceTime(qint64 nanoseconds, qint64 firstNanoseconds, int firstLines)
+    {
+        m_sliceNs = nanoseconds;
+        m_firstSliceNs = firstNanoseconds;
+        m_firstSliceLines = firstLines;
+    }
     // Whether long paragraphs wait for slices; the lines and sizes are final once it is false.
     bool slicing() const;
     // One slice of about `nanoseconds` now, and everything left (finishSlicing).
@@ -136,6 +145,8 @@ private:
     bool takeNextParagraph();
     // Qt's layout moves the sliced paragraph's lines (and what follows) into place.
     void placeSliced();
+    // Lays out a slice of the sliced paragraph now and shows it.
+    void sliceNow(qint64 nanoseconds, int lines = 1);
     void sliceStep();
 
     int m_blockCount = 0;
@@ -153,6 +164,9 @@ private:
     qreal m_unplaced = 0;  // the sliced paragraph's lines from here down are not yet shown
     QTimer m_sliceTimer;
     QElapsedTimer m_sincePlaced;
+    qint64 m_sliceNs;
+    qint64 m_firstSliceNs;
+    int m_firstSliceLines;
 };
 
 } // namespace richedit
