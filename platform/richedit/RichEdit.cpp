@@ -104,9 +104,12 @@ void RichEdit::connectDocument()
             emit changeNotify();
     });
     registerPictureHandler(doc);
-    if (auto *layout = qobject_cast<TypingLayout *>(doc->documentLayout()))
+    if (auto *layout = qobject_cast<TypingLayout *>(doc->documentLayout())) {
         connect(layout, &TypingLayout::slicingFinished, this, &RichEdit::onSlicingFinished,
                 Qt::UniqueConnection);
+        connect(layout, &TypingLayout::slicingProgress, this, &RichEdit::onSlicingProgress,
+                Qt::UniqueConnection);
+    }
     applyZoom();
 }
 
@@ -121,6 +124,12 @@ void RichEdit::showEvent(QShowEvent *event)
     if (TypingLayout *layout = typingLayout())
         layout->setSlicing(!m_layoutDeferred);
     QTextEdit::showEvent(event);
+}
+
+void RichEdit::onSlicingProgress()
+{
+    if (const TypingLayout *layout = typingLayout(); layout && layout->slicing())
+        emit layoutProgress(layout->slicedPercent());
 }
 
 void RichEdit::onSlicingFinished()

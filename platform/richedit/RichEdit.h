@@ -153,6 +153,8 @@ signals:
     void saveClipboardNotify(bool *keep);         // EN_SAVECLIPBOARD
     // A layout asked for by layOutInBackground() is complete.
     void lineMetricsReady();
+    // How far the layout of long paragraphs in slices has got (percent), now and then.
+    void layoutProgress(int percent);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -192,6 +194,7 @@ private:
     // Waits for the long paragraphs laid out in slices (see TypingLayout).
     void finishSlices() const;
     void onSlicingFinished();
+    void onSlicingProgress();
     TypingLayout *typingLayout() const;
     void connectDocument();
     void applyZoom();

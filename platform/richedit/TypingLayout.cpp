@@ -604,6 +604,7 @@ void TypingLayout::placeSliced()
     emit update(QRectF(0, top, qreal(INT_MAX), qreal(INT_MAX)));
     m_unplaced = m_sliced->height().toReal();
     m_sincePlaced.restart();
+    emit slicingProgress();
 }
 
 void TypingLayout::sliceNow(qint64 nanoseconds, int lines)

@@ -108,6 +108,8 @@ public:
     void draw(QPainter *painter, const PaintContext &context) override;
 
 signals:
+    // More lines of the long paragraphs are shown (slicedPercent() tells how far it is).
+    void slicingProgress();
     // The last slice of the long paragraphs is laid out.
     void slicingFinished();
 
