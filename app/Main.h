@@ -106,6 +106,8 @@ public:
 
     // ---- status bar ----
     void UpdateStatusBar();
+    // While a long document is laid out from the event loop, how far it has got.
+    void ShowLayoutProgress(int percent);
     void CountTextStatistics(const QString &text);
 
     // ---- settings ----

@@ -303,6 +303,7 @@ void TfrmMainEditor::createControls()
     m_statistics = new StatisticsCache(Editor->document(), this);
     connect(Editor, &richedit::RichEdit::lineMetricsReady, this,
             [this] { runHandler([this] { UpdateStatusBar(); }); });
+    connect(Editor, &richedit::RichEdit::layoutProgress, this, &TfrmMainEditor::ShowLayoutProgress);
 }
 
 void TfrmMainEditor::createMenus()

@@ -37,6 +37,13 @@ void TfrmMainEditor::UpdateStatusBar()
     StatusBar1->setPanelText(4, panels.wordsPerLine);
 }
 
+void TfrmMainEditor::ShowLayoutProgress(int percent)
+{
+    // The caret line's panel is empty until the layout is complete: it tells the progress.
+    if (!Editor->lineMetricsAtHand())
+        StatusBar1->setPanelText(0, QStringLiteral("Laying out: %1%").arg(percent));
+}
+
 void TfrmMainEditor::CountTextStatistics(const QString &text)
 {
     const StatisticsTexts texts = ::CountTextStatistics(QStringView(text), Editor->Lines.LineCount());

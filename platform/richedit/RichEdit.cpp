@@ -104,7 +104,40 @@ void RichEdit::connectDocument()
             emit changeNotify();
     });
     registerPictureHandler(doc);
+    if (auto *layout = qobject_cast<TypingLayout *>(doc->documentLayout())) {
+        connect(layout, &TypingLayout::slicingFinished, this, &RichEdit::onSlicingFinished,
+                Qt::UniqueConnection);
+        connect(layout, &TypingLayout::slicingProgress, this, &RichEdit::onSlicingProgress,
+                Qt::UniqueConnection);
+    }
     applyZoom();
+}
+
+TypingLayout *RichEdit::typingLayout() const
+{
+    return qobject_cast<TypingLayout *>(document()->documentLayout());
+}
+
+void RichEdit::showEvent(QShowEvent *event)
+{
+    // A control that is seen lays long paragraphs out in slices from the event loop.
+    if (TypingLayout *layout = typingLayout())
+        layout->setSlicing(!m_layoutDeferred);
+    QTextEdit::showEvent(event);
+}
+
+void RichEdit::onSlicingProgress()
+{
+    if (const TypingLayout *layout = typingLayout(); layout && layout->slicing())
+        emit layoutProgress(layout->slicedPercent());
+}
+
+void RichEdit::onSlicingFinished()
+{
+    if (m_awaitingSlices) {
+        m_awaitingSlices = false;
+        m_layoutTimer->start();
+    }
 }
 
 void RichEdit::setZoomPercent(int percent)
@@ -180,6 +213,7 @@ void RichEdit::adoptDocument(std::unique_ptr<QTextDocument> fresh)
     } else {
         layout->setDeferred(m_layoutDeferred);
     }
+    layout->setSlicing(isVisible() && !m_layoutDeferred);
     setDocument(fresh.release());
     if (ours && old)
         delete old.data();
@@ -193,8 +227,10 @@ void RichEdit::adoptDocument(std::unique_ptr<QTextDocument> fresh)
 void RichEdit::setLayoutDeferred(bool on)
 {
     m_layoutDeferred = on;
-    if (auto *layout = qobject_cast<TypingLayout *>(document()->documentLayout()))
+    if (auto *layout = qobject_cast<TypingLayout *>(document()->documentLayout())) {
         layout->setDeferred(on);
+        layout->setSlicing(isVisible() && !on);
+    }
 }
 
 void RichEdit::resetDocument()
@@ -665,6 +701,8 @@ int blockLines(const QTextBlock &b)
 // Characters laid out between two looks at the event loop while a shown control lays out a
 // long document.
 constexpr int kLayoutSlice = 65536;
+// Time laid out between two looks at the event loop in the background.
+constexpr qint64 kSliceNs = 4'000'000;
 } // namespace
 
 RichEdit::LayoutKey RichEdit::currentLayoutKey() const
@@ -676,7 +714,8 @@ RichEdit::LayoutKey RichEdit::currentLayoutKey() const
 
 bool RichEdit::lineMetricsCurrent() const
 {
-    return currentLayoutKey() == m_laidOut;
+    const TypingLayout *layout = typingLayout();
+    return currentLayoutKey() == m_laidOut && !(layout && layout->slicing());
 }
 
 bool RichEdit::onlyEditsSinceLayout(const LayoutKey &now) const
@@ -687,6 +726,9 @@ bool RichEdit::onlyEditsSinceLayout(const LayoutKey &now) const
 
 bool RichEdit::lineMetricsAtHand() const
 {
+    // Long paragraphs still being laid out in slices are waited for.
+    if (const TypingLayout *layout = typingLayout(); layout && layout->slicing())
+        return !isVisible();
     // An edit over a long stretch (replace-all) is laid out anew like an opened document.
     const LayoutKey now = currentLayoutKey();
     const bool smallEdits = onlyEditsSinceLayout(now) && m_changedTo - m_changedFrom <= kLayoutSlice;
@@ -709,6 +751,8 @@ void RichEdit::recordLineCounts(QTextBlock first, const QTextBlock &last) const
 void RichEdit::ensureLaidOut() const
 {
     QTextDocument *doc = document();
+    finishSlices();
+    doc = document();
     const LayoutKey wanted = currentLayoutKey();
     if (wanted == m_laidOut)
         return; // nothing changed since the last complete layout
@@ -757,6 +801,27 @@ void RichEdit::ensureLaidOut() const
     m_laidOut = key;
 }
 
+void RichEdit::finishSlices() const
+{
+    TypingLayout *layout = typingLayout();
+    if (!layout || !layout->slicing())
+        return;
+    // A shown control goes on slice by slice with pending events (not the user's input) handled
+    // in between, as for a long document below; a hidden one lays out what is left at once.
+    if (isVisible() && !m_slicing) {
+        m_slicing = true;
+        const QTextDocument *doc = document();
+        while (doc == document() && layout->slicing()) {
+            layout->continueSlicing(kSliceNs);
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        }
+        m_slicing = false;
+        layout = typingLayout();
+    }
+    if (layout)
+        layout->finishSlicing();
+}
+
 void RichEdit::layOutInBackground()
 {
     if (lineMetricsCurrent()) {
@@ -773,7 +838,6 @@ void RichEdit::layOutInBackground()
 void RichEdit::layOutSlice()
 {
     // Whole blocks for about 4 ms, then back to the event loop until the next slice.
-    constexpr qint64 kSliceNs = 4'000'000;
     QTextDocument *doc = document();
     QAbstractTextDocumentLayout *layout = doc->documentLayout();
     QElapsedTimer timer;
@@ -787,6 +851,10 @@ void RichEdit::layOutSlice()
     if (b.isValid())
         return;
     m_layoutTimer->stop();
+    if (const TypingLayout *typing = typingLayout(); typing && typing->slicing()) {
+        m_awaitingSlices = true; // the long paragraphs' last slice starts this again
+        return;
+    }
     ensureLaidOut(); // everything is laid out: this only records the line counts
     emit lineMetricsReady();
 }

@@ -16,6 +16,8 @@ class QTimer;
 
 namespace richedit {
 
+class TypingLayout;
+
 class FormatRangeCache;
 class IRichEditOleCallback;
 class RichEditOle;
@@ -151,6 +153,8 @@ signals:
     void saveClipboardNotify(bool *keep);         // EN_SAVECLIPBOARD
     // A layout asked for by layOutInBackground() is complete.
     void lineMetricsReady();
+    // How far the layout of long paragraphs in slices has got (percent), now and then.
+    void layoutProgress(int percent);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -161,6 +165,7 @@ protected:
     void wheelEvent(QWheelEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     QMimeData *createMimeDataFromSelection() const override;
@@ -186,6 +191,11 @@ private:
     // Records the display line count of the blocks from first to last (inclusive).
     void recordLineCounts(QTextBlock first, const QTextBlock &last) const;
     void layOutSlice();
+    // Waits for the long paragraphs laid out in slices (see TypingLayout).
+    void finishSlices() const;
+    void onSlicingFinished();
+    void onSlicingProgress();
+    TypingLayout *typingLayout() const;
     void connectDocument();
     void applyZoom();
     void onContentsChange(int position, int removed, int added);
@@ -240,6 +250,7 @@ private:
     mutable bool m_slicing = false;
     QTimer *m_layoutTimer = nullptr; // drives layOutInBackground()
     int m_layoutPosition = 0;        // where the background layout has got to
+    bool m_awaitingSlices = false;   // the background layout waits for long paragraphs
     IRichEditOleCallback *m_oleCallback = nullptr;
     std::unique_ptr<RichEditOle> m_ole;
     bool m_dropping = false; // a drop is being inserted (RECO_DROP rather than RECO_PASTE)

@@ -7,6 +7,7 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextLayout>
+#include <limits>
 #include <QtGui/private/qfixed_p.h>
 #include <QtGui/private/qfont_p.h>
 #include <QtGui/private/qguiapplication_p.h>
@@ -22,6 +23,16 @@ constexpr int NearEdit = 1000;
 constexpr int SettleMs = 1000;
 // Characters an edit may span before it is laid out as a document just opened is.
 constexpr int LargeEdit = 65536;
+// A slice of a long paragraph's lines between two looks at the event loop, the first slice
+// (laid out at once, enough lines to fill a window), and how often the lines made so far are
+// moved into place and shown meanwhile.
+constexpr qint64 SliceNs = 8'000'000;
+constexpr qint64 FirstSliceNs = 15'000'000;
+// Lines the first slice makes at least, more than any window shows: the document is then
+// taller than the window from the start, so that a scroll bar shown only when needed does not
+// come and go (which changes the width and starts the layout again).
+constexpr int FirstSliceLines = 200;
+constexpr qint64 PlaceMs = 150;
 
 // The paragraph's margins in the flow, as Qt's layout adds them up (left to right text only).
 struct Margins {
@@ -98,7 +109,14 @@ TypingLayout::TypingLayout(QTextDocument *document) : QTextDocumentLayout(docume
     m_settle.setSingleShot(true);
     m_settle.setInterval(SettleMs);
     connect(&m_settle, &QTimer::timeout, this, &TypingLayout::settle);
+    m_sliceNs = SliceNs;
+    m_firstSliceNs = FirstSliceNs;
+    m_firstSliceLines = FirstSliceLines;
+    m_sliceTimer.setInterval(0);
+    connect(&m_sliceTimer, &QTimer::timeout, this, &TypingLayout::sliceStep);
 }
+
+TypingLayout::~TypingLayout() = default;
 
 void TypingLayout::documentChanged(int from, int oldLength, int length)
 {
@@ -110,11 +128,25 @@ void TypingLayout::documentChanged(int from, int oldLength, int length)
         m_stale = true;
         return;
     }
+    const bool wasSlicing = slicing();
+    layOutChange(from, oldLength, length, sameParagraphs);
+    if (wasSlicing && !slicing()) {
+        m_sliceTimer.stop();
+        emit slicingFinished();
+    }
+}
+
+void TypingLayout::layOutChange(int from, int oldLength, int length, bool sameParagraphs)
+{
+    if (slicing() && editWhileSlicing(from, oldLength, length, sameParagraphs))
+        return;
     // Equal lengths are format changes, which may move lines in ways the check cannot see.
     if (sameParagraphs && oldLength != length && reflowLongParagraph(from, oldLength, length)) {
         ++m_shortcutEdits;
         return;
     }
+    if (sliceLongParagraphs(from, oldLength, length, sameParagraphs))
+        return;
     if (sameParagraphs && oldLength != length && layOutParagraph(from, oldLength, length)) {
         ++m_shortcutEdits;
         m_pendingFrom = m_pendingFrom < 0 ? from : qMin(m_pendingFrom, from);
@@ -172,17 +204,21 @@ bool TypingLayout::reflowLongParagraph(int from, int oldLength, int length)
     // length (and its place if the paragraph's height changed): bring them up to date by
     // having Qt's layout place everything from the end of the paragraph before on, which
     // moves this paragraph's lines without laying them out again.
-    const int before = block.position() - 1;
-    const int pending = m_pendingFrom;
-    m_pendingFrom = -1;
-    m_pendingShift = 0;
-    m_settle.stop();
-    layOutAfter(pending >= 0 ? qMin(pending, before) : before);
+    settleAndLayOutAfter(block.position() - 1);
     const qreal top = layout->position().y();
     const qreal bottom = reflow.moved ? qreal(INT_MAX) : top + reflow.bottom.toReal();
     emit update(QRectF(0, top + reflow.top.toReal(), qreal(INT_MAX),
                        bottom - top - reflow.top.toReal()));
     return true;
+}
+
+void TypingLayout::settleAndLayOutAfter(int position)
+{
+    const int pending = m_pendingFrom;
+    m_pendingFrom = -1;
+    m_pendingShift = 0;
+    m_settle.stop();
+    layOutAfter(pending >= 0 ? qMin(pending, position) : position);
 }
 
 void TypingLayout::layOutAfter(int position)
@@ -227,6 +263,8 @@ void TypingLayout::setDeferred(bool on)
 {
     if (on == m_deferred)
         return;
+    if (on)
+        finishSlicing();
     m_deferred = on;
     if (on) {
         settle();
@@ -414,6 +452,236 @@ bool TypingLayout::layOutParagraph(int from, int oldLength, int length)
 
     emit update(QRectF(0, top.toReal(), qreal(INT_MAX), (oldEnd - top).toReal()));
     return true;
+}
+
+// ---- long paragraphs in slices ------------------------------------------------------------
+
+std::optional<SlicedParagraph::Geometry> TypingLayout::slicingGeometry(const QTextBlock &block) const
+{
+    const QTextDocument *doc = document();
+    if (!block.isValid() || block.textDirection() != Qt::LeftToRight || holdsObjects(block)
+        || !inMainFlow(*doc, block.position(), block.position() + block.length()))
+        return std::nullopt;
+    // The root frame's inner edges, as Qt's layout works them out from the page width.
+    const QTextFrameFormat frame = doc->rootFrame()->frameFormat();
+    if (frame.width().type() == QTextLength::FixedLength)
+        return std::nullopt;
+    const QFixed width = QFixed::fromReal(frame.width().value(qMax<qreal>(0, doc->pageSize().width())));
+    const QFixed contents = width - 2 * (QFixed::fromReal(frame.border()) + QFixed::fromReal(frame.padding()))
+                            - QFixed::fromReal(frame.leftMargin()) - QFixed::fromReal(frame.rightMargin());
+    const QPaintDevice *device = paintDevice();
+    const qreal dpiScale = device ? qreal(device->logicalDpiY()) / qreal(qt_defaultDpi()) : 1;
+    const QTextBlockFormat format = block.blockFormat();
+    const Margins margins = marginsOf(*doc, format, dpiScale);
+    SlicedParagraph::Geometry geometry;
+    geometry.left = margins.left;
+    geometry.right = contents - margins.right;
+    geometry.indent = margins.indent;
+    geometry.scaling = device && device->logicalDpiY() != qt_defaultDpi() ? dpiScale : 1;
+    geometry.option = optionFor(*doc, format, Qt::LeftToRight);
+    if (geometry.right - geometry.left - qMax(QFixed(), geometry.indent) <= 0)
+        return std::nullopt;
+    return geometry;
+}
+
+bool TypingLayout::sliceLongParagraphs(int from, int oldLength, int length, bool sameParagraphs)
+{
+    QTextDocument *doc = document();
+    if (!m_slicingOn || m_deferred || doc->pageSize().height() >= 0
+        || doc->pageSize().width() <= 0
+        || (doc->defaultTextOption().flags() & QTextOption::AddSpaceForLineAndParagraphSeparators))
+        return false;
+    const QTextBlock at = doc->findBlock(from);
+    // An edit inside one long paragraph that is laid out whole: the lines before it stay, and
+    // the rest follows in slices from the edit on.
+    if (!slicing() && sameParagraphs && at.isVisible() && at.length() >= m_longParagraph
+        && from + length < at.position() + at.length() && layoutStatus() == 100) {
+        const std::optional<SlicedParagraph::Geometry> geometry = slicingGeometry(at);
+        if (!geometry)
+            return false;
+        m_sliced = std::make_unique<SlicedParagraph>(at, *geometry, from - at.position());
+        m_unplaced = m_sliced->height().toReal();
+        sliceNow(m_firstSliceNs, m_firstSliceLines);
+        if (slicing())
+            m_sliceTimer.start();
+        return true;
+    }
+    // The long paragraphs Qt would lay out whole for this change: unless the change is long
+    // itself, only its first and last paragraphs can be long.
+    QList<QTextBlock> found;
+    auto consider = [&](const QTextBlock &b) {
+        if (b.isValid() && b.isVisible() && b.length() >= m_longParagraph && slicingGeometry(b))
+            found.append(b);
+    };
+    const int end = from + length;
+    if (length >= m_longParagraph) {
+        for (QTextBlock b = at; b.isValid() && b.position() <= end; b = b.next())
+            consider(b);
+    } else {
+        consider(at);
+        const QTextBlock last = doc->findBlock(end);
+        if (last != at)
+            consider(last);
+    }
+    if (found.isEmpty())
+        return false;
+    for (QTextBlock &b : found) {
+        if (m_sliced && m_sliced->block() == b)
+            m_sliced.reset();
+        b.layout()->clearLayout();
+        b.setVisible(false); // Qt's layout passes over hidden paragraphs
+        m_waiting.append(QTextCursor(b));
+    }
+    ++m_fullEdits;
+    passOn(from, oldLength, length);
+    // The first lines at once, so that the window shows them when it is next painted.
+    if (!m_sliced && layoutStatus() == 100)
+        takeNextParagraph();
+    m_sliceTimer.start();
+    return true;
+}
+
+bool TypingLayout::editWhileSlicing(int from, int oldLength, int length, bool sameParagraphs)
+{
+    Q_UNUSED(oldLength);
+    if (m_sliced) {
+        const QTextBlock b = m_sliced->block();
+        const int start = b.position();
+        const int end = start + b.length();
+        // Qt's layout would lay the paragraph out anew for this change.
+        if (from < end && start <= from + length) {
+            if (sameParagraphs && from >= start && from + length < end) {
+                if (const auto geometry = slicingGeometry(b)) {
+                    // The lines before the edit stay; the rest follows in slices.
+                    m_sliced = std::make_unique<SlicedParagraph>(b, *geometry, from - start);
+                    m_unplaced = qMin(m_unplaced, m_sliced->height().toReal());
+                    sliceNow(m_sliceNs);
+                    return true;
+                }
+            }
+            m_sliced.reset(); // the change lays it out again below
+        }
+    }
+    // Waiting paragraphs inside the change are looked at again with the change.
+    for (auto it = m_waiting.begin(); it != m_waiting.end();) {
+        QTextBlock b = it->block();
+        if (b.position() <= from + length && from < b.position() + b.length()) {
+            b.setVisible(true);
+            it = m_waiting.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return false;
+}
+
+bool TypingLayout::takeNextParagraph()
+{
+    while (!m_waiting.isEmpty()) {
+        QTextBlock b = m_waiting.takeFirst().block();
+        if (b.isVisible())
+            continue;
+        b.setVisible(true);
+        const std::optional<SlicedParagraph::Geometry> geometry = slicingGeometry(b);
+        if (!geometry || b.length() < m_longParagraph) {
+            passOn(b.position(), b.length(), b.length()); // no longer one to slice
+            continue;
+        }
+        m_sliced = std::make_unique<SlicedParagraph>(b, *geometry);
+        m_unplaced = 0;
+        sliceNow(m_firstSliceNs, m_firstSliceLines);
+        return true;
+    }
+    return false;
+}
+
+void TypingLayout::placeSliced()
+{
+    const QTextBlock block = m_sliced->block();
+    settleAndLayOutAfter(block.position() - 1);
+    // Qt's layout repaints nothing below a paragraph that kept its place: the new lines are.
+    const qreal top = block.layout()->position().y() + m_unplaced;
+    emit update(QRectF(0, top, qreal(INT_MAX), qreal(INT_MAX)));
+    m_unplaced = m_sliced->height().toReal();
+    m_sincePlaced.restart();
+    emit slicingProgress();
+}
+
+void TypingLayout::sliceNow(qint64 nanoseconds, int lines)
+{
+    m_sliced->layOut(nanoseconds, lines);
+    placeSliced();
+    if (m_sliced->done())
+        m_sliced.reset();
+}
+
+void TypingLayout::sliceStep()
+{
+    // Qt lays out the rest of the document from its own timer first.
+    if (slicing() && layoutStatus() != 100)
+        return;
+    continueSlicing(m_sliceNs);
+}
+
+void TypingLayout::continueSlicing(qint64 nanoseconds)
+{
+    if (!slicing()) {
+        m_sliceTimer.stop();
+        return;
+    }
+    if (layoutStatus() != 100)
+        QTextDocumentLayout::documentSize(); // the rest of the document first
+    QElapsedTimer timer;
+    timer.start();
+    // At least one line, however short the time.
+    do {
+        if (!m_sliced) {
+            if (!takeNextParagraph())
+                break;
+            continue;
+        }
+        m_sliced->layOut(nanoseconds - timer.nsecsElapsed());
+        if (m_sliced->done()) {
+            placeSliced();
+            m_sliced.reset();
+        } else if (m_sincePlaced.elapsed() >= PlaceMs) {
+            placeSliced();
+        }
+    } while (slicing() && timer.nsecsElapsed() < nanoseconds);
+    if (!slicing()) {
+        m_sliceTimer.stop();
+        emit slicingFinished();
+    }
+}
+
+void TypingLayout::finishSlicing()
+{
+    continueSlicing(std::numeric_limits<qint64>::max());
+}
+
+bool TypingLayout::slicing() const
+{
+    return m_sliced || !m_waiting.isEmpty();
+}
+
+void TypingLayout::setSlicing(bool on)
+{
+    m_slicingOn = on;
+    if (!on)
+        finishSlicing();
+}
+
+int TypingLayout::slicedPercent() const
+{
+    qint64 total = 0;
+    qint64 done = 0;
+    if (m_sliced) {
+        total += m_sliced->block().length();
+        done += m_sliced->laidOut();
+    }
+    for (const QTextCursor &c : m_waiting)
+        total += c.block().length();
+    return total > 0 ? int(done * 100 / total) : 100;
 }
 
 } // namespace richedit

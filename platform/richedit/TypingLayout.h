@@ -27,9 +27,22 @@
 // edit inside a long paragraph wraps only the lines from the one before the edit until they
 // meet the old lines again (see reflowLines), and then has Qt's layout move the paragraph and
 // everything after it into place without laying them out again.
+//
+// Where Qt would lay a long paragraph out whole (a document opened, a new width, a large edit or
+// one that splits or joins paragraphs), a control that is shown has it laid out a slice at a
+// time from the event loop instead (see SlicedParagraph): the paragraph is hidden from Qt's
+// layout while Qt lays out the rest, then its lines are made a few milliseconds at a time, and
+// Qt's layout moves the lines made so far into place now and then, so the start of the
+// paragraph is shown at once and the scroll range grows as the lines come.
 
+#include <QElapsedTimer>
+#include <QTextCursor>
 #include <QTimer>
 #include <QtGui/private/qtextdocumentlayout_p.h>
+#include "SlicedParagraph.h"
+
+#include <memory>
+#include <optional>
 
 namespace richedit {
 
@@ -37,6 +50,7 @@ class TypingLayout : public QTextDocumentLayout {
     Q_OBJECT
 public:
     explicit TypingLayout(QTextDocument *document);
+    ~TypingLayout() override;
 
     // Paragraphs of at least this many characters keep their shaping between paints, and an
     // edit inside one wraps only the lines around it again (1 M unless changed; tests make it
@@ -62,6 +76,26 @@ public:
     // Whether changes wait for a question about the geometry to be laid out.
     bool layoutPending() const { return m_stale; }
 
+    // Long paragraphs are laid out in slices while this is on (the control turns it on while it
+    // is shown). Turning it off lays out what is left at once.
+    void setSlicing(bool on);
+    bool slicingOn() const { return m_slicingOn; }
+    // The time a slice of lines takes, and the first one with the lines it makes at least
+    // (tests make them small: every slice makes at least one line).
+    void setSliceTime(qint64 nanoseconds, qint64 firstNanoseconds, int firstLines)
+    {
+        m_sliceNs = nanoseconds;
+        m_firstSliceNs = firstNanoseconds;
+        m_firstSliceLines = firstLines;
+    }
+    // Whether long paragraphs wait for slices; the lines and sizes are final once it is false.
+    bool slicing() const;
+    // One slice of about `nanoseconds` now, and everything left (finishSlicing).
+    void continueSlicing(qint64 nanoseconds);
+    void finishSlicing();
+    // Of the characters in long paragraphs that wait for slices, the share laid out (percent).
+    int slicedPercent() const;
+
     QRectF blockBoundingRect(const QTextBlock &block) const override;
     QRectF frameBoundingRect(QTextFrame *frame) const override;
     QSizeF documentSize() const override;
@@ -72,6 +106,12 @@ public:
     // inserted: once that mark falls inside the last paragraph Qt would leave the paragraph
     // undrawn, so drawing down to it brings the marks up to date first.
     void draw(QPainter *painter, const PaintContext &context) override;
+
+signals:
+    // More lines of the long paragraphs are shown (slicedPercent() tells how far it is).
+    void slicingProgress();
+    // The last slice of the long paragraphs is laid out.
+    void slicingFinished();
 
 protected:
     void documentChanged(int from, int oldLength, int length) override;
@@ -92,6 +132,24 @@ private:
     void layOutAfter(int position);
     // A deferred layout's pending changes, laid out from the start as far as asked.
     void catchUp() const;
+    // Qt's layout from `position` on, after the position marks behind earlier shortcut edits.
+    void settleAndLayOutAfter(int position);
+    // Hides the long paragraphs Qt would lay out whole for this change and has them sliced;
+    // false when there are none (or slicing does not apply).
+    bool sliceLongParagraphs(int from, int oldLength, int length, bool sameParagraphs);
+    // An edit while paragraphs wait for slices; true when it was laid out here.
+    bool editWhileSlicing(int from, int oldLength, int length, bool sameParagraphs);
+    // Lays out a change of the document by the first of the paths above that takes it.
+    void layOutChange(int from, int oldLength, int length, bool sameParagraphs);
+    // How a long paragraph's lines are placed; none when Qt's layout must do it.
+    std::optional<SlicedParagraph::Geometry> slicingGeometry(const QTextBlock &block) const;
+    // Starts slicing the next waiting paragraph; false when none waits.
+    bool takeNextParagraph();
+    // Qt's layout moves the sliced paragraph's lines (and what follows) into place.
+    void placeSliced();
+    // Lays out a slice of the sliced paragraph now and shows it.
+    void sliceNow(qint64 nanoseconds, int lines = 1);
+    void sliceStep();
 
     int m_blockCount = 0;
     int m_pendingFrom = -1; // the first edit laid out by the shortcut since Qt's layout ran
@@ -102,6 +160,15 @@ private:
     QTimer m_settle;
     bool m_deferred = false;
     mutable bool m_stale = false; // changes not yet given to Qt's layout (deferred only)
+    bool m_slicingOn = false;
+    std::unique_ptr<SlicedParagraph> m_sliced; // the long paragraph being laid out in slices
+    QList<QTextCursor> m_waiting;              // the starts of long paragraphs hidden until then
+    qreal m_unplaced = 0;  // the sliced paragraph's lines from here down are not yet shown
+    QTimer m_sliceTimer;
+    QElapsedTimer m_sincePlaced;
+    qint64 m_sliceNs;
+    qint64 m_firstSliceNs;
+    int m_firstSliceLines;
 };
 
 } // namespace richedit

@@ -6,10 +6,14 @@
 #include <QtTest>
 
 #include "app/Main.h"
+#include "editor/FindDialog.h"
+#include "richedit/TypingLayout.h"
 #include "support/WindowDriver.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
+#include <QLineEdit>
+#include <QScrollBar>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -154,6 +158,64 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(w->Editor->lineMetricsCurrent(), 20000);
         QCoreApplication::processEvents();
         VERIFY_FRESH_COUNT(w, "after Open of a long paragraph");
+    }
+
+    void aParagraphOfAMillionCharactersIsShownAtOnceAndLaidOutInSlices()
+    {
+        // Given a file of one paragraph of 1.2 million characters, a marked word near its end
+        const QString file = m_dir.filePath(QStringLiteral("million.txt"));
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray("word ").repeated(240000) + "needle end");
+        }
+        WindowDriver w(m_dir.path());
+        TRxRichEdit *editor = w->Editor;
+
+        // When it is opened
+        w.dialogs().answerFile(file);
+        w.choose(QStringLiteral("Open"));
+
+        // Then its first lines are shown at once and the rest follows in slices, the line
+        // figures waiting for them, and the editor takes keys meanwhile
+        auto *layout = qobject_cast<richedit::TypingLayout *>(editor->document()->documentLayout());
+        QVERIFY(layout);
+        QVERIFY(layout->slicing());
+        QVERIFY(editor->document()->firstBlock().layout()->lineCount() >= 200);
+        QCOMPARE(w.status(3), QString());
+        QTest::keyClick(editor, Qt::Key_X);
+        QCOMPARE(editor->document()->firstBlock().text().left(5), QStringLiteral("xword"));
+        // (short slices from here on, so that the progress shows on any machine)
+        layout->setSliceTime(100'000, 100'000, 1);
+        QTRY_VERIFY(w.status(0).startsWith(QStringLiteral("Laying out: ")));
+        QTRY_VERIFY_WITH_TIMEOUT(w.status(3) != QString(), 60000);
+        QVERIFY(w.status(0).startsWith(QStringLiteral("Line: ")));
+        QVERIFY(!layout->slicing());
+
+        // And the line figures are those of Qt's own layout of the whole paragraph
+        const QString shown = w.status(3);
+        layout->setSlicing(false);
+        editor->document()->markContentsDirty(0, editor->document()->characterCount());
+        const Reference whole = countAfresh(editor);
+        layout->setSlicing(true);
+        QCOMPARE(shown, QStringLiteral("Lines: %1").arg(whole.lines));
+
+        // And Ctrl+End takes the caret to the end, scrolled into view
+        QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(editor->textCursor().position(), editor->document()->characterCount() - 1);
+        QVERIFY(editor->verticalScrollBar()->value() > editor->verticalScrollBar()->maximum() - 20);
+        QVERIFY(editor->viewport()->rect().contains(editor->cursorRect().center()));
+
+        // And Find goes from the start to the marked word and shows it
+        QTest::keyClick(editor, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(editor, Qt::Key_F, Qt::ControlModifier);
+        QTRY_VERIFY(w->FindDialog->isVisible());
+        QTest::keyClicks(w->FindDialog->FindEdit, QStringLiteral("needle"));
+        QTest::keyClick(w->FindDialog->FindEdit, Qt::Key_Return);
+        QCOMPARE(editor->textCursor().selectedText(), QStringLiteral("needle"));
+        QVERIFY(editor->viewport()->rect().contains(editor->cursorRect().center()));
+        w->FindDialog->hide();
+        editor->setDocumentModified(false);
     }
 };
 

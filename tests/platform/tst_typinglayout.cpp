@@ -14,6 +14,7 @@
 #include <QTextTable>
 #include <QImage>
 #include <QPainter>
+#include <QScrollBar>
 
 using richedit::RichEdit;
 using richedit::TypingLayout;
@@ -42,9 +43,17 @@ QStringList geometry(QTextDocument *doc)
 // What Qt's layout makes of the document from scratch.
 QStringList fullLayoutGeometry(QTextDocument *doc)
 {
+    // Qt's own layout of every paragraph, long ones too, in one go.
+    auto *layout = qobject_cast<TypingLayout *>(doc->documentLayout());
+    const bool slicing = layout && layout->slicingOn();
+    if (slicing)
+        layout->setSlicing(false);
     doc->markContentsDirty(0, doc->characterCount());
     doc->documentLayout()->blockBoundingRect(doc->lastBlock()); // all of it, before reading
-    return geometry(doc);
+    const QStringList out = geometry(doc);
+    if (slicing)
+        layout->setSlicing(true);
+    return out;
 }
 
 TypingLayout *layoutOf(RichEdit &editor)
@@ -128,6 +137,12 @@ private slots:
     void longParagraphEditsLeaveTheFullLayout_data();
     void longParagraphEditsLeaveTheFullLayout();
     void longParagraphDrawnAsAfterTheFullLayout();
+    void longParagraphsLaidOutInSlicesAsQtWould_data();
+    void longParagraphsLaidOutInSlicesAsQtWould();
+    void editsWhileSlicingEndAsQtWould_data();
+    void editsWhileSlicingEndAsQtWould();
+    void hiddenControlLaysOutLongParagraphsAtOnce();
+    void slicingEndsWithAScrollBarShownAsNeeded();
 };
 
 void TestTypingLayout::typingLeavesTheFullLayout_data()
@@ -551,6 +566,189 @@ void TestTypingLayout::longParagraphDrawnAsAfterTheFullLayout()
              doc->lastBlock().position() + line.textStart());
     fullLayoutGeometry(doc);
     QCOMPARE(typed, endOfDocument(doc));
+}
+
+namespace {
+
+QTextBlockFormat longFormatFor(int format)
+{
+    QTextBlockFormat f;
+    switch (format) {
+    case 1:
+        f.setTextIndent(30);
+        f.setLeftMargin(20);
+        f.setRightMargin(15);
+        f.setTopMargin(8);
+        break;
+    case 2: f.setLineHeight(200, QTextBlockFormat::ProportionalHeight); break;
+    case 3: f.setLineHeight(19, QTextBlockFormat::FixedHeight); break;
+    case 4: f.setAlignment(Qt::AlignJustify); break;
+    case 5: f.setAlignment(Qt::AlignHCenter); break;
+    default: break;
+    }
+    return f;
+}
+
+// A shown control whose long paragraphs are laid out in slices of one line each, started by a
+// change of the control's width. (Its scroll bar is always shown: a document of one line that
+// grows would show it, change the width and start again.)
+void startSlicing(ShownLong &shown)
+{
+    TypingLayout *layout = layoutOf(shown.editor);
+    QTRY_VERIFY(!layout->slicing());
+    shown.editor.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QTRY_VERIFY(!layout->slicing());
+    layout->setSliceTime(1, 1, 1);
+    shown.editor.resize(380, 300);
+}
+
+} // namespace
+
+void TestTypingLayout::longParagraphsLaidOutInSlicesAsQtWould_data()
+{
+    QTest::addColumn<int>("format"); // as longFormatFor, 6: a word wider than a line, 7: big runs
+    QTest::newRow("plain") << 0;
+    QTest::newRow("indents and margins") << 1;
+    QTest::newRow("double spaced") << 2;
+    QTest::newRow("fixed line height") << 3;
+    QTest::newRow("justified") << 4;
+    QTest::newRow("centred") << 5;
+    QTest::newRow("a word wider than a line") << 6;
+    QTest::newRow("runs in a larger font") << 7;
+}
+
+void TestTypingLayout::longParagraphsLaidOutInSlicesAsQtWould()
+{
+    QFETCH(int, format);
+    // Given long paragraphs first, in the middle and last of a shown control
+    ShownLong shown(longFormatFor(format));
+    QTextDocument *doc = shown.editor.document();
+    QTextCursor c(doc->findBlockByNumber(5));
+    c.setPosition(c.position() + 700);
+    if (format == 6) {
+        c.insertText(QString(150, u'm'));
+    } else if (format == 7) {
+        QTextCharFormat big;
+        big.setFontPointSize(20);
+        c.setPosition(c.position() + 400, QTextCursor::KeepAnchor);
+        c.mergeCharFormat(big);
+    }
+    TypingLayout *layout = layoutOf(shown.editor);
+
+    // When the control's width changes
+    startSlicing(shown);
+
+    // Then the first long paragraph shows its first lines at once while the rest waits, and
+    // once the slices are done every line is where Qt's own layout puts it
+    QVERIFY(layout->slicing());
+    const int firstLines = doc->firstBlock().layout()->lineCount();
+    QVERIFY(firstLines >= 1);
+    QVERIFY(layout->slicedPercent() < 100);
+    QTRY_VERIFY(!layout->slicing());
+    QVERIFY(doc->firstBlock().layout()->lineCount() > firstLines);
+    const QStringList sliced = geometry(doc);
+    QCOMPARE(sliced, fullLayoutGeometry(doc));
+}
+
+void TestTypingLayout::editsWhileSlicingEndAsQtWould_data()
+{
+    QTest::addColumn<int>("block");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<QString>("keys"); // letters; '\b' Backspace, '\r' Enter, '|' a paste
+    QTest::addColumn<int>("slices");   // slices laid out before the keys
+
+    QTest::newRow("typing in the paragraph being sliced") << 0 << 100 << "abc" << 5;
+    QTest::newRow("typing past its lines laid out") << 0 << 2000 << "xy" << 3;
+    QTest::newRow("Backspace in it") << 0 << 60 << "\b\b\b" << 6;
+    QTest::newRow("Enter splits it") << 0 << 1200 << "\rnew" << 4;
+    QTest::newRow("typing in a waiting paragraph") << 5 << 300 << "waiting" << 2;
+    QTest::newRow("Enter in a waiting paragraph") << 11 << 1500 << "\r" << 2;
+    QTest::newRow("typing between them") << 3 << 10 << "short" << 2;
+    QTest::newRow("a paste into it") << 0 << 500 << "|" << 3;
+    QTest::newRow("Backspace joins it to the one before") << 5 << 0 << "\b" << 2;
+}
+
+void TestTypingLayout::editsWhileSlicingEndAsQtWould()
+{
+    QFETCH(int, block);
+    QFETCH(int, offset);
+    QFETCH(QString, keys);
+    QFETCH(int, slices);
+
+    // Given long paragraphs being laid out in slices, a few of them done
+    ShownLong shown{QTextBlockFormat()};
+    QTextDocument *doc = shown.editor.document();
+    TypingLayout *layout = layoutOf(shown.editor);
+    startSlicing(shown);
+    for (int i = 0; i < slices; ++i)
+        layout->continueSlicing(1);
+    QVERIFY(layout->slicing());
+
+    // When keys are typed meanwhile
+    const QTextBlock b = doc->findBlockByNumber(block);
+    QTextCursor caret(doc);
+    caret.setPosition(b.position() + qMin(offset, b.length() - 1));
+    shown.editor.setTextCursor(caret);
+    for (const QChar k : keys) {
+        if (k == u'\b')
+            QTest::keyClick(&shown.editor, Qt::Key_Backspace);
+        else if (k == u'\r')
+            QTest::keyClick(&shown.editor, Qt::Key_Return);
+        else if (k == u'|')
+            shown.editor.textCursor().insertText(longText(700, 3));
+        else
+            QTest::keyClick(&shown.editor, k.toLatin1());
+        layout->continueSlicing(1);
+    }
+
+    // Then once the slices are done every paragraph and line is where Qt's layout puts it
+    QTRY_VERIFY(!layout->slicing());
+    for (QTextBlock p = doc->begin(); p.isValid(); p = p.next())
+        QVERIFY(p.isVisible());
+    const QStringList sliced = geometry(doc);
+    QCOMPARE(sliced, fullLayoutGeometry(doc));
+}
+
+void TestTypingLayout::hiddenControlLaysOutLongParagraphsAtOnce()
+{
+    // Given a control that was shown and has long paragraphs waiting for slices
+    ShownLong shown{QTextBlockFormat()};
+    TypingLayout *layout = layoutOf(shown.editor);
+    startSlicing(shown);
+    QVERIFY(layout->slicing());
+
+    // When its line metrics are asked for while it is hidden
+    shown.editor.hide();
+    const int lines = shown.editor.lineCount();
+
+    // Then they are those of the whole layout, made at once
+    QVERIFY(!layout->slicing());
+    QTextDocument *doc = shown.editor.document();
+    int counted = 0;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+        counted += qMax(1, b.layout()->lineCount());
+    QCOMPARE(lines, counted);
+    const QStringList laidOut = geometry(doc);
+    QCOMPARE(laidOut, fullLayoutGeometry(doc));
+}
+
+void TestTypingLayout::slicingEndsWithAScrollBarShownAsNeeded()
+{
+    // Given long paragraphs in a control whose scroll bar shows only when needed
+    ShownLong shown{QTextBlockFormat()};
+    TypingLayout *layout = layoutOf(shown.editor);
+    shown.editor.setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    QTRY_VERIFY(!layout->slicing());
+
+    // When its width changes, which lays them out in slices again
+    shown.editor.resize(360, 300);
+
+    // Then the slices come to an end (the scroll bar does not come and go, starting the
+    // layout again each time), with the lines of Qt's layout
+    QTRY_VERIFY(!layout->slicing());
+    QVERIFY(shown.editor.verticalScrollBar()->isVisible());
+    const QStringList sliced = geometry(shown.editor.document());
+    QCOMPARE(sliced, fullLayoutGeometry(shown.editor.document()));
 }
 
 QTEST_MAIN(TestTypingLayout)

@@ -1,0 +1,169 @@
+// Opening one very long paragraph in the main window, as Open does, and typing in it.
+//
+// For each size (megabytes of "word " in one paragraph) it reports, in wall and CPU time:
+//   - the load returned, and the window's first paint after it;
+//   - the layout done (the status bar shows the line figures), and the longest time the event
+//     loop went without a turn meanwhile (how long the window could not answer the user);
+//   - a keystroke at the start, in the middle and at the end of the paragraph, each taken and
+//     painted (median of five).
+//
+//   bench_paragraph [MB ...]   (default 2 8 16)
+#include "app/Main.h"
+#include "widgets/StatusBar.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+double cpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+struct Lap {
+    double wall = 0, cpu = 0;
+};
+
+class Stopwatch {
+public:
+    Stopwatch() { restart(); }
+    void restart()
+    {
+        m_wall.start();
+        m_cpu = cpuMs();
+    }
+    Lap lap() const { return {m_wall.nsecsElapsed() / 1e6, cpuMs() - m_cpu}; }
+
+private:
+    QElapsedTimer m_wall;
+    double m_cpu = 0;
+};
+
+bool writeParagraph(const QString &path, int megabytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    f.write("{\\rtf1\\ansi ");
+    const QByteArray words = QByteArray("word ").repeated(1024 * 1024 / 5);
+    for (int i = 0; i < megabytes; ++i)
+        f.write(words);
+    f.write("}");
+    return f.flush();
+}
+
+Lap median(std::vector<Lap> v)
+{
+    std::sort(v.begin(), v.end(), [](const Lap &a, const Lap &b) { return a.wall < b.wall; });
+    return v[v.size() / 2];
+}
+
+// A key typed at `position` and the window painted, five times; the median.
+Lap keystroke(TfrmMainEditor &w, int position)
+{
+    std::vector<Lap> laps;
+    for (int k = 0; k < 5; ++k) {
+        QTextCursor c = w.Editor->textCursor();
+        c.setPosition(position);
+        w.Editor->setTextCursor(c);
+        QApplication::processEvents();
+        Stopwatch t;
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, QStringLiteral("b"));
+        QApplication::sendEvent(w.Editor, &key);
+        w.Editor->viewport()->repaint();
+        QApplication::processEvents();
+        laps.push_back(t.lap());
+    }
+    return median(laps);
+}
+
+void print(const char *what, Lap lap)
+{
+    std::printf("  %-34s %8.0f ms wall %8.0f ms cpu\n", what, lap.wall, lap.cpu);
+}
+
+void run(const QString &file, int megabytes, const QString &settings)
+{
+    TfrmMainEditor w;
+    w.setSettingsPath(settings);
+    w.resize(900, 700);
+    w.show();
+    QApplication::processEvents();
+
+    Stopwatch t;
+    w.LoadDocument(file);
+    const Lap loaded = t.lap();
+    w.repaint();
+    const Lap painted = t.lap();
+
+    // The event loop until the status bar shows the line figures, timing its turns.
+    QElapsedTimer turn;
+    turn.start();
+    qint64 longest = 0;
+    QTimer beat;
+    beat.setInterval(0);
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+        longest = std::max(longest, turn.nsecsElapsed());
+        turn.restart();
+    });
+    beat.start();
+    while (w.StatusBar1->panelText(3).isEmpty() && t.lap().wall < 120000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    beat.stop();
+    const Lap laidOut = t.lap();
+    const QString lines = w.StatusBar1->panelText(3);
+
+    const int length = w.Editor->document()->characterCount() - 1;
+    const Lap atStart = keystroke(w, 0);
+    const Lap inMiddle = keystroke(w, length / 2);
+    const Lap atEnd = keystroke(w, w.Editor->document()->characterCount() - 1);
+
+    std::printf("%d MB paragraph (%s):\n", megabytes, qPrintable(lines));
+    print("load returned", loaded);
+    print("first paint", painted);
+    print("layout done (line figures shown)", laidOut);
+    std::printf("  %-34s %8.0f ms\n", "longest wait for the event loop", longest / 1e6);
+    print("keystroke at the start", atStart);
+    print("keystroke in the middle", inMiddle);
+    print("keystroke at the end", atEnd);
+    std::fflush(stdout);
+    w.Editor->setDocumentModified(false);
+    w.SetModifiedState(false);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.push_back(std::max(1, atoi(argv[i])));
+    if (sizes.empty())
+        sizes = {2, 8, 16};
+    QTemporaryDir dir;
+    for (int mb : sizes) {
+        const QString file = dir.filePath(QStringLiteral("paragraph%1m.rtf").arg(mb));
+        if (!writeParagraph(file, mb)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+            return 1;
+        }
+        run(file, mb, dir.filePath(QStringLiteral("DeskTopDock.ini")));
+    }
+    return 0;
+}
