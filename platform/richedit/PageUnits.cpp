@@ -28,6 +28,25 @@ qreal lineExtent(const QTextBlock &b, const QTextLayout *l, int i)
     return h;
 }
 
+// Whether the cell at (row, column) begins there rather than reaching there from a cell above
+// or to the left. Cells are compared with their neighbours on the grid: asking a cell for its
+// row and column searches the table's cells each time, which for long tables cost more than
+// the rest of the walk.
+bool beginsAt(const QTextTable &table, const QTextTableCell &cell, int row, int column)
+{
+    return (row == 0 || table.cellAt(row - 1, column) != cell)
+        && (column == 0 || table.cellAt(row, column - 1) != cell);
+}
+
+// The row after the last one the cell at (row, column) covers.
+int cellEnd(const QTextTable &table, const QTextTableCell &cell, int row, int column)
+{
+    int end = row + 1;
+    while (end < table.rows() && table.cellAt(end, column) == cell)
+        ++end;
+    return end;
+}
+
 } // namespace
 
 QTextTable *outermostTableAt(QTextDocument &doc, int position)
@@ -52,7 +71,7 @@ QList<CellLine> cellLines(QTextDocument &doc, QTextTable *table, int firstRow, i
     for (int r = firstRow; r < endRow; ++r) {
         for (int c = 0; c < table->columns(); ++c) {
             const QTextTableCell cell = table->cellAt(r, c);
-            if (cell.row() != r || cell.column() != c)
+            if (!beginsAt(*table, cell, r, c))
                 continue;
             for (QTextBlock b = doc.findBlock(cell.firstPosition());
                  b.isValid() && b.position() <= cell.lastPosition(); b = b.next()) {
@@ -191,7 +210,7 @@ PageUnitWalker::RowHead PageUnitWalker::rowHead(int row) const
     RowHead head;
     for (int c = 0; c < m_table->columns(); ++c) {
         const QTextTableCell cell = m_table->cellAt(row, c);
-        if (cell.row() != row || cell.column() != c)
+        if (!beginsAt(*m_table, cell, row, c))
             continue;
         const QTextBlock first = m_doc.findBlock(cell.firstPosition());
         const qreal y = m_doc.documentLayout()->blockBoundingRect(first).top();
@@ -208,8 +227,8 @@ int PageUnitWalker::spannedTo(int row) const
     int end = row + 1;
     for (int c = 0; c < m_table->columns(); ++c) {
         const QTextTableCell cell = m_table->cellAt(row, c);
-        if (cell.row() == row && cell.column() == c)
-            end = qMax(end, row + cell.rowSpan());
+        if (beginsAt(*m_table, cell, row, c))
+            end = qMax(end, cellEnd(*m_table, cell, row, c));
     }
     return end;
 }
@@ -221,9 +240,9 @@ int PageUnitWalker::groupStart(int row) const
     for (bool moved = true; moved && row > 0;) {
         moved = false;
         for (int c = 0; c < m_table->columns(); ++c) {
-            const int from = m_table->cellAt(row, c).row();
-            if (from < row) {
-                row = from;
+            const QTextTableCell cell = m_table->cellAt(row, c);
+            while (row > 0 && m_table->cellAt(row - 1, c) == cell) {
+                --row;
                 moved = true;
             }
         }
@@ -239,7 +258,8 @@ void PageUnitWalker::rowUnit(PageUnit &unit)
     qreal inset = f.cellPadding() + f.border();
     for (int c = 0; c < m_table->columns(); ++c)
         inset = qMax(inset, f.cellPadding()
-                                + m_table->cellAt(m_row, c).format().toTableCellFormat().topBorder());
+                                + m_table->cellAt(m_row, c).format().doubleProperty(
+                                    QTextFormat::TableCellTopBorder));
     inset *= scale;
     const qreal tableBottom = m_doc.documentLayout()->frameBoundingRect(m_table).bottom();
     const int first = m_row;

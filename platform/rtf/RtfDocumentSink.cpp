@@ -4,6 +4,7 @@
 #include <QTextDocument>
 #include <QTextTable>
 #include <QUrl>
+#include <QtGui/private/qtextdocument_p.h>
 
 #include <algorithm>
 
@@ -36,7 +37,10 @@ void RtfDocumentSink::breakIfPending()
     if (!m_pendingBreak)
         return;
     m_pendingBreak = false;
-    m_cursor.insertBlock(m_pendingBlock, m_pendingMark);
+    // As QTextCursor::insertBlock does, with the formats' indexes kept between paragraphs.
+    QTextDocumentPrivate::get(m_cursor.document())
+        ->insertBlock(m_cursor.position(), formatIndex(m_pendingBlock), formatIndex(m_pendingMark));
+    m_runsAppended = true;
     m_currentBlock = m_pendingBlock;
     m_currentMark = m_pendingMark;
     m_blockEmpty = true;
@@ -45,8 +49,57 @@ void RtfDocumentSink::breakIfPending()
 void RtfDocumentSink::insertText(const QString &text, const QTextCharFormat &format)
 {
     breakIfPending();
-    m_cursor.insertText(text, format);
+    appendRun(text, format);
     m_blockEmpty = false;
+}
+
+namespace {
+// Characters that the cursor turns into paragraph or frame marks when they are inserted.
+bool hasMarks(const QString &text)
+{
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) {
+        const char16_t u = c.unicode();
+        if (u >= u' ' && u < QChar::ParagraphSeparator) // nearly every character
+            return false;
+        return u == u'\n' || u == u'\r' || u == QChar::ParagraphSeparator
+            || c == QTextBeginningOfFrame || c == QTextEndOfFrame;
+    });
+}
+} // namespace
+
+// The index of the format in the document's formats, stored as the cursor stores it: a
+// character format without an object index. The reader hands over the same format object
+// while the formatting stays, so most look-ups end at the first comparison.
+int RtfDocumentSink::formatIndex(const QTextFormat &format)
+{
+    for (const StoredFormat &stored : m_stored)
+        if (stored.index >= 0 && stored.format == format)
+            return stored.index;
+    StoredFormat &slot = m_stored[m_storedNext];
+    m_storedNext = (m_storedNext + 1) % m_stored.size();
+    QTextFormat kept = format;
+    if (kept.isCharFormat())
+        kept.clearProperty(QTextFormat::ObjectIndex);
+    slot.index = QTextDocumentPrivate::get(m_cursor.document())->formatCollection()->indexForFormat(kept);
+    slot.format = format;
+    return slot.index;
+}
+
+// Inserts a run at the cursor as QTextCursor::insertText does, without what the cursor does
+// for every call: copying the format, finding its index in the document's formats again,
+// copying the paragraph's format and looking for paragraph marks one kind at a time.
+void RtfDocumentSink::appendRun(const QString &text, const QTextCharFormat &format)
+{
+    if (text.isEmpty())
+        return;
+    if (hasMarks(text)) {
+        m_cursor.insertText(text, format);
+        return;
+    }
+    // The cursor stands at the insertion point and moves on over the inserted text.
+    QTextDocumentPrivate::get(m_cursor.document())
+        ->insert(m_cursor.position(), text, formatIndex(format));
+    m_runsAppended = true;
 }
 
 void RtfDocumentSink::insertImage(const QTextImageFormat &format, const QImage &image)
@@ -89,6 +142,10 @@ void RtfDocumentSink::finish(const QTextBlockFormat &block, const QTextCharForma
 {
     start();
     endTable();
+    // Runs appended past the cursor leave its remembered column for moving up and down as it
+    // was; the cursor's own insertion forgets it.
+    if (m_runsAppended)
+        m_cursor.setPosition(m_cursor.position());
     if (hasContent) {
         // The last paragraph has no mark of its own: it takes the read format only when it
         // ends where the inserted text ends, as at the end of the document.

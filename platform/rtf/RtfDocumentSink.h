@@ -9,6 +9,8 @@
 #include <QTextBlockFormat>
 #include <QTextCursor>
 
+#include <array>
+
 class QTextTable;
 
 namespace rtf {
@@ -35,6 +37,8 @@ private:
     int columnOfCell(int cell);
     void appendRows();
     void takeBlockFormats();
+    void appendRun(const QString &text, const QTextCharFormat &format);
+    int formatIndex(const QTextFormat &format);
 
     QTextCursor &m_cursor;
     bool m_started = false;
@@ -46,6 +50,14 @@ private:
     QTextCharFormat m_currentMark;
     QTextBlockFormat m_pendingBlock;    // the formats of the paragraph that ended
     QTextCharFormat m_pendingMark;
+    // Formats used last, with their index in the document's formats.
+    struct StoredFormat {
+        QTextFormat format;
+        int index = -1;
+    };
+    std::array<StoredFormat, 8> m_stored;
+    std::size_t m_storedNext = 0;
+    bool m_runsAppended = false; // text or paragraphs were added past the cursor
 
     QTextTable *m_table = nullptr; // the table being read, or none
     int m_row = 0;                 // the cell the next content goes into

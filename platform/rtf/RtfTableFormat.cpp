@@ -133,6 +133,15 @@ std::array<TableBorder, 4> rowBordersAt(const TableRow &row, int first, int last
     return at;
 }
 
+// Whether the cell at (row, column) begins there rather than reaching there from a cell above
+// or to the left. Comparing the cell with its neighbours on the grid is cheap; asking a cell
+// for its row or column searches the table's cells.
+bool beginsAt(const QTextTable &table, const QTextTableCell &cell, int row, int column)
+{
+    return (row == 0 || table.cellAt(row - 1, column) != cell)
+        && (column == 0 || table.cellAt(row, column - 1) != cell);
+}
+
 // Once a row follows it, the cells of the row above that end there and have no bottom
 // border of their own show that row's inner horizontal border (\trbrdrh) at their bottom.
 void drawInnerBorderBelow(QTextTable &table, int row)
@@ -140,7 +149,8 @@ void drawInnerBorderBelow(QTextTable &table, int row)
     std::array<TableBorder, 6> borders;
     for (int c = 0; c < table.columns(); ++c) {
         const QTextTableCell cell = table.cellAt(row, c);
-        if (cell.row() == row && cell.format().hasProperty(prop::RowBorders)) {
+        if ((row == 0 || table.cellAt(row - 1, c) != cell)
+            && cell.format().hasProperty(prop::RowBorders)) {
             borders = rowBordersOf(cell.format().property(prop::RowBorders).value<QList<int>>());
             break;
         }
@@ -389,8 +399,9 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
     // a cell's format where its first paragraph's mark is, so a mark set there would stand.
     const TableCell undefined;
     for (int c = 0; c + 1 < int(starts.size()); ++c) {
-        QTextTableCell cell = table.cellAt(row, starts[std::size_t(c)]);
-        if (cell.row() != row || cell.column() != starts[std::size_t(c)])
+        const int column = starts[std::size_t(c)];
+        QTextTableCell cell = table.cellAt(row, column);
+        if (!beginsAt(table, cell, row, column))
             continue;
         QTextTableCellFormat f = cellFormat(
             cell.format().toTableCellFormat(), c < cells ? definition.cells[std::size_t(c)] : undefined,

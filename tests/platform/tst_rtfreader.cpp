@@ -693,6 +693,63 @@ private slots:
         QCOMPARE(d.toPlainText(), QStringLiteral("abX\ncd"));
     }
 
+    // Read into the middle of a document, the text goes in as the cursor would insert it: the
+    // reading cursor and cursors at or after the insertion point move on, cursors before it
+    // stay, each run keeps its own format, and one undo takes the whole insertion back.
+    void insertionMovesCursorsAndUndoes()
+    {
+        QTextDocument d;
+        d.setPlainText(QStringLiteral("Hello world"));
+        QTextCursor before(&d);
+        before.setPosition(2);
+        QTextCursor at(&d);
+        at.setPosition(6);
+        QTextCursor after(&d);
+        after.setPosition(8);
+        QTextCursor c(&d);
+        c.setPosition(6);
+        QVERIFY(rtf::readRtf(rtftest::memorySource(
+                                 "{\\rtf1 {\\b bold} plain {\\i it}{\\b more}\\par next }"),
+                             c)
+                    .ok);
+        const QString inserted = QStringLiteral("bold plain itmore\nnext ");
+        QCOMPARE(d.toPlainText(), QStringLiteral("Hello ") + inserted + QStringLiteral("world"));
+        QCOMPARE(c.position(), 6 + int(inserted.size()));
+        QCOMPARE(before.position(), 2);
+        QCOMPARE(at.position(), 6 + int(inserted.size()));
+        QCOMPARE(after.position(), 8 + int(inserted.size()));
+        auto weightAt = [&d](int position) {
+            QTextCursor probe(&d);
+            probe.setPosition(position + 1);
+            return probe.charFormat().fontWeight();
+        };
+        QCOMPARE(weightAt(6), int(QFont::Bold));          // "bold"
+        QCOMPARE(weightAt(11), int(QFont::Normal));       // "plain"
+        QCOMPARE(weightAt(19), int(QFont::Bold));         // "more"
+        QTextCursor italic(&d);
+        italic.setPosition(18);
+        QVERIFY(italic.charFormat().fontItalic());        // "it"
+        d.undo();
+        QCOMPARE(d.toPlainText(), QStringLiteral("Hello world"));
+        d.redo();
+        QCOMPARE(d.toPlainText(), QStringLiteral("Hello ") + inserted + QStringLiteral("world"));
+    }
+
+    // Text holding the characters the engine marks frames with never goes into the document
+    // as those marks: they become paragraph breaks, as inserting that text with the cursor
+    // makes them.
+    void frameMarkCharactersInText()
+    {
+        QTextDocument d;
+        QTextCursor c(&d);
+        QVERIFY(rtf::readRtf(rtftest::memorySource("{\\rtf1\\uc1 one\\u-560?two\\u-559?three}"),
+                             c)
+                    .ok);
+        QCOMPARE(d.blockCount(), 3);
+        QCOMPARE(d.toPlainText(), QStringLiteral("one\ntwo\nthree"));
+        QVERIFY(d.rootFrame()->childFrames().isEmpty());
+    }
+
     void notRtf_data()
     {
         QTest::addColumn<QByteArray>("bytes");
