@@ -28,6 +28,10 @@ public:
     bool ForceNewPages = true;
     // False multiplies the right edge of every text rectangle by 10: lines are not wrapped.
     bool WrapLines = true;
+    // True promises that the source control outlives the pages and stays unchanged while they
+    // are used (headless jobs): the pages are then laid out from the source itself whenever a
+    // copy would be the same document, which spares copying a long document.
+    bool SharesUnchangedSource = false;
 
     // Space above and below the text, in effect during and after the last run.
     const TGmValue &TopOffset() const { return m_topOffset; }

@@ -233,9 +233,6 @@ std::unique_ptr<QTextDocument> copyRange(const QTextDocument &source, int from, 
     part->setDefaultTextOption(source.defaultTextOption());
     part->setIndentWidth(source.indentWidth());
     part->setUseDesignMetrics(source.useDesignMetrics());
-    QTextCursor cursor(const_cast<QTextDocument *>(&source));
-    cursor.setPosition(from);
-    cursor.setPosition(to, QTextCursor::KeepAnchor);
     const QTextBlockFormat firstFormat = from > first.position()
         ? continuationFormat(first.blockFormat()) : first.blockFormat();
     QTextCursor into(part.get());
@@ -251,7 +248,15 @@ std::unique_ptr<QTextDocument> copyRange(const QTextDocument &source, int from, 
         copyRuns(into, from, to, first, last);
         into.endEditBlock();
     } else {
-        into.insertFragment(QTextDocumentFragment(cursor));
+        // Placed inside an edit block, the cursor lays nothing of the source out: outside one,
+        // placing it would lay the source out up to it with the source's own layout.
+        QTextCursor cursor(const_cast<QTextDocument *>(&source));
+        cursor.beginEditBlock();
+        cursor.setPosition(from);
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
+        const QTextDocumentFragment fragment(cursor);
+        cursor.endEditBlock();
+        into.insertFragment(fragment);
     }
     // A fragment brings the formats of the paragraphs it holds whole, not of the first and
     // last ones, which it cuts at the paragraph marks.
