@@ -28,6 +28,8 @@ void RtfDocumentSink::start()
 
 // The new block starts with the formats of the paragraph before it, which the next paragraph
 // usually shares, so most paragraph ends need no further format change.
+// A paragraph with the formats of the one before and a mark in the format of the waiting text
+// is a paragraph separator in that text: inserting the text makes it so.
 void RtfDocumentSink::breakIfPending()
 {
     start();
@@ -36,22 +38,50 @@ void RtfDocumentSink::breakIfPending()
     if (!m_pendingBreak)
         return;
     m_pendingBreak = false;
-    m_cursor.insertBlock(m_pendingBlock, m_pendingMark);
+    if (!m_waitingText.isEmpty() && m_pendingBlock == m_currentBlock
+        && m_pendingMark == m_waitingFormat) {
+        m_waitingText += QChar::ParagraphSeparator;
+    } else {
+        flush();
+        m_cursor.insertBlock(m_pendingBlock, m_pendingMark);
+    }
     m_currentBlock = m_pendingBlock;
     m_currentMark = m_pendingMark;
     m_blockEmpty = true;
 }
 
+// Outside tables, text waits until its format changes or something else is inserted, so that
+// runs of plain paragraphs go into the document as one text; never more than a bounded amount,
+// so that the document's size as the reader checks it is never far behind.
 void RtfDocumentSink::insertText(const QString &text, const QTextCharFormat &format)
 {
     breakIfPending();
-    m_cursor.insertText(text, format);
     m_blockEmpty = false;
+    if (m_table) {
+        m_cursor.insertText(text, format);
+        return;
+    }
+    if (!m_waitingText.isEmpty() && !(format == m_waitingFormat))
+        flush();
+    if (m_waitingText.isEmpty())
+        m_waitingFormat = format;
+    m_waitingText += text;
+    if (m_waitingText.size() >= kWaitingCharacters)
+        flush();
+}
+
+void RtfDocumentSink::flush()
+{
+    if (m_waitingText.isEmpty())
+        return;
+    m_cursor.insertText(m_waitingText, m_waitingFormat);
+    m_waitingText.clear();
 }
 
 void RtfDocumentSink::insertImage(const QTextImageFormat &format, const QImage &image)
 {
     breakIfPending();
+    flush();
     QTextDocument *document = m_cursor.document();
     // A name no other image of the document uses.
     static int counter = 0;
@@ -72,10 +102,12 @@ void RtfDocumentSink::endParagraph(const QTextBlockFormat &block, const QTextCha
 {
     breakIfPending();
     if (!(block == m_currentBlock)) {
+        flush();
         m_cursor.setBlockFormat(block);
         m_currentBlock = block;
     }
     if (m_blockEmpty && !(mark == m_currentMark)) {
+        flush();
         m_cursor.setBlockCharFormat(mark);
         m_currentMark = mark;
     }
@@ -88,6 +120,7 @@ void RtfDocumentSink::finish(const QTextBlockFormat &block, const QTextCharForma
                              bool hasContent)
 {
     start();
+    flush();
     endTable();
     if (hasContent) {
         // The last paragraph has no mark of its own: it takes the read format only when it
@@ -121,6 +154,7 @@ void RtfDocumentSink::takeBlockFormats()
 void RtfDocumentSink::enterTable()
 {
     start();
+    flush();
     if (m_table)
         return;
     m_pendingBreak = false;
@@ -272,6 +306,7 @@ ReadResult readRtf(const ByteSource &source, QTextCursor &cursor, const ReadOpti
     RtfReader reader(sink, options);
     cursor.beginEditBlock();
     const ReadResult result = reader.read(source);
+    sink.flush(); // the text of input that ended early
     cursor.endEditBlock();
     return result;
 }

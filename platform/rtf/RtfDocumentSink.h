@@ -27,6 +27,8 @@ public:
     void endCell(const QTextBlockFormat &block, const QTextCharFormat &mark, bool wrapped) override;
     void endRow(const TableRow &row) override;
     void endTable() override;
+    // Inserts the text that waits for more of its format.
+    void flush();
 
 private:
     void start();
@@ -46,6 +48,10 @@ private:
     QTextCharFormat m_currentMark;
     QTextBlockFormat m_pendingBlock;    // the formats of the paragraph that ended
     QTextCharFormat m_pendingMark;
+
+    static constexpr qsizetype kWaitingCharacters = 64 * 1024;
+    QString m_waitingText; // read but not yet inserted, in one format
+    QTextCharFormat m_waitingFormat;
 
     QTextTable *m_table = nullptr; // the table being read, or none
     int m_row = 0;                 // the cell the next content goes into
