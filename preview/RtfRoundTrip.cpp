@@ -99,13 +99,16 @@ bool plainText(const QString &text)
         && !text.contains(QLatin1String("www."), Qt::CaseInsensitive);
 }
 
-// What of a run's text the writer treats apart: spaces at either end (they meet control
-// words), tabs, line breaks and the characters RTF escapes.
+// What of a run's text the writer treats apart: spaces at either end and a letter, digit or
+// hyphen at the start (they meet control words), tabs, line breaks and the characters RTF
+// escapes.
 int textTraits(QStringView run)
 {
     if (run.isEmpty())
         return 0;
-    int traits = (run.front() == QLatin1Char(' ') ? 1 : 0) | (run.back() == QLatin1Char(' ') ? 2 : 0);
+    const QChar front = run.front();
+    int traits = (front == QLatin1Char(' ') ? 1 : 0) | (run.back() == QLatin1Char(' ') ? 2 : 0)
+        | (front.isLetterOrNumber() || front == QLatin1Char('-') ? 32 : 0);
     for (QChar c : run) {
         if (c == QLatin1Char('\t'))
             traits |= 4;
