@@ -2,6 +2,7 @@
 
 #include "editor/RxRichEd.h"
 #include "preview/GmPreview.h"
+#include "preview/RtfRoundTrip.h"
 
 #include <QDebug>
 #include <QGuiApplication>
@@ -40,35 +41,6 @@ public:
 private:
     bool m_set = false;
 };
-
-// The source document as Rich Text.
-QByteArray streamOutRtf(TRxRichEdit &source)
-{
-    QByteArray rtf;
-    EDITSTREAM es;
-    es.pfnCallback = [&rtf](char *buffer, int cb, int *pcb) {
-        rtf.append(buffer, cb);
-        *pcb = cb;
-        return 0;
-    };
-    source.streamOut(SF_RTF, es);
-    return rtf;
-}
-
-// Replaces the copy's selection with Rich Text.
-void replaceSelectionWithRtf(TRxRichEdit &copy, const QByteArray &rtf)
-{
-    qsizetype offset = 0;
-    EDITSTREAM es;
-    es.pfnCallback = [&rtf, &offset](char *buffer, int cb, int *pcb) {
-        const int n = int(qMin<qsizetype>(cb, rtf.size() - offset));
-        memcpy(buffer, rtf.constData() + offset, size_t(n));
-        offset += n;
-        *pcb = n;
-        return 0;
-    };
-    copy.streamIn(SF_RTF | SFF_SELECTION, es);
-}
 
 } // namespace
 
@@ -114,18 +86,23 @@ void TGmRtfPreview::LoadFromRichEdit(TRxRichEdit *source)
     source->setTypographyOptions(TO_ADVANCEDTYPOGRAPHY);
     source->formatRange(nullptr, false);
 
-    // The hidden copy, owned by the resource table from the start so that no path leaks it.
-    TRxRichEdit *copy = list.NeedRichEdit();
-    if (!copy)
-        return;
-    list.ResourceTable().MemoList.Add(copy);
-    copy->resize(0, 0);
-    // The source streams out whether or not it sits in a window; Rich Text read into the
-    // copy's (empty) selection becomes its whole document.
-    replaceSelectionWithRtf(*copy, streamOutRtf(*source));
-    // The length of the text that is measured: the copy's. The Rich Text round trip may drop
-    // a final empty paragraph of the source, whose end the copy would then never reach.
-    const int length = copy->textLength();
+    // The control the pages are laid out from: the source itself when its owner keeps it
+    // unchanged and a copy would be the very same document; otherwise a hidden copy, owned by
+    // the resource table from the start so that no path leaks it.
+    TRxRichEdit *laidOut = source;
+    if (!SharesUnchangedSource || !rtfcopy::readsBackUnchanged(*source)) {
+        laidOut = list.NeedRichEdit();
+        if (!laidOut)
+            return;
+        list.ResourceTable().MemoList.Add(laidOut);
+        laidOut->resize(0, 0);
+        // The source streams out whether or not it sits in a window; Rich Text read into the
+        // copy's (empty) selection becomes its whole document.
+        rtfcopy::replaceSelection(*laidOut, rtfcopy::streamOut(*source));
+    }
+    // The length of the text that is measured: the laid-out one's. The Rich Text round trip may
+    // drop a final empty paragraph of the source, whose end the copy would then never reach.
+    const int length = laidOut->textLength();
 
     const int topOffset = m_topOffset.twips();
     const int bottomOffset = m_bottomOffset.twips();
@@ -147,14 +124,14 @@ void TGmRtfPreview::LoadFromRichEdit(TRxRichEdit *source)
         fr.rcPage = pageRect;
         fr.chrg.cpMin = start;
 
-        copy->setTypographyOptions(TO_ADVANCEDTYPOGRAPHY);
-        end = copy->formatRange(&fr, false);
+        laidOut->setTypographyOptions(TO_ADVANCEDTYPOGRAPHY);
+        end = laidOut->formatRange(&fr, false);
 
         TGmPageRtfInfo &info = page->RtfInfo();
         info.TextRect().setInches(Extended(rc.left) / 1440, Extended(rc.top) / 1440,
                                   Extended(rc.right) / 1440, Extended(rc.bottom) / 1440);
         info.setRange(start, end);
-        info.setRichEdit(copy);
+        info.setRichEdit(laidOut);
         info.WrapLines = WrapLines;
 
         const bool more = end < length && end != -1;

@@ -1,8 +1,10 @@
 #pragma once
 // TGmRtfPreview lays a rich text control's document out on the pages of a preview: it makes
-// one hidden copy of the document and asks it, page by page, how much text fits into the
-// page's text rectangle, laid out for the printer. Each page then records its character range,
-// its text rectangle and the copy, so preview and print break lines and pages alike.
+// one hidden copy of the document (or, for an owner that keeps the source unchanged, uses the
+// source when the copy would be the same document) and asks it, page by page, how much text
+// fits into the page's text rectangle, laid out for the printer. Each page then records its
+// character range, its text rectangle and that control, so preview and print break lines and
+// pages alike.
 
 #include "preview/GmClasses.h"
 
@@ -28,6 +30,10 @@ public:
     bool ForceNewPages = true;
     // False multiplies the right edge of every text rectangle by 10: lines are not wrapped.
     bool WrapLines = true;
+    // True promises that the source control outlives the pages and stays unchanged while they
+    // are used (headless jobs): the pages are then laid out from the source itself whenever a
+    // copy would be the same document, which spares copying a long document.
+    bool SharesUnchangedSource = false;
 
     // Space above and below the text, in effect during and after the last run.
     const TGmValue &TopOffset() const { return m_topOffset; }

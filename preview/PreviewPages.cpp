@@ -16,6 +16,8 @@ TPreviewPages::TPreviewPages()
     preview.Margins().Visible = true;
     preview.OnNeedRichEdit = [](QObject *, TRxRichEdit *&r) { r = new TRxRichEdit; };
     paginator.SetPreview(&preview);
+    // The jobs paginate, print or export and are done before their document could change.
+    paginator.SharesUnchangedSource = true;
     paginator.OnMessage = [this](const QString &m) { m_message = m; };
 }
 

@@ -32,7 +32,8 @@ public:
 
     void setMargins(const PrintMargins &margins);
     // Lays source out from page 1 (null: no pages); returns the paginator's message, empty
-    // when the layout went well.
+    // when the layout went well. The pages may be laid out from source itself, which must then
+    // outlive them and stay unchanged while they are drawn.
     QString layOut(TRxRichEdit *source);
 
 private:

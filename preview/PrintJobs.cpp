@@ -15,10 +15,14 @@
 
 namespace {
 
+// The job's own control; a base of its own so that it outlives the pages laid out from it.
+struct JobDocument {
+    TRxRichEdit ownSource;
+};
+
 // The hidden preview of a job and the control holding its document (the job's own one, unless
 // a loader gives another).
-struct PreviewSetup : TPreviewPages {
-    TRxRichEdit ownSource;
+struct PreviewSetup : JobDocument, TPreviewPages {
     TRxRichEdit *source = &ownSource;
 };
 

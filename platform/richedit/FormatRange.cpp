@@ -201,25 +201,48 @@ bool copiesRunByRun(const QTextDocument &source)
     });
 }
 
-// Appends the text [from, to) of the paragraphs first..last at into with their paragraph and
-// character formats; the first paragraph's text goes into into's current paragraph.
-void copyRuns(QTextCursor &into, int from, int to, const QTextBlock &first,
-              const QTextBlock &last)
+// Appends the paragraphs first..last, whole, at into with their paragraph and character
+// formats; the first paragraph's text goes into into's current paragraph. Neighbouring runs of
+// one format go in as one text, and so do the paragraph marks between them when the next
+// paragraph has the current one's format and its mark the runs' format (a text with paragraph
+// separators makes such paragraphs): a part of plain paragraphs goes in a few calls instead of
+// two a paragraph.
+void copyRuns(QTextCursor &into, const QTextBlock &first, const QTextBlock &last)
 {
+    QString pending;
+    int pendingFormat = -1; // the source's index of the pending text's format
+    QTextCharFormat pendingCharFormat;
+    int blockFormat = first.blockFormatIndex(); // of into's current paragraph
+    auto flush = [&] {
+        if (!pending.isEmpty())
+            into.insertText(pending, pendingCharFormat);
+        pending.clear();
+        pendingFormat = -1;
+    };
     for (QTextBlock b = first; b.isValid(); b = b.next()) {
-        if (b != first)
-            into.insertBlock(b.blockFormat(), b.charFormat());
+        if (b != first) {
+            if (pendingFormat >= 0 && b.blockFormatIndex() == blockFormat
+                && b.charFormatIndex() == pendingFormat) {
+                pending += QChar::ParagraphSeparator;
+            } else {
+                flush();
+                into.insertBlock(b.blockFormat(), b.charFormat());
+                blockFormat = b.blockFormatIndex();
+            }
+        }
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment run = it.fragment();
-            const int start = qMax(from, run.position());
-            const int end = qMin(to, run.position() + run.length());
-            if (start < end)
-                into.insertText(run.text().mid(start - run.position(), end - start),
-                                run.charFormat());
+            if (run.charFormatIndex() != pendingFormat) {
+                flush();
+                pendingFormat = run.charFormatIndex();
+                pendingCharFormat = run.charFormat();
+            }
+            pending += run.text();
         }
         if (b == last)
             break;
     }
+    flush();
 }
 
 // A document with source's settings holding source's text [from, to): from lies in paragraph
@@ -233,9 +256,6 @@ std::unique_ptr<QTextDocument> copyRange(const QTextDocument &source, int from, 
     part->setDefaultTextOption(source.defaultTextOption());
     part->setIndentWidth(source.indentWidth());
     part->setUseDesignMetrics(source.useDesignMetrics());
-    QTextCursor cursor(const_cast<QTextDocument *>(&source));
-    cursor.setPosition(from);
-    cursor.setPosition(to, QTextCursor::KeepAnchor);
     const QTextBlockFormat firstFormat = from > first.position()
         ? continuationFormat(first.blockFormat()) : first.blockFormat();
     QTextCursor into(part.get());
@@ -248,10 +268,18 @@ std::unique_ptr<QTextDocument> copyRange(const QTextDocument &source, int from, 
     if (wholeParagraphs && copiesRunByRun(source)) {
         part->setUndoRedoEnabled(false);
         into.beginEditBlock();
-        copyRuns(into, from, to, first, last);
+        copyRuns(into, first, last);
         into.endEditBlock();
     } else {
-        into.insertFragment(QTextDocumentFragment(cursor));
+        // Placed inside an edit block, the cursor lays nothing of the source out: outside one,
+        // placing it would lay the source out up to it with the source's own layout.
+        QTextCursor cursor(const_cast<QTextDocument *>(&source));
+        cursor.beginEditBlock();
+        cursor.setPosition(from);
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
+        const QTextDocumentFragment fragment(cursor);
+        cursor.endEditBlock();
+        into.insertFragment(fragment);
     }
     // A fragment brings the formats of the paragraphs it holds whole, not of the first and
     // last ones, which it cuts at the paragraph marks.

@@ -750,6 +750,45 @@ private slots:
         QVERIFY(d.rootFrame()->childFrames().isEmpty());
     }
 
+    // Given paragraphs of which some share their formats and others differ in paragraph
+    // format, mark or runs, when read, then every
+    // paragraph has its own text, alignment, mark and run formats; also across the bound of
+    // waiting text, and read into the middle of a paragraph with a format of its own.
+    void paragraphsOfOneFormatReadAsOneText()
+    {
+        const QString longRun(70000, QLatin1Char('w'));
+        const QByteArray rtf = "{\\rtf1\\ansi one\\par two\\par\\qc three\\par\\pard{\\b\\par}"
+                               "four {\\i five}\\par " + longRun.toLatin1() + "\\par six\\par\\par}";
+        const auto d = rtftest::readDocument(rtf);
+        QCOMPARE(rtftest::documentText(*d), QStringLiteral("one\ntwo\nthree\n\nfour five\n")
+                                                + longRun + QStringLiteral("\nsix\n\n"));
+        const QList<Qt::Alignment> aligned = {Qt::AlignLeft, Qt::AlignLeft, Qt::AlignHCenter,
+                                              Qt::AlignLeft, Qt::AlignLeft, Qt::AlignLeft,
+                                              Qt::AlignLeft, Qt::AlignLeft};
+        int n = 0;
+        for (QTextBlock b = d->begin(); b.isValid(); b = b.next(), ++n) {
+            QCOMPARE(b.blockFormat().alignment() & Qt::AlignHorizontal_Mask, aligned.at(n));
+            if (b.length() == 1) // the mark's format counts in an empty paragraph
+                QCOMPARE(b.charFormat().fontWeight() == QFont::Bold, n == 3);
+            for (auto it = b.begin(); !it.atEnd(); ++it)
+                QCOMPARE(it.fragment().charFormat().fontItalic(), it.fragment().text() == "five");
+        }
+        QCOMPARE(n, aligned.size());
+
+        QTextDocument into;
+        QTextCursor c(&into);
+        QTextBlockFormat right;
+        right.setAlignment(Qt::AlignRight);
+        c.insertText(QStringLiteral("abcd"));
+        c.setBlockFormat(right);
+        c.setPosition(2);
+        QVERIFY(rtf::readRtf(rtftest::memorySource("{\\rtf1 X\\par Y\\par Z}"), c).ok);
+        QCOMPARE(into.toPlainText(), QStringLiteral("abX\nY\nZcd"));
+        // Each paragraph read takes the read format, the one it ends in included.
+        for (QTextBlock b = into.begin(); b.isValid(); b = b.next())
+            QCOMPARE(b.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+    }
+
     void notRtf_data()
     {
         QTest::addColumn<QByteArray>("bytes");

@@ -1,0 +1,181 @@
+// The preview's copy through Rich Text, and the check that lets headless jobs lay their pages
+// out from the source itself when the copy would be the same document.
+#include "editor/RxRichEd.h"
+#include "preview/GmPreview.h"
+#include "preview/GmRtfPreview.h"
+#include "preview/RtfRoundTrip.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QPainter>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QtTest>
+
+namespace {
+
+// Loads Rich Text as a document file is loaded.
+void load(TRxRichEdit &control, const QByteArray &rtf)
+{
+    QBuffer buffer;
+    buffer.setData(rtf);
+    buffer.open(QIODevice::ReadOnly);
+    control.Lines.LoadDocumentStream(buffer);
+}
+
+// count paragraphs going round six shapes: plain, bold and italic runs, centred, indented
+// with a hanging first line, right to left, and empty.
+QByteArray mixedDocument(int count)
+{
+    QByteArray body;
+    for (int i = 0; i < count; ++i) {
+        switch (i % 6) {
+        case 0: body += "\\pard Plain text of paragraph " + QByteArray::number(i)
+                    + ", long enough to run over more than one line of a page of the preview.\\par\n"; break;
+        case 1: body += "\\pard Some {\\b bold} and {\\i\\fs28 large italic} words.\\par\n"; break;
+        case 2: body += "\\pard\\qc A centred line\\tab with a tab.\\par\n"; break;
+        case 3: body += "\\pard\\li720\\fi-360 Indented, with a hanging first line.\\par\n"; break;
+        case 4: body += "\\pard\\rtlpar Right to left.\\par\n"; break;
+        default: body += "\\pard\\par\n"; break;
+        }
+    }
+    return "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\fs20 " + body + "}";
+}
+
+// One paragraph of body between two runs of repeat plain paragraphs.
+QByteArray wrap(const QByteArray &body, int repeat = 200, const QByteArray &fonts = {})
+{
+    QByteArray all;
+    for (int i = 0; i < repeat; ++i)
+        all += "Paragraph of plain text.\\par\n";
+    return "{\\rtf1\\ansi" + fonts + " " + all + body + "\\par\n" + all + "}";
+}
+
+// A preview on the fixed reference device, paginating one source.
+struct Pages {
+    TGmPreview preview;
+    TGmRtfPreview paginator;
+
+    explicit Pages(bool shares)
+    {
+        preview.GmPrinter().SelectPrinter(QStringLiteral("Scrivelle-No-Such-Printer"));
+        preview.OnNeedRichEdit = [](QObject *, TRxRichEdit *&r) { r = new TRxRichEdit; };
+        paginator.SetPreview(&preview);
+        paginator.SharesUnchangedSource = shares;
+    }
+    QList<QPair<int, int>> ranges() const
+    {
+        QList<QPair<int, int>> r;
+        for (int n = 1; n <= preview.Count(); ++n)
+            r << qMakePair(preview.Pages(n)->RtfInfo().cpMin(), preview.Pages(n)->RtfInfo().cpMax());
+        return r;
+    }
+    QImage draw(int number)
+    {
+        TGmPage *page = preview.Pages(number);
+        QImage image(int(page->WidthInches() * 96), int(page->HeightInches() * 96),
+                     QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        preview.PageList().DrawPage(page, painter, 96, 96, QDateTime(QDate(2024, 1, 1), QTime()));
+        return image;
+    }
+};
+
+} // namespace
+
+class TestRtfRoundTrip : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readsBackUnchanged_data();
+    void readsBackUnchanged();
+    void aLateFormatThatDoesNotReadBackIsFound();
+    void sharedPagesEqualCopiedPages();
+    void withoutThePromiseTheCopyIsMade();
+};
+
+void TestRtfRoundTrip::readsBackUnchanged_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<bool>("unchanged");
+    QTest::newRow("paragraphs of a few shapes") << mixedDocument(300) << true;
+    QTest::newRow("too few paragraphs for a sample") << mixedDocument(3) << false;
+    QTest::newRow("a table") << wrap("\\trowd\\cellx2000\\cellx4000 a\\cell b\\cell\\row") << false;
+    QTest::newRow("a bullet") << wrap("{\\pntext\\'b7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}Item")
+                              << false;
+    QTest::newRow("a link's text") << wrap("see www.example.com") << false;
+    QTest::newRow("text beyond ASCII") << wrap("caf\\u233?") << false;
+    QTest::newRow("a Symbol-font run")
+        << wrap("{\\f1 abc}", 200, "{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}") << false;
+}
+
+void TestRtfRoundTrip::readsBackUnchanged()
+{
+    // Given a document loaded from Rich Text
+    QFETCH(QByteArray, rtf);
+    QFETCH(bool, unchanged);
+    TRxRichEdit source;
+    load(source, rtf);
+    QVERIFY(source.textLength() > 0);
+    // When asked whether a copy would be the same document, then the answer is as expected
+    QCOMPARE(rtfcopy::readsBackUnchanged(source), unchanged);
+    QVERIFY(source.textLength() > 0); // and the source is left as it was
+}
+
+void TestRtfRoundTrip::aLateFormatThatDoesNotReadBackIsFound()
+{
+    // Given 300 plain paragraphs and, in the middle, one run whose format Rich Text cannot
+    // carry (overline)
+    TRxRichEdit source;
+    load(source, wrap("Middle paragraph", 150));
+    QVERIFY(rtfcopy::readsBackUnchanged(source));
+    QTextCursor cursor(source.document());
+    cursor.setPosition(source.document()->findBlockByNumber(150).position());
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    QTextCharFormat overline;
+    overline.setFontOverline(true);
+    cursor.mergeCharFormat(overline);
+    // Then the sample finds it
+    QVERIFY(!rtfcopy::readsBackUnchanged(source));
+}
+
+void TestRtfRoundTrip::sharedPagesEqualCopiedPages()
+{
+    // Given a document whose copy would be the same document, paginated once through the copy
+    // and once from the source itself
+    TRxRichEdit source;
+    load(source, mixedDocument(600));
+    Pages copied(false);
+    copied.paginator.LoadFromRichEdit(&source);
+    Pages shared(true);
+    shared.paginator.LoadFromRichEdit(&source);
+    QVERIFY(copied.preview.Count() > 3);
+    QVERIFY(copied.preview.Pages(1)->RtfInfo().RichEdit() != &source);
+    QCOMPARE(shared.preview.Pages(1)->RtfInfo().RichEdit(), &source);
+    // Then the pages hold the same text and look the same
+    QCOMPARE(shared.ranges(), copied.ranges());
+    for (int n : {1, 2, copied.preview.Count()})
+        QCOMPARE(shared.draw(n), copied.draw(n));
+}
+
+void TestRtfRoundTrip::withoutThePromiseTheCopyIsMade()
+{
+    // Given a document that would read back unchanged, and a paginator whose owner may change
+    // the source later (the print preview window)
+    TRxRichEdit source;
+    load(source, mixedDocument(300));
+    Pages pages(false);
+    pages.paginator.LoadFromRichEdit(&source);
+    // When the source changes after the pagination
+    TRxRichEdit *laidOut = pages.preview.Pages(1)->RtfInfo().RichEdit();
+    const int length = laidOut->textLength();
+    source.setWindowText(QStringLiteral("changed"));
+    // Then the pages keep their own copy
+    QVERIFY(laidOut != &source);
+    QCOMPARE(laidOut->textLength(), length);
+}
+
+QTEST_MAIN(TestRtfRoundTrip)
+#include "tst_rtfroundtrip.moc"
