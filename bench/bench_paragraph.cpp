@@ -5,7 +5,10 @@
 //   - the layout done (the status bar shows the line figures), and the longest time the event
 //     loop went without a turn meanwhile (how long the window could not answer the user);
 //   - a keystroke at the start, in the middle and at the end of the paragraph, each taken and
-//     painted (median of five).
+//     painted (median of five);
+//   - twenty characters typed at the start, in the middle and at the end, each key sent
+//     through the event loop as a user's would be: the CPU time per key, and the longest time
+//     the event loop went without a turn while typing and for a moment after it.
 //
 //   bench_paragraph [MB ...]   (default 2 8 16)
 #include "app/Main.h"
@@ -59,8 +62,11 @@ bool writeParagraph(const QString &path, int megabytes)
         return false;
     f.write("{\\rtf1\\ansi ");
     const QByteArray words = QByteArray("word ").repeated(1024 * 1024 / 5);
-    for (int i = 0; i < megabytes; ++i)
+    for (int i = 0; i < megabytes - 1; ++i)
         f.write(words);
+    // The last megabyte a little short: 16 MB would leave no room under the control's limit
+    // of 16 M characters for the keys typed below.
+    f.write(words.left(words.size() - 1000));
     f.write("}");
     return f.flush();
 }
@@ -88,6 +94,53 @@ Lap keystroke(TfrmMainEditor &w, int position)
         laps.push_back(t.lap());
     }
     return median(laps);
+}
+
+struct Typing {
+    double cpuPerKey = 0;
+    double longestGapMs = 0;
+};
+
+// Twenty keys typed at `position`, each posted to the editor and the event loop run until it
+// is idle again (which paints), then the event loop alone for a further 300 ms, timing its
+// turns throughout.
+Typing typeAt(TfrmMainEditor &w, int position)
+{
+    QTextCursor c = w.Editor->textCursor();
+    c.setPosition(position);
+    w.Editor->setTextCursor(c);
+    QApplication::processEvents();
+    QElapsedTimer turn;
+    qint64 longest = 0;
+    QTimer beat;
+    beat.setInterval(0);
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+        longest = std::max(longest, turn.nsecsElapsed());
+        turn.restart();
+    });
+    constexpr int Keys = 20;
+    const double cpu = cpuMs();
+    turn.start();
+    beat.start();
+    for (int k = 0; k < Keys; ++k) {
+        const QChar ch = QLatin1Char(char('a' + k % 26));
+        QApplication::postEvent(w.Editor, new QKeyEvent(QEvent::KeyPress, Qt::Key_A + k % 26,
+                                                        Qt::NoModifier, QString(ch)));
+        QApplication::processEvents();
+    }
+    const double typed = cpuMs() - cpu;
+    QElapsedTimer after;
+    after.start();
+    while (after.elapsed() < 300)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    beat.stop();
+    return {typed / Keys, longest / 1e6};
+}
+
+void print(const char *what, Typing t)
+{
+    std::printf("  %-34s %8.1f ms cpu/key %6.0f ms longest gap\n", what, t.cpuPerKey,
+                t.longestGapMs);
 }
 
 void print(const char *what, Lap lap)
@@ -130,6 +183,9 @@ void run(const QString &file, int megabytes, const QString &settings)
     const Lap atStart = keystroke(w, 0);
     const Lap inMiddle = keystroke(w, length / 2);
     const Lap atEnd = keystroke(w, w.Editor->document()->characterCount() - 1);
+    const Typing typedStart = typeAt(w, 0);
+    const Typing typedMiddle = typeAt(w, length / 2);
+    const Typing typedEnd = typeAt(w, w.Editor->document()->characterCount() - 1);
 
     std::printf("%d MB paragraph (%s):\n", megabytes, qPrintable(lines));
     print("load returned", loaded);
@@ -139,6 +195,9 @@ void run(const QString &file, int megabytes, const QString &settings)
     print("keystroke at the start", atStart);
     print("keystroke in the middle", inMiddle);
     print("keystroke at the end", atEnd);
+    print("20 keys typed at the start", typedStart);
+    print("20 keys typed in the middle", typedMiddle);
+    print("20 keys typed at the end", typedEnd);
     std::fflush(stdout);
     w.Editor->setDocumentModified(false);
     w.SetModifiedState(false);

@@ -60,7 +60,10 @@ Reflow reflowLines(QTextLayout *layout, const QTextBlockFormat &format, qreal sc
     QFixed y = old.at(first).y + lineStep(format, firstLine, scaling).adjustment;
     result.top = y;
 
-    layout->beginLayout();
+    // What beginLayout() does but throwing the paragraph's analysis away: it is up to date
+    // (worked out again by the engine after the edit, or patched for it).
+    engine->itemize();
+    engine->layoutData->layoutState = QTextEngine::InLayout;
     engine->lines = old.mid(0, first);
     int meets = -1; // the old line the new ones meet
     bool fits = true;

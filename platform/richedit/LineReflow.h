@@ -33,7 +33,7 @@ struct Reflow {
 // the edit's length (and down or up by the height the paragraph gained or lost). The lines keep
 // their old widths and left edges, which is what Qt's layout gives them in a paragraph of the
 // main text flow with no floats beside it. Costs a pass over the paragraph's text (Qt itemizes
-// it again) and the shaping of a few lines, where Qt's layout shapes every line.
+// it again) unless its analysis was kept (see KeptAnalysis), and the shaping of a few lines, where Qt's layout shapes every line.
 // Fails (done false) when a line would not fit its width, when there were no lines, or when
 // the edit lies outside the paragraph; the caller then has Qt lay the paragraph out again.
 Reflow reflowLines(QTextLayout *layout, const QTextBlockFormat &format, qreal scaling, int from,

@@ -26,7 +26,7 @@ bool sameOption(const QTextOption &a, const QTextOption &b)
 } // namespace
 
 SlicedParagraph::SlicedParagraph(const QTextBlock &block, const Geometry &geometry,
-                                 int keepBefore)
+                                 int keepBefore, bool analysed)
     : m_anchor(block), m_geometry(geometry), m_option(geometry.option)
 {
     QTextLayout *layout = block.layout();
@@ -34,7 +34,7 @@ SlicedParagraph::SlicedParagraph(const QTextBlock &block, const Geometry &geomet
     // paragraph out again.
     layout->setCacheEnabled(true);
     if (keepBefore > 0 && layout->lineCount() > 0) {
-        changedAt(keepBefore);
+        changedAt(keepBefore, analysed);
         return;
     }
     layout->clearLayout();
@@ -100,7 +100,7 @@ void SlicedParagraph::layOutLine(QTextLayout *layout, QTextLine line)
     m_y += step.height;
 }
 
-void SlicedParagraph::changedAt(int position)
+void SlicedParagraph::changedAt(int position, bool analysed)
 {
     QTextLayout *layout = block().layout();
     QTextEngine *engine = layout->engine();
@@ -113,8 +113,10 @@ void SlicedParagraph::changedAt(int position)
     if (!sameOption(layout->textOption(), m_geometry.option))
         keep = 0;
     lines.resize(keep);
-    // A change of formats leaves the text as it was: the shaping must go all the same.
-    engine->invalidate();
+    // A change of formats leaves the text as it was: the shaping must go all the same, unless
+    // the analysis was made for the change.
+    if (!analysed)
+        engine->invalidate();
     m_done = false;
     if (keep == 0) {
         m_y = m_bottom = QFixed();

@@ -27,8 +27,10 @@ public:
     };
 
     // Lays the paragraph out from its start, or keeps the lines it has before `keepBefore` (an
-    // edit there) when they were laid out for the same geometry.
-    SlicedParagraph(const QTextBlock &block, const Geometry &geometry, int keepBefore = 0);
+    // edit there) when they were laid out for the same geometry. `analysed`: the engine's
+    // analysis of the paragraph is already that of its text and formats now.
+    SlicedParagraph(const QTextBlock &block, const Geometry &geometry, int keepBefore = 0,
+                    bool analysed = false);
 
     // The paragraph now (its place moves with edits before it).
     QTextBlock block() const { return m_anchor.block(); }
@@ -43,7 +45,7 @@ public:
     void layOut(qint64 nanoseconds, int lines = 1);
     // The paragraph's text changed from `position` on (in the paragraph): drops the lines from
     // the one before it (a word edited there may now fit on that line) and goes on from there.
-    void changedAt(int position);
+    void changedAt(int position, bool analysed = false);
 
 private:
     void layOutLine(QTextLayout *layout, QTextLine line);

@@ -124,12 +124,14 @@ void TypingLayout::documentChanged(int from, int oldLength, int length)
     const bool sameParagraphs = blocks == m_blockCount;
     m_blockCount = blocks;
     keepLongParagraphs(from, length);
+    patchKeptAnalysis(from, oldLength, length, sameParagraphs);
     if (m_deferred) {
         m_stale = true;
         return;
     }
     const bool wasSlicing = slicing();
     layOutChange(from, oldLength, length, sameParagraphs);
+    keepAnalysis(from);
     if (wasSlicing && !slicing()) {
         m_sliceTimer.stop();
         emit slicingFinished();
@@ -169,6 +171,27 @@ void TypingLayout::keepLongParagraphs(int from, int length)
         if (block.length() >= m_longParagraph && !block.layout()->cacheEnabled())
             block.layout()->setCacheEnabled(true);
     }
+}
+
+void TypingLayout::patchKeptAnalysis(int from, int oldLength, int length, bool sameParagraphs)
+{
+    if (!m_kept.holds())
+        return;
+    const QTextBlock block = m_kept.block();
+    const int start = block.position();
+    const int end = start + block.length() - 1; // the paragraph mark
+    if (!block.isValid() || from > end || from + length < start)
+        return; // another paragraph changed
+    if (!sameParagraphs || from < start || from + length > end
+        || !m_kept.patch(block, from - start, oldLength, length))
+        m_kept.release();
+}
+
+void TypingLayout::keepAnalysis(int position)
+{
+    const QTextBlock block = document()->findBlock(position);
+    if (block.isValid() && block.length() >= m_longParagraph && block.isVisible())
+        m_kept.keep(block);
 }
 
 bool TypingLayout::reflowLongParagraph(int from, int oldLength, int length)
@@ -327,6 +350,10 @@ int TypingLayout::hitTest(const QPointF &point, Qt::HitTestAccuracy accuracy) co
 void TypingLayout::draw(QPainter *painter, const PaintContext &context)
 {
     catchUp();
+    // Qt's engine made an analysis of its own since (a new width, a format change): the kept
+    // one is out of date, and the memory it holds is better freed.
+    if (m_kept.holds() && !m_kept.inUse(m_kept.block()))
+        m_kept.keep(m_kept.block());
     if (m_pendingFrom >= 0) {
         const QTextBlock last = document()->lastBlock();
         const qreal lastTop = last.layout()->position().y();
@@ -499,7 +526,8 @@ bool TypingLayout::sliceLongParagraphs(int from, int oldLength, int length, bool
         const std::optional<SlicedParagraph::Geometry> geometry = slicingGeometry(at);
         if (!geometry)
             return false;
-        m_sliced = std::make_unique<SlicedParagraph>(at, *geometry, from - at.position());
+        m_sliced = std::make_unique<SlicedParagraph>(at, *geometry, from - at.position(),
+                                                     m_kept.inUse(at));
         m_unplaced = m_sliced->height().toReal();
         sliceNow(m_firstSliceNs, m_firstSliceLines);
         if (slicing())
@@ -553,7 +581,8 @@ bool TypingLayout::editWhileSlicing(int from, int oldLength, int length, bool sa
             if (sameParagraphs && from >= start && from + length < end) {
                 if (const auto geometry = slicingGeometry(b)) {
                     // The lines before the edit stay; the rest follows in slices.
-                    m_sliced = std::make_unique<SlicedParagraph>(b, *geometry, from - start);
+                    m_sliced = std::make_unique<SlicedParagraph>(b, *geometry, from - start,
+                                                                 m_kept.inUse(b));
                     m_unplaced = qMin(m_unplaced, m_sliced->height().toReal());
                     sliceNow(m_sliceNs);
                     return true;
@@ -604,6 +633,7 @@ void TypingLayout::placeSliced()
     emit update(QRectF(0, top, qreal(INT_MAX), qreal(INT_MAX)));
     m_unplaced = m_sliced->height().toReal();
     m_sincePlaced.restart();
+    keepAnalysis(block.position()); // for an edit before the slices are done
     emit slicingProgress();
 }
 
@@ -612,7 +642,14 @@ void TypingLayout::sliceNow(qint64 nanoseconds, int lines)
     m_sliced->layOut(nanoseconds, lines);
     placeSliced();
     if (m_sliced->done())
-        m_sliced.reset();
+        finishSliced();
+}
+
+void TypingLayout::finishSliced()
+{
+    const int position = m_sliced->block().position();
+    m_sliced.reset();
+    keepAnalysis(position);
 }
 
 void TypingLayout::sliceStep()
@@ -643,7 +680,7 @@ void TypingLayout::continueSlicing(qint64 nanoseconds)
         m_sliced->layOut(nanoseconds - timer.nsecsElapsed());
         if (m_sliced->done()) {
             placeSliced();
-            m_sliced.reset();
+            finishSliced();
         } else if (m_sincePlaced.elapsed() >= PlaceMs) {
             placeSliced();
         }
