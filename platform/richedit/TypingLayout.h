@@ -71,6 +71,8 @@ public:
     bool marksPending() const { return m_pendingFrom >= 0; }
     // Brings the position marks up to date now (what the pause after typing does).
     void settle();
+    // Whether the paragraph's engine works with the kept, patched analysis (a test aid).
+    bool analysisKept(const QTextBlock &block) const { return m_kept.inUse(block); }
 
     // A deferred layout lays nothing out as the document changes, until something asks for
     // its geometry (a place, a size, drawing): then it lays out as far as the question needs,

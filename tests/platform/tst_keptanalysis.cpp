@@ -1,0 +1,258 @@
+// A long paragraph's text analysis kept across edits: after keys, pastes and format changes in
+// a shown control, the engine's items, character attributes and text are exactly what Qt's
+// engine makes of the paragraph from scratch, and the lines are where Qt's layout puts them.
+#include "richedit/RichEdit.h"
+#include "richedit/TypingLayout.h"
+
+#include <QKeyEvent>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QtGui/private/qtextengine_p.h>
+
+using richedit::RichEdit;
+using richedit::TypingLayout;
+
+namespace {
+
+TypingLayout *layoutOf(RichEdit &editor)
+{
+    return qobject_cast<TypingLayout *>(editor.document()->documentLayout());
+}
+
+// The engine's analysis of a paragraph as text: the string, every item's start and analysis,
+// and the character attributes.
+QStringList analysisOf(const QTextBlock &block)
+{
+    QTextEngine *engine = block.layout()->engine();
+    engine->itemize();
+    const QCharAttributes *attributes = engine->attributes();
+    const QTextEngine::LayoutData *d = engine->layoutData;
+    QStringList out;
+    out << QStringLiteral("bidi %1").arg(d->hasBidi);
+    out << (d->string == block.text() ? QStringLiteral("text as the paragraph's")
+                                      : QStringLiteral("text differs"));
+    for (const QScriptItem &item : d->items) {
+        const QScriptAnalysis &a = item.analysis;
+        out << QStringLiteral("item %1 script %2 flags %3 level %4 bidi %5/%6")
+                   .arg(item.position).arg(a.script).arg(a.flags).arg(a.bidiLevel)
+                   .arg(a.bidiFlags).arg(int(a.bidiDirection));
+    }
+    const QByteArray bytes(reinterpret_cast<const char *>(attributes),
+                           d->string.size() * qsizetype(sizeof(QCharAttributes)));
+    out << QStringLiteral("attributes %1").arg(QString::fromLatin1(bytes.toHex()));
+    return out;
+}
+
+// What Qt's engine makes of the paragraph from scratch.
+QStringList freshAnalysisOf(const QTextBlock &block)
+{
+    block.layout()->engine()->invalidate();
+    return analysisOf(block);
+}
+
+// Every line's start, place and width.
+QStringList linesOf(const QTextBlock &block)
+{
+    QStringList out;
+    const QTextLayout *l = block.layout();
+    for (int i = 0; i < l->lineCount(); ++i) {
+        const QTextLine line = l->lineAt(i);
+        out << QStringLiteral("%1 %2,%3 w%4 n%5").arg(line.textStart()).arg(line.x())
+                   .arg(line.y()).arg(line.width()).arg(line.textLength());
+    }
+    return out;
+}
+
+// A key that types the character, as a keyboard with that letter sends it.
+void typeCharacter(QWidget &widget, QChar c)
+{
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    QCoreApplication::sendEvent(&widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+    QCoreApplication::sendEvent(&widget, &release);
+}
+
+QString words(int characters)
+{
+    static const QStringList list = {QStringLiteral("word"), QStringLiteral("in"),
+        QStringLiteral("paragraph"), QStringLiteral("typewriting"), QStringLiteral("a"),
+        QStringLiteral("extraordinarily"), QStringLiteral("don't"), QStringLiteral("e.g."),
+        QStringLiteral("1,250.75"), QStringLiteral("(quoted)"), QStringLiteral("co-operate")};
+    QString text;
+    for (int i = 0; text.size() < characters; ++i)
+        text += list.at((i * 7 + i / 3) % list.size()) + u' ';
+    return text.left(characters);
+}
+
+// A shown control with one long paragraph (long for its layout) between two short ones, a bold
+// run and a tab in it, laid out, and one edit typed so that its analysis is kept.
+struct Shown {
+    RichEdit editor;
+    QTextBlock block;
+    Shown()
+    {
+        editor.resize(420, 300);
+        layoutOf(editor)->setLongParagraph(2000);
+        QTextCursor c(editor.document());
+        c.insertText(QStringLiteral("A short paragraph."));
+        c.insertBlock();
+        c.insertText(words(6000));
+        c.insertText(QStringLiteral("\tbold words "), boldFormat());
+        c.insertText(words(6000), QTextCharFormat());
+        c.insertBlock();
+        c.insertText(QStringLiteral("The end."));
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        while (layoutOf(editor)->layoutStatus() != 100 || layoutOf(editor)->slicing())
+            QTest::qWait(5);
+        block = editor.document()->findBlockByNumber(1);
+        caretAt(100);
+        QTest::keyClick(&editor, Qt::Key_Z);
+    }
+    static QTextCharFormat boldFormat()
+    {
+        QTextCharFormat f;
+        f.setFontWeight(QFont::Bold);
+        return f;
+    }
+    void caretAt(int offset)
+    {
+        QTextCursor c = editor.textCursor();
+        c.setPosition(block.position() + offset);
+        editor.setTextCursor(c);
+    }
+};
+
+} // namespace
+
+class TestKeptAnalysis : public QObject {
+    Q_OBJECT
+private slots:
+    void editsLeaveTheAnalysisQtWouldMake_data();
+    void editsLeaveTheAnalysisQtWouldMake();
+    void otherScriptsAndRightToLeftTextLetTheEngineWork_data();
+    void otherScriptsAndRightToLeftTextLetTheEngineWork();
+    void undoAndAFormatChangeKeepTheText();
+};
+
+void TestKeptAnalysis::editsLeaveTheAnalysisQtWouldMake_data()
+{
+    // Keys: letters; '\b' Backspace, '\x7f' Delete, '\t' Tab, '|' a paste of text with a tab
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<QString>("keys");
+    QTest::newRow("letters in the middle") << 3000 << "abc";
+    QTest::newRow("at the start") << 0 << "Xy ";
+    QTest::newRow("at the end") << -1 << " end";
+    QTest::newRow("spaces split a word") << 4101 << "  ";
+    QTest::newRow("Backspace across an item's end") << 4100 << "\b\b\b\b\b\b";
+    QTest::newRow("Delete joins words") << 2000 << "\x7f\x7f\x7f";
+    QTest::newRow("Backspace at the start of the paragraph's text") << 2 << "\b\b";
+    QTest::newRow("a tab typed") << 5000 << "\tx";
+    QTest::newRow("the tab deleted") << 6001 << "\b";
+    QTest::newRow("next to the bold run") << 6000 << "ab";
+    QTest::newRow("a paste with tabs") << 9000 << "|";
+    QTest::newRow("punctuation and digits") << 7000 << "(1.5), 'x'-y!";
+    QTest::newRow("no-break space and soft hyphen") << 7000 << QStringLiteral("a\u00a0b\u00adc");
+    QTest::newRow("accents") << 7000 << QStringLiteral("caf\u00e9 na\u00efve");
+}
+
+void TestKeptAnalysis::editsLeaveTheAnalysisQtWouldMake()
+{
+    QFETCH(int, offset);
+    QFETCH(QString, keys);
+
+    // Given a laid-out long paragraph whose analysis is kept, the caret in it
+    Shown shown;
+    TypingLayout *layout = layoutOf(shown.editor);
+    QVERIFY(layout->analysisKept(shown.block));
+    shown.caretAt(offset < 0 ? shown.block.length() - 1 : offset);
+
+    // When keys are typed
+    for (const QChar k : keys) {
+        if (k == u'\b')
+            QTest::keyClick(&shown.editor, Qt::Key_Backspace);
+        else if (k == u'\x7f')
+            QTest::keyClick(&shown.editor, Qt::Key_Delete);
+        else if (k == u'\t')
+            QTest::keyClick(&shown.editor, Qt::Key_Tab);
+        else if (k == u'|')
+            shown.editor.textCursor().insertText(QStringLiteral("pasted\ttext ") + words(5000));
+        else
+            typeCharacter(shown.editor, k);
+        // Then after each one the engine works with the kept analysis, patched, and that is
+        // the analysis Qt's engine makes of the paragraph from scratch
+        QVERIFY(layout->analysisKept(shown.block));
+        const QStringList patched = analysisOf(shown.block);
+        QCOMPARE(patched, freshAnalysisOf(shown.block));
+    }
+    // And the lines are Qt's
+    const QStringList lines = linesOf(shown.block);
+    shown.editor.document()->markContentsDirty(0, shown.editor.document()->characterCount());
+    shown.editor.document()->documentLayout()->documentSize();
+    QCOMPARE(lines, linesOf(shown.block));
+}
+
+void TestKeptAnalysis::otherScriptsAndRightToLeftTextLetTheEngineWork_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Greek") << QStringLiteral("\u03b1\u03b2");
+    QTest::newRow("Hebrew") << QStringLiteral("\u05d0\u05d1");
+    QTest::newRow("a line separator") << QStringLiteral("a\u2028b");
+    QTest::newRow("a character outside the basic plane") << QStringLiteral("\U0001F600");
+}
+
+void TestKeptAnalysis::otherScriptsAndRightToLeftTextLetTheEngineWork()
+{
+    QFETCH(QString, text);
+    // Given a long paragraph whose analysis is kept
+    Shown shown;
+    TypingLayout *layout = layoutOf(shown.editor);
+    QVERIFY(layout->analysisKept(shown.block));
+    shown.caretAt(3000);
+
+    // When text the kept analysis cannot take is typed
+    shown.editor.textCursor().insertText(text);
+
+    // Then the engine analyses the paragraph itself, as Qt does (it may be kept from there on)
+    const QStringList analysis = analysisOf(shown.block);
+    QCOMPARE(analysis, freshAnalysisOf(shown.block));
+    QVERIFY(shown.block.text().contains(text));
+    // And typing on from there leaves Qt's analysis as well
+    QTest::keyClicks(&shown.editor, QStringLiteral("ab"));
+    QCOMPARE(analysisOf(shown.block), freshAnalysisOf(shown.block));
+    QVERIFY(layout);
+}
+
+void TestKeptAnalysis::undoAndAFormatChangeKeepTheText()
+{
+    // Given a long paragraph whose analysis is kept
+    Shown shown;
+    TypingLayout *layout = layoutOf(shown.editor);
+    const QString before = shown.block.text();
+    shown.caretAt(4000);
+
+    // When a word is typed, a stretch across the bold run made italic, and both undone
+    QTest::keyClicks(&shown.editor, QStringLiteral("hello "));
+    QCOMPARE(shown.block.text(), before.left(4000) + QStringLiteral("hello ") + before.mid(4000));
+    QTextCursor c = shown.editor.textCursor();
+    c.setPosition(shown.block.position() + 5990);
+    c.setPosition(shown.block.position() + 6020, QTextCursor::KeepAnchor);
+    QTextCharFormat italic;
+    italic.setFontItalic(true);
+    c.mergeCharFormat(italic);
+
+    // Then the analysis stays Qt's throughout, the items splitting at the new format runs
+    QVERIFY(layout->analysisKept(shown.block));
+    QCOMPARE(analysisOf(shown.block), freshAnalysisOf(shown.block));
+    shown.editor.document()->undo();
+    QCOMPARE(analysisOf(shown.block), freshAnalysisOf(shown.block));
+    shown.editor.document()->undo();
+    QCOMPARE(shown.block.text(), before);
+    QCOMPARE(analysisOf(shown.block), freshAnalysisOf(shown.block));
+}
+
+QTEST_MAIN(TestKeptAnalysis)
+#include "tst_keptanalysis.moc"
