@@ -39,7 +39,7 @@ QScriptLineArray::const_iterator lineStartingAt(const QScriptLineArray &lines, i
 } // namespace
 
 Reflow reflowLines(QTextLayout *layout, const QTextBlockFormat &format, qreal scaling, int from,
-                   int removed, int added)
+                   int removed, int added, int maxLines)
 {
     Reflow result;
     QTextEngine *engine = layout->engine();
@@ -67,8 +67,13 @@ Reflow reflowLines(QTextLayout *layout, const QTextBlockFormat &format, qreal sc
     engine->lines = old.mid(0, first);
     int meets = -1; // the old line the new ones meet
     bool fits = true;
+    bool tooMany = false;
     for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
         const int i = line.lineNumber();
+        if (i - first >= maxLines) {
+            tooMany = true;
+            break;
+        }
         if (i >= count && count == 1) {
             fits = false; // no old line without the first line's indent to take the width from
             break;
@@ -111,7 +116,7 @@ Reflow reflowLines(QTextLayout *layout, const QTextBlockFormat &format, qreal sc
         result.moved = true; // wrapped to the paragraph's end: its height may have changed
     }
     layout->endLayout();
-    result.done = fits;
+    result.done = fits && !tooMany;
     return result;
 }
 

@@ -3,6 +3,7 @@
 // one line of a paragraph to the next, and the re-wrapping of a long paragraph around an edit.
 
 #include <QtGui/private/qfixed_p.h>
+#include <climits>
 
 class QTextBlockFormat;
 class QTextLayout;
@@ -34,9 +35,11 @@ struct Reflow {
 // their old widths and left edges, which is what Qt's layout gives them in a paragraph of the
 // main text flow with no floats beside it. Costs a pass over the paragraph's text (Qt itemizes
 // it again) unless its analysis was kept (see KeptAnalysis), and the shaping of a few lines, where Qt's layout shapes every line.
-// Fails (done false) when a line would not fit its width, when there were no lines, or when
-// the edit lies outside the paragraph; the caller then has Qt lay the paragraph out again.
+// Fails (done false) when a line would not fit its width, when there were no lines, when
+// the edit lies outside the paragraph, or when the new lines do not meet the old ones within
+// `maxLines` lines (the lines made so far stay); the caller then has the paragraph laid out
+// again from the edit on.
 Reflow reflowLines(QTextLayout *layout, const QTextBlockFormat &format, qreal scaling, int from,
-                   int removed, int added);
+                   int removed, int added, int maxLines = INT_MAX);
 
 } // namespace richedit

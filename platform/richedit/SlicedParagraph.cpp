@@ -33,7 +33,7 @@ SlicedParagraph::SlicedParagraph(const QTextBlock &block, const Geometry &geomet
     // The shaping stays between the steps; without it every step would work the whole
     // paragraph out again.
     layout->setCacheEnabled(true);
-    if (keepBefore > 0 && layout->lineCount() > 0) {
+    if (keepBefore >= 0 && layout->lineCount() > 0) {
         changedAt(keepBefore, analysed);
         return;
     }

@@ -27,9 +27,9 @@ public:
     };
 
     // Lays the paragraph out from its start, or keeps the lines it has before `keepBefore` (an
-    // edit there) when they were laid out for the same geometry. `analysed`: the engine's
-    // analysis of the paragraph is already that of its text and formats now.
-    SlicedParagraph(const QTextBlock &block, const Geometry &geometry, int keepBefore = 0,
+    // edit there; -1 for none) when they were laid out for the same geometry. `analysed`: the
+    // engine's analysis of the paragraph is already that of its text and formats now.
+    SlicedParagraph(const QTextBlock &block, const Geometry &geometry, int keepBefore = -1,
                     bool analysed = false);
 
     // The paragraph now (its place moves with edits before it).

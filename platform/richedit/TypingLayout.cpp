@@ -33,6 +33,9 @@ constexpr qint64 FirstSliceNs = 15'000'000;
 // come and go (which changes the width and starts the layout again).
 constexpr int FirstSliceLines = 200;
 constexpr qint64 PlaceMs = 150;
+// Lines an edit in a long paragraph wraps again at once (about 20 ms' worth) before the rest
+// follows in slices.
+constexpr int ReflowLines = 1000;
 
 // The paragraph's margins in the flow, as Qt's layout adds them up (left to right text only).
 struct Margins {
@@ -218,8 +221,11 @@ bool TypingLayout::reflowLongParagraph(int from, int oldLength, int length)
     const qreal scaling = device && device->logicalDpiY() != qt_defaultDpi()
                               ? qreal(device->logicalDpiY()) / qreal(qt_defaultDpi())
                               : 1;
+    // Words pushed from line to line can reach far down an evenly filled paragraph; a
+    // control that lays long paragraphs out in slices goes on from the edit in slices then.
+    const bool sliced = m_slicingOn && doc->pageSize().height() < 0;
     const Reflow reflow = reflowLines(layout, format, scaling, from - block.position(),
-                                      oldLength, length);
+                                      oldLength, length, sliced ? ReflowLines : INT_MAX);
     if (!reflow.done)
         return false;
 
