@@ -352,9 +352,10 @@ void SpellChecking::blockChanged(const QTextBlock &block)
     if (!m_enabled || block.document() != m_document)
         return;
     SpellData *data = ensureData(block);
+    // (The lengths first: a paragraph of millions of characters is not copied for each key.)
     if (data->queued
-        || (data->text == block.text() && data->generation == g_generation
-            && data->recheckAt < 0))
+        || (data->text.size() == block.length() - 1 && data->text == block.text()
+            && data->generation == g_generation && data->recheckAt < 0))
         return;
     data->queued = true;
     m_pending << block;

@@ -200,6 +200,9 @@ private:
     void applyZoom();
     void onContentsChange(int position, int removed, int added);
     void detectUrls(int from, int to);
+    // The text of the paragraph to look for links in after a change from `from` to `to`, and
+    // (in `start`) where it starts in the document.
+    QString urlSearchText(const QTextBlock &block, int from, int to, int *start) const;
     void stepBulletStyle();
     void moveToNextCell(bool backwards);
     void toggleAllCaps();
