@@ -1,10 +1,16 @@
 // A long paragraph's text analysis kept across edits: after keys, pastes and format changes in
 // a shown control, the engine's items, character attributes and text are exactly what Qt's
 // engine makes of the paragraph from scratch, and the lines are where Qt's layout puts them.
+#include "app/Main.h"
+#include "editor/RxRichEd.h"
 #include "richedit/RichEdit.h"
 #include "richedit/TypingLayout.h"
+#include "support/ScriptedDialogs.h"
+#include "support/WindowDriver.h"
 
+#include <QFile>
 #include <QKeyEvent>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -136,6 +142,7 @@ private slots:
     void otherScriptsAndRightToLeftTextLetTheEngineWork_data();
     void otherScriptsAndRightToLeftTextLetTheEngineWork();
     void undoAndAFormatChangeKeepTheText();
+    void typingInTheWindowIntoAParagraphOfOverAMillionCharacters();
 };
 
 void TestKeptAnalysis::editsLeaveTheAnalysisQtWouldMake_data()
@@ -251,6 +258,72 @@ void TestKeptAnalysis::undoAndAFormatChangeKeepTheText()
     shown.editor.document()->undo();
     QCOMPARE(shown.block.text(), before);
     QCOMPARE(analysisOf(shown.block), freshAnalysisOf(shown.block));
+}
+
+void TestKeptAnalysis::typingInTheWindowIntoAParagraphOfOverAMillionCharacters()
+{
+    // Given a file of one paragraph of 1.2 million characters opened with Open and laid out
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("paragraph.txt"));
+    const QString original = QStringLiteral("word ").repeated(240000) + QStringLiteral("end");
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(original.toLatin1());
+    }
+    WindowDriver w(dir.path());
+    TRxRichEdit *editor = w->Editor;
+    w.dialogs().answerFile(file);
+    w.choose(QStringLiteral("Open"));
+    auto *layout = qobject_cast<TypingLayout *>(editor->document()->documentLayout());
+    QVERIFY(layout);
+    QTRY_VERIFY_WITH_TIMEOUT(!layout->slicing(), 120000);
+    const QTextBlock block = editor->document()->firstBlock();
+
+    // When keys are typed at the start, in the middle and at the end, and one Backspace
+    QString expected = original;
+    const QList<int> places = {0, 600002, int(original.size())};
+    for (int i = 0; i < places.size(); ++i) {
+        const int at = places[i] + 3 * i; // after what was typed before
+        QTextCursor c = editor->textCursor();
+        c.setPosition(at);
+        editor->setTextCursor(c);
+        QTest::keyClicks(editor, QStringLiteral("abc"));
+        expected.insert(at, QStringLiteral("abc"));
+        // Then each lands where the caret was, the caret after it, with the kept analysis
+        QCOMPARE(editor->textCursor().position(), at + 3);
+        QVERIFY(layout->analysisKept(block));
+        QCOMPARE(block.text().size(), expected.size());
+        QCOMPARE(block.text().mid(at - qMin(at, 10), 20), expected.mid(at - qMin(at, 10), 20));
+    }
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    expected.chop(1);
+    QCOMPARE(block.text(), expected);
+    QCOMPARE(editor->textCursor().position(), expected.size());
+
+    // And the lines shown (once the slices an edit may have started are done) are those of
+    // Qt's own layout of the whole paragraph
+    QTRY_VERIFY_WITH_TIMEOUT(!layout->slicing(), 120000);
+    const QStringList typed = linesOf(block);
+    layout->setSlicing(false);
+    editor->document()->markContentsDirty(0, editor->document()->characterCount());
+    editor->document()->documentLayout()->documentSize();
+    QCOMPARE(typed, linesOf(block));
+    layout->setSlicing(true);
+
+    // And Save writes the typed text
+    w.press(QKeySequence(Qt::CTRL | Qt::Key_S));
+    QFile saved(file);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromLatin1(saved.readAll()), expected);
+
+    // And Undo takes every key back
+    for (int i = 0; i < 20 && block.text() != original; ++i)
+        w.press(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    QCOMPARE(block.text(), original);
+    QCOMPARE(analysisOf(block), freshAnalysisOf(block));
+    editor->setDocumentModified(false);
+    w->SetModifiedState(false);
 }
 
 QTEST_MAIN(TestKeptAnalysis)
