@@ -135,8 +135,87 @@ StatisticsCache::BlockCounts StatisticsCache::countBlock(const QString &text)
     return {c.words, c.characters};
 }
 
+void StatisticsCache::appendPieces(std::vector<Piece> &out, int from, int to) const
+{
+    // Read character by character: the paragraph may be millions of characters long.
+    QString text(qMax(0, to - from), Qt::Uninitialized);
+    for (int i = from; i < to; ++i)
+        text[i - from] = m_document->characterAt(i);
+    qsizetype at = 0;
+    while (at < text.size()) {
+        qsizetype end = qMin(text.size(), at + m_pieceLength);
+        if (end < text.size() && text[end - 1].isHighSurrogate() && text[end].isLowSurrogate())
+            ++end;
+        const QStringView piece = QStringView(text).mid(at, end - at);
+        const TextCounts c = countText(piece);
+        out.push_back({int(piece.size()), {c.words, c.characters},
+                       !isWordSeparatorChar(piece.front().unicode()),
+                       !isWordSeparatorChar(piece.back().unicode())});
+        at = end;
+    }
+}
+
+StatisticsCache::BlockCounts StatisticsCache::countLongBlock(const QTextBlock &block, int position,
+                                                             int removed, int added)
+{
+    const int start = block.position();
+    const int length = block.length() - 1;
+    qint64 oldLength = 0;
+    for (const Piece &piece : m_pieces)
+        oldLength += piece.length;
+    const int p = position - start;
+    if (m_longBlock != block.blockNumber() || p < 0 || p + added > length
+        || oldLength != qint64(length) - added + removed) {
+        // Counted whole once; from here on only around each change.
+        m_pieces.clear();
+        appendPieces(m_pieces, start, start + length);
+        m_longBlock = block.blockNumber();
+    } else {
+        // The pieces holding the characters next to the change (old positions) are counted
+        // again, with the change.
+        const qint64 lo = qMax(0, p - 1);
+        const qint64 hi = qMin<qint64>(oldLength, qint64(p) + removed + 1);
+        size_t first = m_pieces.size();
+        size_t last = 0;
+        qint64 firstStart = oldLength;
+        qint64 lastEnd = oldLength;
+        qint64 at = 0;
+        for (size_t i = 0; i < m_pieces.size(); ++i) {
+            const qint64 end = at + m_pieces[i].length;
+            if (first == m_pieces.size() && (end > lo || i + 1 == m_pieces.size())) {
+                first = i;
+                firstStart = at;
+            }
+            if (first != m_pieces.size()) {
+                last = i;
+                lastEnd = end;
+                if (end >= hi)
+                    break;
+            }
+            at = end;
+        }
+        std::vector<Piece> fresh;
+        appendPieces(fresh, start + int(firstStart), start + int(lastEnd) + added - removed);
+        if (first == m_pieces.size()) { // no pieces before
+            m_pieces = std::move(fresh);
+        } else {
+            m_pieces.erase(m_pieces.begin() + qsizetype(first), m_pieces.begin() + qsizetype(last) + 1);
+            m_pieces.insert(m_pieces.begin() + qsizetype(first), fresh.begin(), fresh.end());
+        }
+    }
+    BlockCounts counts;
+    for (size_t i = 0; i < m_pieces.size(); ++i) {
+        counts.words += m_pieces[i].counts.words;
+        counts.characters += m_pieces[i].counts.characters;
+        if (i > 0 && m_pieces[i - 1].endsInWord && m_pieces[i].startsInWord)
+            --counts.words; // one word over the two pieces
+    }
+    return counts;
+}
+
 void StatisticsCache::rebuild()
 {
+    m_longBlock = -1;
     ++m_fullCounts;
     m_blocks.clear();
     m_words = 0;
@@ -153,7 +232,7 @@ void StatisticsCache::rebuild()
     }
 }
 
-void StatisticsCache::contentsChange(int position, int /*removed*/, int added)
+void StatisticsCache::contentsChange(int position, int removed, int added)
 {
     if (!m_document)
         return;
@@ -179,10 +258,17 @@ void StatisticsCache::contentsChange(int position, int /*removed*/, int added)
         m_words -= m_blocks[size_t(i)].words;
         m_blockCharacters -= m_blocks[size_t(i)].characters;
     }
+    if (delta != 0)
+        m_longBlock = -1; // the block numbers moved
     std::vector<BlockCounts> fresh;
     fresh.reserve(size_t(lastNew - first + 1));
     for (QTextBlock b = firstBlock; b.isValid() && b.blockNumber() <= lastNew; b = b.next()) {
-        const BlockCounts c = countBlock(b.text());
+        // A change inside one long paragraph is counted around the change only.
+        const bool inLong = delta == 0 && first == lastNew && b.length() - 1 >= m_longParagraph;
+        if (!inLong && b.blockNumber() == m_longBlock)
+            m_longBlock = -1;
+        const BlockCounts c = inLong ? countLongBlock(b, position, removed, added)
+                                     : countBlock(b.text());
         fresh.push_back(c);
         m_words += c.words;
         m_blockCharacters += c.characters;

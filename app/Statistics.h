@@ -89,6 +89,14 @@ public:
     void rebuild();
     // How often the whole document was counted (construction included); a test aid.
     int fullCounts() const { return m_fullCounts; }
+    // Paragraphs of at least `characters` are kept in pieces of about `piece` characters (64 K
+    // and 4 K unless changed; tests make them small).
+    void setLongParagraph(int characters, int piece)
+    {
+        m_longParagraph = qMax(1, characters);
+        m_pieceLength = qMax(2, piece);
+        m_longBlock = -1;
+    }
 
 private slots:
     void contentsChange(int position, int removed, int added);
@@ -100,10 +108,29 @@ private:
     };
     static BlockCounts countBlock(const QString &text);
 
+    // A stretch of a long paragraph counted by itself. A word running over from one piece into
+    // the next is counted in both; the sum takes it off again. No piece ends between the two
+    // halves of a character outside the basic plane.
+    struct Piece {
+        int length = 0;
+        BlockCounts counts;
+        bool startsInWord = false;
+        bool endsInWord = false;
+    };
+    // The counts of the changed long paragraph `block` from its pieces, counting again only
+    // the pieces around the change (`position`, `removed`, `added` as the document gives them).
+    BlockCounts countLongBlock(const QTextBlock &block, int position, int removed, int added);
+    // Pieces for the text from `from` to `to` (document positions).
+    void appendPieces(std::vector<Piece> &out, int from, int to) const;
+
     QPointer<QTextDocument> m_document;
     std::vector<BlockCounts> m_blocks;
     qint64 m_words = 0;
     qint64 m_blockCharacters = 0; // without the paragraph breaks
     int m_revision = -1;          // the document revision the cache reflects
     int m_fullCounts = 0;
+    int m_longParagraph = 65536;
+    int m_pieceLength = 4096;
+    int m_longBlock = -1;         // the block number the pieces are of
+    std::vector<Piece> m_pieces;
 };

@@ -157,10 +157,22 @@ private slots:
     // Given a document under a long run of random edits (typing, deleting across paragraphs,
     // formatting, undo and redo, replacing everything), the cache equals the whole-text count
     // after every single edit, and it never had to count the whole document again.
+    void cacheEqualsReferenceUnderRandomEdits_data()
+    {
+        // Paragraphs this long and longer are counted in pieces this long
+        QTest::addColumn<int>("longParagraph");
+        QTest::addColumn<int>("piece");
+        QTest::newRow("whole paragraphs") << 65536 << 4096;
+        QTest::newRow("pieces of 2") << 1 << 2;
+        QTest::newRow("pieces of 5 in paragraphs of 20") << 20 << 5;
+    }
+
     void cacheEqualsReferenceUnderRandomEdits()
     {
+        QFETCH(int, longParagraph);
+        QFETCH(int, piece);
         QRandomGenerator rng(20261207);
-        const QString alphabet = QStringLiteral("abc xyz,.-'\t\u2014\u0416\u201C\u3000\u2028");
+        const QString alphabet = QStringLiteral("abc xyz,.-'\t\u2014\u0416\u201C\u3000\u2028\U0001F600");
         auto randomText = [&] {
             QString s;
             const int n = rng.bounded(1, 12);
@@ -176,6 +188,7 @@ private slots:
         QTextDocument doc;
         doc.setPlainText(QStringLiteral("First paragraph, with words.\nSecond one.\n\nFourth."));
         StatisticsCache cache(&doc);
+        cache.setLongParagraph(longParagraph, piece);
         const int initialFullCounts = cache.fullCounts();
         for (int step = 0; step < 3000; ++step) {
             QTextCursor c(&doc);
