@@ -88,6 +88,15 @@ void applyLook(QTextTable &table, const CellLook &look)
         f.setVerticalAlignment(QTextCharFormat::AlignMiddle);
     else if (look.what == QLatin1String("bottom"))
         f.setVerticalAlignment(QTextCharFormat::AlignBottom);
+    if (look.what.startsWith(QLatin1String("nested"))) {
+        // A table of its own at the start of the cell (after an empty paragraph, which the
+        // engine keeps before it), its cell padded as the name says.
+        QTextTableFormat nested;
+        nested.setCellPadding(look.what.mid(7).toInt());
+        QTextTable *inner = cell.firstCursorPosition().insertTable(1, 1, nested);
+        inner->cellAt(0, 0).firstCursorPosition().insertText(QStringLiteral("inner"));
+        return;
+    }
     if (look.what == QLatin1String("tall first paragraph")) {
         QTextBlockFormat b;
         b.setTopMargin(9);
@@ -176,6 +185,8 @@ private slots:
             {{1, 1, "merge across"}, {1, 1, "bottom border"}},
             {{1, 0, "merge down"}, {3, 1, "top padding"}},
             {{0, 0, "top border"}, {2, 0, "bottom border"}, {3, 2, "top padding"}},
+            {{2, 0, "nested 9"}, {2, 1, "nested 2"}},
+            {{2, 0, "nested 2"}, {2, 2, "nested 9"}},
         };
         for (int i = 0; i < cases.size(); ++i) {
             QTest::addRow("collapsed %d", i) << true << 0 << cases[i];
