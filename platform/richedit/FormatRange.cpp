@@ -542,6 +542,16 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
         pieces.clear();
         header = HeaderBand();
         room = pageHeight;
+        HeadingRowsStart headings;
+        // Heading rows alone at the page's bottom go to the next page with their first row.
+        auto leaveHeadings = [&](const PageUnit &u) {
+            if (!headings.orphaned(u))
+                return;
+            next = base + headings.start();
+            clipBottom = headings.clipBottom();
+            lastPlaced = headings.lastPlaced();
+            tableRuns.resize(headings.tableRuns());
+        };
         bool previousRow = false;
         bool more = false;
         PageUnit unit;
@@ -572,13 +582,16 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
                         cellLines(*doc, unit.table, unit.firstRow, unit.endRow);
                     if (!cutRow(lines, unit.top, y0 + room, unit.rowStart, !placed, cut)) {
                         next = start;
+                        leaveHeadings(unit);
                         break;
                     }
                 } else if (placed) {
                     next = start;
+                    leaveHeadings(unit);
                     break;
                 }
             }
+            headings.note(unit, placed, unit.start, clipBottom, lastPlaced, tableRuns.size());
             if (unit.continued || cut.start >= 0)
                 pieces.append({unit.table, unit.firstRow, unit.endRow,
                                unit.continued ? unit.top : -qInf(),

@@ -44,6 +44,30 @@ HeaderBand repeatedHeader(QTextDocument &doc, const PageUnit &first, qreal pageH
     return band;
 }
 
+void HeadingRowsStart::note(const PageUnit &unit, bool placedBefore, int start,
+                            qreal clipBottom, const QTextBlock &lastPlaced, qsizetype tableRuns)
+{
+    const int headers = unit.row && unit.table ? unit.table->format().headerRowCount() : 0;
+    if (unit.row && unit.table == m_table && unit.firstRow < headers && unit.endRow <= headers)
+        return; // a further heading row of the table noted
+    *this = HeadingRowsStart();
+    // (heading rows that start a page stay there: moving them would not make room)
+    if (headers > 0 && unit.firstRow == 0 && unit.endRow <= headers && placedBefore
+        && !unit.continued) {
+        m_table = unit.table;
+        m_start = start;
+        m_clipBottom = clipBottom;
+        m_lastPlaced = lastPlaced;
+        m_tableRuns = tableRuns;
+    }
+}
+
+bool HeadingRowsStart::orphaned(const PageUnit &unit) const
+{
+    return m_table && unit.row && unit.table == m_table
+        && unit.firstRow >= m_table->format().headerRowCount();
+}
+
 void drawHeaderBand(QPainter &p, QTextDocument &doc, const HeaderBand &band, qreal width,
                     bool ownLinesOnly)
 {

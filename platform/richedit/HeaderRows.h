@@ -3,6 +3,7 @@
 // at the top of every page on which the table goes on below them. The editor shows them once;
 // only the pages of the format-range operation repeat them.
 
+#include <QTextBlock>
 #include <QtGlobal>
 
 class QPainter;
@@ -27,6 +28,31 @@ struct HeaderBand {
 // more than half of pageHeight (they would leave too little room for the rows they head) or
 // when a cell reaches from them into the rows below (they cannot be drawn apart).
 HeaderBand repeatedHeader(QTextDocument &doc, const PageUnit &first, qreal pageHeight);
+
+// Heading rows are not left at the bottom of a page without a row of their table below them:
+// they go to the next page with the table's first row. The page notes where they started
+// (note, for each unit placed) and, when the first row below them does not fit (orphaned),
+// ends where it was before them.
+class HeadingRowsStart {
+public:
+    // Called before the unit is placed; placedBefore tells whether the page holds anything.
+    void note(const PageUnit &unit, bool placedBefore, int start, qreal clipBottom,
+              const QTextBlock &lastPlaced, qsizetype tableRuns);
+    // Whether the unit that does not fit is the first row below heading rows that the page
+    // holds alone at its bottom.
+    bool orphaned(const PageUnit &unit) const;
+    int start() const { return m_start; }
+    qreal clipBottom() const { return m_clipBottom; }
+    const QTextBlock &lastPlaced() const { return m_lastPlaced; }
+    qsizetype tableRuns() const { return m_tableRuns; }
+
+private:
+    const QTextTable *m_table = nullptr;
+    int m_start = -1;
+    qreal m_clipBottom = 0;
+    QTextBlock m_lastPlaced;
+    qsizetype m_tableRuns = 0;
+};
 
 // Draws the band at the painter's origin, clipped to its height and width. ownLinesOnly keeps
 // the document's layout to the band alone (on a PDF, whose text is found by search: nothing

@@ -36,12 +36,15 @@ void loadRtf(RichEdit &e, const QByteArray &rtf)
 // A paragraph, then a bordered table of `heading` rows marked \trhdr (words H0a H0b, H1a ...)
 // over `rows` rows (words r000 x000 ...); row `tall` (when >= 0) holds 120 paragraphs t000...
 // in its first cell, so that it runs over pages.
-QByteArray headedTable(int heading, int rows, int tall = -1, int headingParagraphs = 1)
+QByteArray headedTable(int heading, int rows, int tall = -1, int headingParagraphs = 1,
+                       int linesBefore = 0)
 {
     const QByteArray def = "\\trowd\\trgaph108\\clbrdrl\\brdrs\\clbrdrt\\brdrs\\clbrdrb\\brdrs"
                            "\\cellx3000\\clbrdrl\\brdrs\\clbrdrr\\brdrs\\clbrdrt\\brdrs\\clbrdrb"
                            "\\brdrs\\cellx6000 ";
     QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}\\f0\\fs24\\pard Before.\\par ";
+    for (int k = 0; k < linesBefore; ++k)
+        rtf += "Line " + QByteArray::number(k) + "\\par ";
     for (int h = 0; h < heading; ++h) {
         rtf += def;
         rtf.insert(rtf.size() - 1, "\\trhdr");
@@ -254,6 +257,34 @@ private slots:
         QCOMPARE(page.copy(0, 0, 600, headingBottom),
                  first.copy(0, firstTop, 600, headingBottom));
         QVERIFY(firstNext > 0);
+    }
+
+    // Given a table whose heading rows come at the bottom of a page, with less room under
+    // them than its first row needs (a page ending at each line before the table in turn),
+    // when paginated, then the heading rows go to the next page with the first row, unless
+    // they start a page themselves; measuring gives the pages rendering gives.
+    void headingRowsAreNotLeftAloneAtAPageBottom()
+    {
+        int moved = 0;
+        for (int lines = 14; lines < 24; ++lines) {
+            RichEdit e;
+            loadRtf(e, headedTable(2, 6, -1, 1, lines));
+            auto *table =
+                qobject_cast<QTextTable *>(e.document()->rootFrame()->childFrames().value(0));
+            QVERIFY(table);
+            const int headingStart = table->cellAt(0, 0).firstPosition();
+            const int bodyStart = table->cellAt(2, 0).firstPosition();
+            QImage img(816, 1056, QImage::Format_ARGB32);
+            img.setDotsPerMeterX(3780);
+            img.setDotsPerMeterY(3780);
+            const QList<int> starts = paginate(e, img, 1440 * 4, false);
+            QCOMPARE(paginate(e, img, 1440 * 4, true), starts);
+            const qsizetype body = starts.indexOf(bodyStart);
+            QVERIFY2(body < 0 || starts.value(body - 1) == headingStart,
+                     qPrintable(QStringLiteral("%1 lines before").arg(lines)));
+            moved += starts.contains(headingStart);
+        }
+        QVERIFY(moved > 0); // some of the cases put the heading rows at a page's top
     }
 
     // Given heading rows taller than half a page, when paginated, then they are not repeated
