@@ -1,6 +1,7 @@
 #include "FormatRange.h"
 
 #include "Formats.h"
+#include "HeaderRows.h"
 #include "PageUnits.h"
 #include "ParagraphWalk.h"
 #include "Pictures.h"
@@ -509,6 +510,8 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
     QTextBlock lastPlaced;
     QList<TableRun> tableRuns;
     QList<RowPiece> pieces;
+    HeaderBand header; // heading rows repeated at the top of the page
+    qreal room = pageHeight; // below them
     for (bool grow = false;; grow = true) {
         doc = m_rangeCache->layoutFor(*document(), dpiX, dpiY, widthTwips, cpMin, grow);
         base = m_rangeCache->base();
@@ -524,6 +527,18 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
         lastPlaced = firstBlock;
         tableRuns.clear();
         pieces.clear();
+        header = HeaderBand();
+        room = pageHeight;
+        HeadingRowsStart headings;
+        // Heading rows alone at the page's bottom go to the next page with their first row.
+        auto leaveHeadings = [&](const PageUnit &u) {
+            if (!headings.orphaned(u))
+                return;
+            next = base + headings.start();
+            clipBottom = headings.clipBottom();
+            lastPlaced = headings.lastPlaced();
+            tableRuns.resize(headings.tableRuns());
+        };
         bool previousRow = false;
         bool more = false;
         PageUnit unit;
@@ -540,24 +555,30 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
             }
             if (start >= length && placed)
                 break;
-            if (y0 < 0)
+            if (y0 < 0) {
                 y0 = unit.top;
+                header = repeatedHeader(*doc, unit, pageHeight);
+                room = pageHeight - (header.isValid() ? header.height() : 0);
+            }
             RowCut cut;
-            if (unit.top + unit.extent - y0 > pageHeight) {
+            if (unit.top + unit.extent - y0 > room) {
                 // A row taller than a page is cut between its lines, here; anything else that
                 // does not fit goes to the next page, unless the page is empty.
-                if (unit.row && unit.extent > pageHeight) {
+                if (unit.row && unit.extent > room) {
                     const QList<CellLine> lines =
                         cellLines(*doc, unit.table, unit.firstRow, unit.endRow);
-                    if (!cutRow(lines, unit.top, y0 + pageHeight, unit.rowStart, !placed, cut)) {
+                    if (!cutRow(lines, unit.top, y0 + room, unit.rowStart, !placed, cut)) {
                         next = start;
+                        leaveHeadings(unit);
                         break;
                     }
                 } else if (placed) {
                     next = start;
+                    leaveHeadings(unit);
                     break;
                 }
             }
+            headings.note(unit, placed, unit.start, clipBottom, lastPlaced, tableRuns.size());
             if (unit.continued || cut.start >= 0)
                 pieces.append({unit.table, unit.firstRow, unit.endRow,
                                unit.continued ? unit.top : -qInf(),
@@ -572,7 +593,7 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
             if (unit.row)
                 tableRuns.last().below = cut.start >= 0 ? 0 : unit.below;
             previousRow = unit.row;
-            clipBottom = qMin(unit.top + unit.extent - y0, pageHeight);
+            clipBottom = qMin(unit.top + unit.extent - y0, room);
             if (cut.start >= 0) { // the row goes on on the next page
                 next = base + cut.start;
                 break;
@@ -584,7 +605,7 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
             break;
     }
     if (placed && next == length)
-        clipBottom = pageHeight;
+        clipBottom = room;
 
     if (render && fr->hdc && placed) {
         QPainter &p = *fr->hdc;
@@ -594,6 +615,12 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
         p.save();
         p.translate(fr->rc.left * hdcDpiX / 1440.0, fr->rc.top * hdcDpiY / 1440.0);
         p.scale(hdcDpiX / dpiX, hdcDpiY / dpiY);
+        const bool ownLinesOnly =
+            p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
+        if (header.isValid()) {
+            drawHeaderBand(p, *doc, header, widthTwips * dpiX / 1440.0, ownLinesOnly);
+            p.translate(0, header.height());
+        }
         const QRectF clip(0, 0, widthTwips * dpiX / 1440.0, clipBottom);
         p.setClipRect(clip, Qt::IntersectClip);
         p.translate(0, -y0);
@@ -603,8 +630,6 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
         // search and copied out twice: there only the lines whose tops lie on this page are
         // drawn. Pictures of pages keep drawing whole paragraphs, so that they stay as they
         // were.
-        const bool ownLinesOnly =
-            p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
         constexpr qreal hair = 1.0 / 32; // below the layout's 1/64 pixel steps
         const qreal ownTop = y0 - hair;
         const qreal ownBottom = y0 + clipBottom - hair;

@@ -47,6 +47,58 @@ int cellEnd(const QTextTable &table, const QTextTableCell &cell, int row, int co
     return end;
 }
 
+// What places a cell's content below the top of its row in the layout: its vertical
+// alignment, its top padding and the border on its top edge, which with collapsed borders is
+// the wider of its own and the bottom border of the cell above. Cells of one row that agree
+// on all of these have their content start at the same height, so that of one of them gives
+// the others'. Asking the layout for a cell's place costs it many look-ups of neighbouring
+// cells (their rows, columns and formats), which for long tables made up most of the walk.
+struct CellTop {
+    bool known = false; // false: the cell needs the layout's own answer
+    QVariant padding;
+    bool styled = false;
+    QVariant width;
+    bool aboveStyled = false;
+    QVariant aboveWidth;
+
+    bool operator==(const CellTop &o) const
+    {
+        return known && o.known && padding == o.padding && styled == o.styled
+            && width == o.width && aboveStyled == o.aboveStyled && aboveWidth == o.aboveWidth;
+    }
+};
+
+CellTop cellTop(const QTextTable &table, const QTextTableCell &cell, int row, int column)
+{
+    CellTop top;
+    const QTextCharFormat f = cell.format();
+    // A cell not aligned to the top is moved down by what its row has to spare.
+    if (f.verticalAlignment() == QTextCharFormat::AlignMiddle
+        || f.verticalAlignment() == QTextCharFormat::AlignBottom)
+        return top;
+    top.padding = f.property(QTextFormat::TableCellTopPadding);
+    top.styled = f.hasProperty(QTextFormat::TableCellTopBorderStyle);
+    top.width = f.property(QTextFormat::TableCellTopBorder);
+    if (row > 0) {
+        const QTextTableCell above = table.cellAt(row - 1, column);
+        // An upper cell reaching in from the left brings a third cell's border into play.
+        if (column > 0 && table.cellAt(row - 1, column - 1) == above)
+            return top;
+        const QTextCharFormat a = above.format();
+        top.aboveStyled = a.hasProperty(QTextFormat::TableCellBottomBorderStyle);
+        top.aboveWidth = a.property(QTextFormat::TableCellBottomBorder);
+    }
+    top.known = true;
+    return top;
+}
+
+// The top of a block's bounding rectangle without the place of its cell: the layout puts it
+// at the cell's place plus this.
+qreal ownTop(const QTextBlock &block)
+{
+    return block.layout()->position().y();
+}
+
 } // namespace
 
 QTextTable *outermostTableAt(QTextDocument &doc, int position)
@@ -63,6 +115,40 @@ QPointF blockOffset(const QTextBlock &b)
     const QTextLayout *l = b.layout();
     const QRectF r = b.document()->documentLayout()->blockBoundingRect(b);
     return l ? r.topLeft() - l->position() : QPointF();
+}
+
+RowHead rowHead(QTextDocument &doc, const QTextTable &table, int row)
+{
+    RowHead head;
+    // The place of the last cell the layout was asked about, for the cells like it. A grid
+    // drawn for the table gives the outermost cell edges the table's border: there each cell
+    // is asked about.
+    const QTextTableFormat f = table.format();
+    const bool alike = !(f.borderCollapse() && f.border() >= 1) && !doc.pageSize().isNull();
+    CellTop measured;
+    qreal measuredPlace = 0;
+    for (int c = 0; c < table.columns(); ++c) {
+        const QTextTableCell cell = table.cellAt(row, c);
+        if (!beginsAt(table, cell, row, c))
+            continue;
+        const QTextBlock first = doc.findBlock(cell.firstPosition());
+        const CellTop key = alike && first.layout() && first.isVisible()
+            ? cellTop(table, cell, row, c) : CellTop();
+        qreal y = 0;
+        if (key == measured) {
+            y = measuredPlace + ownTop(first);
+        } else {
+            y = doc.documentLayout()->blockBoundingRect(first).top();
+            if (key.known) {
+                measured = key;
+                measuredPlace = y - ownTop(first);
+            }
+        }
+        head.top = head.top < 0 ? y : qMin(head.top, y);
+        if (head.start < 0)
+            head.start = cell.firstPosition();
+    }
+    return head;
 }
 
 QList<CellLine> cellLines(QTextDocument &doc, QTextTable *table, int firstRow, int endRow)
@@ -140,7 +226,7 @@ PageUnitWalker::PageUnitWalker(QTextDocument &doc, int from) : m_doc(doc)
         // A position inside a row other than its first is where a row cut on the page before
         // goes on: at the top of the line starting there.
         if (const QTextLayout *l = m_block.layout();
-            l && from != rowHead(m_row).start && l->lineCount() > 0) {
+            l && from != rowHead(m_doc, *m_table, m_row).start && l->lineCount() > 0) {
             QTextLine line = l->lineForTextPosition(from - m_block.position());
             for (int i = 0; i < l->lineCount(); ++i)
                 if (l->lineAt(i).textStart() == from - m_block.position())
@@ -203,24 +289,6 @@ bool PageUnitWalker::enterTable(const QTextBlock &block)
     return true;
 }
 
-// Where a row's content starts, and its first position: that of the first cell the row
-// begins (its first column's cell may come from the row above).
-PageUnitWalker::RowHead PageUnitWalker::rowHead(int row) const
-{
-    RowHead head;
-    for (int c = 0; c < m_table->columns(); ++c) {
-        const QTextTableCell cell = m_table->cellAt(row, c);
-        if (!beginsAt(*m_table, cell, row, c))
-            continue;
-        const QTextBlock first = m_doc.findBlock(cell.firstPosition());
-        const qreal y = m_doc.documentLayout()->blockBoundingRect(first).top();
-        head.top = head.top < 0 ? y : qMin(head.top, y);
-        if (head.start < 0)
-            head.start = cell.firstPosition();
-    }
-    return head;
-}
-
 // The row after the last one that the cells the row begins reach down to.
 int PageUnitWalker::spannedTo(int row) const
 {
@@ -264,14 +332,14 @@ void PageUnitWalker::rowUnit(PageUnit &unit)
     const qreal tableBottom = m_doc.documentLayout()->frameBoundingRect(m_table).bottom();
     const int first = m_row;
     // The next row's head, found for this row's bottom, is kept for the next unit.
-    const RowHead head =
-        m_nextTable == m_table && m_nextRow == m_row ? m_nextHead : rowHead(m_row);
+    const RowHead head = m_nextTable == m_table && m_nextRow == m_row
+        ? m_nextHead : rowHead(m_doc, *m_table, m_row);
     // Rows that cells of the rows before them reach into (merged down), and rows all of whose
     // cells come from above, go with the row before them: a unit never cuts a cell.
     RowHead nextHead;
     int spanEnd = spannedTo(m_row);
     for (++m_row; m_row < m_table->rows(); ++m_row) {
-        nextHead = rowHead(m_row);
+        nextHead = rowHead(m_doc, *m_table, m_row);
         if (m_row >= spanEnd && nextHead.top >= 0)
             break;
         spanEnd = qMax(spanEnd, spannedTo(m_row));

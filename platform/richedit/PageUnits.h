@@ -61,6 +61,15 @@ struct RowCut {
 bool cutRow(const QList<CellLine> &lines, qreal from, qreal limit, int rowStart, bool force,
             RowCut &cut);
 
+// Where a table's row starts in the laid-out document: the highest top of the first
+// paragraphs of the cells the row begins (top is -1 when all its cells come from the row
+// above), and start the first position of the first of those cells.
+struct RowHead {
+    qreal top = -1;
+    int start = -1;
+};
+RowHead rowHead(QTextDocument &doc, const QTextTable &table, int row);
+
 class PageUnitWalker {
 public:
     // Starts at the unit holding position from: its line, or the row of the table it lies in
@@ -76,11 +85,6 @@ public:
 
 private:
     bool enterTable(const QTextBlock &block);
-    struct RowHead {
-        qreal top = -1; // -1 for a row all of whose cells come from the row above
-        int start = -1;
-    };
-    RowHead rowHead(int row) const;
     int spannedTo(int row) const;
     int groupStart(int row) const;
     void rowUnit(PageUnit &unit);

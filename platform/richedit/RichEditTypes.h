@@ -273,6 +273,14 @@ enum : int {
     // A row placed unlike its table's first row (\trleft, alignment, \trgaph) or of a given
     // height (\trrh), kept on the row's first own cell: left, align, gap, height.
     RowLook = QTextFormat::UserProperty + 68,          // QList<int> twips, align 0..2
+    // A row's own marks and padding, kept on its first own cell when any is set: flags (1 a
+    // heading row below ordinary rows, 2 not split between pages), then the padding of the
+    // top, left, bottom and right sides and their units (\trpadd*, \trpaddf*).
+    RowExtras = QTextFormat::UserProperty + 69,        // QList<int> flags, 4 twips, 4 units
+    // A cell's own padding as read (\clpad*: top, left, bottom, right by the words' names)
+    // and units (\clpadf*), and its preferred width and unit (\clwWidth, \clftsWidth).
+    CellPadding = QTextFormat::UserProperty + 70,      // QList<int> 4 twips, 4 units
+    CellPreferredWidth = QTextFormat::UserProperty + 71, // QList<int> width, unit
 };
 }
 

@@ -32,7 +32,13 @@ enum class Cw : std::uint16_t {
     BorderSingle, BorderThick, BorderDouble, BorderDotted, BorderDashed, BorderNone,
     BorderWidth, BorderColor, CellShading, CellMergeFirst, CellMerged, CellVMergeFirst,
     CellVMerged, CellAlignTop, CellAlignCenter, CellAlignBottom, CellRight, RowHeight,
-    RowHeader,
+    RowHeader, RowKeep,
+    // (each side family in the order top, left, bottom, right)
+    RowPadTop, RowPadLeft, RowPadBottom, RowPadRight,
+    RowPadUnitTop, RowPadUnitLeft, RowPadUnitBottom, RowPadUnitRight,
+    CellPadTop, CellPadLeft, CellPadBottom, CellPadRight,
+    CellPadUnitTop, CellPadUnitLeft, CellPadUnitBottom, CellPadUnitRight,
+    CellWidth, CellWidthType,
     // Special
     Unicode, Par, Line, LineBreak, Tab, Page,
     Section, Cell, NestCell, Row, NestRow, FootnoteMark,

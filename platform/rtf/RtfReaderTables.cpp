@@ -230,6 +230,41 @@ void RtfReader::tableWord(Cw id, int value)
     case Cw::RowHeader:
         m_rowDef.header = value != 0;
         break;
+    case Cw::RowKeep:
+        m_rowDef.keep = value != 0;
+        break;
+    case Cw::RowPadTop:
+    case Cw::RowPadLeft:
+    case Cw::RowPadBottom:
+    case Cw::RowPadRight:
+        m_rowDef.padding[std::size_t(int(id) - int(Cw::RowPadTop))] = std::clamp(value, 0, 1440);
+        break;
+    case Cw::RowPadUnitTop:
+    case Cw::RowPadUnitLeft:
+    case Cw::RowPadUnitBottom:
+    case Cw::RowPadUnitRight:
+        m_rowDef.paddingUnit[std::size_t(int(id) - int(Cw::RowPadUnitTop))] =
+            value == 3 ? 3 : 0; // (twips is the only unit defined)
+        break;
+    case Cw::CellPadTop:
+    case Cw::CellPadLeft:
+    case Cw::CellPadBottom:
+    case Cw::CellPadRight:
+        m_cellDef.padding[std::size_t(int(id) - int(Cw::CellPadTop))] = std::clamp(value, 0, 1440);
+        break;
+    case Cw::CellPadUnitTop:
+    case Cw::CellPadUnitLeft:
+    case Cw::CellPadUnitBottom:
+    case Cw::CellPadUnitRight:
+        m_cellDef.paddingUnit[std::size_t(int(id) - int(Cw::CellPadUnitTop))] =
+            value == 3 ? 3 : 0;
+        break;
+    case Cw::CellWidth:
+        m_cellDef.width = std::clamp(value, -kMaxTwips, kMaxTwips);
+        break;
+    case Cw::CellWidthType:
+        m_cellDef.widthType = std::clamp(value, 0, 3);
+        break;
     case Cw::CellBorderTop:
     case Cw::CellBorderLeft:
     case Cw::CellBorderBottom:

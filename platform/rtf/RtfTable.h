@@ -31,6 +31,13 @@ struct TableCell {
     int horizontalMerge = NoMerge; // \clmgf / \clmrg
     int verticalMerge = NoMerge;   // \clvmgf / \clvmrg
     int verticalAlign = 0;         // 0 top, 1 centre, 2 bottom
+    // \clpadt, \clpadl, \clpadb, \clpadr (by the words' names, in Side order) and their units
+    // \clpadf*: 0 none (the row's padding holds), 3 twips. Word and LibreOffice write a
+    // cell's left padding as \clpadt and its top padding as \clpadl; the engine follows them.
+    std::array<int, 4> padding{};
+    std::array<int, 4> paddingUnit{};
+    int width = 0;     // \clwWidth, the preferred width, in the unit \clftsWidth gives
+    int widthType = 0; // \clftsWidth: 0 none, 1 automatic, 2 fiftieths of a percent, 3 twips
     bool operator==(const TableCell &) const = default;
 };
 
@@ -42,6 +49,11 @@ struct TableRow {
     int align = 0; // 0 left, 1 centre, 2 right (\trql, \trqc, \trqr)
     int height = 0; // \trrh, twips: at least this high, or exactly its magnitude when negative
     bool header = false; // \trhdr: a heading row, repeated at the top of each page
+    bool keep = false;   // \trkeep: the row is not split between pages
+    // \trpaddt, \trpaddl, \trpaddb, \trpaddr (in TableCell::Side order) and their units
+    // \trpaddf*: 0 none, 3 twips. They give every cell of the row its padding.
+    std::array<int, 4> padding{};
+    std::array<int, 4> paddingUnit{};
     std::array<TableBorder, 6> borders;
     std::vector<TableCell> cells;
     bool operator==(const TableRow &) const = default;

@@ -91,7 +91,56 @@ QTextTableCellFormat cellFormat(QTextTableCellFormat f, const TableCell &cell,
     f.setVerticalAlignment(cell.verticalAlign == 1   ? QTextCharFormat::AlignMiddle
                            : cell.verticalAlign == 2 ? QTextCharFormat::AlignBottom
                                                      : QTextCharFormat::AlignTop);
+    const bool padded = std::any_of(cell.padding.begin(), cell.padding.end(), [](int v) { return v; })
+        || std::any_of(cell.paddingUnit.begin(), cell.paddingUnit.end(), [](int v) { return v; });
+    if (padded) {
+        QList<int> padding(cell.padding.begin(), cell.padding.end());
+        padding.append(QList<int>(cell.paddingUnit.begin(), cell.paddingUnit.end()));
+        f.setProperty(prop::CellPadding, QVariant::fromValue(padding));
+    } else {
+        f.clearProperty(prop::CellPadding);
+    }
+    if (cell.width != 0 || cell.widthType != 0)
+        f.setProperty(prop::CellPreferredWidth,
+                      QVariant::fromValue(QList<int>{cell.width, cell.widthType}));
+    else
+        f.clearProperty(prop::CellPreferredWidth);
     return f;
+}
+
+// The padding of each side of the cell that its row (\trpadd*) or itself (\clpad*) gives in
+// twips, the cell's own first; sides neither gives keep the table's. Word and LibreOffice
+// write a cell's left padding as \clpadt and its top padding as \clpadl.
+void setCellPadding(QTextTableCellFormat &f, const TableRow &row, const TableCell &cell)
+{
+    static constexpr std::size_t cellWord[] = {TableCell::Left, TableCell::Top,
+                                               TableCell::Bottom, TableCell::Right};
+    for (std::size_t side = 0; side < 4; ++side) {
+        int twips = row.paddingUnit[side] == 3 ? row.padding[side] : -1;
+        if (cell.paddingUnit[cellWord[side]] == 3)
+            twips = cell.padding[cellWord[side]];
+        if (twips < 0)
+            continue;
+        const qreal pixels = richedit::twipsToPixels(twips);
+        switch (side) {
+        case TableCell::Top: f.setTopPadding(pixels); break;
+        case TableCell::Left: f.setLeftPadding(pixels); break;
+        case TableCell::Bottom: f.setBottomPadding(pixels); break;
+        default: f.setRightPadding(pixels); break;
+        }
+    }
+}
+
+// The row's own marks and padding as kept in prop::RowExtras (empty when it has none): a
+// heading row that does not lead its table, a row not to be split, \trpadd*.
+QList<int> rowExtrasOf(const TableRow &row, bool leadingHeader)
+{
+    const int flags = (row.header && !leadingHeader ? 1 : 0) | (row.keep ? 2 : 0);
+    QList<int> list{flags};
+    list.append(QList<int>(row.padding.begin(), row.padding.end()));
+    list.append(QList<int>(row.paddingUnit.begin(), row.paddingUnit.end()));
+    return std::any_of(list.begin(), list.end(), [](int v) { return v != 0; }) ? list
+                                                                                : QList<int>();
 }
 
 QList<int> rowBordersList(const std::array<TableBorder, 6> &borders)
@@ -210,9 +259,9 @@ QTextTableCell firstOwnCell(const QTextTable &table, int row)
 // Keeps the row's own borders and placement on its first own cell once the row's merges are
 // made, when the cell that had them joined the one above (they were lost with it before).
 void keepRowProperties(QTextTable &table, int row, const QList<int> &borders,
-                       const QList<int> &look)
+                       const QList<int> &look, const QList<int> &extras)
 {
-    if (borders.isEmpty() && look.isEmpty())
+    if (borders.isEmpty() && look.isEmpty() && extras.isEmpty())
         return;
     QTextTableCell cell = firstOwnCell(table, row);
     if (!cell.isValid())
@@ -222,6 +271,8 @@ void keepRowProperties(QTextTable &table, int row, const QList<int> &borders,
         f.setProperty(prop::RowBorders, QVariant::fromValue(borders));
     if (!look.isEmpty())
         f.setProperty(prop::RowLook, QVariant::fromValue(look));
+    if (!extras.isEmpty())
+        f.setProperty(prop::RowExtras, QVariant::fromValue(extras));
     cell.setFormat(f);
 }
 
@@ -254,6 +305,18 @@ TableCell cellOf(const QTextTableCellFormat &f)
     case QTextCharFormat::AlignMiddle: cell.verticalAlign = 1; break;
     case QTextCharFormat::AlignBottom: cell.verticalAlign = 2; break;
     default: break;
+    }
+    const QList<int> padding = f.property(prop::CellPadding).value<QList<int>>();
+    if (padding.size() == 8) {
+        for (std::size_t side = 0; side < 4; ++side) {
+            cell.padding[side] = std::clamp(padding.at(qsizetype(side)), 0, 1440);
+            cell.paddingUnit[side] = padding.at(qsizetype(side) + 4) == 3 ? 3 : 0;
+        }
+    }
+    const QList<int> width = f.property(prop::CellPreferredWidth).value<QList<int>>();
+    if (width.size() == 2) {
+        cell.width = std::clamp(width.at(0), -kMaxTableTwips, kMaxTableTwips);
+        cell.widthType = std::clamp(width.at(1), 0, 3);
     }
     return cell;
 }
@@ -394,6 +457,8 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
                                         [](const TableBorder &b) { return b.style != TableBorder::None; });
     const QList<int> look = rowLookOf(table, definition);
     const QList<int> borders = rowBorders ? rowBordersList(definition.borders) : QList<int>();
+    const bool leadingHeader = definition.header && table.format().headerRowCount() == row;
+    const QList<int> extras = rowExtrasOf(definition, leadingHeader);
     int keptAt = -1; // the column of the cell that keeps the row's own properties
     // Every cell takes a cell format, those the definition lacks a plain one: the engine keeps
     // a cell's format where its first paragraph's mark is, so a mark set there would stand.
@@ -412,19 +477,27 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
         f.clearProperty(prop::CellMergedRights);
         f.clearProperty(prop::RowBorders);
         f.clearProperty(prop::RowLook);
+        f.clearProperty(prop::RowExtras);
         if (keptAt < 0) {
             keptAt = starts[std::size_t(c)];
             if (!borders.isEmpty())
                 f.setProperty(prop::RowBorders, QVariant::fromValue(borders));
             if (!look.isEmpty())
                 f.setProperty(prop::RowLook, QVariant::fromValue(look));
+            if (!extras.isEmpty())
+                f.setProperty(prop::RowExtras, QVariant::fromValue(extras));
         }
+        // (padding copied with a neighbour's format would stand for this row's)
+        for (int id : {QTextFormat::TableCellTopPadding, QTextFormat::TableCellLeftPadding,
+                       QTextFormat::TableCellBottomPadding, QTextFormat::TableCellRightPadding})
+            f.clearProperty(id);
         if (look.size() == 4 && look.at(2) != intOr(table.format(), prop::TableGap)) {
             // The row's own gap shows as its cells' padding.
             const qreal padding = std::max(0.0, richedit::twipsToPixels(look.at(2)));
             f.setLeftPadding(padding);
             f.setRightPadding(padding);
         }
+        setCellPadding(f, definition, c < cells ? definition.cells[std::size_t(c)] : undefined);
         cell.setFormat(f);
     }
     // Merges: cells marked merged join the cell before them, or the cell above them.
@@ -464,8 +537,8 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
         mergeTableCells(table, above.row(), column, row - above.row() + 1, above.columnSpan());
     }
     if (keptAt >= 0 && table.cellAt(row, keptAt).row() != row) // joined with the one above
-        keepRowProperties(table, row, borders, look);
-    if (definition.header && table.format().headerRowCount() == row) {
+        keepRowProperties(table, row, borders, look, extras);
+    if (leadingHeader) {
         QTextTableFormat tf = table.format();
         tf.setHeaderRowCount(row + 1);
         table.setFormat(tf);
@@ -542,6 +615,16 @@ TableRow tableRowOf(const QTextTable &table, int row, std::vector<int> *columns)
         r.align = std::clamp(look.at(1), 0, 2);
         r.gap = look.at(2);
         r.height = look.at(3);
+    }
+    const QList<int> extras =
+        own.isValid() ? own.format().property(prop::RowExtras).value<QList<int>>() : QList<int>();
+    if (extras.size() == 9) {
+        r.header = r.header || (extras.at(0) & 1);
+        r.keep = extras.at(0) & 2;
+        for (std::size_t side = 0; side < 4; ++side) {
+            r.padding[side] = std::clamp(extras.at(qsizetype(side) + 1), 0, 1440);
+            r.paddingUnit[side] = extras.at(qsizetype(side) + 5) == 3 ? 3 : 0;
+        }
     }
     if (columns)
         columns->clear();

@@ -38,6 +38,9 @@ void makeFiller(QTextTableCell cell)
     f.clearProperty(prop::CellBorderWidths);
     f.clearProperty(prop::RowBorders);
     f.clearProperty(prop::RowLook);
+    f.clearProperty(prop::RowExtras);
+    f.clearProperty(prop::CellPadding);
+    f.clearProperty(prop::CellPreferredWidth);
     f.clearProperty(prop::CellMergedRights);
     f.setProperty(prop::CellFiller, true);
     cell.setFormat(f);

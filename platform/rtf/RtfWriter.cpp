@@ -465,6 +465,9 @@ void RtfWriter::writeRowDefinition(const TableRow &row)
         word(Cw::RowHeight, row.height);
     if (row.header)
         word(Cw::RowHeader);
+    if (row.keep)
+        word(Cw::RowKeep);
+    writePadding(Cw::RowPadTop, Cw::RowPadUnitTop, row.padding, row.paddingUnit);
     static const Cw rowSides[] = {Cw::RowBorderTop, Cw::RowBorderLeft, Cw::RowBorderBottom,
                                   Cw::RowBorderRight, Cw::RowBorderHorizontal,
                                   Cw::RowBorderVertical};
@@ -489,7 +492,26 @@ void RtfWriter::writeRowDefinition(const TableRow &row)
             writeBorder(sides[side], cell.borders[side]);
         if (cell.shading.isValid())
             word(Cw::CellShading, colorNumber(cell.shading));
+        writePadding(Cw::CellPadTop, Cw::CellPadUnitTop, cell.padding, cell.paddingUnit);
+        if (cell.widthType != 0 || cell.width != 0) {
+            word(Cw::CellWidthType, cell.widthType);
+            word(Cw::CellWidth, cell.width);
+        }
         word(Cw::CellRight, cell.right);
+    }
+}
+
+// The padding of a row or cell: per side (top, left, bottom, right, the words following each
+// other in that order from first), its amount and unit when either is set.
+void RtfWriter::writePadding(Cw first, Cw firstUnit, const std::array<int, 4> &padding,
+                             const std::array<int, 4> &units)
+{
+    for (std::size_t side = 0; side < 4; ++side) {
+        if (padding[side] == 0 && units[side] == 0)
+            continue;
+        word(Cw(int(first) + int(side)), padding[side]);
+        if (units[side] != 0)
+            word(Cw(int(firstUnit) + int(side)), units[side]);
     }
 }
 

@@ -94,6 +94,8 @@ private:
     void writeBlock(const QTextBlock &block, int blockStart, int blockEnd, int from, int to,
                     bool inTable);
     void writeTable(const QTextTable &table);
+    void writePadding(Cw first, Cw firstUnit, const std::array<int, 4> &padding,
+                      const std::array<int, 4> &units);
     void writeBorder(Cw side, const TableBorder &border);
     void writeRowDefinition(const TableRow &row);
     void collectTables(int from, int to);

@@ -82,6 +82,72 @@ private slots:
                  rows[3].constData());
         QCOMPARE(rtftest::writeDocument(*rtftest::readDocument(first)), first);
     }
+
+    // Given a LibreOffice table with a heading row, a second \trhdr row below ordinary rows,
+    // rows marked \trkeep, row padding (\trpadd*), cell padding (\clpad*, whose \clpadt is
+    // the left side as LibreOffice and Word write it) and preferred widths (\clwWidth), when
+    // read, then only the leading row heads the table and the cells show the padding; written,
+    // each row and cell keeps its own words, and write -> read -> write gives the same bytes.
+    void rowMarksPaddingAndWidthsAreKept()
+    {
+        const auto d = rtftest::readDocument(rtftest::fileBytes(
+            QStringLiteral(SCV_TEST_DATA_DIR "/rtf/table_row_extras.libreoffice.rtf")));
+        auto *table = qobject_cast<QTextTable *>(d->rootFrame()->childFrames().value(0));
+        QVERIFY(table);
+        QCOMPARE(table->rows(), 5);
+        QCOMPARE(table->format().headerRowCount(), 1);
+        const QTextTableCellFormat plain = table->cellAt(1, 0).format().toTableCellFormat();
+        QCOMPARE(plain.leftPadding(), 55 / 15.0);
+        QCOMPARE(plain.topPadding(), 55 / 15.0);
+        const QTextTableCellFormat wide = table->cellAt(3, 1).format().toTableCellFormat();
+        QCOMPARE(wide.leftPadding(), 400 / 15.0); // \clpadt400
+        QCOMPARE(wide.topPadding(), 120 / 15.0);  // \clpadl120
+        QCOMPARE(wide.rightPadding(), 55 / 15.0);
+
+        const QByteArray first = rtftest::writeDocument(*d);
+        QList<QByteArray> rows;
+        for (const QByteArray &line : first.split('\n'))
+            if (line.startsWith("\\trowd"))
+                rows << line;
+        QCOMPARE(rows.size(), 5);
+        const QByteArray padding =
+            "\\trpaddt55\\trpaddft3\\trpaddl55\\trpaddfl3\\trpaddb55\\trpaddfb3"
+            "\\trpaddr55\\trpaddfr3";
+        for (int r = 0; r < 5; ++r) {
+            QVERIFY2(rows[r].contains(padding), rows[r].constData());
+            QCOMPARE(rows[r].contains("\\trhdr"), r == 0 || r == 2);
+            QCOMPARE(rows[r].contains("\\trkeep"), r == 1 || r == 4);
+            QCOMPARE(rows[r].count("\\clftsWidth3\\clwWidth321"), 3);
+        }
+        QVERIFY2(rows[3].contains("\\clpadt400\\clpadft3\\clpadl120\\clpadfl3\\clpadb120"
+                                  "\\clpadfb3\\clpadr55\\clpadfr3\\clftsWidth3\\clwWidth3213"
+                                  "\\cellx6425"), rows[3].constData());
+        const auto again = rtftest::readDocument(first);
+        QCOMPARE(rtftest::writeDocument(*again), first);
+        auto *table2 = qobject_cast<QTextTable *>(again->rootFrame()->childFrames().value(0));
+        QCOMPARE(table2->format().headerRowCount(), 1);
+    }
+
+    // Given rows whose padding is given without its unit, or in an unknown unit, when read,
+    // then the cells keep the table's padding (only twips are a known unit), and what was
+    // read is written back as read, out-of-range amounts within bounds.
+    void paddingWithoutTwipsIsKeptButNotDrawn()
+    {
+        const QByteArray rtf =
+            "{\\rtf1\\ansi\\trowd\\trgaph100\\trpaddl300\\trpaddt99999\\trpaddft3"
+            "\\clpadr200\\clpadfr7\\cellx2000\\pard\\intbl a\\cell\\row\\pard b\\par}";
+        const auto d = rtftest::readDocument(rtf);
+        auto *table = qobject_cast<QTextTable *>(d->rootFrame()->childFrames().value(0));
+        QVERIFY(table);
+        const QTextTableCellFormat f = table->cellAt(0, 0).format().toTableCellFormat();
+        QVERIFY(!f.hasProperty(QTextFormat::TableCellLeftPadding));
+        QVERIFY(!f.hasProperty(QTextFormat::TableCellRightPadding));
+        QCOMPARE(f.topPadding(), 1440 / 15.0);
+        const QByteArray first = rtftest::writeDocument(*d);
+        QVERIFY2(first.contains("\\trpaddt1440\\trpaddft3\\trpaddl300\\clpadr200\\cellx2000"),
+                 first.constData());
+        QCOMPARE(rtftest::writeDocument(*rtftest::readDocument(first)), first);
+    }
 };
 
 QTEST_MAIN(TestRtfTableFormat)

@@ -541,8 +541,10 @@ private slots:
     }
 
     // Given a table we wrote (a title row spanning it, merged cells, shading, borders, a row
-    // of other bounds and its own height), when LibreOffice converts it to its own RTF, then it is still a table
-    // with the same cell texts and spans when we read it back.
+    // of other bounds, its own height, kept from splitting and padded), when LibreOffice
+    // converts it to its own RTF, then it is still a table with the same cell texts and spans
+    // when we read it back, the row still not to be split and its cells padded alike (a
+    // cell's \clpadt is its left padding for both).
     void libreOfficeReadsOurTables()
     {
         const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
@@ -557,7 +559,8 @@ private slots:
             "\\pard\\intbl Name\\cell Town\\cell Age\\cell\\row"
             "\\trowd\\trgaph108\\trleft-108\\clmgf\\cellx3000\\clmrg\\cellx6000\\cellx9000"
             "\\pard\\intbl Wide cell\\cell\\cell 42\\cell\\row"
-            "\\trowd\\trgaph108\\trleft-108\\trrh-600\\cellx4500\\cellx9000"
+            "\\trowd\\trgaph108\\trleft-108\\trrh-600\\trkeep\\trpaddl200\\trpaddfl3"
+            "\\clpadt300\\clpadft3\\clftsWidth3\\clwWidth4608\\cellx4500\\cellx9000"
             "\\pard\\intbl Left half\\cell Right half\\cell\\row"
             "\\pard After\\par}";
         const auto document = rtftest::readDocument(source);
@@ -604,6 +607,10 @@ private slots:
         QCOMPARE(cellText(3, table->cellAt(3, 0).columnSpan()), QStringLiteral("Right half"));
         QCOMPARE(table->cellAt(1, 0).format().background().color(), QColor(200, 220, 255));
         QVERIFY(rtftest::writeDocument(*reread).contains("\\trrh-600"));
+        QVERIFY(converted.contains("\\trkeep"));
+        const int right = table->cellAt(3, 0).columnSpan();
+        QCOMPARE(table->cellAt(3, 0).format().toTableCellFormat().leftPadding(), 300 / 15.0);
+        QCOMPARE(table->cellAt(3, right).format().toTableCellFormat().leftPadding(), 200 / 15.0);
     }
 };
 
