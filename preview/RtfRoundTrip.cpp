@@ -1,6 +1,7 @@
 #include "preview/RtfRoundTrip.h"
 
 #include "editor/RxRichEd.h"
+#include "richedit/ParagraphWalk.h"
 
 #include <QHash>
 #include <QMap>
@@ -123,7 +124,7 @@ int textTraits(QStringView run)
 // The numbers of the paragraphs the sample holds, in document order: the first and the last,
 // and both paragraphs of the first pair of neighbours of every two shapes. Empty when the
 // sample would hold more than limit paragraphs.
-std::vector<int> sampleParagraphs(const QTextDocument &doc, const QString &text, int limit)
+std::vector<int> sampleParagraphs(const QTextDocument &doc, int limit)
 {
     std::vector<int> sample;
     QHash<QList<int>, int> shapes;
@@ -131,17 +132,13 @@ std::vector<int> sampleParagraphs(const QTextDocument &doc, const QString &text,
     QList<int> shape;
     int previous = -1;
     int number = 0;
-    qsizetype position = 0;
-    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next(), ++number) {
+    ParagraphWalk walk(doc);
+    WalkParagraph b;
+    for (; walk.next(b); ++number) {
         shape.clear();
-        shape << b.blockFormatIndex() << b.charFormatIndex();
-        qsizetype at = position;
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment run = it.fragment();
-            shape << run.charFormatIndex() << textTraits(QStringView(text).mid(at, run.length()));
-            at += run.length();
-        }
-        position += b.length();
+        shape << b.blockFormat << b.markFormat;
+        for (const WalkRun &run : b.runs)
+            shape << run.format << textTraits(QStringView(b.text).mid(run.offset, run.length));
         auto known = shapes.constFind(shape);
         if (known == shapes.constEnd())
             known = shapes.insert(shape, int(shapes.size()));
@@ -261,7 +258,7 @@ bool readsBackUnchanged(TRxRichEdit &source)
     const QString text = doc.toRawText();
     if (!plainText(text))
         return false;
-    const std::vector<int> sample = sampleParagraphs(doc, text, doc.blockCount() / 4);
+    const std::vector<int> sample = sampleParagraphs(doc, doc.blockCount() / 4);
     if (sample.empty())
         return false;
     TRxRichEdit original;

@@ -3,6 +3,7 @@
 #include "Formats.h"
 #include "HeaderRows.h"
 #include "PageUnits.h"
+#include "ParagraphWalk.h"
 #include "Pictures.h"
 #include "ResolutionDevice.h"
 #include "RichEdit.h"
@@ -115,23 +116,29 @@ void scaleHorizontalMargins(QTextDocument &doc, qreal scale)
     if (qFuzzyCompare(scale, 1.0))
         return;
     doc.setUndoRedoEnabled(false);
-    QHash<int, QTextBlockFormat> scaled; // by the block format's index: documents share a few
+    // By the block format's index, since documents share a few; an invalid format where the
+    // format has no horizontal margins.
+    QHash<int, QTextFormat> scaled;
     QTextCursor cursor(&doc);
     cursor.beginEditBlock();
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
-        const QTextBlockFormat f = b.blockFormat();
-        if (f.leftMargin() == 0 && f.rightMargin() == 0 && f.textIndent() == 0)
-            continue;
         auto it = scaled.find(b.blockFormatIndex());
         if (it == scaled.end()) {
-            QTextBlockFormat g = f;
-            g.setLeftMargin(f.leftMargin() * scale);
-            g.setRightMargin(f.rightMargin() * scale);
-            g.setTextIndent(f.textIndent() * scale);
+            const QTextBlockFormat f = b.blockFormat();
+            QTextFormat g;
+            if (f.leftMargin() != 0 || f.rightMargin() != 0 || f.textIndent() != 0) {
+                QTextBlockFormat h = f;
+                h.setLeftMargin(f.leftMargin() * scale);
+                h.setRightMargin(f.rightMargin() * scale);
+                h.setTextIndent(f.textIndent() * scale);
+                g = h;
+            }
             it = scaled.insert(b.blockFormatIndex(), g);
         }
+        if (!it->isValid())
+            continue;
         cursor.setPosition(b.position());
-        cursor.setBlockFormat(*it);
+        cursor.setBlockFormat(it->toBlockFormat());
     }
     cursor.endEditBlock();
 }
@@ -202,48 +209,23 @@ bool copiesRunByRun(const QTextDocument &source)
     });
 }
 
-// Appends the paragraphs first..last, whole, at into with their paragraph and character
-// formats; the first paragraph's text goes into into's current paragraph. Neighbouring runs of
-// one format go in as one text, and so do the paragraph marks between them when the next
-// paragraph has the current one's format and its mark the runs' format (a text with paragraph
-// separators makes such paragraphs): a part of plain paragraphs goes in a few calls instead of
-// two a paragraph.
-void copyRuns(QTextCursor &into, const QTextBlock &first, const QTextBlock &last)
+// Appends the paragraphs first..last, whole, at the end of part with their paragraph and
+// character formats; the first paragraph's text goes into part's last paragraph. The
+// paragraphs are read by a walk of the source's trees and inserted with each format looked up
+// once: copying them block by block through QTextBlock and a text cursor searched both
+// documents' trees and format tables again for every paragraph.
+void copyRuns(const QTextDocument &source, QTextDocument &part, const QTextBlock &first,
+              const QTextBlock &last)
 {
-    QString pending;
-    int pendingFormat = -1; // the source's index of the pending text's format
-    QTextCharFormat pendingCharFormat;
-    int blockFormat = first.blockFormatIndex(); // of into's current paragraph
-    auto flush = [&] {
-        if (!pending.isEmpty())
-            into.insertText(pending, pendingCharFormat);
-        pending.clear();
-        pendingFormat = -1;
-    };
-    for (QTextBlock b = first; b.isValid(); b = b.next()) {
-        if (b != first) {
-            if (pendingFormat >= 0 && b.blockFormatIndex() == blockFormat
-                && b.charFormatIndex() == pendingFormat) {
-                pending += QChar::ParagraphSeparator;
-            } else {
-                flush();
-                into.insertBlock(b.blockFormat(), b.charFormat());
-                blockFormat = b.blockFormatIndex();
-            }
-        }
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment run = it.fragment();
-            if (run.charFormatIndex() != pendingFormat) {
-                flush();
-                pendingFormat = run.charFormatIndex();
-                pendingCharFormat = run.charFormat();
-            }
-            pending += run.text();
-        }
-        if (b == last)
-            break;
+    ParagraphWalk walk(source, first.position());
+    ParagraphAppender append(source, part);
+    const int end = last.position();
+    WalkParagraph p;
+    for (bool firstParagraph = true; walk.next(p) && p.position <= end; firstParagraph = false) {
+        if (!firstParagraph)
+            append.appendMark(p);
+        append.appendRuns(p);
     }
-    flush();
 }
 
 // A document with source's settings holding source's text [from, to): from lies in paragraph
@@ -269,7 +251,7 @@ std::unique_ptr<QTextDocument> copyRange(const QTextDocument &source, int from, 
     if (wholeParagraphs && copiesRunByRun(source)) {
         part->setUndoRedoEnabled(false);
         into.beginEditBlock();
-        copyRuns(into, first, last);
+        copyRuns(source, *part, first, last);
         into.endEditBlock();
     } else {
         // Placed inside an edit block, the cursor lays nothing of the source out: outside one,
@@ -317,13 +299,18 @@ void FormatRangeCache::copyPart(const QTextDocument &source, int cpMin, bool gro
         : kPartBlocks;
     // A longer part holds at least one paragraph more than the one before.
     const int atLeast = grow ? m_end : first.position() + first.length();
+    // The end of the part so far is counted along: asking each paragraph for its position
+    // would search the source's tree from the top for every one.
     QTextBlock last = first;
+    int lastEnd = first.position() + first.length();
     int blocks = 1;
-    while (last.next().isValid()
-           && (last.position() + last.length() <= atLeast
-               || (blocks < blockLimit
-                   && last.next().position() + last.next().length() - from <= limit))) {
-        last = last.next();
+    for (QTextBlock next = last.next();
+         next.isValid()
+         && (lastEnd <= atLeast
+             || (blocks < blockLimit && lastEnd + next.length() - from <= limit));
+         next = next.next()) {
+        last = next;
+        lastEnd += next.length();
         ++blocks;
     }
     last = outsideTables(src, last, +1);

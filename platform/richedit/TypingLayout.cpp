@@ -168,11 +168,16 @@ void TypingLayout::keepLongParagraphs(int from, int length)
     QTextDocument *doc = document();
     // Only an edit that brought in a long text can have made more than one long paragraph;
     // otherwise only the paragraph at the edit can have grown long.
+    // Positions are counted along, since asking each paragraph for its own searches the
+    // document's tree from the top (a loaded document of a million paragraphs comes here whole).
     QTextBlock block = doc->findBlock(from);
     const int end = length >= m_longParagraph ? from + length : from;
-    for (; block.isValid() && block.position() <= end; block = block.next()) {
-        if (block.length() >= m_longParagraph && !block.layout()->cacheEnabled())
+    for (int position = block.position(); block.isValid() && position <= end;
+         block = block.next()) {
+        const int blockLength = block.length();
+        if (blockLength >= m_longParagraph && !block.layout()->cacheEnabled())
             block.layout()->setCacheEnabled(true);
+        position += blockLength;
     }
 }
 

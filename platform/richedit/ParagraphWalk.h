@@ -1,0 +1,74 @@
+#pragma once
+// Reads a document's paragraphs in order, each with its format indexes and its runs, straight
+// from the document's fragment and block trees. QTextBlock's own accessors (position, format
+// of the paragraph mark, first run) search those trees from the top for every paragraph,
+// which in a document of a million paragraphs costs more than copying them; the walk steps
+// from one node to the next instead. Also appends such paragraphs to another document through
+// the same low-level insertion, with the formats mapped between the two documents once each.
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+#include <vector>
+
+class QTextDocument;
+class QTextDocumentPrivate;
+
+namespace richedit {
+
+// A run of one format inside a paragraph (neighbouring fragments of one format taken
+// together, as QTextBlock::iterator gives them): where it lies in the paragraph's text and its
+// index in the document's formats.
+struct WalkRun {
+    int offset = 0;
+    int length = 0;
+    int format = -1;
+};
+
+struct WalkParagraph {
+    int position = 0;    // of its first character in the document
+    int length = 0;      // with its paragraph mark
+    int blockFormat = -1; // QTextBlock::blockFormatIndex
+    int markFormat = -1;  // QTextBlock::charFormatIndex: the format of the mark before it
+    QString text;         // without the mark
+    QList<WalkRun> runs;
+};
+
+class ParagraphWalk {
+public:
+    // Starts at the paragraph that holds position from.
+    explicit ParagraphWalk(const QTextDocument &doc, int from = 0);
+    // The next paragraph; false after the last one.
+    bool next(WalkParagraph &paragraph);
+
+private:
+    const QTextDocumentPrivate *m_doc = nullptr;
+    QString m_buffer; // the document's text store, shared, not copied
+    unsigned m_block = 0;
+    unsigned m_fragment = 0;
+    int m_position = 0;
+    int m_markFormat = -1;
+};
+
+// Appends paragraphs read by a walk of source to target, as a text cursor at target's end
+// would insert them (a paragraph mark with the paragraph's formats, then its runs), without
+// the cursor's work per call: each of source's formats is looked up in target's once.
+class ParagraphAppender {
+public:
+    ParagraphAppender(const QTextDocument &source, QTextDocument &target);
+    // A paragraph mark at the end of target that starts a paragraph with p's formats.
+    void appendMark(const WalkParagraph &p);
+    // p's runs at the end of target.
+    void appendRuns(const WalkParagraph &p);
+
+private:
+    int charFormat(int sourceIndex);
+    int blockFormat(int sourceIndex);
+
+    const QTextDocumentPrivate *m_source;
+    QTextDocumentPrivate *m_target;
+    std::vector<int> m_charFormats;  // source index to target index, -1 until looked up
+    std::vector<int> m_blockFormats;
+};
+
+} // namespace richedit
