@@ -6,6 +6,7 @@
 #include "richedit/RichEdit.h"
 #include "rtf/Rtf.h"
 #include "support/PdfInspect.h"
+#include "support/RtfTestSupport.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -23,14 +24,8 @@ namespace {
 
 void loadRtf(RichEdit &e, const QByteArray &rtf)
 {
-    qint64 at = 0;
     QTextCursor c(e.document());
-    rtf::readRtf([&](char *buf, qint64 max) {
-        const qint64 n = qMin(max, qint64(rtf.size()) - at);
-        memcpy(buf, rtf.constData() + at, size_t(n));
-        at += n;
-        return n;
-    }, c);
+    rtf::readRtf(rtftest::memorySource(rtf), c);
 }
 
 // A paragraph, then a bordered table of `heading` rows marked \trhdr (words H0a H0b, H1a ...)
