@@ -256,6 +256,19 @@ QTextTableCell firstOwnCell(const QTextTable &table, int row)
     return {};
 }
 
+// Puts a row's own borders, placement and extras on the cell format that carries them; an empty
+// list leaves that property as it is.
+void putRowProperties(QTextTableCellFormat &f, const QList<int> &borders, const QList<int> &look,
+                      const QList<int> &extras)
+{
+    if (!borders.isEmpty())
+        f.setProperty(prop::RowBorders, QVariant::fromValue(borders));
+    if (!look.isEmpty())
+        f.setProperty(prop::RowLook, QVariant::fromValue(look));
+    if (!extras.isEmpty())
+        f.setProperty(prop::RowExtras, QVariant::fromValue(extras));
+}
+
 // Keeps the row's own borders and placement on its first own cell once the row's merges are
 // made, when the cell that had them joined the one above (they were lost with it before).
 void keepRowProperties(QTextTable &table, int row, const QList<int> &borders,
@@ -267,12 +280,7 @@ void keepRowProperties(QTextTable &table, int row, const QList<int> &borders,
     if (!cell.isValid())
         return;
     QTextTableCellFormat f = cell.format().toTableCellFormat();
-    if (!borders.isEmpty())
-        f.setProperty(prop::RowBorders, QVariant::fromValue(borders));
-    if (!look.isEmpty())
-        f.setProperty(prop::RowLook, QVariant::fromValue(look));
-    if (!extras.isEmpty())
-        f.setProperty(prop::RowExtras, QVariant::fromValue(extras));
+    putRowProperties(f, borders, look, extras);
     cell.setFormat(f);
 }
 
@@ -480,12 +488,7 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
         f.clearProperty(prop::RowExtras);
         if (keptAt < 0) {
             keptAt = starts[std::size_t(c)];
-            if (!borders.isEmpty())
-                f.setProperty(prop::RowBorders, QVariant::fromValue(borders));
-            if (!look.isEmpty())
-                f.setProperty(prop::RowLook, QVariant::fromValue(look));
-            if (!extras.isEmpty())
-                f.setProperty(prop::RowExtras, QVariant::fromValue(extras));
+            putRowProperties(f, borders, look, extras);
         }
         // (padding copied with a neighbour's format would stand for this row's)
         for (int id : {QTextFormat::TableCellTopPadding, QTextFormat::TableCellLeftPadding,
