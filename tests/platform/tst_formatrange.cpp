@@ -5,6 +5,7 @@
 #include "richedit/FormatRange.h"
 #include "richedit/PageUnits.h"
 #include "richedit/RichEdit.h"
+#include "support/EnginePdf.h"
 #include "support/PdfInspect.h"
 #include "support/SolidPng.h"
 #include "rtf/Rtf.h"
@@ -121,37 +122,7 @@ QByteArray tallRowTable(int first, int second)
 // Writes the engine's pages into a PDF at path; the number of pages.
 int writePdf(RichEdit &e, int dpi, int heightTwips, const QString &path)
 {
-    int pages = 0;
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&buffer);
-        writer.setResolution(dpi);
-        writer.setPageSize(QPageSize(QPageSize::Letter));
-        writer.setPageMargins(QMarginsF());
-        QPainter p(&writer);
-        int cp = 0;
-        while (cp < e.textLength()) {
-            if (pages > 0)
-                writer.newPage();
-            FORMATRANGE fr;
-            fr.hdc = &p;
-            fr.hdcTarget = &writer;
-            fr.rc = {0, 0, 1440 * 6, heightTwips};
-            fr.rcPage = fr.rc;
-            fr.chrg = {cp, -1};
-            const int next = e.formatRange(&fr, true);
-            ++pages;
-            if (next <= cp)
-                break;
-            cp = next;
-        }
-    }
-    e.formatRange(nullptr, false);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(buffer.data()) != buffer.size())
-        return -1;
-    return pages;
+    return enginepdf::writePages(e, dpi, heightTwips, path);
 }
 
 // The words of the pages of a PDF made of the engine's pages, as pdftotext reads them.

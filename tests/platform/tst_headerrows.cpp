@@ -5,6 +5,7 @@
 
 #include "richedit/RichEdit.h"
 #include "rtf/Rtf.h"
+#include "support/EnginePdf.h"
 #include "support/PdfInspect.h"
 #include "support/RtfTestSupport.h"
 
@@ -93,37 +94,7 @@ QList<int> paginate(RichEdit &e, QImage &img, int heightTwips, bool render)
 // The words of each page of a PDF of the engine's pages, as pdftotext reads them.
 QList<QStringList> pdfPages(RichEdit &e, int dpi, int heightTwips)
 {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&buffer);
-        writer.setResolution(dpi);
-        writer.setPageSize(QPageSize(QPageSize::Letter));
-        writer.setPageMargins(QMarginsF());
-        QPainter p(&writer);
-        for (int cp = 0, pages = 0; cp < e.textLength(); ++pages) {
-            if (pages > 0)
-                writer.newPage();
-            const FORMATRANGE fr = rangeFor(&writer, &p, heightTwips, cp);
-            const int next = e.formatRange(&fr, true);
-            if (next <= cp)
-                break;
-            cp = next;
-        }
-    }
-    e.formatRange(nullptr, false);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("pages.pdf"));
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(buffer.data()) != buffer.size())
-        return {};
-    f.close();
-    const QString text = QString::fromUtf8(
-        pdfinspect::runTool(QStringLiteral("pdftotext"), {path, QStringLiteral("-")}).out);
-    QList<QStringList> pages;
-    for (const QString &page : text.split(QLatin1Char('\f'), Qt::SkipEmptyParts))
-        pages << page.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
-    return pages;
+    return enginepdf::pageWords(e, dpi, heightTwips);
 }
 
 // The words of list that start with prefix followed by a digit.

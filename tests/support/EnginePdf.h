@@ -1,0 +1,76 @@
+#pragma once
+// The engine's pages drawn one after another into a PDF, as a printer would get them, and the
+// words of each page as the outside tool pdftotext reads them back.
+
+#include "richedit/RichEdit.h"
+#include "support/PdfInspect.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QMarginsF>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QRegularExpression>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace enginepdf {
+
+// Writes the engine's pages, 6 inches wide and heightTwips high, into a Letter PDF at path at
+// the given resolution; the number of pages, or -1 when the file cannot be written.
+inline int writePages(richedit::RichEdit &e, int dpi, int heightTwips, const QString &path)
+{
+    int pages = 0;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(dpi);
+        writer.setPageSize(QPageSize(QPageSize::Letter));
+        writer.setPageMargins(QMarginsF());
+        QPainter p(&writer);
+        int cp = 0;
+        while (cp < e.textLength()) {
+            if (pages > 0)
+                writer.newPage();
+            richedit::FORMATRANGE fr;
+            fr.hdc = &p;
+            fr.hdcTarget = &writer;
+            fr.rc = {0, 0, 1440 * 6, heightTwips};
+            fr.rcPage = fr.rc;
+            fr.chrg = {cp, -1};
+            const int next = e.formatRange(&fr, true);
+            ++pages;
+            if (next <= cp)
+                break;
+            cp = next;
+        }
+    }
+    e.formatRange(nullptr, false);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(buffer.data()) != buffer.size())
+        return -1;
+    return pages;
+}
+
+// The words of each page of such a PDF; the number of pages written in *pages when given.
+inline QList<QStringList> pageWords(richedit::RichEdit &e, int dpi, int heightTwips,
+                                    int *pages = nullptr)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("pages.pdf"));
+    const int written = writePages(e, dpi, heightTwips, path);
+    if (pages)
+        *pages = written;
+    if (written < 0)
+        return {};
+    const QString text = QString::fromUtf8(
+        pdfinspect::runTool(QStringLiteral("pdftotext"), {path, QStringLiteral("-")}).out);
+    QList<QStringList> words;
+    for (const QString &page : text.split(QLatin1Char('\f'), Qt::SkipEmptyParts))
+        words << page.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    return words;
+}
+
+} // namespace enginepdf
