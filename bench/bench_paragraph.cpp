@@ -101,6 +101,28 @@ struct Typing {
     double longestGapMs = 0;
 };
 
+// Times the turns of the event loop while it runs: the longest wait between two turns.
+class GapMeter
+{
+public:
+    GapMeter()
+    {
+        m_beat.setInterval(0);
+        QObject::connect(&m_beat, &QTimer::timeout, [this] {
+            m_longest = std::max(m_longest, m_turn.nsecsElapsed());
+            m_turn.restart();
+        });
+        m_turn.start();
+        m_beat.start();
+    }
+    double longestMs() const { return m_longest / 1e6; }
+
+private:
+    QElapsedTimer m_turn;
+    QTimer m_beat;
+    qint64 m_longest = 0;
+};
+
 // Twenty keys typed at `position`, each posted to the editor and the event loop run until it
 // is idle again (which paints), then the event loop alone for a further 300 ms, timing its
 // turns throughout.
@@ -110,18 +132,9 @@ Typing typeAt(TfrmMainEditor &w, int position)
     c.setPosition(position);
     w.Editor->setTextCursor(c);
     QApplication::processEvents();
-    QElapsedTimer turn;
-    qint64 longest = 0;
-    QTimer beat;
-    beat.setInterval(0);
-    QObject::connect(&beat, &QTimer::timeout, [&] {
-        longest = std::max(longest, turn.nsecsElapsed());
-        turn.restart();
-    });
     constexpr int Keys = 20;
     const double cpu = cpuMs();
-    turn.start();
-    beat.start();
+    GapMeter gaps;
     for (int k = 0; k < Keys; ++k) {
         const QChar ch = QLatin1Char(char('a' + k % 26));
         QApplication::postEvent(w.Editor, new QKeyEvent(QEvent::KeyPress, Qt::Key_A + k % 26,
@@ -133,8 +146,7 @@ Typing typeAt(TfrmMainEditor &w, int position)
     after.start();
     while (after.elapsed() < 300)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    beat.stop();
-    return {typed / Keys, longest / 1e6};
+    return {typed / Keys, gaps.longestMs()};
 }
 
 void print(const char *what, Typing t)
@@ -163,19 +175,13 @@ void run(const QString &file, int megabytes, const QString &settings)
     const Lap painted = t.lap();
 
     // The event loop until the status bar shows the line figures, timing its turns.
-    QElapsedTimer turn;
-    turn.start();
-    qint64 longest = 0;
-    QTimer beat;
-    beat.setInterval(0);
-    QObject::connect(&beat, &QTimer::timeout, [&] {
-        longest = std::max(longest, turn.nsecsElapsed());
-        turn.restart();
-    });
-    beat.start();
-    while (w.StatusBar1->panelText(3).isEmpty() && t.lap().wall < 120000)
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    beat.stop();
+    double longest = 0;
+    {
+        GapMeter gaps;
+        while (w.StatusBar1->panelText(3).isEmpty() && t.lap().wall < 120000)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        longest = gaps.longestMs();
+    }
     const Lap laidOut = t.lap();
     const QString lines = w.StatusBar1->panelText(3);
 
@@ -191,7 +197,7 @@ void run(const QString &file, int megabytes, const QString &settings)
     print("load returned", loaded);
     print("first paint", painted);
     print("layout done (line figures shown)", laidOut);
-    std::printf("  %-34s %8.0f ms\n", "longest wait for the event loop", longest / 1e6);
+    std::printf("  %-34s %8.0f ms\n", "longest wait for the event loop", longest);
     print("keystroke at the start", atStart);
     print("keystroke in the middle", inMiddle);
     print("keystroke at the end", atEnd);
