@@ -10,8 +10,12 @@
 //     through the event loop as a user's would be: the CPU time per key, and the longest time
 //     the event loop went without a turn while typing and for a moment after it.
 //
-//   bench_paragraph [MB ...]   (default 2 8 16)
+//   bench_paragraph [--qt] [SIZE ...]   (SIZE in MB, or in KB with a k: 256k; default 2 8 16)
+//
+// --qt has every key laid out by Qt's own text analysis (no kept analysis), to see what the
+// kept analysis saves at each size.
 #include "app/Main.h"
+#include "richedit/TypingLayout.h"
 #include "widgets/StatusBar.h"
 
 #include <QApplication>
@@ -20,11 +24,14 @@
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextLayout>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -55,18 +62,16 @@ private:
     double m_cpu = 0;
 };
 
-bool writeParagraph(const QString &path, int megabytes)
+bool writeParagraph(const QString &path, int kilobytes)
 {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return false;
+    // A little short of the size: 16 MB would leave no room under the control's limit of
+    // 16 M characters for the keys typed below.
+    const qsizetype characters = qsizetype(kilobytes) * 1024 - qMin(1000, kilobytes * 64);
     f.write("{\\rtf1\\ansi ");
-    const QByteArray words = QByteArray("word ").repeated(1024 * 1024 / 5);
-    for (int i = 0; i < megabytes - 1; ++i)
-        f.write(words);
-    // The last megabyte a little short: 16 MB would leave no room under the control's limit
-    // of 16 M characters for the keys typed below.
-    f.write(words.left(words.size() - 1000));
+    f.write(QByteArray("word ").repeated(characters / 5 + 1).left(characters));
     f.write("}");
     return f.flush();
 }
@@ -134,6 +139,7 @@ Typing typeAt(TfrmMainEditor &w, int position)
     QApplication::processEvents();
     constexpr int Keys = 20;
     const double cpu = cpuMs();
+    {timespec ts{}; clock_gettime(CLOCK_MONOTONIC, &ts); std::fprintf(stderr, "TYPE %d %ld.%09ld\n", position, ts.tv_sec, ts.tv_nsec);}
     GapMeter gaps;
     for (int k = 0; k < Keys; ++k) {
         const QChar ch = QLatin1Char(char('a' + k % 26));
@@ -142,10 +148,12 @@ Typing typeAt(TfrmMainEditor &w, int position)
         QApplication::processEvents();
     }
     const double typed = cpuMs() - cpu;
+    {timespec ts{}; clock_gettime(CLOCK_MONOTONIC, &ts); std::fprintf(stderr, "TYPED %ld.%09ld\n", ts.tv_sec, ts.tv_nsec);}
     QElapsedTimer after;
     after.start();
     while (after.elapsed() < 300)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    {timespec ts{}; clock_gettime(CLOCK_MONOTONIC, &ts); std::fprintf(stderr, "AFTER %ld.%09ld\n", ts.tv_sec, ts.tv_nsec);}
     return {typed / Keys, gaps.longestMs()};
 }
 
@@ -160,7 +168,7 @@ void print(const char *what, Lap lap)
     std::printf("  %-34s %8.0f ms wall %8.0f ms cpu\n", what, lap.wall, lap.cpu);
 }
 
-void run(const QString &file, int megabytes, const QString &settings)
+void run(const QString &file, const QString &size, bool qtAnalysis, const QString &settings)
 {
     TfrmMainEditor w;
     w.setSettingsPath(settings);
@@ -184,6 +192,12 @@ void run(const QString &file, int megabytes, const QString &settings)
     }
     const Lap laidOut = t.lap();
     const QString lines = w.StatusBar1->panelText(3);
+    if (qtAnalysis) {
+        // Every key analysed and laid out by Qt's engine, as for a paragraph of ordinary size.
+        auto *layout = qobject_cast<richedit::TypingLayout *>(w.Editor->document()->documentLayout());
+        layout->setKeptParagraph(std::numeric_limits<int>::max());
+        w.Editor->document()->firstBlock().layout()->setCacheEnabled(false);
+    }
 
     const int length = w.Editor->document()->characterCount() - 1;
     const Lap atStart = keystroke(w, 0);
@@ -193,7 +207,8 @@ void run(const QString &file, int megabytes, const QString &settings)
     const Typing typedMiddle = typeAt(w, length / 2);
     const Typing typedEnd = typeAt(w, w.Editor->document()->characterCount() - 1);
 
-    std::printf("%d MB paragraph (%s):\n", megabytes, qPrintable(lines));
+    std::printf("%s paragraph of %d characters (%s)%s:\n", qPrintable(size), length,
+                qPrintable(lines), qtAnalysis ? ", Qt's own analysis" : "");
     print("load returned", loaded);
     print("first paint", painted);
     print("layout done (line figures shown)", laidOut);
@@ -216,19 +231,27 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    std::vector<int> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes.push_back(std::max(1, atoi(argv[i])));
-    if (sizes.empty())
-        sizes = {2, 8, 16};
+    bool qtAnalysis = false;
+    QStringList sizes;
+    for (int i = 1; i < argc; ++i) {
+        if (QByteArray(argv[i]) == "--qt")
+            qtAnalysis = true;
+        else
+            sizes << QString::fromLocal8Bit(argv[i]);
+    }
+    if (sizes.isEmpty())
+        sizes = {QStringLiteral("2"), QStringLiteral("8"), QStringLiteral("16")};
     QTemporaryDir dir;
-    for (int mb : sizes) {
-        const QString file = dir.filePath(QStringLiteral("paragraph%1m.rtf").arg(mb));
-        if (!writeParagraph(file, mb)) {
+    for (const QString &size : std::as_const(sizes)) {
+        const bool kb = size.endsWith(u'k', Qt::CaseInsensitive);
+        const int kilobytes = std::max(1, (kb ? size.chopped(1) : size).toInt()) * (kb ? 1 : 1024);
+        const QString file = dir.filePath(QStringLiteral("paragraph%1k.rtf").arg(kilobytes));
+        if (!writeParagraph(file, kilobytes)) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
             return 1;
         }
-        run(file, mb, dir.filePath(QStringLiteral("DeskTopDock.ini")));
+        run(file, kb ? size.toUpper() + u'B' : size + QStringLiteral(" MB"), qtAnalysis,
+            dir.filePath(QStringLiteral("DeskTopDock.ini")));
     }
     return 0;
 }

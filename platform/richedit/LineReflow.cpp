@@ -70,11 +70,15 @@ Reflow reflowLines(QTextLayout *layout, const QTextBlockFormat &format, qreal sc
     bool tooMany = false;
     for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
         const int i = line.lineNumber();
+        // A line left without a width would be laid out over the whole rest of the paragraph
+        // when the layout ends: the lines are given up on here, so a column will do.
         if (i - first >= maxLines) {
+            line.setNumColumns(1);
             tooMany = true;
             break;
         }
         if (i >= count && count == 1) {
+            line.setNumColumns(1);
             fits = false; // no old line without the first line's indent to take the width from
             break;
         }

@@ -171,11 +171,11 @@ void TypingLayout::keepLongParagraphs(int from, int length)
     // Positions are counted along, since asking each paragraph for its own searches the
     // document's tree from the top (a loaded document of a million paragraphs comes here whole).
     QTextBlock block = doc->findBlock(from);
-    const int end = length >= m_longParagraph ? from + length : from;
+    const int end = length >= m_keptParagraph ? from + length : from;
     for (int position = block.position(); block.isValid() && position <= end;
          block = block.next()) {
         const int blockLength = block.length();
-        if (blockLength >= m_longParagraph && !block.layout()->cacheEnabled())
+        if (blockLength >= m_keptParagraph && !block.layout()->cacheEnabled())
             block.layout()->setCacheEnabled(true);
         position += blockLength;
     }
@@ -198,8 +198,15 @@ void TypingLayout::patchKeptAnalysis(int from, int oldLength, int length, bool s
 void TypingLayout::keepAnalysis(int position)
 {
     const QTextBlock block = document()->findBlock(position);
-    if (block.isValid() && block.length() >= m_longParagraph && block.isVisible())
+    if (block.isValid() && block.length() >= m_keptParagraph && block.isVisible())
         m_kept.keep(block);
+}
+
+void TypingLayout::setKeptParagraph(int characters)
+{
+    m_keptParagraph = qMax(1, characters);
+    if (m_kept.holds() && m_kept.block().length() < m_keptParagraph)
+        m_kept.release();
 }
 
 bool TypingLayout::reflowLongParagraph(int from, int oldLength, int length)
@@ -210,7 +217,7 @@ bool TypingLayout::reflowLongParagraph(int from, int oldLength, int length)
     if (doc->defaultTextOption().flags() & QTextOption::AddSpaceForLineAndParagraphSeparators)
         return false;
     const QTextBlock block = doc->findBlock(from);
-    if (!block.isValid() || block.length() < m_longParagraph || !block.isVisible()
+    if (!block.isValid() || block.length() < m_keptParagraph || !block.isVisible()
         || doc->findBlock(from + length) != block)
         return false;
     if (!inMainFlow(*doc, block.position(), block.position() + block.length()))
@@ -532,7 +539,7 @@ bool TypingLayout::sliceLongParagraphs(int from, int oldLength, int length, bool
     const QTextBlock at = doc->findBlock(from);
     // An edit inside one long paragraph that is laid out whole: the lines before it stay, and
     // the rest follows in slices from the edit on.
-    if (!slicing() && sameParagraphs && at.isVisible() && at.length() >= m_longParagraph
+    if (!slicing() && sameParagraphs && at.isVisible() && at.length() >= m_keptParagraph
         && from + length < at.position() + at.length() && layoutStatus() == 100) {
         const std::optional<SlicedParagraph::Geometry> geometry = slicingGeometry(at);
         if (!geometry)

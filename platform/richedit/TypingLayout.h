@@ -58,11 +58,15 @@ public:
     explicit TypingLayout(QTextDocument *document);
     ~TypingLayout() override;
 
-    // Paragraphs of at least this many characters keep their shaping between paints, and an
-    // edit inside one wraps only the lines around it again (1 M unless changed; tests make it
-    // small).
+    // Paragraphs of at least this many characters are laid out in slices where Qt would lay
+    // them out whole (1 M unless changed; tests make it small).
     void setLongParagraph(int characters) { m_longParagraph = qMax(1, characters); }
     int longParagraph() const { return m_longParagraph; }
+    // Paragraphs of at least this many characters keep their shaping between paints, keep
+    // their analysis across edits, and an edit inside one wraps only the lines around it
+    // again (64 K unless changed; tests make it small).
+    void setKeptParagraph(int characters);
+    int keptParagraph() const { return m_keptParagraph; }
 
     // How many edits the shortcut laid out, and how many went to Qt's layout.
     int shortcutEdits() const { return m_shortcutEdits; }
@@ -169,6 +173,7 @@ private:
     int m_pendingFrom = -1; // the first edit laid out by the shortcut since Qt's layout ran
     int m_pendingShift = 0; // characters those edits added in all
     int m_longParagraph = 1 << 20;
+    int m_keptParagraph = 1 << 16;
     int m_shortcutEdits = 0;
     int m_fullEdits = 0;
     QTimer m_settle;

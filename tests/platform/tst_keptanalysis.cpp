@@ -102,6 +102,7 @@ struct Shown {
     {
         editor.resize(420, 300);
         layoutOf(editor)->setLongParagraph(2000);
+        layoutOf(editor)->setKeptParagraph(2000);
         QTextCursor c(editor.document());
         c.insertText(QStringLiteral("A short paragraph."));
         c.insertBlock();

@@ -462,6 +462,7 @@ struct ShownLong {
         }
         c.endEditBlock();
         layoutOf(editor)->setLongParagraph(1000);
+        layoutOf(editor)->setKeptParagraph(1000);
         editor.show();
         editor.document()->documentLayout()->documentSize();
         while (layoutOf(editor)->layoutStatus() != 100)
