@@ -139,7 +139,6 @@ Typing typeAt(TfrmMainEditor &w, int position)
     QApplication::processEvents();
     constexpr int Keys = 20;
     const double cpu = cpuMs();
-    {timespec ts{}; clock_gettime(CLOCK_MONOTONIC, &ts); std::fprintf(stderr, "TYPE %d %ld.%09ld\n", position, ts.tv_sec, ts.tv_nsec);}
     GapMeter gaps;
     for (int k = 0; k < Keys; ++k) {
         const QChar ch = QLatin1Char(char('a' + k % 26));
@@ -148,12 +147,10 @@ Typing typeAt(TfrmMainEditor &w, int position)
         QApplication::processEvents();
     }
     const double typed = cpuMs() - cpu;
-    {timespec ts{}; clock_gettime(CLOCK_MONOTONIC, &ts); std::fprintf(stderr, "TYPED %ld.%09ld\n", ts.tv_sec, ts.tv_nsec);}
     QElapsedTimer after;
     after.start();
     while (after.elapsed() < 300)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    {timespec ts{}; clock_gettime(CLOCK_MONOTONIC, &ts); std::fprintf(stderr, "AFTER %ld.%09ld\n", ts.tv_sec, ts.tv_nsec);}
     return {typed / Keys, gaps.longestMs()};
 }
 
