@@ -1,6 +1,7 @@
 #include "editor/SpellChecking.h"
 
 #include "editor/FindReplace.h"
+#include "richedit/BlockAtHeight.h"
 #include "richedit/RichEditTypes.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -196,7 +197,11 @@ void SpellChecking::paintUnderlines(QPainter &painter, const QRect &area)
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(QPen(Qt::red, 1));
     painter.setBrush(Qt::NoBrush);
-    const QTextBlock first = m_editor->cursorForPosition(QPoint(0, area.top())).block();
+    // Found from the paragraph found last: a hit test of the point would justify every line
+    // above it in a long justified paragraph.
+    const QTextBlock first = richedit::blockAtHeight(*m_document, area.top() + offset.y(),
+                                                     m_paintedTop.block());
+    m_paintedTop = QTextCursor(first);
     for (QTextBlock b = first; b.isValid(); b = b.next()) {
         const QRectF box = layout->blockBoundingRect(b).translated(-offset);
         if (box.top() > area.bottom())

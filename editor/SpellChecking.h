@@ -17,6 +17,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTimer>
 
 #include <map>
@@ -112,4 +113,5 @@ private:
     int m_heldWordAt = -1;         // and where in it that word starts
     QList<QAction *> m_added;      // what preparePopup put into the menu
     bool m_inPaint = false;
+    QTextCursor m_paintedTop; // the paragraph at the top of the last paint
 };

@@ -189,6 +189,30 @@ bool KeptAnalysis::patch(const QTextBlock &block, int from, int removed, int add
     return true;
 }
 
+bool KeptAnalysis::reformat(const QTextBlock &block)
+{
+    if (!m_memory || !block.isValid() || block != m_anchor.block()) {
+        release();
+        return false;
+    }
+    // The change did not reach the engine: its analysis is still the kept one.
+    if (inUse(block))
+        return true;
+    const QTextEngine *engine = block.layout()->engine();
+    if (engine->layoutData || !plainLayout(*block.layout()) || !mixedCaseOnly(block)
+        || block.length() - 1 != m_text.size() || block.text() != m_text) {
+        release();
+        return false;
+    }
+    QScriptItemArray items;
+    if (!itemsFor(block, &items)) {
+        release();
+        return false;
+    }
+    install(block, items);
+    return true;
+}
+
 bool KeptAnalysis::patchText(const QTextBlock &block, int from, int removed, int added)
 {
     // Read character by character: a cursor placed in the paragraph would have the engine

@@ -38,6 +38,12 @@ public:
     // for the edit, and keeps that. False (and nothing kept) when the edit or the paragraph is
     // one the engine must analyse itself.
     bool patch(const QTextBlock &block, int from, int removed, int added);
+    // After a change over the whole kept paragraph that replaced as many characters as it
+    // removed (a change of formats, as a rule): when its text is as it was, gives the paragraph's engine the
+    // kept analysis with its items split again at the new format runs, and keeps that. False
+    // (and nothing kept) when the text changed or the formats are ones the engine must
+    // analyse itself.
+    bool reformat(const QTextBlock &block);
     // Frees the kept analysis. The engine's own analysis, if it has one, stays with it.
     void release();
 

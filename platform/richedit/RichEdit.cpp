@@ -1,5 +1,6 @@
 #include "RichEdit.h"
 
+#include "BlockAtHeight.h"
 #include "FormatRange.h"
 #include "ResolutionDevice.h"
 #include "Formats.h"
@@ -1292,8 +1293,11 @@ void RichEdit::paintBullets(QPainter &p, const QRect &area)
     QTextDocument *doc = document();
     const int dx = horizontalScrollBar()->value();
     const int dy = verticalScrollBar()->value();
-    const QTextCursor top = cursorForPosition(QPoint(0, area.top()));
-    for (QTextBlock b = top.block(); b.isValid(); b = b.next()) {
+    // The paragraph at the top of the area, found from the one found last (a hit test of the
+    // point would justify every line above it in a long justified paragraph).
+    const QTextBlock top = blockAtHeight(*doc, area.top() + dy, m_paintedTop.block());
+    m_paintedTop = QTextCursor(top);
+    for (QTextBlock b = top; b.isValid(); b = b.next()) {
         const QRectF r = doc->documentLayout()->blockBoundingRect(b).translated(-dx, -dy);
         if (r.top() > area.bottom())
             break;

@@ -252,6 +252,7 @@ private:
     mutable int m_changedTo = -1;
     mutable bool m_slicing = false;
     QTimer *m_layoutTimer = nullptr; // drives layOutInBackground()
+    QTextCursor m_paintedTop; // the paragraph at the top of the last paint over the text
     int m_layoutPosition = 0;        // where the background layout has got to
     bool m_awaitingSlices = false;   // the background layout waits for long paragraphs
     IRichEditOleCallback *m_oleCallback = nullptr;

@@ -38,7 +38,8 @@ SlicedParagraph::SlicedParagraph(const QTextBlock &block, const Geometry &geomet
         return;
     }
     layout->clearLayout();
-    layout->engine()->invalidate();
+    if (!analysed)
+        layout->engine()->invalidate();
     layout->setTextOption(m_option);
 }
 

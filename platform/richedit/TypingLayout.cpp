@@ -8,6 +8,7 @@
 #include <QTextFrame>
 #include <QTextLayout>
 #include <limits>
+#include <utility>
 #include <QtGui/private/qfixed_p.h>
 #include <QtGui/private/qfont_p.h>
 #include <QtGui/private/qguiapplication_p.h>
@@ -117,6 +118,10 @@ TypingLayout::TypingLayout(QTextDocument *document) : QTextDocumentLayout(docume
     m_firstSliceLines = FirstSliceLines;
     m_sliceTimer.setInterval(0);
     connect(&m_sliceTimer, &QTimer::timeout, this, &TypingLayout::sliceStep);
+    // The document reports a change of its text or formats just before it has the layout lay
+    // the change out; a layout asked for without one (a new width or default font) finds the
+    // text and formats as they were.
+    connect(document, &QTextDocument::contentsChange, this, [this] { m_contentChanged = true; });
 }
 
 TypingLayout::~TypingLayout() = default;
@@ -126,8 +131,10 @@ void TypingLayout::documentChanged(int from, int oldLength, int length)
     const int blocks = document()->blockCount();
     const bool sameParagraphs = blocks == m_blockCount;
     m_blockCount = blocks;
+    const bool contentChanged = std::exchange(m_contentChanged, false);
     keepLongParagraphs(from, length);
-    patchKeptAnalysis(from, oldLength, length, sameParagraphs);
+    if (contentChanged)
+        patchKeptAnalysis(from, oldLength, length, sameParagraphs);
     if (m_deferred) {
         m_stale = true;
         return;
@@ -190,6 +197,13 @@ void TypingLayout::patchKeptAnalysis(int from, int oldLength, int length, bool s
     const int end = start + block.length() - 1; // the paragraph mark
     if (!block.isValid() || from > end || from + length < start)
         return; // another paragraph changed
+    // Formats changed over the paragraph (its alignment, a font for all of it): the text, and
+    // with it the analysis, may be as it was.
+    if (sameParagraphs && oldLength == length && from <= start && from + length >= end) {
+        if (!m_kept.reformat(block))
+            m_kept.release();
+        return;
+    }
     if (!sameParagraphs || from < start || from + length > end
         || !m_kept.patch(block, from - start, oldLength, length))
         m_kept.release();
@@ -634,7 +648,7 @@ bool TypingLayout::takeNextParagraph()
             passOn(b.position(), b.length(), b.length()); // no longer one to slice
             continue;
         }
-        m_sliced = std::make_unique<SlicedParagraph>(b, *geometry);
+        m_sliced = std::make_unique<SlicedParagraph>(b, *geometry, -1, m_kept.inUse(b));
         m_unplaced = 0;
         sliceNow(m_firstSliceNs, m_firstSliceLines);
         return true;
@@ -657,7 +671,9 @@ void TypingLayout::placeSliced()
 
 void TypingLayout::sliceNow(qint64 nanoseconds, int lines)
 {
+    const int before = m_sliced->laidOut();
     m_sliced->layOut(nanoseconds, lines);
+    m_slicedCharacters += m_sliced->laidOut() - before;
     placeSliced();
     if (m_sliced->done())
         finishSliced();
@@ -695,7 +711,9 @@ void TypingLayout::continueSlicing(qint64 nanoseconds)
                 break;
             continue;
         }
+        const int before = m_sliced->laidOut();
         m_sliced->layOut(nanoseconds - timer.nsecsElapsed());
+        m_slicedCharacters += m_sliced->laidOut() - before;
         if (m_sliced->done()) {
             placeSliced();
             finishSliced();

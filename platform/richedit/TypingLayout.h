@@ -107,6 +107,9 @@ public:
     void finishSlicing();
     // Of the characters in long paragraphs that wait for slices, the share laid out (percent).
     int slicedPercent() const;
+    // Characters laid out in slices so far, counted again where slices went over them again
+    // (a measure of the work done, for tests and benchmarks).
+    qint64 slicedCharacters() const { return m_slicedCharacters; }
 
     QRectF blockBoundingRect(const QTextBlock &block) const override;
     QRectF frameBoundingRect(QTextFrame *frame) const override;
@@ -189,6 +192,8 @@ private:
     qint64 m_sliceNs;
     qint64 m_firstSliceNs;
     int m_firstSliceLines;
+    qint64 m_slicedCharacters = 0;
+    bool m_contentChanged = false; // the document reported a change of text or formats
 };
 
 } // namespace richedit
