@@ -158,6 +158,7 @@ void KeptAnalysis::keep(const QTextBlock &block)
     m_analysis = analysis;
     m_script = firstScript(m_text, 0);
     m_anchor = QTextCursor(block);
+    ++m_taken;
 }
 
 bool KeptAnalysis::patch(const QTextBlock &block, int from, int removed, int added)

@@ -52,6 +52,9 @@ public:
     bool inUse(const QTextBlock &block) const;
     // The paragraph whose analysis is kept.
     QTextBlock block() const { return m_anchor.block(); }
+    // How many times an analysis was taken from a paragraph's engine (each one an analysis of
+    // the whole paragraph the engine made), for tests.
+    int taken() const { return m_taken; }
 
 private:
     bool patchText(const QTextBlock &block, int from, int removed, int added);
@@ -66,6 +69,7 @@ private:
     qsizetype m_words = 0;     // the memory's size in pointers
     QScriptAnalysis m_analysis{}; // every item's analysis but a tab's
     int m_script = QChar::Script_Common; // the script of the paragraph's letters
+    int m_taken = 0;
 };
 
 } // namespace richedit

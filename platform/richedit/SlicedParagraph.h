@@ -34,6 +34,7 @@ public:
 
     // The paragraph now (its place moves with edits before it).
     QTextBlock block() const { return m_anchor.block(); }
+    const Geometry &geometry() const { return m_geometry; }
     bool done() const { return m_done; }
     // Characters laid out so far, of the paragraph's length.
     int laidOut() const;

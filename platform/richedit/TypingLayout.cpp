@@ -8,7 +8,6 @@
 #include <QTextFrame>
 #include <QTextLayout>
 #include <limits>
-#include <utility>
 #include <QtGui/private/qfixed_p.h>
 #include <QtGui/private/qfont_p.h>
 #include <QtGui/private/qguiapplication_p.h>
@@ -62,6 +61,12 @@ bool sameOption(const QTextOption &a, const QTextOption &b)
     return a.alignment() == b.alignment() && a.wrapMode() == b.wrapMode()
            && a.textDirection() == b.textDirection() && a.flags() == b.flags()
            && a.tabStopDistance() == b.tabStopDistance() && a.tabs() == b.tabs();
+}
+
+bool sameGeometry(const SlicedParagraph::Geometry &a, const SlicedParagraph::Geometry &b)
+{
+    return a.left == b.left && a.right == b.right && a.indent == b.indent
+           && a.scaling == b.scaling && sameOption(a.option, b.option);
 }
 
 // Whether the paragraphs from first to last sit in the main flow, away from any table or
@@ -118,10 +123,6 @@ TypingLayout::TypingLayout(QTextDocument *document) : QTextDocumentLayout(docume
     m_firstSliceLines = FirstSliceLines;
     m_sliceTimer.setInterval(0);
     connect(&m_sliceTimer, &QTimer::timeout, this, &TypingLayout::sliceStep);
-    // The document reports a change of its text or formats just before it has the layout lay
-    // the change out; a layout asked for without one (a new width or default font) finds the
-    // text and formats as they were.
-    connect(document, &QTextDocument::contentsChange, this, [this] { m_contentChanged = true; });
 }
 
 TypingLayout::~TypingLayout() = default;
@@ -131,16 +132,18 @@ void TypingLayout::documentChanged(int from, int oldLength, int length)
     const int blocks = document()->blockCount();
     const bool sameParagraphs = blocks == m_blockCount;
     m_blockCount = blocks;
-    const bool contentChanged = std::exchange(m_contentChanged, false);
+    // Qt throws away the analysis of every paragraph a change of text or formats touches: the
+    // paragraph being sliced still has its own when the change left it alone (a layout asked
+    // for with a new width, or an edit elsewhere).
+    const bool slicedUntouched = m_sliced && m_sliced->block().layout()->engine()->layoutData;
     keepLongParagraphs(from, length);
-    if (contentChanged)
-        patchKeptAnalysis(from, oldLength, length, sameParagraphs);
+    patchKeptAnalysis(from, oldLength, length, sameParagraphs);
     if (m_deferred) {
         m_stale = true;
         return;
     }
     const bool wasSlicing = slicing();
-    layOutChange(from, oldLength, length, sameParagraphs);
+    layOutChange(from, oldLength, length, sameParagraphs, slicedUntouched);
     keepAnalysis(from);
     if (wasSlicing && !slicing()) {
         m_sliceTimer.stop();
@@ -148,8 +151,11 @@ void TypingLayout::documentChanged(int from, int oldLength, int length)
     }
 }
 
-void TypingLayout::layOutChange(int from, int oldLength, int length, bool sameParagraphs)
+void TypingLayout::layOutChange(int from, int oldLength, int length, bool sameParagraphs,
+                                bool slicedUntouched)
 {
+    if (slicedUntouched && relayOutBesideSliced(from, oldLength, length))
+        return;
     if (slicing() && editWhileSlicing(from, oldLength, length, sameParagraphs))
         return;
     // Equal lengths are format changes, which may move lines in ways the check cannot see.
@@ -195,8 +201,8 @@ void TypingLayout::patchKeptAnalysis(int from, int oldLength, int length, bool s
     const QTextBlock block = m_kept.block();
     const int start = block.position();
     const int end = start + block.length() - 1; // the paragraph mark
-    if (!block.isValid() || from > end || from + length < start)
-        return; // another paragraph changed
+    if (!block.isValid() || from > end || from + length < start || m_kept.inUse(block))
+        return; // another paragraph changed, or only the layout is asked for again
     // Formats changed over the paragraph (its alignment, a font for all of it): the text, and
     // with it the analysis, may be as it was.
     if (sameParagraphs && oldLength == length && from <= start && from + length >= end) {
@@ -634,6 +640,22 @@ bool TypingLayout::editWhileSlicing(int from, int oldLength, int length, bool sa
         }
     }
     return false;
+}
+
+bool TypingLayout::relayOutBesideSliced(int from, int oldLength, int length)
+{
+    QTextBlock b = m_sliced->block();
+    const std::optional<SlicedParagraph::Geometry> geometry = slicingGeometry(b);
+    if (!b.isVisible() || !geometry || !sameGeometry(*geometry, m_sliced->geometry()))
+        return false;
+    // The lines made so far stay right: the paragraph is hidden while Qt lays out the rest,
+    // then they are moved into place and the slices go on.
+    b.setVisible(false);
+    ++m_fullEdits;
+    passOn(from, oldLength, length);
+    b.setVisible(true);
+    placeSliced();
+    return true;
 }
 
 bool TypingLayout::takeNextParagraph()

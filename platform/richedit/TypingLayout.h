@@ -77,6 +77,8 @@ public:
     void settle();
     // Whether the paragraph's engine works with the kept, patched analysis (a test aid).
     bool analysisKept(const QTextBlock &block) const { return m_kept.inUse(block); }
+    // How many analyses of whole long paragraphs were kept (a test aid).
+    int analysesKept() const { return m_kept.taken(); }
 
     // A deferred layout lays nothing out as the document changes, until something asks for
     // its geometry (a place, a size, drawing): then it lays out as far as the question needs,
@@ -159,7 +161,12 @@ private:
     // An edit while paragraphs wait for slices; true when it was laid out here.
     bool editWhileSlicing(int from, int oldLength, int length, bool sameParagraphs);
     // Lays out a change of the document by the first of the paths above that takes it.
-    void layOutChange(int from, int oldLength, int length, bool sameParagraphs);
+    void layOutChange(int from, int oldLength, int length, bool sameParagraphs,
+                      bool slicedUntouched);
+    // A change that left the paragraph being sliced as it was (a layout asked for again at the
+    // same width, an edit elsewhere): Qt's layout lays out the rest, and the paragraph keeps
+    // its lines; false when they must be made again.
+    bool relayOutBesideSliced(int from, int oldLength, int length);
     // How a long paragraph's lines are placed; none when Qt's layout must do it.
     std::optional<SlicedParagraph::Geometry> slicingGeometry(const QTextBlock &block) const;
     // Starts slicing the next waiting paragraph; false when none waits.
@@ -193,7 +200,6 @@ private:
     qint64 m_firstSliceNs;
     int m_firstSliceLines;
     qint64 m_slicedCharacters = 0;
-    bool m_contentChanged = false; // the document reported a change of text or formats
 };
 
 } // namespace richedit

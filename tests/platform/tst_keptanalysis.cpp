@@ -72,6 +72,20 @@ QStringList linesOf(const QTextBlock &block)
     return out;
 }
 
+// The lines Qt's own layout makes of the paragraph, from an analysis of its own (its layout
+// analyses a paragraph anew when it lays it out).
+QStringList qtLinesOf(RichEdit &editor, const QTextBlock &block)
+{
+    TypingLayout *layout = layoutOf(editor);
+    const bool slicing = layout->slicingOn();
+    layout->setSlicing(false);
+    editor.document()->markContentsDirty(0, editor.document()->characterCount());
+    editor.document()->documentLayout()->documentSize();
+    const QStringList lines = linesOf(block);
+    layout->setSlicing(slicing);
+    return lines;
+}
+
 // A key that types the character, as a keyboard with that letter sends it.
 void typeCharacter(QWidget &widget, QChar c)
 {
@@ -94,14 +108,15 @@ QString words(int characters)
 }
 
 // A shown control with one long paragraph (long for its layout) between two short ones, a bold
-// run and a tab in it, laid out, and one edit typed so that its analysis is kept.
+// run and a tab in it, laid out, and one edit typed so that its analysis is kept. The paragraph
+// is long enough to keep its analysis, and to be laid out in slices unless `sliced` is false.
 struct Shown {
     RichEdit editor;
     QTextBlock block;
-    Shown()
+    explicit Shown(bool sliced = true)
     {
         editor.resize(420, 300);
-        layoutOf(editor)->setLongParagraph(2000);
+        layoutOf(editor)->setLongParagraph(sliced ? 2000 : 1 << 20);
         layoutOf(editor)->setKeptParagraph(2000);
         QTextCursor c(editor.document());
         c.insertText(QStringLiteral("A short paragraph."));
@@ -143,7 +158,10 @@ private slots:
     void otherScriptsAndRightToLeftTextLetTheEngineWork_data();
     void otherScriptsAndRightToLeftTextLetTheEngineWork();
     void undoAndAFormatChangeKeepTheText();
-    void typingInTheWindowIntoAParagraphOfOverAMillionCharacters();
+    void newFormatsAndWidthsKeepTheAnalysis_data();
+    void newFormatsAndWidthsKeepTheAnalysis();
+    void typingInTheWindowIntoALongParagraph_data();
+    void typingInTheWindowIntoALongParagraph();
 };
 
 void TestKeptAnalysis::editsLeaveTheAnalysisQtWouldMake_data()
@@ -151,29 +169,43 @@ void TestKeptAnalysis::editsLeaveTheAnalysisQtWouldMake_data()
     // Keys: letters; '\b' Backspace, '\x7f' Delete, '\t' Tab, '|' a paste of text with a tab
     QTest::addColumn<int>("offset");
     QTest::addColumn<QString>("keys");
-    QTest::newRow("letters in the middle") << 3000 << "abc";
-    QTest::newRow("at the start") << 0 << "Xy ";
-    QTest::newRow("at the end") << -1 << " end";
-    QTest::newRow("spaces split a word") << 4101 << "  ";
-    QTest::newRow("Backspace across an item's end") << 4100 << "\b\b\b\b\b\b";
-    QTest::newRow("Delete joins words") << 2000 << "\x7f\x7f\x7f";
-    QTest::newRow("Backspace at the start of the paragraph's text") << 2 << "\b\b";
-    QTest::newRow("a tab typed") << 5000 << "\tx";
-    QTest::newRow("the tab deleted") << 6001 << "\b";
-    QTest::newRow("next to the bold run") << 6000 << "ab";
-    QTest::newRow("a paste with tabs") << 9000 << "|";
-    QTest::newRow("punctuation and digits") << 7000 << "(1.5), 'x'-y!";
-    QTest::newRow("no-break space and soft hyphen") << 7000 << QStringLiteral("a\u00a0b\u00adc");
-    QTest::newRow("accents") << 7000 << QStringLiteral("caf\u00e9 na\u00efve");
+    QTest::addColumn<bool>("sliced"); // the paragraph also long enough for slices
+    const struct {
+        const char *name;
+        int offset;
+        QString keys;
+    } rows[] = {
+        {"letters in the middle", 3000, QStringLiteral("abc")},
+        {"at the start", 0, QStringLiteral("Xy ")},
+        {"at the end", -1, QStringLiteral(" end")},
+        {"spaces split a word", 4101, QStringLiteral("  ")},
+        {"Backspace across an item's end", 4100, QStringLiteral("\b\b\b\b\b\b")},
+        {"Delete joins words", 2000, QStringLiteral("\x7f\x7f\x7f")},
+        {"Backspace at the start of the paragraph's text", 2, QStringLiteral("\b\b")},
+        {"a tab typed", 5000, QStringLiteral("\tx")},
+        {"the tab deleted", 6001, QStringLiteral("\b")},
+        {"next to the bold run", 6000, QStringLiteral("ab")},
+        {"a paste with tabs", 9000, QStringLiteral("|")},
+        {"punctuation and digits", 7000, QStringLiteral("(1.5), 'x'-y!")},
+        {"no-break space and soft hyphen", 7000, QStringLiteral("a\u00a0b\u00adc")},
+        {"accents", 7000, QStringLiteral("caf\u00e9 na\u00efve")},
+    };
+    for (bool sliced : {true, false}) {
+        for (const auto &row : rows) {
+            QTest::addRow("%s%s", row.name, sliced ? "" : ", too short for slices")
+                << row.offset << row.keys << sliced;
+        }
+    }
 }
 
 void TestKeptAnalysis::editsLeaveTheAnalysisQtWouldMake()
 {
     QFETCH(int, offset);
     QFETCH(QString, keys);
+    QFETCH(bool, sliced);
 
     // Given a laid-out long paragraph whose analysis is kept, the caret in it
-    Shown shown;
+    Shown shown(sliced);
     TypingLayout *layout = layoutOf(shown.editor);
     QVERIFY(layout->analysisKept(shown.block));
     shown.caretAt(offset < 0 ? shown.block.length() - 1 : offset);
@@ -197,10 +229,9 @@ void TestKeptAnalysis::editsLeaveTheAnalysisQtWouldMake()
         QCOMPARE(patched, freshAnalysisOf(shown.block));
     }
     // And the lines are Qt's
+    QTRY_VERIFY_WITH_TIMEOUT(!layout->slicing(), 20000);
     const QStringList lines = linesOf(shown.block);
-    shown.editor.document()->markContentsDirty(0, shown.editor.document()->characterCount());
-    shown.editor.document()->documentLayout()->documentSize();
-    QCOMPARE(lines, linesOf(shown.block));
+    QCOMPARE(lines, qtLinesOf(shown.editor, shown.block));
 }
 
 void TestKeptAnalysis::otherScriptsAndRightToLeftTextLetTheEngineWork_data()
@@ -261,29 +292,105 @@ void TestKeptAnalysis::undoAndAFormatChangeKeepTheText()
     QCOMPARE(analysisOf(shown.block), freshAnalysisOf(shown.block));
 }
 
-void TestKeptAnalysis::typingInTheWindowIntoAParagraphOfOverAMillionCharacters()
+void TestKeptAnalysis::newFormatsAndWidthsKeepTheAnalysis_data()
 {
-    // Given a file of one paragraph of 1.2 million characters opened with Open and laid out
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("kept"); // the analysis stays the one kept
+    QTest::newRow("justified") << "justified" << true;
+    QTest::newRow("all of it bold") << "bold" << true;
+    QTest::newRow("a new width") << "width" << true;
+    QTest::newRow("capitals, which the engine works out itself") << "capitals" << false;
+}
+
+void TestKeptAnalysis::newFormatsAndWidthsKeepTheAnalysis()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, kept);
+    // Given a long paragraph laid out in slices, whose analysis is kept
+    Shown shown;
+    TypingLayout *layout = layoutOf(shown.editor);
+    QVERIFY(layout->analysisKept(shown.block));
+    const int analyses = layout->analysesKept();
+
+    // When its alignment, its font or the control's width changes
+    QTextCursor c(shown.block);
+    c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    if (change == u"justified") {
+        QTextBlockFormat f;
+        f.setAlignment(Qt::AlignJustify);
+        c.mergeBlockFormat(f);
+    } else if (change == u"bold") {
+        c.mergeCharFormat(Shown::boldFormat());
+    } else if (change == u"width") {
+        shown.editor.resize(300, 300);
+    } else {
+        QTextCharFormat f;
+        f.setFontCapitalization(QFont::AllUppercase);
+        c.mergeCharFormat(f);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!layout->slicing(), 20000);
+
+    // Then the paragraph is laid out again from the analysis it had (unless the change needs
+    // one of the engine's own), and that analysis and the lines are what Qt makes of it
+    QCOMPARE(layout->analysisKept(shown.block), kept);
+    if (kept)
+        QCOMPARE(layout->analysesKept(), analyses);
+    QCOMPARE(analysisOf(shown.block), freshAnalysisOf(shown.block));
+    const QStringList lines = linesOf(shown.block);
+    QCOMPARE(lines, qtLinesOf(shown.editor, shown.block));
+    // And keys typed after it leave the analysis Qt makes
+    shown.caretAt(3000);
+    QTest::keyClicks(&shown.editor, QStringLiteral("ab"));
+    QCOMPARE(layout->analysisKept(shown.block), kept);
+    QCOMPARE(analysisOf(shown.block), freshAnalysisOf(shown.block));
+}
+
+void TestKeptAnalysis::typingInTheWindowIntoALongParagraph_data()
+{
+    QTest::addColumn<int>("words"); // of "word " in the paragraph
+    QTest::addColumn<bool>("atStartUp"); // the file named on the command line, else opened
+    QTest::newRow("200 000 characters, opened") << 40000 << false;
+    QTest::newRow("1.2 million characters, opened") << 240000 << false;
+    QTest::newRow("1.2 million characters, named on the command line") << 240000 << true;
+}
+
+void TestKeptAnalysis::typingInTheWindowIntoALongParagraph()
+{
+    QFETCH(int, words);
+    QFETCH(bool, atStartUp);
+    // Given a file of one long paragraph, opened with Open or named on the command line (then
+    // justified as the window activates), and laid out
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("paragraph.txt"));
-    const QString original = QStringLiteral("word ").repeated(240000) + QStringLiteral("end");
+    const QString original = QStringLiteral("word ").repeated(words) + QStringLiteral("end");
     {
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(original.toLatin1());
     }
-    WindowDriver w(dir.path());
+    WindowDriver w(dir.path(), {}, atStartUp ? QStringList{file} : QStringList());
     TRxRichEdit *editor = w->Editor;
-    w.dialogs().answerFile(file);
-    w.choose(QStringLiteral("Open"));
+    if (!atStartUp) {
+        w.dialogs().answerFile(file);
+        w.choose(QStringLiteral("Open"));
+    }
     auto *layout = qobject_cast<TypingLayout *>(editor->document()->documentLayout());
     QVERIFY(layout);
     QTRY_VERIFY_WITH_TIMEOUT(!layout->slicing(), 120000);
     const QTextBlock block = editor->document()->firstBlock();
+    QCOMPARE(block.text(), original);
+    if (atStartUp) {
+        // (the activation's new width and alignment lay the paragraph out again, from the
+        // analysis made as it was opened)
+        QCOMPARE(block.blockFormat().alignment(), Qt::AlignJustify);
+        QCOMPARE(layout->analysesKept(), 1);
+        QVERIFY2(layout->slicedCharacters() < original.size() * 3 / 2,
+                 qPrintable(QString::number(layout->slicedCharacters())));
+    }
 
     // When keys are typed at the start, in the middle and at the end, and one Backspace
     QString expected = original;
-    const QList<int> places = {0, 600002, int(original.size())};
+    const QList<int> places = {0, words / 2 * 5 + 2, int(original.size())};
     for (int i = 0; i < places.size(); ++i) {
         const int at = places[i] + 3 * i; // after what was typed before
         QTextCursor c = editor->textCursor();
@@ -306,11 +413,7 @@ void TestKeptAnalysis::typingInTheWindowIntoAParagraphOfOverAMillionCharacters()
     // Qt's own layout of the whole paragraph
     QTRY_VERIFY_WITH_TIMEOUT(!layout->slicing(), 120000);
     const QStringList typed = linesOf(block);
-    layout->setSlicing(false);
-    editor->document()->markContentsDirty(0, editor->document()->characterCount());
-    editor->document()->documentLayout()->documentSize();
-    QCOMPARE(typed, linesOf(block));
-    layout->setSlicing(true);
+    QCOMPARE(typed, qtLinesOf(*editor, block));
 
     // And Save writes the typed text
     w.press(QKeySequence(Qt::CTRL | Qt::Key_S));
