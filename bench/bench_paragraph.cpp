@@ -105,9 +105,15 @@ Lap keystroke(TfrmMainEditor &w, int position)
     return median(laps);
 }
 
+richedit::TypingLayout *typingLayout(TfrmMainEditor &w)
+{
+    return qobject_cast<richedit::TypingLayout *>(w.Editor->document()->documentLayout());
+}
+
 struct Typing {
     double cpuPerKey = 0;
     double longestGapMs = 0;
+    int analyses = 0; // of the whole paragraph kept meanwhile
 };
 
 // Times the turns of the event loop while it runs: the longest wait between two turns.
@@ -143,6 +149,7 @@ Typing typeAt(TfrmMainEditor &w, int position)
     QApplication::processEvents();
     constexpr int Keys = 20;
     const double cpu = cpuMs();
+    const int analyses = typingLayout(w)->analysesKept();
     GapMeter gaps;
     for (int k = 0; k < Keys; ++k) {
         const QChar ch = QLatin1Char(char('a' + k % 26));
@@ -155,23 +162,18 @@ Typing typeAt(TfrmMainEditor &w, int position)
     after.start();
     while (after.elapsed() < 300)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    return {typed / Keys, gaps.longestMs()};
+    return {typed / Keys, gaps.longestMs(), typingLayout(w)->analysesKept() - analyses};
 }
 
 void print(const char *what, Typing t)
 {
-    std::printf("  %-34s %8.1f ms cpu/key %6.0f ms longest gap\n", what, t.cpuPerKey,
-                t.longestGapMs);
+    std::printf("  %-34s %8.1f ms cpu/key %6.0f ms longest gap %2d new analyses\n", what,
+                t.cpuPerKey, t.longestGapMs, t.analyses);
 }
 
 void print(const char *what, Lap lap)
 {
     std::printf("  %-34s %8.0f ms wall %8.0f ms cpu\n", what, lap.wall, lap.cpu);
-}
-
-richedit::TypingLayout *typingLayout(TfrmMainEditor &w)
-{
-    return qobject_cast<richedit::TypingLayout *>(w.Editor->document()->documentLayout());
 }
 
 void run(const QString &file, const QString &size, bool qtAnalysis, bool started,

@@ -50,6 +50,9 @@ RichEdit::RichEdit(QWidget *parent)
     connect(m_layoutTimer, &QTimer::timeout, this, &RichEdit::layOutSlice);
     connectDocument();
     connect(this, &QTextEdit::cursorPositionChanged, this, [this] {
+        // The long paragraph the caret comes to is the one about to be typed into.
+        if (TypingLayout *layout = typingLayout())
+            layout->keepAnalysisAt(textCursor().position());
         if (m_eventMask & ENM_SELCHANGE)
             emit selChangeNotify();
     });

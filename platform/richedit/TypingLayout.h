@@ -77,6 +77,10 @@ public:
     void settle();
     // Whether the paragraph's engine works with the kept, patched analysis (a test aid).
     bool analysisKept(const QTextBlock &block) const { return m_kept.inUse(block); }
+    // Keeps the analysis of the long paragraph holding `position` when its engine has one (Qt's
+    // layout laid it out whole: hidden, or before slicing was on), so that the first edit in it
+    // patches that analysis instead of having the engine make it anew.
+    void keepAnalysisAt(int position) { keepAnalysis(position); }
     // How many analyses of whole long paragraphs were kept (a test aid).
     int analysesKept() const { return m_kept.taken(); }
 
