@@ -1,5 +1,6 @@
 #include "app/Statistics.h"
 
+#include "richedit/ParagraphWalk.h"
 #include "text/CodePage.h"
 
 #include <QTextBlock>
@@ -137,10 +138,9 @@ StatisticsCache::BlockCounts StatisticsCache::countBlock(const QString &text)
 
 void StatisticsCache::appendPieces(std::vector<Piece> &out, int from, int to) const
 {
-    // Read character by character: the paragraph may be millions of characters long.
-    QString text(qMax(0, to - from), Qt::Uninitialized);
-    for (int i = from; i < to; ++i)
-        text[i - from] = m_document->characterAt(i);
+    // Read from the document's text store: the paragraph may be millions of characters long,
+    // too long to be copied whole for a piece of it, or read a character at a time.
+    const QString text = richedit::textBetween(*m_document, from, to);
     qsizetype at = 0;
     while (at < text.size()) {
         qsizetype end = qMin(text.size(), at + m_pieceLength);

@@ -2,6 +2,7 @@
 
 #include "editor/FindReplace.h"
 #include "richedit/BlockAtHeight.h"
+#include "richedit/ParagraphWalk.h"
 #include "richedit/RichEditTypes.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -25,6 +26,9 @@ constexpr int kSliceMs = 4; // the most one idle step spends checking
 // it are checked again, so that no step of the check takes long.
 constexpr int kLongParagraph = 1 << 16;
 constexpr int kPart = 1 << 15;
+// How far past the last character wanted the text is compared for underlines: longer than
+// any word that is checked.
+constexpr int kWordReach = 256;
 
 // What the last check of a paragraph found. `text` is the text it checked; when the paragraph
 // no longer reads so, or the dictionary has changed since (`generation`), it waits for a new
@@ -217,7 +221,7 @@ void SpellChecking::paintUnderlines(QPainter &painter, const QRect &area)
         const int visibleFrom = lines->lineAt(firstLine).textStart();
         const QTextLine bottom = lines->lineAt(lastLine);
         const int visibleTo = bottom.textStart() + bottom.textLength();
-        const QList<WordSpan> spans = underlinesOf(b, b.text());
+        const QList<WordSpan> spans = underlinesOf(b, visibleTo);
         auto w = std::lower_bound(spans.cbegin(), spans.cend(), visibleFrom,
                                   [](const WordSpan &span, int pos) {
                                       return span.start + span.length < pos;
@@ -321,15 +325,19 @@ void SpellChecking::schedule()
         m_idle.start();
 }
 
-QList<WordSpan> SpellChecking::underlinesOf(const QTextBlock &block, const QString &text) const
+QList<WordSpan> SpellChecking::underlinesOf(const QTextBlock &block, int upTo) const
 {
     const SpellData *data = dataOf(block);
     if (!m_enabled || !data || data->text.isNull())
         return {};
-    if (data->text == text && data->generation == g_generation)
+    // The paragraph is read in place as far as needed: a copy of one of millions of
+    // characters for every paint would cost more than the paint.
+    const int limit = upTo < 0 ? INT_MAX : upTo + kWordReach;
+    const int unchanged = richedit::commonTextPrefix(block, data->text, limit);
+    const bool whole = unchanged == data->text.size() && data->text.size() == block.length() - 1;
+    if (whole && data->generation == g_generation)
         return data->spans;
     // Changed since its check: keep the underlines of the words before the change.
-    const int unchanged = commonPrefix(data->text, text);
     QList<WordSpan> kept;
     for (const WordSpan &w : data->spans)
         if (w.start + w.length < unchanged)
@@ -359,8 +367,8 @@ void SpellChecking::blockChanged(const QTextBlock &block)
     SpellData *data = ensureData(block);
     // (The lengths first: a paragraph of millions of characters is not copied for each key.)
     if (data->queued
-        || (data->text.size() == block.length() - 1 && data->text == block.text()
-            && data->generation == g_generation && data->recheckAt < 0))
+        || (richedit::sameText(block, data->text) && data->generation == g_generation
+            && data->recheckAt < 0))
         return;
     data->queued = true;
     m_pending << block;
@@ -452,7 +460,7 @@ void SpellChecking::runSlice()
             const QTextBlock block = m_scan;
             m_scan = m_scan.next();
             const SpellData *data = dataOf(block);
-            if (!data || data->text != block.text() || data->generation != g_generation)
+            if (!data || !richedit::sameText(block, data->text) || data->generation != g_generation)
                 checkBlock(block);
         } else {
             m_scan = QTextBlock();
@@ -500,7 +508,7 @@ bool SpellChecking::misspelledWordAt(int position, int *start, int *length) cons
     if (!block.isValid())
         return false;
     const int offset = position - block.position();
-    for (const WordSpan &w : underlinesOf(block, block.text())) {
+    for (const WordSpan &w : underlinesOf(block, offset)) {
         if (offset >= w.start && offset <= w.start + w.length) {
             *start = block.position() + w.start;
             *length = w.length;

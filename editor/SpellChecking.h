@@ -58,8 +58,9 @@ public:
     void checkAllNow();
 
     // The spans of a paragraph to underline: its last check's, or, when it has changed since,
-    // those of the words before the change.
-    QList<WordSpan> underlinesOf(const QTextBlock &block, const QString &text) const;
+    // those of the words before the change. Only those up to `upTo` (in the paragraph; -1 for
+    // all) are needed: the text is compared no further than a word past it.
+    QList<WordSpan> underlinesOf(const QTextBlock &block, int upTo = -1) const;
     // The misspelled words of `text`, a paragraph that read `before` when `spans` were found
     // in it: only the words around the change (and the word at `recheckAt`, when not -1) are
     // checked again; the others keep their spans, moved by the change.

@@ -6,6 +6,61 @@
 
 namespace richedit {
 
+int commonTextPrefix(const QTextBlock &block, QStringView text, int limit)
+{
+    if (!block.isValid())
+        return 0;
+    const QTextDocumentPrivate *doc = QTextDocumentPrivate::get(block);
+    const QString &store = doc->buffer();
+    const auto &fragments = doc->fragmentMap();
+    const int end = int(qMin<qsizetype>(qMin(limit, block.length() - 1), text.size()));
+    int done = 0;
+    unsigned f = fragments.findNode(block.position());
+    // (A paragraph starts a fragment of its own; the first one is read from the paragraph's
+    // start all the same.)
+    int skip = f ? block.position() - int(fragments.position(f)) : 0;
+    for (; f && done < end; f = fragments.next(f), skip = 0) {
+        const int take = qMin(int(fragments.size(f)) - skip, end - done);
+        const QStringView piece =
+            QStringView(store).mid(fragments.fragment(f)->stringPosition + skip, take);
+        const QStringView against = text.mid(done, take);
+        if (piece != against) {
+            int i = 0;
+            while (piece[i] == against[i])
+                ++i;
+            return done + i;
+        }
+        done += take;
+    }
+    return done;
+}
+
+bool sameText(const QTextBlock &block, QStringView text)
+{
+    return block.isValid() && text.size() == block.length() - 1
+           && commonTextPrefix(block, text) == text.size();
+}
+
+QString textBetween(const QTextDocument &document, int from, int to)
+{
+    const QTextDocumentPrivate *doc = QTextDocumentPrivate::get(&document);
+    const QString &store = doc->buffer();
+    const auto &fragments = doc->fragmentMap();
+    from = qMax(0, from);
+    to = qMin(to, doc->length());
+    QString text;
+    if (to <= from)
+        return text;
+    text.reserve(to - from);
+    unsigned f = fragments.findNode(from);
+    int skip = f ? from - int(fragments.position(f)) : 0;
+    for (; f && text.size() < to - from; f = fragments.next(f), skip = 0) {
+        const int take = int(qMin<qsizetype>(int(fragments.size(f)) - skip, to - from - text.size()));
+        text += QStringView(store).mid(fragments.fragment(f)->stringPosition + skip, take);
+    }
+    return text;
+}
+
 ParagraphWalk::ParagraphWalk(const QTextDocument &doc, int from)
     : m_doc(QTextDocumentPrivate::get(&doc)), m_buffer(m_doc->buffer())
 {

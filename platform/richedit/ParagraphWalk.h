@@ -9,12 +9,24 @@
 #include <QList>
 #include <QString>
 #include <QStringView>
+#include <climits>
 #include <vector>
 
+class QTextBlock;
 class QTextDocument;
 class QTextDocumentPrivate;
 
 namespace richedit {
+
+// How many leading characters of the paragraph's text (without its mark) are those of `text`,
+// looking at no more than `limit` of them: read in place from the document's text store, where
+// QTextBlock::text() would copy a paragraph of millions of characters.
+int commonTextPrefix(const QTextBlock &block, QStringView text, int limit = INT_MAX);
+// Whether the paragraph's text is `text`, read the same way.
+bool sameText(const QTextBlock &block, QStringView text);
+// The document's characters from `from` to `to`, paragraph marks as the document keeps them
+// (QChar::ParagraphSeparator), read from its text store a fragment at a time.
+QString textBetween(const QTextDocument &doc, int from, int to);
 
 // A run of one format inside a paragraph (neighbouring fragments of one format taken
 // together, as QTextBlock::iterator gives them): where it lies in the paragraph's text and its

@@ -120,6 +120,38 @@ private slots:
         QVERIFY(byWalk(doc, from) == byBlocks(doc, from));
     }
 
+    void textReadInPlaceIsTheDocumentsText()
+    {
+        // Given paragraphs whose runs lie apart in the text store
+        QTextDocument doc;
+        fill(doc);
+        const int length = doc.characterCount();
+        // Then every stretch read in place is what the document holds there
+        for (int from = 0; from <= length; ++from) {
+            for (int to = from; to <= length + 1; ++to) {
+                QString expected;
+                for (int i = from; i < qMin(to, length); ++i)
+                    expected += doc.characterAt(i);
+                QCOMPARE(richedit::textBetween(doc, from, to), expected);
+            }
+        }
+        // And each paragraph's text compares with itself and with texts that differ
+        for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+            const QString text = b.text();
+            QVERIFY(richedit::sameText(b, text));
+            QCOMPARE(richedit::commonTextPrefix(b, text), text.size());
+            QVERIFY(!richedit::sameText(b, text + u'x'));
+            QCOMPARE(richedit::commonTextPrefix(b, text, 2), qMin<qsizetype>(2, text.size()));
+            for (int i = 0; i < text.size(); ++i) {
+                QString changed = text;
+                changed[i] = u'#';
+                QVERIFY(!richedit::sameText(b, changed));
+                QCOMPARE(richedit::commonTextPrefix(b, changed), i);
+                QCOMPARE(richedit::commonTextPrefix(b, text.left(i)), i);
+            }
+        }
+    }
+
     void emptyDocumentHasOneEmptyParagraph()
     {
         QTextDocument doc;
