@@ -19,7 +19,7 @@
 // paragraph; a second after typing stops the marks are brought up to date in any case. Edits that would leave the marks past their
 // paragraph (more removed than added) go to Qt's layout.
 //
-// Long paragraphs (a million characters and more) take two more measures. Qt throws a
+// Long paragraphs (64 K characters and more) take two more measures. Qt throws a
 // paragraph's shaping and character data away after drawing it and works them out again, for
 // the whole paragraph, whenever it next draws it or places the caret in it, a fraction of a
 // second per paint at that size: long paragraphs keep that data between paints (about 36 bytes
@@ -28,9 +28,11 @@
 // meet the old lines again (see reflowLines), and then has Qt's layout move the paragraph and
 // everything after it into place without laying them out again.
 //
-// Where Qt would lay a long paragraph out whole (a document opened, a new width, a large edit or
-// one that splits or joins paragraphs), a control that is shown has it laid out a slice at a
-// time from the event loop instead (see SlicedParagraph): the paragraph is hidden from Qt's
+// Where Qt would lay a paragraph of a million characters and more out whole (a document opened,
+// a new width, a large edit or one that splits or joins paragraphs), a control that is shown
+// has it laid out a slice at a time from the event loop instead (see SlicedParagraph); so has
+// the rest of a long paragraph after an edit whose words push on down its lines. The paragraph
+// is hidden from Qt's
 // layout while Qt lays out the rest, then its lines are made a few milliseconds at a time, and
 // Qt's layout moves the lines made so far into place now and then, so the start of the
 // paragraph is shown at once and the scroll range grows as the lines come.
@@ -38,7 +40,7 @@
 // Before any of that, Qt's text engine analyses the edited paragraph again whole (its items
 // and character attributes), most of a second per keystroke in a paragraph of 16 million
 // characters: the long paragraph last edited keeps its analysis, patched around each edit
-// (see KeptAnalysis).
+// (see KeptAnalysis), and through a layout of the same text at a new width or in new formats.
 
 #include <QElapsedTimer>
 #include <QTextCursor>
