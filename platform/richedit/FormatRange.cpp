@@ -628,7 +628,8 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
         const bool ownLinesOnly =
             p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
         if (header.isValid()) {
-            drawHeaderBand(p, *doc, header, widthTwips * dpiX / 1440.0, ownLinesOnly);
+            drawHeaderBand(p, *doc, header, widthTwips * dpiX / 1440.0, ownLinesOnly,
+                           *document(), base);
             p.translate(0, header.height());
         }
         const QRectF clip(0, 0, widthTwips * dpiX / 1440.0, clipBottom + lineBelow);
