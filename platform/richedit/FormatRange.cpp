@@ -7,6 +7,7 @@
 #include "Pictures.h"
 #include "ResolutionDevice.h"
 #include "RichEdit.h"
+#include "RowHeights.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPaintDevice>
@@ -351,6 +352,8 @@ void FormatRangeCache::layOut(int dpiX, int dpiY, int widthTwips)
     m_doc->documentLayout()->setPaintDevice(m_device.get());
     m_doc->setTextWidth(widthTwips * double(dpiX) / 1440.0);
     m_doc->documentLayout()->blockBoundingRect(m_doc->lastBlock()); // lay out everything now
+    if (applyRowHeights(*m_doc))
+        m_doc->documentLayout()->blockBoundingRect(m_doc->lastBlock()); // and with row heights
     // The text layout drops a paragraph's shaping after each drawing, and each page of a long
     // paragraph would then shape the whole paragraph again: long ones keep theirs.
     for (QTextBlock b = m_doc->begin(); b.isValid(); b = b.next()) {
