@@ -61,6 +61,7 @@ enum class Cw : std::uint16_t {
     FontTable, ColorTable, RevisionTable, ListTable, ListDefinition, ListLevelDefinition,
     ListOverrideTable, ListOverrideEntry, ListText, PnText, ParagraphNumbering, Picture,
     Transparent, Skip, Footnote, PnTextBefore, Object, ObjectResult, LevelText,
+    UnicodePair, UnicodeText,
     Count
 };
 

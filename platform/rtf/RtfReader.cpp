@@ -252,6 +252,13 @@ void RtfReader::leaveGroup(Destination closedDest, const CharState &closedChr)
 void RtfReader::enterDestination(Cw id)
 {
     GroupState &s = state();
+    // Word writes text that the ANSI code page cannot hold twice, as ANSI and as Unicode:
+    // read as ANSI, it came out as question marks.
+    if (id == Cw::UnicodeText && s.inUnicodePair) {
+        s.dest = s.pairDest;
+        s.inUnicodePair = false;
+        return;
+    }
     if (s.dest == Destination::Skip)
         return;
     const bool inText = s.dest == Destination::Text;
@@ -341,7 +348,13 @@ void RtfReader::enterDestination(Cw id)
         if (inText)
             objectResult();
         break;
+    case Cw::UnicodePair:
+        s.pairDest = s.dest;
+        s.inUnicodePair = true;
+        s.dest = Destination::Skip;
+        break;
     case Cw::Transparent:
+    case Cw::UnicodeText:
         break; // the group's text stays where it was going
     default:
         s.dest = Destination::Skip;

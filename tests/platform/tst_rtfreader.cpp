@@ -212,6 +212,11 @@ private slots:
             "text", "link\n");
         row("footnote", "word{\\super\\chftn}{\\footnote\\chftn note} more{\\super\\chftn}"
             "{\\*\\footnote two}", "text", "word1 more2\n");
+        row("unicode pair", "a{\\upr{?? {\\b ??}}{\\*\\ud{\\u955?\\u956?}}}b", "text",
+            QStringLiteral("a\u03BB\u03BCb\n"));
+        row("unicode pair in a skipped group", "{\\info{\\upr{t}{\\*\\ud{u}}}}x", "text",
+            "x\n");
+        row("unicode text alone", "a{\\*\\ud b}c", "text", "abc\n");
         row("deleted text kept", "a{\\deleted b}c", "text", "abc\n");
         row("table cells", "\\trowd\\cellx100\\cellx200\\cellx300 a\\cell b\\cell c\\cell\\row x",
             "text", "\na\nb\nc\nx\n");
