@@ -5,6 +5,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QPaintDevice>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
@@ -121,10 +122,15 @@ bool applyRowHeights(QTextDocument &doc)
 {
     if (!hasRowHeights(doc))
         return false;
+    doc.setUndoRedoEnabled(false); // a laid-out copy: nothing to undo, nothing to keep
     QList<QTextTable *> tables;
     collectTables(doc.rootFrame(), tables);
     QAbstractTextDocumentLayout *layout = doc.documentLayout();
-    if (removeAddedPadding(tables))
+    QTextCursor batch(&doc);
+    batch.beginEditBlock();
+    const bool removed = removeAddedPadding(tables);
+    batch.endEditBlock();
+    if (removed)
         layout->blockBoundingRect(doc.lastBlock()); // measured without them again
     const QPaintDevice *device = layout->paintDevice();
     const qreal dpiY = device ? device->logicalDpiY() : 96;
@@ -139,27 +145,37 @@ bool applyRowHeights(QTextDocument &doc)
     };
     QList<Growth> growths;
     for (QTextTable *table : tables) {
+        // The top of the row after one with a height is that row's end: found once.
+        qreal nextTop = -1;
+        int nextRow = -1;
         for (int r = 0; r < table->rows(); ++r) {
             const int twips = rowHeightTwips(*table, r);
             if (twips == 0)
                 continue;
-            const qreal top = rowTop(doc, *table, r, scale);
-            const qreal end = r + 1 < table->rows() ? rowTop(doc, *table, r + 1, scale)
+            const qreal top = nextRow == r ? nextTop : rowTop(doc, *table, r, scale);
+            nextRow = r + 1;
+            nextTop = r + 1 < table->rows() ? rowTop(doc, *table, r + 1, scale) : -1;
+            const qreal end = r + 1 < table->rows() ? nextTop
                                                     : layout->frameBoundingRect(table).bottom();
+            const qreal needed = std::abs(twips) * dpiY / 1440.0;
+            if (top < 0 || end < 0 || end - top >= needed)
+                continue;
             qreal contentBottom = 0;
             const QTextTableCell cell = tallestCell(doc, *table, r, contentBottom);
-            const qreal needed = std::abs(twips) * dpiY / 1440.0;
-            if (!cell.isValid() || top < 0 || end < 0 || end - top >= needed)
-                continue;
-            growths.append({table, cell, (needed - (end - top)) / scale});
+            if (cell.isValid())
+                growths.append({table, cell, (needed - (end - top)) / scale});
         }
     }
+    // One edit block: the layout is then told of all the changes at once, where each change
+    // alone had it lay the whole table out again.
+    batch.beginEditBlock();
     for (Growth &g : growths) {
         QTextTableCellFormat f = g.cell.format().toTableCellFormat();
         f.setBottomPadding(bottomPadding(*g.table, f) + g.extra);
         f.setProperty(kAddedPadding, g.extra);
         g.cell.setFormat(f);
     }
+    batch.endEditBlock();
     return !growths.isEmpty();
 }
 
