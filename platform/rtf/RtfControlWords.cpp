@@ -73,6 +73,7 @@ constexpr ControlWord kTable[] = {
     {"clvmrg", Kind::Flag, Family::Table, Cw::CellVMerged, 0},
     {"clwWidth", Kind::Value, Family::Table, Cw::CellWidth, 0},
     {"colortbl", Kind::Destination, Family::Dest, Cw::ColorTable, 0},
+    {"column", Kind::Flag, Family::Special, Cw::ColumnBreak, 0},
     {"comment", Kind::Destination, Family::Dest, Cw::Skip, 0},
     {"company", Kind::Destination, Family::Dest, Cw::Skip, 0},
     {"cpg", Kind::Value, Family::Font, Cw::FontCodePage, 0},

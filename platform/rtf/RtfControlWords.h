@@ -41,7 +41,7 @@ enum class Cw : std::uint16_t {
     CellWidth, CellWidthType,
     // Special
     Unicode, Par, Line, LineBreak, Tab, Page,
-    Section, Cell, NestCell, Row, NestRow, FootnoteMark,
+    Section, ColumnBreak, Cell, NestCell, Row, NestRow, FootnoteMark,
     Character,
     // Font
     FontCharset, FontCodePage, FontPitch, FontNil, FontRoman, FontSwiss,

@@ -751,8 +751,11 @@ void RtfReader::special(Cw id, int value)
         endParagraph();
         break;
     case Cw::Line:
-    case Cw::LineBreak:
         appendChar(QChar::LineSeparator);
+        break;
+    case Cw::LineBreak:
+        // \lbrN only says how a text-wrapping break clears floating pictures; the \line that
+        // follows it is the break. Read as a break of its own, it gave two.
         break;
     case Cw::Tab:
         appendChar(u'\t');
@@ -764,6 +767,7 @@ void RtfReader::special(Cw id, int value)
         pageBreak();
         break;
     case Cw::Section:
+    case Cw::ColumnBreak: // one column here: the text after a column break goes on below
         decodeBytes();
         if (m_paragraphHasContent || !m_text.isEmpty() || m_labelPending)
             endParagraph();

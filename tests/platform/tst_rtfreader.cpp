@@ -227,6 +227,8 @@ private slots:
         row("final par adds no paragraph", "a\\par", "text", "a\n");
         row("empty last paragraph kept", "a\\par\\par", "text", "a\n\n");
         row("section", "a\\sect b\\par\\sect", "text", "a\nb\n");
+        row("text-wrapping break", "a\\lbr3\\line b", "text", "a\nb\n");
+        row("column break", "a\\column b\\par\\column c", "text", "a\nb\nc\n");
     }
     // Given a control word, when read, then the first run or paragraph has the property
     // (engine value in twips and the Qt layout value derived from it where both exist).
