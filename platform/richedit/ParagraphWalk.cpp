@@ -55,7 +55,8 @@ QString textBetween(const QTextDocument &document, int from, int to)
     unsigned f = fragments.findNode(from);
     int skip = f ? from - int(fragments.position(f)) : 0;
     for (; f && text.size() < to - from; f = fragments.next(f), skip = 0) {
-        const int take = int(qMin<qsizetype>(int(fragments.size(f)) - skip, to - from - text.size()));
+        const int take =
+            int(qMin<qsizetype>(int(fragments.size(f)) - skip, to - from - text.size()));
         text += QStringView(store).mid(fragments.fragment(f)->stringPosition + skip, take);
     }
     return text;

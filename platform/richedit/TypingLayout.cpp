@@ -135,7 +135,9 @@ void TypingLayout::documentChanged(int from, int oldLength, int length)
     // Qt throws away the analysis of every paragraph a change of text or formats touches: the
     // paragraph being sliced still has its own when the change left it alone (a layout asked
     // for with a new width, or an edit elsewhere).
-    const bool slicedUntouched = m_sliced && m_sliced->block().layout()->engine()->layoutData;
+    const QTextBlock sliced = m_sliced ? m_sliced->block() : QTextBlock();
+    const bool slicedUntouched = sliced.isValid() && sliced.layout()
+                                 && sliced.layout()->engine()->layoutData;
     keepLongParagraphs(from, length);
     patchKeptAnalysis(from, oldLength, length, sameParagraphs);
     if (m_deferred) {
@@ -644,6 +646,10 @@ bool TypingLayout::editWhileSlicing(int from, int oldLength, int length, bool sa
 
 bool TypingLayout::relayOutBesideSliced(int from, int oldLength, int length)
 {
+    // Only the whole document laid out again as it is (what a new page size asks for); an
+    // edit elsewhere goes the usual way, which looks at the paragraphs waiting for slices.
+    if (from != 0 || oldLength != 0 || length != document()->characterCount())
+        return false;
     QTextBlock b = m_sliced->block();
     const std::optional<SlicedParagraph::Geometry> geometry = slicingGeometry(b);
     if (!b.isVisible() || !geometry || !sameGeometry(*geometry, m_sliced->geometry()))

@@ -169,9 +169,9 @@ private:
     // Lays out a change of the document by the first of the paths above that takes it.
     void layOutChange(int from, int oldLength, int length, bool sameParagraphs,
                       bool slicedUntouched);
-    // A change that left the paragraph being sliced as it was (a layout asked for again at the
-    // same width, an edit elsewhere): Qt's layout lays out the rest, and the paragraph keeps
-    // its lines; false when they must be made again.
+    // The whole document laid out again with the paragraph being sliced as it was (a layout
+    // asked for again at the same width): Qt's layout lays out the rest, and the paragraph
+    // keeps its lines; false when they must be made again or the change is another one.
     bool relayOutBesideSliced(int from, int oldLength, int length);
     // How a long paragraph's lines are placed; none when Qt's layout must do it.
     std::optional<SlicedParagraph::Geometry> slicingGeometry(const QTextBlock &block) const;

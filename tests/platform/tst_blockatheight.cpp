@@ -32,7 +32,8 @@ struct Shown {
             c.insertBlock();
         }
         QTextTable *table = c.insertTable(2, 2);
-        table->cellAt(0, 0).firstCursorPosition().insertText(QStringLiteral("cell one\ncell one again"));
+        table->cellAt(0, 0).firstCursorPosition().insertText(
+            QStringLiteral("cell one\ncell one again"));
         table->cellAt(0, 1).firstCursorPosition().insertText(QStringLiteral("cell two"));
         table->cellAt(1, 0).firstCursorPosition().insertText(QStringLiteral("cell three"));
         c.movePosition(QTextCursor::End);
@@ -55,7 +56,8 @@ struct Shown {
 // The paragraph Qt's hit test finds at the height, moved out of any table.
 QTextBlock expectedAt(QTextDocument *doc, qreal y)
 {
-    QTextBlock b = doc->findBlock(qMax(0, doc->documentLayout()->hitTest(QPointF(0, y), Qt::FuzzyHit)));
+    const int hit = doc->documentLayout()->hitTest(QPointF(0, y), Qt::FuzzyHit);
+    QTextBlock b = doc->findBlock(qMax(0, hit));
     for (QTextFrame *f = QTextCursor(b).currentFrame(); f && f != doc->rootFrame();
          f = f->parentFrame())
         b = doc->findBlock(f->firstPosition() - 1);

@@ -445,7 +445,8 @@ QString longText(int characters, int seed)
 // in the middle, in varied formats and last.
 struct ShownLong {
     RichEdit editor;
-    explicit ShownLong(const QTextBlockFormat &longFormat)
+    // `sliced` false: the long paragraphs keep their analysis but are too short for slices.
+    explicit ShownLong(const QTextBlockFormat &longFormat, bool sliced = true)
     {
         editor.resize(420, 300);
         QTextCursor c(editor.document());
@@ -461,7 +462,7 @@ struct ShownLong {
             }
         }
         c.endEditBlock();
-        layoutOf(editor)->setLongParagraph(1000);
+        layoutOf(editor)->setLongParagraph(sliced ? 1000 : 1 << 20);
         layoutOf(editor)->setKeptParagraph(1000);
         editor.show();
         editor.document()->documentLayout()->documentSize();
@@ -478,21 +479,31 @@ void TestTypingLayout::longParagraphEditsLeaveTheFullLayout_data()
     QTest::addColumn<int>("offset");
     QTest::addColumn<QString>("keys"); // letters; '\b' Backspace, '\x7f' Delete, '|' a paste
     QTest::addColumn<int>("format"); // 0 plain, 1 indents, 2 double, 3 fixed height, 4 justified
+    QTest::addColumn<bool>("sliced"); // the paragraphs also long enough for slices
 
-    QTest::newRow("middle") << 5 << 1200 << "abc" << 0;
-    QTest::newRow("start of the paragraph") << 5 << 0 << "Xy" << 0;
-    QTest::newRow("first paragraph, start") << 0 << 0 << "Hello " << 0;
-    QTest::newRow("spaces split words") << 5 << 803 << "  " << 0;
-    QTest::newRow("Backspace") << 5 << 1500 << "\b\b\b\b" << 0;
-    QTest::newRow("Delete joins words") << 5 << 600 << "\x7f\x7f\x7f" << 0;
-    QTest::newRow("typing that adds a line") << 5 << 2490 << QString(90, u'w') << 0;
-    QTest::newRow("deleting that takes a line away") << 5 << 2400 << QString(80, u'\b') << 0;
-    QTest::newRow("paste in the middle") << 5 << 1000 << "|" << 0;
-    QTest::newRow("last paragraph, end") << 11 << 2500 << "end of it" << 0;
-    QTest::newRow("indents and margins") << 5 << 50 << "ab cd" << 1;
-    QTest::newRow("double spaced") << 5 << 700 << "xyz" << 2;
-    QTest::newRow("fixed line height") << 5 << 700 << QString(40, u'q') << 3;
-    QTest::newRow("justified, at the start") << 5 << 0 << "NEWWORDS TYPED HERE " << 4;
+    for (bool sliced : {true, false}) {
+        const char *range = sliced ? "" : ", too short for slices";
+        QTest::addRow("%s%s", "middle", range) << 5 << 1200 << "abc" << 0 << sliced;
+        QTest::addRow("%s%s", "start of the paragraph", range) << 5 << 0 << "Xy" << 0 << sliced;
+        QTest::addRow("%s%s", "first paragraph, start", range) << 0 << 0 << "Hello " << 0 << sliced;
+        QTest::addRow("%s%s", "spaces split words", range) << 5 << 803 << "  " << 0 << sliced;
+        QTest::addRow("%s%s", "Backspace", range) << 5 << 1500 << "\b\b\b\b" << 0 << sliced;
+        QTest::addRow("%s%s", "Delete joins words", range)
+            << 5 << 600 << "\x7f\x7f\x7f" << 0 << sliced;
+        QTest::addRow("%s%s", "typing that adds a line", range)
+            << 5 << 2490 << QString(90, u'w') << 0 << sliced;
+        QTest::addRow("%s%s", "deleting that takes a line away", range)
+            << 5 << 2400 << QString(80, u'\b') << 0 << sliced;
+        QTest::addRow("%s%s", "paste in the middle", range) << 5 << 1000 << "|" << 0 << sliced;
+        QTest::addRow("%s%s", "last paragraph, end", range)
+            << 11 << 2500 << "end of it" << 0 << sliced;
+        QTest::addRow("%s%s", "indents and margins", range) << 5 << 50 << "ab cd" << 1 << sliced;
+        QTest::addRow("%s%s", "double spaced", range) << 5 << 700 << "xyz" << 2 << sliced;
+        QTest::addRow("%s%s", "fixed line height", range)
+            << 5 << 700 << QString(40, u'q') << 3 << sliced;
+        QTest::addRow("%s%s", "justified, at the start", range)
+            << 5 << 0 << "NEWWORDS TYPED HERE " << 4 << sliced;
+    }
 }
 
 void TestTypingLayout::longParagraphEditsLeaveTheFullLayout()
@@ -501,6 +512,7 @@ void TestTypingLayout::longParagraphEditsLeaveTheFullLayout()
     QFETCH(int, offset);
     QFETCH(QString, keys);
     QFETCH(int, format);
+    QFETCH(bool, sliced);
 
     // Given laid-out long paragraphs among short ones, the caret in one
     QTextBlockFormat longFormat;
@@ -516,7 +528,7 @@ void TestTypingLayout::longParagraphEditsLeaveTheFullLayout()
     } else if (format == 4) {
         longFormat.setAlignment(Qt::AlignJustify);
     }
-    ShownLong shown(longFormat);
+    ShownLong shown(longFormat, sliced);
     QTextDocument *doc = shown.editor.document();
     const QTextBlock b = doc->findBlockByNumber(block);
     QTextCursor caret(doc);
