@@ -71,6 +71,18 @@ int commonPrefix(const QString &a, const QString &b)
     return int(i);
 }
 
+// How many characters lie between what two texts have in common at their start and at their
+// end: the stretch a change (or several) touched.
+int changedStretch(const QString &before, const QString &text)
+{
+    const int prefix = commonPrefix(before, text);
+    const int most = int(qMin(before.size(), text.size())) - prefix;
+    int suffix = 0;
+    while (suffix < most && before[before.size() - 1 - suffix] == text[text.size() - 1 - suffix])
+        ++suffix;
+    return int(text.size()) - suffix - prefix;
+}
+
 int g_generation = 0; // bumped whenever a dictionary judges differently
 
 // The line of a laid-out paragraph that holds the text position, or that lies at y (in the
@@ -405,7 +417,19 @@ void SpellChecking::checkBlock(QTextBlock block)
     QString text;
     QList<WordSpan> spans;
     int generation = g_generation;
-    const bool checkedBefore = !data->text.isNull() && data->generation == g_generation;
+    bool checkedBefore = !data->text.isNull() && data->generation == g_generation;
+    // Changes far apart (at both ends of a long paragraph) leave most of it to check again:
+    // that is done a part at a time too, not in one step that holds the window up.
+    if (checkedBefore && data->partText.isNull() && block.length() > kLongParagraph) {
+        text = block.text();
+        if (changedStretch(data->text, text) > kPart) {
+            checkedBefore = false;
+            data->partText = std::exchange(text, QString());
+            data->partSpans.clear();
+            data->partFrom = 0;
+            data->partGeneration = g_generation;
+        }
+    }
     if (!data->partText.isNull() || (block.length() > kLongParagraph && !checkedBefore)) {
         if (!checkPart(block))
             return;
@@ -413,7 +437,8 @@ void SpellChecking::checkBlock(QTextBlock block)
         spans = std::exchange(data->partSpans, {});
         generation = data->partGeneration;
     } else {
-        text = block.text();
+        if (text.isNull())
+            text = block.text();
         if (text.size() >= kLongParagraph)
             spans = recheckChange(checkerFor(block), data->text, data->spans, text, data->recheckAt);
         else
