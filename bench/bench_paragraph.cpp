@@ -230,7 +230,8 @@ void run(const QString &file, const QString &size, bool qtAnalysis, bool started
     print("first paint", painted);
     print("layout done (line figures shown)", laidOut);
     std::printf("  %-34s %8.0f ms\n", "longest wait for the event loop", longest);
-    std::printf("  %-34s %8.2f times the paragraph\n", "laid out in slices", double(sliced) / length);
+    std::printf("  %-34s %8.2f times the paragraph\n", "laid out in slices",
+                double(sliced) / length);
     print("keystroke at the start", atStart);
     print("keystroke in the middle", inMiddle);
     print("keystroke at the end", atEnd);
