@@ -346,9 +346,12 @@ void FormatRangeCache::copyPart(const QTextDocument &source, int cpMin, bool gro
     m_reachesEnd = !cut && !last.next().isValid();
     m_end = cut ? cut : last.position() + last.length();
     m_reliableEnd = cut ? cut : INT_MAX; // a cut slice's last line is found in layOut
-    if (m_base == 0 && m_reachesEnd)
+    if (m_base == 0 && m_reachesEnd) {
         m_doc.reset(source.clone()); // the whole document: an exact copy
-    else
+        // but for the format of the first paragraph's mark, which the clone leaves out: an
+        // empty first paragraph took the default font's height instead of its own.
+        QTextCursor(m_doc->firstBlock()).setBlockCharFormat(source.firstBlock().charFormat());
+    } else
         m_doc = copyRange(source, from, cut ? cut : to, first, last);
     // No page size: nothing is laid out until layOut gives the part its width (the layout
     // would otherwise lay the part out for every setting on the way, four times in all).
