@@ -36,15 +36,25 @@ struct RunFormat {
     QTextCharFormat format;
 };
 
-// The paragraph's direction as the document gives it: from its format, else from the
-// document's text option, else from its first strongly directed character.
-Qt::LayoutDirection directionOf(const QTextDocument &source, const QTextBlockFormat &format,
-                                const QString &text)
+// What a paragraph format gives the placing of its lines, worked out once per format.
+struct ParagraphFormat {
+    bool known = false;
+    QTextBlockFormat format;
+    qreal topMargin = 0;
+    qreal bottomMargin = 0;
+    QFixed leftMargin;  // scaled to the device as the copy scales it
+    QFixed rightMargin;
+    QFixed textIndent;
+    QFixed indent;      // by levels
+    Qt::LayoutDirection direction = Qt::LayoutDirectionAuto; // Auto: found from the text
+    bool breakBefore = false;
+    std::optional<QTextOption> options[2]; // left to right, right to left
+};
+
+// The direction of a paragraph's text from its first strongly directed character, as the
+// document finds it when neither the paragraph's format nor the document's option give one.
+Qt::LayoutDirection directionOfText(const QString &text)
 {
-    if (format.layoutDirection() != Qt::LayoutDirectionAuto)
-        return format.layoutDirection();
-    if (source.defaultTextOption().textDirection() != Qt::LayoutDirectionAuto)
-        return source.defaultTextOption().textDirection();
     for (qsizetype i = 0; i < text.size(); ++i) {
         char32_t c = text.at(i).unicode();
         if (QChar::isHighSurrogate(c) && i + 1 < text.size()
@@ -91,6 +101,7 @@ public:
           m_defaultFont(source.defaultFont(), &m_device)
     {
         m_runs.resize(size_t(m_formats->numFormats()));
+        m_paragraphFormats.resize(m_runs.size());
     }
 
     bool paragraph(const WalkParagraph &p, int position,
@@ -98,6 +109,7 @@ public:
 
 private:
     const RunFormat &run(int index);
+    ParagraphFormat &paragraphFormat(int index);
     bool lay(QTextLayout &layout, const WalkParagraph &p);
 
     const QTextDocument &m_source;
@@ -109,9 +121,37 @@ private:
     QFixed m_right; // the right edge of the text: the page width
     QFont m_defaultFont;
     std::vector<RunFormat> m_runs;
+    std::vector<ParagraphFormat> m_paragraphFormats;
     QFixed m_y; // the next paragraph's top, before the gap above it
-    std::optional<QTextBlockFormat> m_previous;
+    const ParagraphFormat *m_previous = nullptr;
 };
+
+ParagraphFormat &Measurer::paragraphFormat(int index)
+{
+    ParagraphFormat &f = m_paragraphFormats[size_t(index)];
+    if (f.known)
+        return f;
+    f.known = true;
+    f.format = m_formats->blockFormat(index);
+    f.topMargin = f.format.topMargin();
+    f.bottomMargin = f.format.bottomMargin();
+    // Horizontal margins as the copy scales them to the device; the indent by levels as the
+    // layout scales it.
+    const bool scaled = !qFuzzyCompare(m_scaleX, 1.0);
+    f.leftMargin = QFixed::fromReal(scaled ? f.format.leftMargin() * m_scaleX
+                                           : f.format.leftMargin());
+    f.rightMargin = QFixed::fromReal(scaled ? f.format.rightMargin() * m_scaleX
+                                            : f.format.rightMargin());
+    f.textIndent = QFixed::fromReal(scaled ? f.format.textIndent() * m_scaleX
+                                           : f.format.textIndent());
+    const qreal levels = f.format.indent();
+    if (!qIsNull(levels))
+        f.indent = QFixed::fromReal(levels * m_scaleY * m_source.indentWidth());
+    f.direction = f.format.layoutDirection() != Qt::LayoutDirectionAuto
+        ? f.format.layoutDirection() : m_source.defaultTextOption().textDirection();
+    f.breakBefore = f.format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore;
+    return f;
+}
 
 const RunFormat &Measurer::run(int index)
 {
@@ -173,35 +213,28 @@ bool Measurer::paragraph(const WalkParagraph &p, int position,
     layout.setCacheEnabled(false);
     if (!lay(layout, p))
         return false;
-    const QTextBlockFormat format = m_formats->blockFormat(p.blockFormat);
+    ParagraphFormat &f = paragraphFormat(p.blockFormat);
+    const QTextBlockFormat &format = f.format;
     // The gap between two paragraphs is the larger of the margins that meet there; the first
     // paragraph's top margin adds nothing.
     if (m_previous) {
-        qreal gap = qMax(format.topMargin(), m_previous->bottomMargin());
+        qreal gap = qMax(f.topMargin, m_previous->bottomMargin);
         if (gap > 0)
             gap *= m_scaleY;
         m_y += QFixed::fromReal(gap);
     }
-    m_previous = format;
+    m_previous = &f;
 
-    // Horizontal margins as the copy scales them to the device; the indent by levels as the
-    // layout scales it.
-    const bool scaled = !qFuzzyCompare(m_scaleX, 1.0);
-    const QFixed leftMargin = QFixed::fromReal(scaled ? format.leftMargin() * m_scaleX
-                                                      : format.leftMargin());
-    const QFixed rightMargin = QFixed::fromReal(scaled ? format.rightMargin() * m_scaleX
-                                                       : format.rightMargin());
-    const QFixed textIndent = QFixed::fromReal(scaled ? format.textIndent() * m_scaleX
-                                                      : format.textIndent());
-    const qreal levels = format.indent();
-    const QFixed indent = qIsNull(levels)
-        ? QFixed() : QFixed::fromReal(levels * m_scaleY * m_source.indentWidth());
-    const Qt::LayoutDirection direction = directionOf(m_source, format, p.text);
+    const Qt::LayoutDirection direction =
+        f.direction != Qt::LayoutDirectionAuto ? f.direction : directionOfText(p.text);
     const bool rtl = direction == Qt::RightToLeft;
-    const QFixed left = leftMargin + (rtl ? QFixed() : indent);
-    const QFixed right = m_right - rightMargin - (rtl ? indent : QFixed());
-
-    QTextOption option = optionOf(m_source, format, direction);
+    const QFixed left = f.leftMargin + (rtl ? QFixed() : f.indent);
+    const QFixed right = m_right - f.rightMargin - (rtl ? f.indent : QFixed());
+    const QFixed textIndent = f.textIndent;
+    std::optional<QTextOption> &kept = f.options[rtl];
+    if (!kept)
+        kept = optionOf(m_source, format, direction);
+    QTextOption option = *kept;
     layout.setTextOption(option);
     const bool either = option.wrapMode() == QTextOption::WrapAtWordBoundaryOrAnywhere;
     const QFixed top = m_y;
@@ -210,8 +243,7 @@ bool Measurer::paragraph(const WalkParagraph &p, int position,
     paragraph.position = position;
     paragraph.length = p.length;
     paragraph.firstLine = int(lines.size());
-    paragraph.breakBefore =
-        format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore;
+    paragraph.breakBefore = f.breakBefore;
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLeadingIncluded(true);
