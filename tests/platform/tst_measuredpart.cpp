@@ -141,7 +141,7 @@ void fillVaried(QTextDocument &doc)
     QTextBlockFormat centred;
     centred.setAlignment(Qt::AlignHCenter);
     paragraph(centred, sized(14));
-    c.insertText(QStringLiteral("Centred words\x2028after a manual break\x2028and another."), sized(14));
+    c.insertText(QStringLiteral("Centred words\u2028after a manual break\u2028and another."), sized(14));
     QTextBlockFormat tabbed;
     tabbed.setTabPositions({QTextOption::Tab(40, QTextOption::LeftTab),
                             QTextOption::Tab(200, QTextOption::RightTab),
@@ -151,7 +151,7 @@ void fillVaried(QTextDocument &doc)
     paragraph(plain, sized(12));
     c.insertText(QStringLiteral("Default\ttab\tstops\tonly\tand\tmore\ttabs\tthan\tfit\ton\ta\tline\t.\t.\t.\t."), sized(12));
     paragraph(plain, sized(12));
-    c.insertText(QStringLiteral("Short ") + QString(300, QLatin1Char('W')) + QStringLiteral(" then words after the long one."), sized(12));
+    c.insertText(QStringLiteral("Short ") + QString(300, QLatin1Char('W')) + QStringLiteral(" then words after the long one, ") + QString(200, QLatin1Char('m')) + QStringLiteral(" and another."), sized(12));
     QTextBlockFormat unbroken;
     unbroken.setNonBreakableLines(true);
     paragraph(unbroken, sized(12));
