@@ -335,9 +335,8 @@ bool MeasuredPart::measure(const QTextDocument &source, const QTextBlock &first,
     return true;
 }
 
-// The end of the page that starts at cpMin, as the loop of formatRange finds it for a
-// document without tables, from lines measured without a copy of their part (see
-// MeasuredPart); -1 when the source cannot be measured so.
+// The loop of formatRange for a document without tables, over measured lines: the same
+// tests in the same order, so that a page ends where it ends there.
 int measuredPageEnd(FormatRangeCache &cache, const QTextDocument &source, int length, int cpMin,
                     int dpiX, int dpiY, int widthTwips, qreal pageHeight)
 {
@@ -382,6 +381,7 @@ int measuredPageEnd(FormatRangeCache &cache, const QTextDocument &source, int le
             return next;
     }
 }
+
 int MeasuredPart::paragraphAt(int position) const
 {
     const auto after = std::upper_bound(
