@@ -38,10 +38,10 @@ QString describe(const QList<Line> &lines)
 }
 
 // The lines of the document as the copy of its (only) part lays them out.
-QList<Line> copiedLines(const QTextDocument &doc, int dpi, int widthTwips)
+QList<Line> copiedLines(const QTextDocument &doc, int dpi, int widthTwips, int dpiY = 0)
 {
     FormatRangeCache cache;
-    QTextDocument *part = cache.layoutFor(doc, dpi, dpi, widthTwips, 0);
+    QTextDocument *part = cache.layoutFor(doc, dpi, dpiY ? dpiY : dpi, widthTwips, 0);
     QList<Line> lines;
     PageUnitWalker walker(*part, 0);
     PageUnit unit;
@@ -51,11 +51,11 @@ QList<Line> copiedLines(const QTextDocument &doc, int dpi, int widthTwips)
 }
 
 // The lines of the document as measured without a copy; empty when it is refused.
-QList<Line> measuredLines(const QTextDocument &doc, int dpi, int widthTwips)
+QList<Line> measuredLines(const QTextDocument &doc, int dpi, int widthTwips, int dpiY = 0)
 {
     MeasuredPart part;
     QList<Line> lines;
-    if (!part.measure(doc, doc.begin(), doc.lastBlock(), dpi, dpi, widthTwips))
+    if (!part.measure(doc, doc.begin(), doc.lastBlock(), dpi, dpiY ? dpiY : dpi, widthTwips))
         return lines;
     for (const MeasuredLine &l : part.lines())
         lines << Line{l.start, l.top, l.extent};
@@ -223,22 +223,25 @@ private slots:
     void linesLieWhereTheCopysLayoutPutsThem_data()
     {
         QTest::addColumn<int>("dpi");
+        QTest::addColumn<int>("dpiY");
         QTest::addColumn<int>("widthTwips");
-        QTest::newRow("screen") << 96 << 1440 * 4;
-        QTest::newRow("printer") << 300 << 1440 * 6;
-        QTest::newRow("fine printer, narrow") << 600 << 1440 * 2;
-        QTest::newRow("odd resolution") << 141 << 1440 * 5 + 7;
+        QTest::newRow("screen") << 96 << 96 << 1440 * 4;
+        QTest::newRow("printer") << 300 << 300 << 1440 * 6;
+        QTest::newRow("fine printer, narrow") << 600 << 600 << 1440 * 2;
+        QTest::newRow("odd resolution") << 141 << 141 << 1440 * 5 + 7;
+        QTest::newRow("finer across than down") << 600 << 300 << 1440 * 6;
     }
     void linesLieWhereTheCopysLayoutPutsThem()
     {
         // Given a document of varied plain paragraphs, when it is measured for a device and a
         // width, then every line starts, lies and reaches as far as in the copy's layout.
         QFETCH(int, dpi);
+        QFETCH(int, dpiY);
         QFETCH(int, widthTwips);
         RichEdit e;
         fillVaried(*e.document());
-        const QList<Line> expected = copiedLines(*e.document(), dpi, widthTwips);
-        const QList<Line> got = measuredLines(*e.document(), dpi, widthTwips);
+        const QList<Line> expected = copiedLines(*e.document(), dpi, widthTwips, dpiY);
+        const QList<Line> got = measuredLines(*e.document(), dpi, widthTwips, dpiY);
         QVERIFY(expected.size() > 40);
         QCOMPARE(describe(got), describe(expected));
     }
