@@ -443,18 +443,21 @@ const MeasuredPart *FormatRangeCache::measuredFor(const QTextDocument &source, i
         m.checked = true;
         m.refused = !MeasuredPart::suits(source);
     }
-    if (m.refused)
+    if (m.refused || (cpMin >= m.refusedFrom && cpMin < m.refusedTo))
         return nullptr;
     const bool sameDevice = m.part && m.dpiX == dpiX && m.dpiY == dpiY && m.width == widthTwips;
     if (sameDevice && !grow && cpMin >= m.base && (cpMin < m.end || m.reachesEnd))
         return m.part.get();
-    // The part the copy would hold; one that starts or ends inside a paragraph is left to it.
+    // The part the copy would hold; one that starts or ends inside a paragraph is left to it,
+    // and so is one holding a paragraph the measuring does not reproduce: the pages that start
+    // in its paragraphs are found in the copy.
     const PartRange range = partRange(source, cpMin, grow && sameDevice, 0, m.end);
     auto part = std::make_unique<MeasuredPart>();
     if (range.cut || range.from != range.first.position()
         || !part->measure(source, range.first, range.last, dpiX, dpiY, widthTwips)) {
         m.part.reset();
-        m.refused = true;
+        m.refusedFrom = range.first.position();
+        m.refusedTo = range.cut ? range.cut : range.last.position() + range.last.length();
         return nullptr;
     }
     m.part = std::move(part);

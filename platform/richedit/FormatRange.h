@@ -39,8 +39,9 @@ public:
     bool isEmpty() const { return !m_doc; }
     // For measuring only: the part of a plain source that holds position cpMin, measured
     // without a copy (see MeasuredPart), the same part that layoutFor would copy; grow as
-    // there. nullptr when the source cannot be measured so (then, until the next reset, every
-    // call answers nullptr and the caller lays the copy out with layoutFor).
+    // there. nullptr when the source cannot be measured so (until the next reset, for any
+    // position when the source holds tables or other objects, and for the positions of the
+    // part that failed otherwise); the caller then lays the copy out with layoutFor.
     const MeasuredPart *measuredFor(const QTextDocument &source, int dpiX, int dpiY,
                                     int widthTwips, int cpMin, bool grow = false);
     // Source position of the measured part's first character, and whether it runs to the end
@@ -91,7 +92,7 @@ private:
     // starts at the nearest one before the position it is made for.
     std::set<int> m_lineStarts;
     // The measured part and what it was measured for; refused once the source turned out not
-    // to suit measuring.
+    // to suit measuring, and for the positions of a part that could not be measured.
     struct Measured {
         std::unique_ptr<MeasuredPart> part;
         int dpiX = 0;
@@ -102,6 +103,8 @@ private:
         bool reachesEnd = true;
         bool checked = false;
         bool refused = false;
+        int refusedFrom = 0;
+        int refusedTo = 0;
     };
     Measured m_measured;
 };

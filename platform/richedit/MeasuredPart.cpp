@@ -31,7 +31,7 @@ constexpr int kMaxItem = 4096;
 struct RunFormat {
     bool known = false;
     bool plain = false; // its font alone lays it out as the copy's layout does
-    bool refused = false; // capitals by format: the engine itemizes those per run in a document
+    bool capitals = false; // by format: the engine itemizes those per run in a document
     QFont font;           // at the device's resolution
     QTextCharFormat format;
 };
@@ -161,7 +161,7 @@ const RunFormat &Measurer::run(int index)
     r.known = true;
     r.format = m_formats->charFormat(index);
     r.font = QFont(r.format.font(), &m_device);
-    r.refused = r.format.hasProperty(QTextFormat::FontCapitalization)
+    r.capitals = r.format.hasProperty(QTextFormat::FontCapitalization)
         && r.format.fontCapitalization() != QFont::MixedCase;
     // The layout's font gives the metrics of a run unless its format moves it up or down
     // (which shrinks it); such runs are measured with their formats.
@@ -183,17 +183,15 @@ bool Measurer::lay(QTextLayout &layout, const WalkParagraph &p)
         layout.setFont(run(p.markFormat).font);
         return true;
     }
-    bool plain = p.runs.size() == 1;
-    for (const WalkRun &r : p.runs) {
-        const RunFormat &f = run(r.format);
-        if (f.refused)
-            return false;
-        plain = plain && f.plain;
-    }
-    if (plain) {
+    // One run: its font brings its capitals, which the engine applies to the whole text here
+    // as it does to the run in the document.
+    if (p.runs.size() == 1 && run(p.runs.first().format).plain) {
         layout.setFont(run(p.runs.first().format).font);
         return true;
     }
+    for (const WalkRun &r : p.runs)
+        if (run(r.format).capitals)
+            return false;
     if (p.runs.size() > 1 && p.text.size() >= kMaxItem)
         return false;
     QList<QTextLayout::FormatRange> ranges;

@@ -47,7 +47,8 @@ public:
     // Measures the whole paragraphs from first to last at the device's resolution and the
     // width in twips. Fails (and holds nothing) when one of them is beyond what this
     // measuring reproduces exactly: text runs whose shaping the copy would split otherwise
-    // (several runs in a paragraph of 4096 characters or more) or object characters.
+    // (several runs in a paragraph of 4096 characters or more, a run in capitals among
+    // others) or object characters.
     bool measure(const QTextDocument &source, const QTextBlock &first, const QTextBlock &last,
                  int dpiX, int dpiY, int widthTwips);
 

@@ -174,6 +174,12 @@ void fillVaried(QTextDocument &doc)
     c.insertText(QStringLiteral("2"), [] { auto f = sized(12); f.setVerticalAlignment(QTextCharFormat::AlignSubScript); return f; }());
     c.insertText(QStringLiteral("O, letters spaced "), sized(12));
     c.insertText(QStringLiteral("wide apart"), [] { auto f = sized(12); f.setFontLetterSpacingType(QFont::AbsoluteSpacing); f.setFontLetterSpacing(3); return f; }());
+    paragraph(plain, sized(12));
+    c.insertText(QStringLiteral("A paragraph in small capitals of its own, long enough to wrap. ").repeated(3),
+                 [] { auto f = sized(12); f.setFontCapitalization(QFont::SmallCaps); return f; }());
+    paragraph(plain, sized(12));
+    c.insertText(QStringLiteral("and one in capitals throughout"),
+                 [] { auto f = sized(12); f.setFontCapitalization(QFont::AllUppercase); return f; }());
     paragraph(plain, sized(9, QStringLiteral("Courier New")));
     c.insertText(QStringLiteral("one long run of a fixed font ").repeated(400), sized(9, QStringLiteral("Courier New")));
     paragraph(plain, sized(10));
@@ -320,7 +326,7 @@ private slots:
     void whatTheMeasuringCannotReproduceIsLeftToTheCopy_data()
     {
         QTest::addColumn<QString>("what");
-        QTest::newRow("capitals by format") << "caps";
+        QTest::newRow("a run in capitals among others") << "caps";
         QTest::newRow("several runs in a paragraph of 5000 characters") << "long runs";
         QTest::newRow("an object character") << "object";
         QTest::newRow("a table") << "table";
@@ -339,7 +345,8 @@ private slots:
         if (what == QLatin1String("caps")) {
             QTextCharFormat caps = sized(12);
             caps.setFontCapitalization(QFont::SmallCaps);
-            c.insertText(QStringLiteral("Small capitals here "), caps);
+            c.insertText(QStringLiteral("Words, then "), sized(12));
+            c.insertText(QStringLiteral("small capitals"), caps);
         } else if (what == QLatin1String("long runs")) {
             c.insertText(QStringLiteral("x").repeated(2500), sized(12));
             c.insertText(QStringLiteral(" y").repeated(1250), sized(14));
@@ -358,8 +365,40 @@ private slots:
         cache.setPartCharacters(what == QLatin1String("long paragraph") ? 500 : 256 * 1024);
         const int from = e.document()->findBlockByNumber(1).position();
         QVERIFY(!cache.measuredFor(*e.document(), 300, 300, 1440 * 4, from));
-        QVERIFY(!cache.measuredFor(*e.document(), 300, 300, 1440 * 4, 0)); // refused for good
+        QVERIFY(!cache.measuredFor(*e.document(), 300, 300, 1440 * 4, 0)); // the same part
         QCOMPARE(paginate(e, 1000, false), paginate(e, 1000, true));
+    }
+
+    void onlyThePartThatCannotBeMeasuredIsLeftToTheCopy()
+    {
+        // Given a document of many parts, one of them holding a paragraph the measuring does
+        // not reproduce, when it is paginated, then the pages are those of drawing, and the
+        // parts after that one are measured again.
+        RichEdit e;
+        QTextCursor c(e.document());
+        QTextCharFormat caps = sized(12);
+        caps.setFontCapitalization(QFont::SmallCaps);
+        for (int i = 0; i < 120; ++i) {
+            if (i > 0)
+                c.insertBlock();
+            c.insertText(QStringLiteral("Paragraph %1 of a few words. ").arg(i).repeated(1 + i % 5),
+                         sized(10 + i % 4));
+            if (i == 50)
+                c.insertText(QStringLiteral("with small capitals"), caps);
+        }
+        e.setFormatRangePartSize(2000);
+        QCOMPARE(paginate(e, 1440, false), paginate(e, 1440, true));
+
+        FormatRangeCache cache;
+        cache.setPartCharacters(2000);
+        const QTextDocument &doc = *e.document();
+        const int before = doc.findBlockByNumber(10).position();
+        const int inside = doc.findBlockByNumber(50).position();
+        const int after = doc.findBlockByNumber(100).position();
+        QVERIFY(cache.measuredFor(doc, 300, 300, 1440 * 4, before));
+        QVERIFY(!cache.measuredFor(doc, 300, 300, 1440 * 4, inside));
+        QVERIFY(!cache.measuredFor(doc, 300, 300, 1440 * 4, inside + 5));
+        QVERIFY(cache.measuredFor(doc, 300, 300, 1440 * 4, after));
     }
 
     void aPagesMeasuredPartFollowsTheDeviceAndWidth()
