@@ -9,6 +9,7 @@
 
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextFrame>
 #include <QTextTable>
 #include <algorithm>
@@ -232,6 +233,38 @@ int RichEdit::streamIn(int format, EDITSTREAM &es)
     if (!ok && es.dwError == 0)
         es.dwError = -16;
     return int(source.total());
+}
+
+void RichEdit::copyDocumentOf(const QTextDocument &source)
+{
+    auto fresh = std::make_unique<QTextDocument>();
+    fresh->setDefaultFont(source.defaultFont());
+    fresh->setDefaultTextOption(source.defaultTextOption());
+    fresh->setIndentWidth(source.indentWidth());
+    fresh->setUseDesignMetrics(source.useDesignMetrics());
+    fresh->setDocumentMargin(source.documentMargin());
+    fresh->setUndoRedoEnabled(false);
+    // Placed inside an edit block, the cursor lays nothing of the source out: outside one,
+    // selecting the whole document would lay all of it out with the source's own layout.
+    QTextCursor from(const_cast<QTextDocument *>(&source));
+    from.beginEditBlock();
+    from.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    const QTextDocumentFragment fragment(from);
+    from.endEditBlock();
+    QTextCursor into(fresh.get());
+    into.insertFragment(fragment);
+    // A fragment brings the formats of the paragraphs it holds whole, not of the first and
+    // the last, which it cuts at their marks.
+    QTextCursor first(fresh->firstBlock());
+    first.setBlockFormat(source.firstBlock().blockFormat());
+    first.setBlockCharFormat(source.firstBlock().charFormat());
+    QTextCursor last(fresh->lastBlock());
+    last.setBlockFormat(source.lastBlock().blockFormat());
+    last.setBlockCharFormat(source.lastBlock().charFormat());
+    fresh->setUndoRedoEnabled(m_undoLimit > 0);
+    fresh->setModified(false);
+    adoptDocument(std::move(fresh));
+    setTextCursor(QTextCursor(document()));
 }
 
 int RichEdit::streamOut(int format, EDITSTREAM &es)

@@ -114,6 +114,20 @@ struct Pages {
     }
 };
 
+// The pages of source's copy through Rich Text, as the preview made its copy before a direct
+// copy was made where the copy check allows: the copy laid out from itself.
+QList<QPair<int, int>> richTextCopyPages(TRxRichEdit &source, QList<QImage> *images = nullptr)
+{
+    TRxRichEdit copy;
+    copy.resize(0, 0);
+    rtfcopy::replaceSelection(copy, rtfcopy::streamOut(source));
+    Pages pages(true);
+    pages.paginator.LoadFromRichEdit(&copy);
+    for (int n = 1; images && n <= pages.preview.Count(); ++n)
+        *images << pages.draw(n);
+    return pages.ranges();
+}
+
 } // namespace
 
 class TestRtfRoundTrip : public QObject
@@ -224,10 +238,15 @@ void TestRtfRoundTrip::sharedTablePagesEqualCopiedPages()
     shared.paginator.LoadFromRichEdit(&source);
     QVERIFY(copied.preview.Count() > 5);
     QCOMPARE(shared.preview.Pages(1)->RtfInfo().RichEdit(), &source);
-    // Then the pages hold the same text and look the same
+    // Then the pages hold the same text and look the same, and those of the copy through Rich
+    // Text
+    QList<QImage> richText;
+    QCOMPARE(richTextCopyPages(source, &richText), copied.ranges());
     QCOMPARE(shared.ranges(), copied.ranges());
-    for (int n : {1, 2, copied.preview.Count() / 2, copied.preview.Count()})
+    for (int n : {1, 2, copied.preview.Count() / 2, copied.preview.Count()}) {
         QCOMPARE(shared.draw(n), copied.draw(n));
+        QCOMPARE(richText.value(n - 1), copied.draw(n));
+    }
 }
 
 void TestRtfRoundTrip::sharedPagesOfSampleFilesEqualCopiedPages_data()
@@ -258,10 +277,16 @@ void TestRtfRoundTrip::sharedPagesOfSampleFilesEqualCopiedPages()
     copied.paginator.LoadFromRichEdit(&source);
     Pages shared(true);
     shared.paginator.LoadFromRichEdit(&source);
-    // Then whichever way the pages were laid out, they hold the same text and look the same
+    // Then whichever way the pages were laid out (the source itself, its direct copy where
+    // the check allows, its copy through Rich Text), they hold the same text and look the same
+    QList<QImage> richText;
+    QCOMPARE(richTextCopyPages(source, &richText), copied.ranges());
     QCOMPARE(shared.ranges(), copied.ranges());
-    for (int n = 1; n <= copied.preview.Count(); ++n)
-        QCOMPARE(shared.draw(n), copied.draw(n));
+    for (int n = 1; n <= copied.preview.Count(); ++n) {
+        const QImage page = copied.draw(n);
+        QCOMPARE(shared.draw(n), page);
+        QCOMPARE(richText.value(n - 1), page);
+    }
 }
 
 void TestRtfRoundTrip::sharedPagesEqualCopiedPages()
@@ -277,7 +302,9 @@ void TestRtfRoundTrip::sharedPagesEqualCopiedPages()
     QVERIFY(copied.preview.Count() > 3);
     QVERIFY(copied.preview.Pages(1)->RtfInfo().RichEdit() != &source);
     QCOMPARE(shared.preview.Pages(1)->RtfInfo().RichEdit(), &source);
-    // Then the pages hold the same text and look the same
+    // Then the pages hold the same text and look the same, and those of the copy through Rich
+    // Text
+    QCOMPARE(richTextCopyPages(source), copied.ranges());
     QCOMPARE(shared.ranges(), copied.ranges());
     for (int n : {1, 2, copied.preview.Count()})
         QCOMPARE(shared.draw(n), copied.draw(n));
@@ -287,17 +314,25 @@ void TestRtfRoundTrip::withoutThePromiseTheCopyIsMade()
 {
     // Given a document that would read back unchanged, and a paginator whose owner may change
     // the source later (the print preview window)
-    TRxRichEdit source;
-    load(source, mixedDocument(300));
-    Pages pages(false);
-    pages.paginator.LoadFromRichEdit(&source);
-    // When the source changes after the pagination
-    TRxRichEdit *laidOut = pages.preview.Pages(1)->RtfInfo().RichEdit();
-    const int length = laidOut->textLength();
-    source.setWindowText(QStringLiteral("changed"));
-    // Then the pages keep their own copy
-    QVERIFY(laidOut != &source);
-    QCOMPARE(laidOut->textLength(), length);
+    for (const QByteArray &rtf : {mixedDocument(300), tableDocument(40)}) {
+        TRxRichEdit source;
+        load(source, rtf);
+        QVERIFY(rtfcopy::readsBackUnchanged(source));
+        const QString text = source.document()->toRawText();
+        const int tables = int(source.document()->rootFrame()->childFrames().size());
+        Pages pages(false);
+        pages.paginator.LoadFromRichEdit(&source);
+        // When the source changes after the pagination
+        TRxRichEdit *laidOut = pages.preview.Pages(1)->RtfInfo().RichEdit();
+        source.setWindowText(QStringLiteral("changed"));
+        // Then the pages keep their own copy, the whole document with its tables, which
+        // nothing can undo
+        QVERIFY(laidOut != &source);
+        QCOMPARE(laidOut->document()->toRawText(), text);
+        QCOMPARE(int(laidOut->document()->rootFrame()->childFrames().size()), tables);
+        QVERIFY(!laidOut->document()->isUndoAvailable());
+        QVERIFY(!laidOut->document()->isModified());
+    }
 }
 
 QTEST_MAIN(TestRtfRoundTrip)
