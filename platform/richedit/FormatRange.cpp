@@ -7,6 +7,7 @@
 #include "Pictures.h"
 #include "ResolutionDevice.h"
 #include "RichEdit.h"
+#include "RowHeights.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPaintDevice>
@@ -33,6 +34,7 @@ struct TableRun {
     qreal top = 0;
     qreal bottom = 0;
     qreal below = 0; // room under the last row before the next row's content: its border
+    qreal border = 0; // the line at the top of below, when the run's last row ends the page
 };
 
 // The part of a row taller than a page that a page holds: the lines of its cells whose tops
@@ -350,6 +352,8 @@ void FormatRangeCache::layOut(int dpiX, int dpiY, int widthTwips)
     m_doc->documentLayout()->setPaintDevice(m_device.get());
     m_doc->setTextWidth(widthTwips * double(dpiX) / 1440.0);
     m_doc->documentLayout()->blockBoundingRect(m_doc->lastBlock()); // lay out everything now
+    if (applyRowHeights(*m_doc))
+        m_doc->documentLayout()->blockBoundingRect(m_doc->lastBlock()); // and with row heights
     // The text layout drops a paragraph's shaping after each drawing, and each page of a long
     // paragraph would then shape the whole paragraph again: long ones keep theirs.
     for (QTextBlock b = m_doc->begin(); b.isValid(); b = b.next()) {
@@ -590,8 +594,10 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
             else if (unit.row)
                 tableRuns.append({outermostTableAt(*doc, unit.start), unit.top,
                                   unit.top + unit.extent});
-            if (unit.row)
+            if (unit.row) {
                 tableRuns.last().below = cut.start >= 0 ? 0 : unit.below;
+                tableRuns.last().border = cut.start >= 0 ? 0 : unit.border;
+            }
             previousRow = unit.row;
             clipBottom = qMin(unit.top + unit.extent - y0, room);
             if (cut.start >= 0) { // the row goes on on the next page
@@ -606,6 +612,13 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
     }
     if (placed && next == length)
         clipBottom = room;
+    // A page that ends between two rows of a table ends at the top of the line between them,
+    // where the next page starts; the line is drawn on this page as well, under its last row,
+    // even where it reaches past the page's rectangle by its width. Clipped at the row's end,
+    // only its first pixel showed.
+    const qreal lineBelow = !tableRuns.isEmpty() && next < length
+            && tableRuns.last().bottom >= y0 + clipBottom - 1.0 / 64
+        ? tableRuns.last().border : 0;
 
     if (render && fr->hdc && placed) {
         QPainter &p = *fr->hdc;
@@ -618,10 +631,11 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
         const bool ownLinesOnly =
             p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
         if (header.isValid()) {
-            drawHeaderBand(p, *doc, header, widthTwips * dpiX / 1440.0, ownLinesOnly);
+            drawHeaderBand(p, *doc, header, widthTwips * dpiX / 1440.0, ownLinesOnly,
+                           *document(), base);
             p.translate(0, header.height());
         }
-        const QRectF clip(0, 0, widthTwips * dpiX / 1440.0, clipBottom);
+        const QRectF clip(0, 0, widthTwips * dpiX / 1440.0, clipBottom + lineBelow);
         p.setClipRect(clip, Qt::IntersectClip);
         p.translate(0, -y0);
         p.setPen(Qt::black);

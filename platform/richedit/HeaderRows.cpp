@@ -69,7 +69,7 @@ bool HeadingRowsStart::orphaned(const PageUnit &unit) const
 }
 
 void drawHeaderBand(QPainter &p, QTextDocument &doc, const HeaderBand &band, qreal width,
-                    bool ownLinesOnly)
+                    bool ownLinesOnly, const QTextDocument &source, int base)
 {
     if (!band.isValid())
         return;
@@ -85,10 +85,13 @@ void drawHeaderBand(QPainter &p, QTextDocument &doc, const HeaderBand &band, qre
     if (!context.clip.isEmpty())
         doc.documentLayout()->draw(&p, context);
     // The numbers of numbered paragraphs in the heading cells, which the layout leaves out.
+    // They are counted in the whole document: counted in the part, a part that starts among
+    // the paragraphs numbered before the table numbered the copies from there.
     const int headers = band.table->format().headerRowCount();
     for (const CellLine &line : cellLines(doc, band.table, 0, headers))
         if (line.line == 0)
-            drawParagraphMarker(p, line.block, blockOffset(line.block));
+            drawParagraphMarker(p, line.block, blockOffset(line.block),
+                                source.findBlock(base + line.block.position()));
     p.restore();
 }
 

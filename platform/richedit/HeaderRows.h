@@ -56,8 +56,10 @@ private:
 
 // Draws the band at the painter's origin, clipped to its height and width. ownLinesOnly keeps
 // the document's layout to the band alone (on a PDF, whose text is found by search: nothing
-// of the paragraphs around the table is written with it).
+// of the paragraphs around the table is written with it). doc is a laid-out part of source
+// that starts at source position base: numbered paragraphs in the heading cells take their
+// numbers from source, so that every copy shows the heading's own.
 void drawHeaderBand(QPainter &painter, QTextDocument &doc, const HeaderBand &band, qreal width,
-                    bool ownLinesOnly);
+                    bool ownLinesOnly, const QTextDocument &source, int base);
 
 } // namespace richedit

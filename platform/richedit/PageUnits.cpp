@@ -99,6 +99,33 @@ qreal ownTop(const QTextBlock &block)
     return block.layout()->position().y();
 }
 
+// The width of the line the layout draws between row - 1 and row: with collapsed borders the
+// wider of the upper cell's bottom border and the lower cell's top border, in the widest
+// column. Cells merged down across the line draw none there.
+qreal lineAbove(const QTextTable &table, int row)
+{
+    auto width = [](const QTextTableCellFormat &f, QTextFormat::Property style,
+                     QTextFormat::Property width) {
+        return f.hasProperty(style)
+                && f.intProperty(style) == QTextFrameFormat::BorderStyle_None
+            ? 0.0 : f.doubleProperty(width);
+    };
+    qreal widest = table.format().border();
+    for (int c = 0; c < table.columns(); ++c) {
+        const QTextTableCell above = table.cellAt(row - 1, c);
+        const QTextTableCell below = table.cellAt(row, c);
+        if (above == below)
+            continue;
+        widest = qMax(widest, width(above.format().toTableCellFormat(),
+                                    QTextFormat::TableCellBottomBorderStyle,
+                                    QTextFormat::TableCellBottomBorder));
+        widest = qMax(widest, width(below.format().toTableCellFormat(),
+                                    QTextFormat::TableCellTopBorderStyle,
+                                    QTextFormat::TableCellTopBorder));
+    }
+    return widest;
+}
+
 } // namespace
 
 QTextTable *outermostTableAt(QTextDocument &doc, int position)
@@ -365,6 +392,8 @@ void PageUnitWalker::rowUnit(PageUnit &unit)
     unit.top = top;
     unit.extent = qMax<qreal>(0, bottom - top);
     unit.below = m_row < m_table->rows() ? inset : 0;
+    if (m_row < m_table->rows())
+        unit.border = qMin(unit.below, lineAbove(*m_table, m_row) * scale);
     unit.table = m_table;
     unit.firstRow = first;
     unit.endRow = m_row;

@@ -28,6 +28,7 @@ struct PageUnit {
     int endRow = 0;
     int rowStart = 0; // the row's first position
     qreal below = 0;  // room between the row's end and the next row's content
+    qreal border = 0; // the line between the row and the next one: the top of below
     bool continued = false;
 };
 

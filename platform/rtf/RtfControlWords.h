@@ -41,7 +41,7 @@ enum class Cw : std::uint16_t {
     CellWidth, CellWidthType,
     // Special
     Unicode, Par, Line, LineBreak, Tab, Page,
-    Section, Cell, NestCell, Row, NestRow, FootnoteMark,
+    Section, ColumnBreak, Cell, NestCell, Row, NestRow, FootnoteMark,
     Character,
     // Font
     FontCharset, FontCodePage, FontPitch, FontNil, FontRoman, FontSwiss,
@@ -61,6 +61,7 @@ enum class Cw : std::uint16_t {
     FontTable, ColorTable, RevisionTable, ListTable, ListDefinition, ListLevelDefinition,
     ListOverrideTable, ListOverrideEntry, ListText, PnText, ParagraphNumbering, Picture,
     Transparent, Skip, Footnote, PnTextBefore, Object, ObjectResult, LevelText,
+    UnicodePair, UnicodeText,
     Count
 };
 

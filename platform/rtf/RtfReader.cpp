@@ -252,6 +252,13 @@ void RtfReader::leaveGroup(Destination closedDest, const CharState &closedChr)
 void RtfReader::enterDestination(Cw id)
 {
     GroupState &s = state();
+    // Word writes text that the ANSI code page cannot hold twice, as ANSI and as Unicode:
+    // read as ANSI, it came out as question marks.
+    if (id == Cw::UnicodeText && s.inUnicodePair) {
+        s.dest = s.pairDest;
+        s.inUnicodePair = false;
+        return;
+    }
     if (s.dest == Destination::Skip)
         return;
     const bool inText = s.dest == Destination::Text;
@@ -341,7 +348,13 @@ void RtfReader::enterDestination(Cw id)
         if (inText)
             objectResult();
         break;
+    case Cw::UnicodePair:
+        s.pairDest = s.dest;
+        s.inUnicodePair = true;
+        s.dest = Destination::Skip;
+        break;
     case Cw::Transparent:
+    case Cw::UnicodeText:
         break; // the group's text stays where it was going
     default:
         s.dest = Destination::Skip;
@@ -738,8 +751,11 @@ void RtfReader::special(Cw id, int value)
         endParagraph();
         break;
     case Cw::Line:
-    case Cw::LineBreak:
         appendChar(QChar::LineSeparator);
+        break;
+    case Cw::LineBreak:
+        // \lbrN only says how a text-wrapping break clears floating pictures; the \line that
+        // follows it is the break. Read as a break of its own, it gave two.
         break;
     case Cw::Tab:
         appendChar(u'\t');
@@ -751,6 +767,7 @@ void RtfReader::special(Cw id, int value)
         pageBreak();
         break;
     case Cw::Section:
+    case Cw::ColumnBreak: // one column here: the text after a column break goes on below
         decodeBytes();
         if (m_paragraphHasContent || !m_text.isEmpty() || m_labelPending)
             endParagraph();

@@ -85,6 +85,10 @@ struct GroupState {
     CharState chr;
     ParaState para;
     Destination dest = Destination::Text;
+    // Inside {\upr{ANSI text}{\*\ud{Unicode text}}}: the ANSI text is skipped and the
+    // Unicode text goes where the \upr group's text would have gone.
+    bool inUnicodePair = false;
+    Destination pairDest = Destination::Text;
 };
 
 struct FontEntry {

@@ -268,6 +268,41 @@ private slots:
         QCOMPARE(withPrefix(pages, QLatin1Char('r')), numbered('r', 80));
     }
 
+    // Given numbered paragraphs over more than a page, the last of them in the heading cell of
+    // a long table, when the pages are written to a PDF a small part at a time (so that the
+    // table's pages are laid out from a part that starts among the numbered paragraphs),
+    // then the heading is numbered as in the document on every page, the original and each
+    // repeated copy alike.
+    void repeatedHeadingsKeepTheirNumbers()
+    {
+        RichEdit e;
+        loadRtf(e, headedTable(1, 90, -1, 1, 60));
+        QTextCursor c(e.document());
+        QTextBlockFormat numberedFormat;
+        numberedFormat.setProperty(prop::Numbering, int(PFN_ARABIC));
+        for (QTextBlock b = e.document()->begin(); b.isValid(); b = b.next())
+            if (b.text().startsWith(QLatin1String("Line ")) || b.text() == QLatin1String("H0a")) {
+                c.setPosition(b.position());
+                c.mergeBlockFormat(numberedFormat);
+            }
+        e.setFormatRangePartSize(200);
+        const QList<QStringList> pages = pdfPages(e, 300, 1440 * 6);
+        e.setFormatRangePartSize(256 * 1024);
+        int headings = 0;
+        for (const QStringList &page : pages) {
+            const qsizetype at = page.indexOf(QStringLiteral("H0a"));
+            if (at < 0)
+                continue;
+            ++headings;
+            // (the number is in the PDF next to the paragraph's text, before or after it)
+            const QStringList around = page.mid(qMax<qsizetype>(0, at - 1), 3);
+            QVERIFY2(around.contains(QStringLiteral("61."))
+                         && around.filter(QRegularExpression(QStringLiteral("^\\d+\\.$"))).size() == 1,
+                     qPrintable(page.mid(0, 8).join(QLatin1Char(' '))));
+        }
+        QVERIFY2(headings >= 3, qPrintable(QString::number(headings)));
+    }
+
     // Given a Word file with a long table under two heading rows, when the program exports it
     // to PDF from the command line, then each of its pages starts with the heading rows and
     // every part of the table is there once.

@@ -212,6 +212,11 @@ private slots:
             "text", "link\n");
         row("footnote", "word{\\super\\chftn}{\\footnote\\chftn note} more{\\super\\chftn}"
             "{\\*\\footnote two}", "text", "word1 more2\n");
+        row("unicode pair", "a{\\upr{?? {\\b ??}}{\\*\\ud{\\u955?\\u956?}}}b", "text",
+            QStringLiteral("a\u03BB\u03BCb\n"));
+        row("unicode pair in a skipped group", "{\\info{\\upr{t}{\\*\\ud{u}}}}x", "text",
+            "x\n");
+        row("unicode text alone", "a{\\*\\ud b}c", "text", "abc\n");
         row("deleted text kept", "a{\\deleted b}c", "text", "abc\n");
         row("table cells", "\\trowd\\cellx100\\cellx200\\cellx300 a\\cell b\\cell c\\cell\\row x",
             "text", "\na\nb\nc\nx\n");
@@ -222,6 +227,8 @@ private slots:
         row("final par adds no paragraph", "a\\par", "text", "a\n");
         row("empty last paragraph kept", "a\\par\\par", "text", "a\n\n");
         row("section", "a\\sect b\\par\\sect", "text", "a\nb\n");
+        row("text-wrapping break", "a\\lbr3\\line b", "text", "a\nb\n");
+        row("column break", "a\\column b\\par\\column c", "text", "a\nb\nc\n");
     }
     // Given a control word, when read, then the first run or paragraph has the property
     // (engine value in twips and the Qt layout value derived from it where both exist).
