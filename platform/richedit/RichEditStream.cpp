@@ -2,6 +2,7 @@
 #include "RichEdit.h"
 
 #include "FormatRange.h"
+#include "ParagraphWalk.h"
 
 #include "RichEditTypes.h"
 #include "rtf/Rtf.h"
@@ -235,6 +236,7 @@ int RichEdit::streamIn(int format, EDITSTREAM &es)
     return int(source.total());
 }
 
+// For documents without pictures and other objects, whose data this copy does not carry.
 void RichEdit::copyDocumentOf(const QTextDocument &source)
 {
     auto fresh = std::make_unique<QTextDocument>();
@@ -244,15 +246,32 @@ void RichEdit::copyDocumentOf(const QTextDocument &source)
     fresh->setUseDesignMetrics(source.useDesignMetrics());
     fresh->setDocumentMargin(source.documentMargin());
     fresh->setUndoRedoEnabled(false);
-    // Placed inside an edit block, the cursor lays nothing of the source out: outside one,
-    // selecting the whole document would lay all of it out with the source's own layout.
-    QTextCursor from(const_cast<QTextDocument *>(&source));
-    from.beginEditBlock();
-    from.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-    const QTextDocumentFragment fragment(from);
-    from.endEditBlock();
     QTextCursor into(fresh.get());
-    into.insertFragment(fragment);
+    into.setBlockFormat(source.firstBlock().blockFormat());
+    into.setBlockCharFormat(source.firstBlock().charFormat());
+    if (source.rootFrame()->childFrames().isEmpty()) {
+        // Paragraphs alone are copied run by run from a walk of the source's trees: a
+        // fragment of a long run of them costs more than writing and reading it as Rich Text.
+        into.beginEditBlock();
+        ParagraphWalk walk(source);
+        ParagraphAppender append(source, *fresh);
+        WalkParagraph p;
+        for (bool firstParagraph = true; walk.next(p); firstParagraph = false) {
+            if (!firstParagraph)
+                append.appendMark(p);
+            append.appendRuns(p);
+        }
+        into.endEditBlock();
+    } else {
+        // Placed inside an edit block, the cursor lays nothing of the source out: outside
+        // one, selecting the whole document would lay all of it out with the source's layout.
+        QTextCursor from(const_cast<QTextDocument *>(&source));
+        from.beginEditBlock();
+        from.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        const QTextDocumentFragment fragment(from);
+        from.endEditBlock();
+        into.insertFragment(fragment);
+    }
     // A fragment brings the formats of the paragraphs it holds whole, not of the first and
     // the last, which it cuts at their marks.
     QTextCursor first(fresh->firstBlock());
