@@ -2,6 +2,7 @@
 
 #include "Formats.h"
 #include "HeaderRows.h"
+#include "MeasuredPart.h"
 #include "PageUnits.h"
 #include "ParagraphWalk.h"
 #include "Pictures.h"
@@ -161,6 +162,7 @@ void FormatRangeCache::reset()
     m_reliableEnd = INT_MAX;
     m_continues = false;
     m_lineStarts.clear();
+    m_measured = Measured();
 }
 
 namespace {
@@ -275,8 +277,9 @@ std::unique_ptr<QTextDocument> copyRange(const QTextDocument &source, int from, 
 }
 } // namespace
 
-void FormatRangeCache::copyPart(const QTextDocument &source, int cpMin, bool grow, int minimum,
-                                int dpiX)
+FormatRangeCache::PartRange FormatRangeCache::partRange(const QTextDocument &source, int cpMin,
+                                                        bool grow, int minimum,
+                                                        int previousEnd) const
 {
     // The part starts at the paragraph holding cpMin, a long one at its nearest known line
     // before cpMin; a part that was too short for a page is followed by one twice as long.
@@ -291,16 +294,17 @@ void FormatRangeCache::copyPart(const QTextDocument &source, int cpMin, bool gro
             && *std::prev(known) < first.position() + first.length())
             from = *std::prev(known);
     }
-    const int limit = qMax(minimum, grow ? qMax(m_partCharacters, 2 * (m_end - from))
+    const int limit = qMax(minimum, grow ? qMax(m_partCharacters, 2 * (previousEnd - from))
                                          : m_partCharacters);
     // Twice the paragraphs from the new start to the old end, not twice the old part: a part
     // grown for every page at its end would otherwise double each time and soon hold more
     // paragraphs than the layout handles quickly.
     const int blockLimit = grow
-        ? qMax(kPartBlocks, 2 * (source.findBlock(m_end).blockNumber() - first.blockNumber() + 1))
+        ? qMax(kPartBlocks,
+               2 * (source.findBlock(previousEnd).blockNumber() - first.blockNumber() + 1))
         : kPartBlocks;
     // A longer part holds at least one paragraph more than the one before.
-    const int atLeast = grow ? m_end : first.position() + first.length();
+    const int atLeast = grow ? previousEnd : first.position() + first.length();
     // The end of the part so far is counted along: asking each paragraph for its position
     // would search the source's tree from the top for every one.
     QTextBlock last = first;
@@ -317,7 +321,7 @@ void FormatRangeCache::copyPart(const QTextDocument &source, int cpMin, bool gro
     }
     last = outsideTables(src, last, +1);
     // A paragraph longer than a part that would end it past the limit is cut there.
-    int to = last.position() + last.length() - 1;
+    const int to = last.position() + last.length() - 1;
     int cut = 0;
     if (to - from > limit && last.length() > m_partCharacters
         && !outermostTableAt(src, last.position())) {
@@ -327,14 +331,29 @@ void FormatRangeCache::copyPart(const QTextDocument &source, int cpMin, bool gro
         if (cut >= to)
             cut = 0;
     }
+    return {first, last, from, cut};
+}
+
+void FormatRangeCache::copyPart(const QTextDocument &source, int cpMin, bool grow, int minimum,
+                                int dpiX)
+{
+    const PartRange range = partRange(source, cpMin, grow, minimum, m_end);
+    const QTextBlock &first = range.first;
+    const QTextBlock &last = range.last;
+    const int from = range.from;
+    const int cut = range.cut;
+    const int to = last.position() + last.length() - 1;
     m_base = from;
     m_continues = from > first.position();
     m_reachesEnd = !cut && !last.next().isValid();
     m_end = cut ? cut : last.position() + last.length();
     m_reliableEnd = cut ? cut : INT_MAX; // a cut slice's last line is found in layOut
-    if (m_base == 0 && m_reachesEnd)
+    if (m_base == 0 && m_reachesEnd) {
         m_doc.reset(source.clone()); // the whole document: an exact copy
-    else
+        // but for the format of the first paragraph's mark, which the clone leaves out: an
+        // empty first paragraph took the default font's height instead of its own.
+        QTextCursor(m_doc->firstBlock()).setBlockCharFormat(source.firstBlock().charFormat());
+    } else
         m_doc = copyRange(source, from, cut ? cut : to, first, last);
     // No page size: nothing is laid out until layOut gives the part its width (the layout
     // would otherwise lay the part out for every setting on the way, four times in all).
@@ -417,6 +436,42 @@ QTextDocument *FormatRangeCache::layoutFor(const QTextDocument &source, int dpiX
         }
         grow = false;
     }
+}
+
+const MeasuredPart *FormatRangeCache::measuredFor(const QTextDocument &source, int dpiX,
+                                                   int dpiY, int widthTwips, int cpMin,
+                                                   bool grow)
+{
+    Measured &m = m_measured;
+    if (!m.checked) {
+        m.checked = true;
+        m.refused = !MeasuredPart::suits(source);
+    }
+    if (m.refused || (cpMin >= m.refusedFrom && cpMin < m.refusedTo))
+        return nullptr;
+    const bool sameDevice = m.part && m.dpiX == dpiX && m.dpiY == dpiY && m.width == widthTwips;
+    if (sameDevice && !grow && cpMin >= m.base && (cpMin < m.end || m.reachesEnd))
+        return m.part.get();
+    // The part the copy would hold; one that starts or ends inside a paragraph is left to it,
+    // and so is one holding a paragraph the measuring does not reproduce: the pages that start
+    // in its paragraphs are found in the copy.
+    const PartRange range = partRange(source, cpMin, grow && sameDevice, 0, m.end);
+    auto part = std::make_unique<MeasuredPart>();
+    if (range.cut || range.from != range.first.position()
+        || !part->measure(source, range.first, range.last, dpiX, dpiY, widthTwips)) {
+        m.part.reset();
+        m.refusedFrom = range.first.position();
+        m.refusedTo = range.cut ? range.cut : range.last.position() + range.last.length();
+        return nullptr;
+    }
+    m.part = std::move(part);
+    m.dpiX = dpiX;
+    m.dpiY = dpiY;
+    m.width = widthTwips;
+    m.base = range.first.position();
+    m.end = range.last.position() + range.last.length();
+    m.reachesEnd = !range.last.next().isValid();
+    return m.part.get();
 }
 
 void drawParagraphMarker(QPainter &p, const QTextBlock &block, QPointF offset,
@@ -502,6 +557,12 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
     const qreal pageHeight = (fr->rc.bottom - fr->rc.top) * dpiY / 1440.0;
     if (widthTwips <= 0 || pageHeight <= 0)
         return cpMin;
+    if (!render || !fr->hdc) {
+        const int end = measuredPageEnd(*m_rangeCache, *document(), length, cpMin, dpiX, dpiY,
+                                        widthTwips, pageHeight);
+        if (end >= 0)
+            return end;
+    }
     QTextDocument *doc = nullptr;
     int base = 0; // source position of the laid-out part's start
     QTextBlock firstBlock;

@@ -23,6 +23,8 @@ class QTextDocument;
 
 namespace richedit {
 
+class MeasuredPart;
+
 class FormatRangeCache {
 public:
     FormatRangeCache();
@@ -35,6 +37,17 @@ public:
     QTextDocument *layoutFor(const QTextDocument &source, int dpiX, int dpiY, int widthTwips,
                              int cpMin, bool grow = false);
     bool isEmpty() const { return !m_doc; }
+    // For measuring only: the part of a plain source that holds position cpMin, measured
+    // without a copy (see MeasuredPart), the same part that layoutFor would copy; grow as
+    // there. nullptr when the source cannot be measured so (until the next reset, for any
+    // position when the source holds tables or other objects, and for the positions of the
+    // part that failed otherwise); the caller then lays the copy out with layoutFor.
+    const MeasuredPart *measuredFor(const QTextDocument &source, int dpiX, int dpiY,
+                                    int widthTwips, int cpMin, bool grow = false);
+    // Source position of the measured part's first character, and whether it runs to the end
+    // of the source.
+    int measuredBase() const { return m_measured.base; }
+    bool measuredReachesEnd() const { return m_measured.reachesEnd; }
     // Source position of the part's first character.
     int base() const { return m_base; }
     // Whether the part runs to the end of the source.
@@ -50,6 +63,16 @@ public:
     void setPartCharacters(int characters) { m_partCharacters = qMax(1, characters); reset(); }
 
 private:
+    // The paragraphs a part holding cpMin takes, from `from` (the start of `first` or one of
+    // its lines) to the end of `last`, or to `cut` inside it when cut is not 0.
+    struct PartRange {
+        QTextBlock first;
+        QTextBlock last;
+        int from = 0;
+        int cut = 0;
+    };
+    PartRange partRange(const QTextDocument &source, int cpMin, bool grow, int minimum,
+                        int previousEnd) const;
     void copyPart(const QTextDocument &source, int cpMin, bool grow, int minimum, int dpiX);
     void layOut(int dpiX, int dpiY, int widthTwips);
     void rememberLineStart(const QTextDocument &source, int cpMin);
@@ -68,6 +91,22 @@ private:
     // Known line starts inside long paragraphs, for the current device and width: a slice
     // starts at the nearest one before the position it is made for.
     std::set<int> m_lineStarts;
+    // The measured part and what it was measured for; refused once the source turned out not
+    // to suit measuring, and for the positions of a part that could not be measured.
+    struct Measured {
+        std::unique_ptr<MeasuredPart> part;
+        int dpiX = 0;
+        int dpiY = 0;
+        int width = -1;
+        int base = 0;
+        int end = 0;
+        bool reachesEnd = true;
+        bool checked = false;
+        bool refused = false;
+        int refusedFrom = 0;
+        int refusedTo = 0;
+    };
+    Measured m_measured;
 };
 
 // Draws the bullet or number of a numbered paragraph in its left indent; offset is where the

@@ -8,16 +8,11 @@
 
 namespace richedit {
 
-namespace {
-
-// Vertical extent of line i of a block, the same for measuring and drawing: up to the next
-// line, or for the last line its height as the paragraph's spacing rule makes it.
-qreal lineExtent(const QTextBlock &b, const QTextLayout *l, int i)
+qreal lineExtent(const QTextBlockFormat &f, const QTextLayout *l, int i)
 {
     const QTextLine line = l->lineAt(i);
     if (i + 1 < l->lineCount())
         return l->lineAt(i + 1).y() - line.y();
-    const QTextBlockFormat f = b.blockFormat();
     qreal h = line.height();
     switch (f.lineHeightType()) {
     case QTextBlockFormat::ProportionalHeight: h = h * f.lineHeight() / 100.0; break;
@@ -26,6 +21,16 @@ qreal lineExtent(const QTextBlock &b, const QTextLayout *l, int i)
     default: break;
     }
     return h;
+}
+
+namespace {
+
+// The same for a block, whose format is looked up for its last line only.
+qreal blockLineExtent(const QTextBlock &b, const QTextLayout *l, int i)
+{
+    if (i + 1 < l->lineCount())
+        return l->lineAt(i + 1).y() - l->lineAt(i).y();
+    return lineExtent(b.blockFormat(), l, i);
 }
 
 // Whether the cell at (row, column) begins there rather than reaching there from a cell above
@@ -195,7 +200,7 @@ QList<CellLine> cellLines(QTextDocument &doc, QTextTable *table, int firstRow, i
                 for (int i = 0; i < l->lineCount(); ++i) {
                     const QTextLine line = l->lineAt(i);
                     const qreal top = at.y() + line.y();
-                    lines.append({b, i, top, top + lineExtent(b, l, i),
+                    lines.append({b, i, top, top + blockLineExtent(b, l, i),
                                   b.position() + line.textStart()});
                 }
             }
@@ -291,7 +296,7 @@ bool PageUnitWalker::next(PageUnit &unit)
             unit = PageUnit();
             unit.start = m_block.position() + (lines ? l->lineAt(m_line).textStart() : 0);
             unit.top = l->position().y() + (lines ? l->lineAt(m_line).y() : 0);
-            unit.extent = lines ? lineExtent(m_block, l, m_line) : 0;
+            unit.extent = lines ? blockLineExtent(m_block, l, m_line) : 0;
             unit.last = m_block;
             ++m_line;
             return true;

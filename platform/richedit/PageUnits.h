@@ -8,7 +8,9 @@
 #include <QTextBlock>
 #include <QtGlobal>
 
+class QTextBlockFormat;
 class QTextDocument;
+class QTextLayout;
 class QTextTable;
 
 namespace richedit {
@@ -102,6 +104,11 @@ private:
     int m_nextRow = -1;
     RowHead m_nextHead;
 };
+
+// Vertical extent of line i of a paragraph laid out with format f, the same for measuring and
+// drawing: up to the next line, or for the last line its height as the paragraph's spacing
+// rule makes it.
+qreal lineExtent(const QTextBlockFormat &f, const QTextLayout *l, int i);
 
 // The outermost table that the position lies in, or nullptr.
 QTextTable *outermostTableAt(QTextDocument &doc, int position);
