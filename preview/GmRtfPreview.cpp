@@ -89,16 +89,22 @@ void TGmRtfPreview::LoadFromRichEdit(TRxRichEdit *source)
     // The control the pages are laid out from: the source itself when its owner keeps it
     // unchanged and a copy would be the very same document; otherwise a hidden copy, owned by
     // the resource table from the start so that no path leaks it.
+    const bool unchanged = rtfcopy::readsBackUnchanged(*source);
     TRxRichEdit *laidOut = source;
-    if (!SharesUnchangedSource || !rtfcopy::readsBackUnchanged(*source)) {
+    if (!SharesUnchangedSource || !unchanged) {
         laidOut = list.NeedRichEdit();
         if (!laidOut)
             return;
         list.ResourceTable().MemoList.Add(laidOut);
         laidOut->resize(0, 0);
-        // The source streams out whether or not it sits in a window; Rich Text read into the
-        // copy's (empty) selection becomes its whole document.
-        rtfcopy::replaceSelection(*laidOut, rtfcopy::streamOut(*source));
+        // The copy is the document itself when Rich Text would give it back unchanged (a
+        // direct copy costs about half the round trip); otherwise the source streams out,
+        // whether or not it sits in a window, and Rich Text read into the copy's (empty)
+        // selection becomes its whole document.
+        if (unchanged)
+            laidOut->copyDocumentOf(*source->document());
+        else
+            rtfcopy::replaceSelection(*laidOut, rtfcopy::streamOut(*source));
     }
     // The length of the text that is measured: the laid-out one's. The Rich Text round trip may
     // drop a final empty paragraph of the source, whose end the copy would then never reach.

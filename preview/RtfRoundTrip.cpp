@@ -9,7 +9,9 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextFrame>
+#include <QTextTable>
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -72,28 +74,38 @@ bool namesSymbol(const QTextFormat &f)
            });
 }
 
-// Tables, lists, bullets and numbers (drawn in the document's default font), pictures and
-// other objects, and runs whose text the reader maps from the
-// Symbol font, are left to the copy.
+// Lists, bullets and numbers (drawn in the document's default font), pictures and other
+// objects, frames other than tables, tables inside tables, and runs whose text the reader maps
+// from the Symbol font, are left to the copy. Tables of paragraphs are sampled whole.
 bool plainStructure(const QTextDocument &doc)
 {
-    if (!doc.rootFrame()->childFrames().isEmpty())
+    const QList<QTextFrame *> frames = doc.rootFrame()->childFrames();
+    const bool flatTables = std::all_of(frames.cbegin(), frames.cend(), [](QTextFrame *f) {
+        return qobject_cast<QTextTable *>(f) && f->childFrames().isEmpty();
+    });
+    if (!flatTables)
         return false;
     const QList<QTextFormat> formats = doc.allFormats();
     return std::none_of(formats.cbegin(), formats.cend(), [](const QTextFormat &f) {
-        return f.isListFormat() || f.isTableFormat() || f.isImageFormat()
-            || (f.isCharFormat() && (f.objectType() != QTextFormat::NoObject || namesSymbol(f)))
+        const bool cell = f.isCharFormat() && f.objectType() == QTextFormat::TableCellObject;
+        return f.isListFormat() || f.isImageFormat()
+            || (f.isCharFormat() && !cell
+                && (f.objectType() != QTextFormat::NoObject || namesSymbol(f)))
             || (f.isBlockFormat() && (f.objectIndex() >= 0 || f.intProperty(prop::Numbering)));
     });
 }
 
-// Printable ASCII, tabs, line breaks and paragraph separators, and nothing a control would
-// mark as a link when it reads it.
+// Printable ASCII, tabs, line breaks, paragraph separators and the marks of table cells, and
+// nothing a control would mark as a link when it reads it.
+constexpr char16_t kCellStart = 0xFDD0; // the mark that starts each cell of a table
+constexpr char16_t kTableEnd = 0xFDD1;  // the mark after a table's last cell
+
 bool plainText(const QString &text)
 {
     const bool allPlain = std::all_of(text.cbegin(), text.cend(), [](QChar c) {
         const char16_t u = c.unicode();
-        return (u >= 0x20 && u < 0x7F) || u == '\t' || u == '\v' || u == 0x2028 || u == 0x2029;
+        return (u >= 0x20 && u < 0x7F) || u == '\t' || u == '\v' || u == 0x2028 || u == 0x2029
+            || u == kCellStart || u == kTableEnd;
     });
     return allPlain && !text.contains(QLatin1String("://"))
         && !text.contains(QLatin1String("mailto:"), Qt::CaseInsensitive)
@@ -121,46 +133,148 @@ int textTraits(QStringView run)
     return traits;
 }
 
-// The numbers of the paragraphs the sample holds, in document order: the first and the last,
-// and both paragraphs of the first pair of neighbours of every two shapes. Empty when the
-// sample would hold more than limit paragraphs.
-std::vector<int> sampleParagraphs(const QTextDocument &doc, int limit)
+// A unit of the sample: a paragraph outside tables (its position), or a whole table.
+struct SampleUnit {
+    int position = -1;
+    QTextTable *table = nullptr;
+};
+
+// Format indexes for the shapes, with the object a format belongs to left out: the marks that
+// start and end a table's cells name their table, so that every table would otherwise have a
+// shape of its own.
+class FormatIds {
+public:
+    explicit FormatIds(const QTextDocument &doc) : m_formats(doc.allFormats()) {}
+    int operator()(int index)
+    {
+        auto known = m_ids.constFind(index);
+        if (known != m_ids.constEnd())
+            return known.value();
+        QTextFormat f = index >= 0 && index < m_formats.size() ? m_formats.at(index) : QTextFormat();
+        f.clearProperty(QTextFormat::ObjectIndex);
+        int id = int(m_distinct.indexOf(f));
+        if (id < 0) {
+            id = int(m_distinct.size());
+            m_distinct.append(f);
+        }
+        m_ids.insert(index, id);
+        return id;
+    }
+
+private:
+    QList<QTextFormat> m_formats;
+    QList<QTextFormat> m_distinct;
+    QHash<int, int> m_ids;
+};
+
+// A paragraph's shape: its paragraph format, its mark's format and its runs' formats and
+// text traits.
+void appendShape(QList<int> &shape, const WalkParagraph &p, FormatIds &ids)
 {
+    shape << -2 << ids(p.blockFormat) << ids(p.markFormat);
+    for (const WalkRun &run : p.runs)
+        shape << ids(run.format) << textTraits(QStringView(p.text).mid(run.offset, run.length));
+}
+
+// A table's shape besides its paragraphs': its format, its grid and each cell's format and
+// spans.
+void appendTableShape(QList<int> &shape, const QTextTable &table, FormatIds &ids)
+{
+    shape << -1 << ids(table.formatIndex()) << table.rows() << table.columns();
+    for (int r = 0; r < table.rows(); ++r)
+        for (int c = 0; c < table.columns(); ++c) {
+            const QTextTableCell cell = table.cellAt(r, c);
+            shape << ids(cell.tableCellFormatIndex()) << cell.rowSpan() << cell.columnSpan();
+        }
+}
+
+// The units the sample holds, in document order: the first and the last, and both units of the
+// first pair of neighbours of every two shapes. A table is one unit, its shape that of its grid
+// and of all its paragraphs. Empty when the sample would hold more than limit paragraphs.
+std::vector<SampleUnit> sampleUnits(const QTextDocument &doc, int limit)
+{
+    std::vector<SampleUnit> units; // every unit of the document, for the sample's look-ups
     std::vector<int> sample;
+    int sampled = 0; // paragraphs in the sample
+    std::vector<int> paragraphs; // of each unit
     QHash<QList<int>, int> shapes;
     QSet<qint64> pairs;
+    FormatIds ids(doc);
+    const QList<QTextFrame *> tables = doc.rootFrame()->childFrames();
+    qsizetype nextTable = 0;
     QList<int> shape;
     int previous = -1;
-    int number = 0;
-    ParagraphWalk walk(doc);
-    WalkParagraph b;
-    for (; walk.next(b); ++number) {
-        shape.clear();
-        shape << b.blockFormat << b.markFormat;
-        for (const WalkRun &run : b.runs)
-            shape << run.format << textTraits(QStringView(b.text).mid(run.offset, run.length));
+    // A table comes after the paragraph before it: two tables never meet in a document.
+    auto take = [&](size_t unit) {
+        if (!sample.empty() && sample.back() == int(unit))
+            return;
+        if (units[unit].table && unit > 0 && (sample.empty() || sample.back() != int(unit) - 1)) {
+            sample.push_back(int(unit) - 1);
+            sampled += paragraphs[unit - 1];
+        }
+        sample.push_back(int(unit));
+        sampled += paragraphs[unit];
+    };
+    // Closes the unit just read: its shape is looked up, and a new pair of shapes takes it and
+    // the unit before it into the sample.
+    auto close = [&]() {
         auto known = shapes.constFind(shape);
         if (known == shapes.constEnd())
             known = shapes.insert(shape, int(shapes.size()));
         const int id = known.value();
         const qint64 pair = (qint64(previous) << 32) | quint32(id);
+        const size_t unit = units.size() - 1;
         if (!pairs.contains(pair)) {
             pairs.insert(pair);
-            if (number > 0 && sample.back() != number - 1)
-                sample.push_back(number - 1);
-            sample.push_back(number);
-            if (int(sample.size()) > limit)
-                return {};
+            if (unit > 0)
+                take(unit - 1);
+            take(unit);
         }
         previous = id;
+        shape.clear();
+    };
+    ParagraphWalk walk(doc);
+    WalkParagraph b;
+    QTextTable *inTable = nullptr;
+    while (walk.next(b)) {
+        if (inTable && b.position > inTable->lastPosition()) {
+            close();
+            inTable = nullptr;
+        }
+        if (!inTable && nextTable < tables.size()
+            && b.position >= tables.at(nextTable)->firstPosition()) {
+            inTable = static_cast<QTextTable *>(tables.at(nextTable++));
+            units.push_back({-1, inTable});
+            paragraphs.push_back(0);
+            appendTableShape(shape, *inTable, ids);
+        } else if (!inTable) {
+            units.push_back({b.position, nullptr});
+            paragraphs.push_back(0);
+        }
+        ++paragraphs.back();
+        appendShape(shape, b, ids);
+        if (!inTable)
+            close();
+        if (sampled > limit)
+            return {};
     }
-    if (number > 0 && sample.back() != number - 1)
-        sample.push_back(number - 1);
-    return int(sample.size()) > limit ? std::vector<int>() : sample;
+    if (inTable)
+        close();
+    if (!units.empty())
+        take(units.size() - 1);
+    if (sampled > limit || nextTable < tables.size())
+        return {};
+    std::vector<SampleUnit> chosen;
+    chosen.reserve(sample.size());
+    for (int unit : sample)
+        chosen.push_back(units[size_t(unit)]);
+    return chosen;
 }
 
-// The sampled paragraphs of source, with their formats, as the document of control.
-void fillSample(TRxRichEdit &control, const QTextDocument &source, const std::vector<int> &sample)
+// The sampled units of source, with their formats, as the document of control: paragraphs run
+// by run, tables through a document fragment of each.
+void fillSample(TRxRichEdit &control, const QTextDocument &source,
+                const std::vector<SampleUnit> &sample)
 {
     QTextDocument *doc = control.document();
     doc->setDefaultFont(source.defaultFont());
@@ -171,18 +285,120 @@ void fillSample(TRxRichEdit &control, const QTextDocument &source, const std::ve
     doc->setUndoRedoEnabled(false);
     QTextCursor into(doc);
     into.beginEditBlock();
-    for (size_t i = 0; i < sample.size(); ++i) {
-        const QTextBlock b = source.findBlockByNumber(sample[i]);
-        if (i == 0) {
+    // A paragraph after a table goes into the paragraph the table leaves behind it.
+    bool newParagraph = false;
+    for (const SampleUnit &unit : sample) {
+        if (unit.table) {
+            // Placed inside an edit block, the cursor lays nothing of the source out.
+            QTextCursor cursor(const_cast<QTextDocument *>(&source));
+            cursor.beginEditBlock();
+            cursor.setPosition(unit.table->firstPosition() - 1);
+            cursor.setPosition(unit.table->lastPosition() + 1, QTextCursor::KeepAnchor);
+            const QTextDocumentFragment fragment(cursor);
+            cursor.endEditBlock();
+            into.movePosition(QTextCursor::End);
+            into.insertFragment(fragment);
+            into.movePosition(QTextCursor::End);
+            newParagraph = false;
+            continue;
+        }
+        const QTextBlock b = source.findBlock(unit.position);
+        if (newParagraph) {
+            into.insertBlock(b.blockFormat(), b.charFormat());
+        } else {
             into.setBlockFormat(b.blockFormat());
             into.setBlockCharFormat(b.charFormat());
-        } else {
-            into.insertBlock(b.blockFormat(), b.charFormat());
         }
         for (auto it = b.begin(); !it.atEnd(); ++it)
             into.insertText(it.fragment().text(), it.fragment().charFormat());
+        newParagraph = true;
     }
     into.endEditBlock();
+}
+
+// The blocks the sampled units of source hold, in order.
+QList<QTextBlock> unitBlocks(const QTextDocument &source, const std::vector<SampleUnit> &sample)
+{
+    QList<QTextBlock> blocks;
+    for (const SampleUnit &unit : sample) {
+        if (!unit.table) {
+            blocks << source.findBlock(unit.position);
+            continue;
+        }
+        for (QTextBlock b = source.findBlock(unit.table->firstPosition());
+             b.isValid() && b.position() <= unit.table->lastPosition(); b = b.next())
+            blocks << b;
+    }
+    return blocks;
+}
+
+QTextFormat withoutObject(QTextFormat f)
+{
+    f.clearProperty(QTextFormat::ObjectIndex);
+    return f;
+}
+
+// Whether the tables of a and b have the same formats, grids, cell formats and spans.
+bool sameTables(const QList<QTextTable *> &a, const QList<QTextTable *> &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        const QTextTable &x = *a.at(i);
+        const QTextTable &y = *b.at(i);
+        if (withoutObject(x.format()) != withoutObject(y.format()) || x.rows() != y.rows()
+            || x.columns() != y.columns())
+            return false;
+        for (int r = 0; r < x.rows(); ++r)
+            for (int c = 0; c < x.columns(); ++c) {
+                const QTextTableCell p = x.cellAt(r, c);
+                const QTextTableCell q = y.cellAt(r, c);
+                if (withoutObject(p.format()) != withoutObject(q.format())
+                    || p.rowSpan() != q.rowSpan() || p.columnSpan() != q.columnSpan())
+                    return false;
+            }
+    }
+    return true;
+}
+
+QList<QTextTable *> tablesOf(const QTextDocument &doc)
+{
+    QList<QTextTable *> tables;
+    for (QTextFrame *f : doc.rootFrame()->childFrames())
+        if (auto *t = qobject_cast<QTextTable *>(f))
+            tables << t;
+    return tables;
+}
+
+// Whether the sample document holds exactly the sampled units of source: the same paragraphs
+// with the same formats, and the same tables. Otherwise it would not speak for source.
+bool sampleIsFaithful(const QTextDocument &sample, const QTextDocument &source,
+                      const std::vector<SampleUnit> &units)
+{
+    const QList<QTextBlock> blocks = unitBlocks(source, units);
+    if (blocks.size() != sample.blockCount())
+        return false;
+    QTextBlock y = sample.begin();
+    for (const QTextBlock &x : blocks) {
+        if (x.text() != y.text() || x.blockFormat() != y.blockFormat()
+            || withoutObject(x.charFormat()) != withoutObject(y.charFormat()))
+            return false;
+        auto i = x.begin();
+        auto j = y.begin();
+        for (; !i.atEnd() && !j.atEnd(); ++i, ++j) {
+            if (i.fragment().length() != j.fragment().length()
+                || i.fragment().charFormat() != j.fragment().charFormat())
+                return false;
+        }
+        if (i.atEnd() != j.atEnd())
+            return false;
+        y = y.next();
+    }
+    QList<QTextTable *> sampled;
+    for (const SampleUnit &unit : units)
+        if (unit.table)
+            sampled << unit.table;
+    return sameTables(sampled, tablesOf(sample));
 }
 
 // Properties the layout takes together as one font, resolved against the document's default
@@ -198,14 +414,16 @@ QMap<int, QVariant> propertiesBesidesFont(const QTextCharFormat &f)
 {
     QMap<int, QVariant> properties = f.properties();
     for (auto it = properties.begin(); it != properties.end();)
-        it = isFontProperty(it.key()) ? properties.erase(it) : std::next(it);
+        it = isFontProperty(it.key()) || it.key() == QTextFormat::ObjectIndex
+            ? properties.erase(it) : std::next(it);
     return properties;
 }
 
 // Whether a, a format of the source, lays out, draws and writes like b, its copy's: the same
 // font once each is resolved against its document's default font (the copy names the default
 // family and size that the source leaves to its default), and the same other properties, but
-// that the copy names the ANSI character set where the source names none.
+// that the copy names the ANSI character set where the source names none, and that the marks
+// of table cells name their own document's table.
 bool sameCharFormat(const QTextCharFormat &a, const QFont &aDefault, const QTextCharFormat &b,
                     const QFont &bDefault)
 {
@@ -258,15 +476,18 @@ bool readsBackUnchanged(TRxRichEdit &source)
     const QString text = doc.toRawText();
     if (!plainText(text))
         return false;
-    const std::vector<int> sample = sampleParagraphs(doc, doc.blockCount() / 4);
+    const std::vector<SampleUnit> sample = sampleUnits(doc, doc.blockCount() / 4);
     if (sample.empty())
         return false;
     TRxRichEdit original;
     fillSample(original, doc, sample);
+    if (!sampleIsFaithful(*original.document(), doc, sample))
+        return false;
     TRxRichEdit copy;
     copy.resize(0, 0);
     replaceSelection(copy, streamOut(original));
-    return sameSettings(doc, *copy.document()) && sameBlocks(*original.document(), *copy.document());
+    return sameSettings(doc, *copy.document()) && sameBlocks(*original.document(), *copy.document())
+        && sameTables(tablesOf(*original.document()), tablesOf(*copy.document()));
 }
 
 } // namespace rtfcopy

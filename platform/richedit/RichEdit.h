@@ -50,6 +50,10 @@ public:
     // The whole document replaced by text with default formats, as one step that undo can take
     // back (setWindowText empties the undo history instead).
     void replaceAll(const QString &text);
+    // The control's document becomes a copy of source's (text, formats, tables, the
+    // document's settings), as a load makes it, with an empty undo history. source is not
+    // laid out by it.
+    void copyDocumentOf(const QTextDocument &source);
 
     // ---- line metrics on the control's own layout (display lines) ----
     int lineCount() const;              // EM_GETLINECOUNT, at least 1

@@ -2,6 +2,7 @@
 #include "RichEdit.h"
 
 #include "FormatRange.h"
+#include "ParagraphWalk.h"
 
 #include "RichEditTypes.h"
 #include "rtf/Rtf.h"
@@ -9,6 +10,7 @@
 
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextFrame>
 #include <QTextTable>
 #include <algorithm>
@@ -232,6 +234,56 @@ int RichEdit::streamIn(int format, EDITSTREAM &es)
     if (!ok && es.dwError == 0)
         es.dwError = -16;
     return int(source.total());
+}
+
+// For documents without pictures and other objects, whose data this copy does not carry.
+void RichEdit::copyDocumentOf(const QTextDocument &source)
+{
+    auto fresh = std::make_unique<QTextDocument>();
+    fresh->setDefaultFont(source.defaultFont());
+    fresh->setDefaultTextOption(source.defaultTextOption());
+    fresh->setIndentWidth(source.indentWidth());
+    fresh->setUseDesignMetrics(source.useDesignMetrics());
+    fresh->setDocumentMargin(source.documentMargin());
+    fresh->setUndoRedoEnabled(false);
+    QTextCursor into(fresh.get());
+    into.setBlockFormat(source.firstBlock().blockFormat());
+    into.setBlockCharFormat(source.firstBlock().charFormat());
+    if (source.rootFrame()->childFrames().isEmpty()) {
+        // Paragraphs alone are copied run by run from a walk of the source's trees: a
+        // fragment of a long run of them costs more than writing and reading it as Rich Text.
+        into.beginEditBlock();
+        ParagraphWalk walk(source);
+        ParagraphAppender append(source, *fresh);
+        WalkParagraph p;
+        for (bool firstParagraph = true; walk.next(p); firstParagraph = false) {
+            if (!firstParagraph)
+                append.appendMark(p);
+            append.appendRuns(p);
+        }
+        into.endEditBlock();
+    } else {
+        // Placed inside an edit block, the cursor lays nothing of the source out: outside
+        // one, selecting the whole document would lay all of it out with the source's layout.
+        QTextCursor from(const_cast<QTextDocument *>(&source));
+        from.beginEditBlock();
+        from.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        const QTextDocumentFragment fragment(from);
+        from.endEditBlock();
+        into.insertFragment(fragment);
+    }
+    // A fragment brings the formats of the paragraphs it holds whole, not of the first and
+    // the last, which it cuts at their marks.
+    QTextCursor first(fresh->firstBlock());
+    first.setBlockFormat(source.firstBlock().blockFormat());
+    first.setBlockCharFormat(source.firstBlock().charFormat());
+    QTextCursor last(fresh->lastBlock());
+    last.setBlockFormat(source.lastBlock().blockFormat());
+    last.setBlockCharFormat(source.lastBlock().charFormat());
+    fresh->setUndoRedoEnabled(m_undoLimit > 0);
+    fresh->setModified(false);
+    adoptDocument(std::move(fresh));
+    setTextCursor(QTextCursor(document()));
 }
 
 int RichEdit::streamOut(int format, EDITSTREAM &es)

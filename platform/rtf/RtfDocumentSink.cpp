@@ -157,6 +157,17 @@ void RtfDocumentSink::finish(const QTextBlockFormat &block, const QTextCharForma
         }
         return;
     }
+    if (m_cursor.atEnd() && m_cursor.block().length() == 1
+        && m_cursor.block().position() == m_afterTable) {
+        // The paragraph a table leaves behind it at the end of the document takes the formats
+        // read for it, as a paragraph with text does: it kept a bare paragraph format and the
+        // control's default font before, which the file did not give it.
+        if (!(block == m_currentBlock))
+            m_cursor.setBlockFormat(block);
+        if (!(mark == m_currentMark))
+            m_cursor.setBlockCharFormat(mark);
+        return;
+    }
     if (m_pendingBreak && !m_cursor.atEnd()) {
         // Inserted inside the document: the paragraph mark that was read stays, and what
         // follows keeps the format it had.
@@ -318,6 +329,7 @@ void RtfDocumentSink::endTable()
     if (m_row < m_table->rows())
         m_table->removeRows(m_row, m_table->rows() - m_row);
     m_cursor.setPosition(m_table->lastPosition() + 1);
+    m_afterTable = m_cursor.position();
     m_table = nullptr;
     m_pendingBreak = false;
     takeBlockFormats();

@@ -60,6 +60,7 @@ private:
     bool m_runsAppended = false; // text or paragraphs were added past the cursor
 
     QTextTable *m_table = nullptr; // the table being read, or none
+    int m_afterTable = -1; // where the paragraph after the last table read starts
     int m_row = 0;                 // the cell the next content goes into
     int m_column = 0;
     bool m_inCell = false;         // the cursor is in that cell

@@ -148,6 +148,35 @@ private slots:
                  first.constData());
         QCOMPARE(rtftest::writeDocument(*rtftest::readDocument(first)), first);
     }
+
+    // Given a document that ends with a table followed by \pard and a paragraph format but no
+    // text, when read, then the paragraph the table leaves behind it has that format (it kept
+    // a bare one before, so that the document and its copy through Rich Text differed), and
+    // read -> write -> read gives it the same format; a table read into the middle of a
+    // document leaves the paragraph after it as it was.
+    void theParagraphAfterAFinalTableTakesItsFormat()
+    {
+        const QByteArray rtf = "{\\rtf1\\ansi\\trowd\\cellx2000\\pard\\intbl a\\cell\\row"
+                               "\\pard\\qc\\sa240\n}";
+        const auto d = rtftest::readDocument(rtf);
+        const QTextBlockFormat last = d->lastBlock().blockFormat();
+        QCOMPARE(last.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+        QCOMPARE(last.intProperty(prop::SpaceAfter), 240);
+        const auto copy = rtftest::readDocument(rtftest::writeDocument(*d));
+        QCOMPARE(copy->blockCount(), d->blockCount());
+        QCOMPARE(copy->lastBlock().blockFormat(), last);
+
+        QTextDocument into;
+        QTextCursor cursor(&into);
+        cursor.insertText(QStringLiteral("before"));
+        cursor.insertBlock();
+        cursor.insertText(QStringLiteral("after"));
+        const QTextBlockFormat after = into.lastBlock().blockFormat();
+        cursor.setPosition(into.lastBlock().position());
+        rtf::readRtf(rtftest::memorySource(rtf), cursor);
+        QCOMPARE(into.lastBlock().text(), QStringLiteral("after"));
+        QCOMPARE(into.lastBlock().blockFormat(), after);
+    }
 };
 
 QTEST_MAIN(TestRtfTableFormat)
