@@ -1,7 +1,9 @@
 #include "LineReflow.h"
 
 #include <QTextBlockFormat>
+#include <QTextDocument>
 #include <QTextLayout>
+#include <QtGui/private/qguiapplication_p.h>
 #include <QtGui/private/qtextengine_p.h>
 #include <algorithm>
 
@@ -20,6 +22,22 @@ LineStep lineStep(const QTextBlockFormat &format, const QTextLine &line, qreal s
     else if (type == QTextBlockFormat::MinimumHeight)
         step.adjustment = QFixed::fromReal(line.height()) - step.height;
     return step;
+}
+
+QTextOption paragraphOption(const QTextDocument &document, const QTextBlockFormat &format,
+                            Qt::LayoutDirection direction)
+{
+    const QTextOption defaults = document.defaultTextOption();
+    QTextOption option = defaults;
+    option.setTextDirection(direction);
+    option.setTabs(format.tabPositions());
+    Qt::Alignment align = defaults.alignment();
+    if (format.hasProperty(QTextFormat::BlockAlignment))
+        align = format.alignment();
+    option.setAlignment(QGuiApplicationPrivate::visualAlignment(direction, align));
+    if (format.nonBreakableLines())
+        option.setWrapMode(QTextOption::ManualWrap);
+    return option;
 }
 
 namespace {

@@ -5,7 +5,10 @@
 #include <QtGui/private/qfixed_p.h>
 #include <climits>
 
+#include <QTextOption>
+
 class QTextBlockFormat;
+class QTextDocument;
 class QTextLayout;
 class QTextLine;
 
@@ -17,6 +20,11 @@ struct LineStep {
     QFixed adjustment, height, bottom;
 };
 LineStep lineStep(const QTextBlockFormat &format, const QTextLine &line, qreal scaling);
+
+// The text option Qt's document layout gives a paragraph of `document` with `format`, laid out
+// in `direction`: the document's defaults with the paragraph's tabs, alignment and wrapping.
+QTextOption paragraphOption(const QTextDocument &document, const QTextBlockFormat &format,
+                            Qt::LayoutDirection direction);
 
 // What reflowLines() did: the lines from `top` to `bottom` (in the paragraph) were laid out
 // again, and `moved` tells whether the lines below them moved up or down.

@@ -72,23 +72,6 @@ Qt::LayoutDirection directionOfText(const QString &text)
     return Qt::LeftToRight;
 }
 
-// The text option the document layout gives a paragraph.
-QTextOption optionOf(const QTextDocument &source, const QTextBlockFormat &format,
-                     Qt::LayoutDirection direction)
-{
-    const QTextOption defaults = source.defaultTextOption();
-    QTextOption option = defaults;
-    option.setTextDirection(direction);
-    option.setTabs(format.tabPositions());
-    Qt::Alignment align = defaults.alignment();
-    if (format.hasProperty(QTextFormat::BlockAlignment))
-        align = format.alignment();
-    option.setAlignment(QGuiApplicationPrivate::visualAlignment(direction, align));
-    if (format.nonBreakableLines())
-        option.setWrapMode(QTextOption::ManualWrap);
-    return option;
-}
-
 // Measures paragraphs one after the other, keeping what their formats give for measuring.
 class Measurer {
 public:
@@ -231,7 +214,7 @@ bool Measurer::paragraph(const WalkParagraph &p, int position,
     const QFixed textIndent = f.textIndent;
     std::optional<QTextOption> &kept = f.options[rtl];
     if (!kept)
-        kept = optionOf(m_source, format, direction);
+        kept = paragraphOption(m_source, format, direction);
     QTextOption option = *kept;
     layout.setTextOption(option);
     const bool either = option.wrapMode() == QTextOption::WrapAtWordBoundaryOrAnywhere;

@@ -83,23 +83,6 @@ bool inMainFlow(const QTextDocument &document, int first, int last)
     return true;
 }
 
-// The text option Qt's layout gives a paragraph.
-QTextOption optionFor(const QTextDocument &document, const QTextBlockFormat &format,
-                      Qt::LayoutDirection direction)
-{
-    const QTextOption defaults = document.defaultTextOption();
-    QTextOption option = defaults;
-    option.setTextDirection(direction);
-    option.setTabs(format.tabPositions());
-    Qt::Alignment align = defaults.alignment();
-    if (format.hasProperty(QTextFormat::BlockAlignment))
-        align = format.alignment();
-    option.setAlignment(QGuiApplicationPrivate::visualAlignment(direction, align));
-    if (format.nonBreakableLines())
-        option.setWrapMode(QTextOption::ManualWrap);
-    return option;
-}
-
 // Whether the paragraph holds a picture or other object (sized by the layout's handlers).
 bool holdsObjects(const QTextBlock &block)
 {
@@ -248,7 +231,7 @@ bool TypingLayout::reflowLongParagraph(int from, int oldLength, int length)
     const Qt::LayoutDirection direction = block.textDirection();
     QTextLayout *layout = block.layout();
     if (direction != Qt::LeftToRight || layout->lineCount() == 0 || holdsObjects(block)
-        || !sameOption(optionFor(*doc, format, direction), layout->textOption()))
+        || !sameOption(paragraphOption(*doc, format, direction), layout->textOption()))
         return false;
 
     const QPaintDevice *device = paintDevice();
@@ -452,7 +435,7 @@ bool TypingLayout::layOutParagraph(int from, int oldLength, int length)
         return false; // pictures are sized and placed by the layout's object handlers
 
     // The option Qt's layout gives the paragraph; unchanged, or the edit changed its format.
-    if (!sameOption(optionFor(*doc, format, direction), layout->textOption()))
+    if (!sameOption(paragraphOption(*doc, format, direction), layout->textOption()))
         return false;
 
     const QPaintDevice *device = paintDevice();
@@ -545,7 +528,7 @@ std::optional<SlicedParagraph::Geometry> TypingLayout::slicingGeometry(const QTe
     geometry.right = contents - margins.right;
     geometry.indent = margins.indent;
     geometry.scaling = device && device->logicalDpiY() != qt_defaultDpi() ? dpiScale : 1;
-    geometry.option = optionFor(*doc, format, Qt::LeftToRight);
+    geometry.option = paragraphOption(*doc, format, Qt::LeftToRight);
     if (geometry.right - geometry.left - qMax(QFixed(), geometry.indent) <= 0)
         return std::nullopt;
     return geometry;

@@ -9,6 +9,7 @@
 #include "support/PdfInspect.h"
 #include "support/SolidPng.h"
 #include "rtf/Rtf.h"
+#include "support/RtfTestSupport.h"
 #include "text/CodePage.h"
 
 #include <QBuffer>
@@ -73,14 +74,7 @@ int lineHeightTwips(RichEdit &e, QImage &img)
 // Loads RTF text into the engine.
 void loadRtf(RichEdit &e, const QByteArray &rtf)
 {
-    qint64 at = 0;
-    QTextCursor c(e.document());
-    rtf::readRtf([&](char *buf, qint64 max) {
-        const qint64 n = qMin(max, qint64(rtf.size()) - at);
-        memcpy(buf, rtf.constData() + at, size_t(n));
-        at += n;
-        return n;
-    }, c);
+    rtftest::readInto(e.document(), rtf);
 }
 
 // RTF rows of a two-column bordered table; every seventh row has a second paragraph.

@@ -6,6 +6,7 @@
 #include "richedit/FormatRange.h"
 #include "richedit/RichEdit.h"
 #include "rtf/Rtf.h"
+#include "support/RtfTestSupport.h"
 #include "support/EnginePdf.h"
 #include "support/PdfInspect.h"
 
@@ -22,14 +23,7 @@ namespace {
 
 void loadRtf(RichEdit &e, const QByteArray &rtf)
 {
-    qint64 at = 0;
-    QTextCursor c(e.document());
-    rtf::readRtf([&](char *buf, qint64 max) {
-        const qint64 n = qMin(max, qint64(rtf.size()) - at);
-        memcpy(buf, rtf.constData() + at, size_t(n));
-        at += n;
-        return n;
-    }, c);
+    rtftest::readInto(e.document(), rtf);
 }
 
 // A paragraph, then `rows` rows of two cells boxed by single borders of the given width in

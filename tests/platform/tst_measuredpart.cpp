@@ -64,14 +64,7 @@ QList<Line> measuredLines(const QTextDocument &doc, int dpi, int widthTwips, int
 
 void loadRtf(RichEdit &e, const QByteArray &rtf)
 {
-    qint64 at = 0;
-    QTextCursor c(e.document());
-    rtf::readRtf([&](char *buf, qint64 max) {
-        const qint64 n = qMin(max, qint64(rtf.size()) - at);
-        memcpy(buf, rtf.constData() + at, size_t(n));
-        at += n;
-        return n;
-    }, c);
+    rtftest::readInto(e.document(), rtf);
 }
 
 QTextCharFormat sized(qreal points, const QString &family = QStringLiteral("Times New Roman"))

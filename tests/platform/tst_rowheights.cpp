@@ -5,6 +5,7 @@
 #include "richedit/FormatRange.h"
 #include "richedit/RichEdit.h"
 #include "rtf/Rtf.h"
+#include "support/RtfTestSupport.h"
 
 #include <QImage>
 #include <QPainter>
@@ -16,14 +17,7 @@ namespace {
 
 void loadRtf(RichEdit &e, const QByteArray &rtf)
 {
-    qint64 at = 0;
-    QTextCursor c(e.document());
-    rtf::readRtf([&](char *buf, qint64 max) {
-        const qint64 n = qMin(max, qint64(rtf.size()) - at);
-        memcpy(buf, rtf.constData() + at, size_t(n));
-        at += n;
-        return n;
-    }, c);
+    rtftest::readInto(e.document(), rtf);
 }
 
 QByteArray writeRtf(RichEdit &e)

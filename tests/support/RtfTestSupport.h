@@ -34,6 +34,13 @@ inline rtf::ByteSource memorySource(const QByteArray &bytes, qint64 chunk = 1 <<
     };
 }
 
+// Reads Rich Text into an existing document at its start, as a load does.
+inline rtf::ReadResult readInto(QTextDocument *document, const QByteArray &rtf)
+{
+    QTextCursor cursor(document);
+    return rtf::readRtf(memorySource(rtf), cursor);
+}
+
 inline std::unique_ptr<QTextDocument> readDocument(const QByteArray &rtf,
                                                    rtf::ReadResult *result = nullptr,
                                                    const rtf::ReadOptions &options = {})
