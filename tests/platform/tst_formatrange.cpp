@@ -141,22 +141,7 @@ QStringList wordList(char prefix, int n)
 
 QList<int> paginate(RichEdit &e, QImage &img, int height, bool render)
 {
-    QList<int> starts;
-    int cp = 0;
-    const int length = e.textLength();
-    while (cp < length) {
-        starts << cp;
-        QPainter p;
-        if (render)
-            p.begin(&img);
-        const FORMATRANGE fr = rangeFor(img, height, cp, render ? &p : nullptr);
-        const int next = e.formatRange(&fr, render);
-        if (next <= cp)
-            break;
-        cp = next;
-    }
-    e.formatRange(nullptr, false);
-    return starts;
+    return enginepdf::pageStarts(e, img, 1440 * 6, height, render);
 }
 
 } // namespace

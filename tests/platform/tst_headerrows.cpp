@@ -75,20 +75,7 @@ FORMATRANGE rangeFor(QPaintDevice *target, QPainter *p, int heightTwips, int cpM
 // The pages' first positions, measured only or rendered into img.
 QList<int> paginate(RichEdit &e, QImage &img, int heightTwips, bool render)
 {
-    QList<int> starts;
-    for (int cp = 0; cp < e.textLength();) {
-        starts << cp;
-        QPainter p;
-        if (render)
-            p.begin(&img);
-        const FORMATRANGE fr = rangeFor(&img, render ? &p : nullptr, heightTwips, cp);
-        const int next = e.formatRange(&fr, render);
-        if (next <= cp)
-            break;
-        cp = next;
-    }
-    e.formatRange(nullptr, false);
-    return starts;
+    return enginepdf::pageStarts(e, img, 1440 * 6, heightTwips, render);
 }
 
 // The words of each page of a PDF of the engine's pages, as pdftotext reads them.

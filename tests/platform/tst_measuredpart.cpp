@@ -9,6 +9,7 @@
 #include "richedit/RichEdit.h"
 #include "richedit/RichEditTypes.h"
 #include "rtf/Rtf.h"
+#include "support/EnginePdf.h"
 #include "support/RtfTestSupport.h"
 
 #include <QDirIterator>
@@ -191,27 +192,7 @@ QList<int> paginate(RichEdit &e, int heightTwips, bool render)
     QImage img(900, 1200, QImage::Format_ARGB32);
     img.setDotsPerMeterX(11811); // 300 dpi
     img.setDotsPerMeterY(11811);
-    QList<int> starts;
-    int cp = 0;
-    const int length = e.textLength();
-    while (cp < length) {
-        starts << cp;
-        QPainter p;
-        if (render)
-            p.begin(&img);
-        FORMATRANGE fr;
-        fr.hdc = render ? &p : nullptr;
-        fr.hdcTarget = &img;
-        fr.rc = {0, 0, 1440 * 4, heightTwips};
-        fr.rcPage = fr.rc;
-        fr.chrg = {cp, -1};
-        const int next = e.formatRange(&fr, render);
-        if (next <= cp)
-            break;
-        cp = next;
-    }
-    e.formatRange(nullptr, false);
-    return starts;
+    return enginepdf::pageStarts(e, img, 1440 * 4, heightTwips, render);
 }
 
 } // namespace

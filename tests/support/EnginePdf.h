@@ -1,6 +1,7 @@
 #pragma once
-// The engine's pages drawn one after another into a PDF, as a printer would get them, and the
-// words of each page as the outside tool pdftotext reads them back.
+// The engine's pages one after another: their first positions, measured only or drawn into a
+// picture, and drawn into a PDF, as a printer would get them, with the words of each page as
+// the outside tool pdftotext reads them back.
 
 #include "richedit/RichEdit.h"
 #include "support/PdfInspect.h"
@@ -16,6 +17,32 @@
 #include <QTemporaryDir>
 
 namespace enginepdf {
+
+// The first position of every page widthTwips by heightTwips, measured for target or, with
+// render, drawn into it page after page.
+inline QList<int> pageStarts(richedit::RichEdit &e, QPaintDevice &target, int widthTwips,
+                             int heightTwips, bool render)
+{
+    QList<int> starts;
+    for (int cp = 0; cp < e.textLength();) {
+        starts << cp;
+        QPainter p;
+        if (render)
+            p.begin(&target);
+        richedit::FORMATRANGE fr;
+        fr.hdc = render ? &p : nullptr;
+        fr.hdcTarget = &target;
+        fr.rc = {0, 0, widthTwips, heightTwips};
+        fr.rcPage = fr.rc;
+        fr.chrg = {cp, -1};
+        const int next = e.formatRange(&fr, render);
+        if (next <= cp)
+            break;
+        cp = next;
+    }
+    e.formatRange(nullptr, false);
+    return starts;
+}
 
 // Writes the engine's pages, 6 inches wide and heightTwips high, into a Letter PDF at path at
 // the given resolution; the number of pages, or -1 when the file cannot be written.
