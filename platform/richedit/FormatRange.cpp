@@ -203,14 +203,7 @@ QTextBlockFormat continuationFormat(QTextBlockFormat f)
 // paragraphs took as long as laying them out.
 bool copiesRunByRun(const QTextDocument &source)
 {
-    if (!source.rootFrame()->childFrames().isEmpty())
-        return false;
-    const QList<QTextFormat> formats = source.allFormats();
-    return std::none_of(formats.cbegin(), formats.cend(), [](const QTextFormat &f) {
-        return f.isListFormat() || f.isTableFormat() || f.isImageFormat()
-            || (f.isCharFormat() && f.objectType() != QTextFormat::NoObject)
-            || (f.isBlockFormat() && f.objectIndex() >= 0);
-    });
+    return holdsPlainParagraphsOnly(source);
 }
 
 // Appends the paragraphs first..last, whole, at the end of part with their paragraph and

@@ -282,18 +282,9 @@ bool Measurer::paragraph(const WalkParagraph &p, int position,
 
 bool MeasuredPart::suits(const QTextDocument &source)
 {
-    if (!source.rootFrame()->childFrames().isEmpty())
-        return false;
     const QTextOption::Flags shown = QTextOption::AddSpaceForLineAndParagraphSeparators
         | QTextOption::ShowLineAndParagraphSeparators;
-    if (source.defaultTextOption().flags() & shown)
-        return false;
-    const QList<QTextFormat> formats = source.allFormats();
-    return std::none_of(formats.cbegin(), formats.cend(), [](const QTextFormat &f) {
-        return f.isListFormat() || f.isTableFormat() || f.isImageFormat()
-            || (f.isCharFormat() && f.objectType() != QTextFormat::NoObject)
-            || (f.isBlockFormat() && f.objectIndex() >= 0);
-    });
+    return !(source.defaultTextOption().flags() & shown) && holdsPlainParagraphsOnly(source);
 }
 
 bool MeasuredPart::measure(const QTextDocument &source, const QTextBlock &first,

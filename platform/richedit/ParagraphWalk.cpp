@@ -2,7 +2,10 @@
 
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QtGui/private/qtextdocument_p.h>
+
+#include <algorithm>
 
 namespace richedit {
 
@@ -39,6 +42,18 @@ bool sameText(const QTextBlock &block, QStringView text)
 {
     return block.isValid() && text.size() == block.length() - 1
            && commonTextPrefix(block, text) == text.size();
+}
+
+bool holdsPlainParagraphsOnly(const QTextDocument &doc)
+{
+    if (!doc.rootFrame()->childFrames().isEmpty())
+        return false;
+    const QList<QTextFormat> formats = doc.allFormats();
+    return std::none_of(formats.cbegin(), formats.cend(), [](const QTextFormat &f) {
+        return f.isListFormat() || f.isTableFormat() || f.isImageFormat()
+            || (f.isCharFormat() && f.objectType() != QTextFormat::NoObject)
+            || (f.isBlockFormat() && f.objectIndex() >= 0);
+    });
 }
 
 QString textBetween(const QTextDocument &document, int from, int to)

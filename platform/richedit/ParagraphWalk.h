@@ -24,6 +24,9 @@ namespace richedit {
 int commonTextPrefix(const QTextBlock &block, QStringView text, int limit = INT_MAX);
 // Whether the paragraph's text is `text`, read the same way.
 bool sameText(const QTextBlock &block, QStringView text);
+// Whether the document is paragraphs of text only: no tables or other frames, lists, pictures
+// or other objects. Such paragraphs can be copied run by run and measured line by line.
+bool holdsPlainParagraphsOnly(const QTextDocument &doc);
 // The document's characters from `from` to `to`, paragraph marks as the document keeps them
 // (QChar::ParagraphSeparator), read from its text store a fragment at a time.
 QString textBetween(const QTextDocument &doc, int from, int to);
