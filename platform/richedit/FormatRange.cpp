@@ -728,11 +728,15 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
         }
         for (const RowPiece &piece : pieces)
             drawPiece(p, *doc, piece, *document(), base, pieceBlocks);
+        const qreal reach = clip.height() + dpiY;
+        const QRectF nearPage = clip.translated(0, y0).adjusted(0, -reach, 0, reach);
         for (QTextBlock b = firstBlock; b.isValid(); b = b.next()) {
             QTextLayout *l = !hasTables || (ownLinesOnly && !outermostTableAt(*doc, b.position()))
                 ? b.layout() : nullptr;
             if (l && !ownLinesOnly) {
-                l->draw(&p, QPointF(0, 0));
+                // Lines far from the page put no ink on it: the layout skips them, which keeps
+                // a page of a long paragraph from shaping and drawing all of its lines.
+                l->draw(&p, QPointF(0, 0), {}, nearPage);
             } else if (l) {
                 for (int i = 0; i < l->lineCount(); ++i) {
                     const QTextLine line = l->lineAt(i);
