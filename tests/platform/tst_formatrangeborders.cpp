@@ -94,13 +94,7 @@ QString checkLines(const QList<Line> &lines, int rows)
 
 FORMATRANGE rangeFor(QPaintDevice *target, QPainter *p, int heightTwips, int cpMin)
 {
-    FORMATRANGE fr;
-    fr.hdc = p;
-    fr.hdcTarget = target;
-    fr.rc = {0, 0, 1440 * 6, heightTwips};
-    fr.rcPage = fr.rc;
-    fr.chrg = {cpMin, -1};
-    return fr;
+    return enginepdf::pageRange(target, p, 1440 * 6, heightTwips, cpMin);
 }
 
 // The table's rows (heading rows repeated on a page included) that start in [from, to).

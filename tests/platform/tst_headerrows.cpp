@@ -63,13 +63,7 @@ QByteArray headedTable(int heading, int rows, int tall = -1, int headingParagrap
 
 FORMATRANGE rangeFor(QPaintDevice *target, QPainter *p, int heightTwips, int cpMin)
 {
-    FORMATRANGE fr;
-    fr.hdc = p;
-    fr.hdcTarget = target;
-    fr.rc = {0, 0, 1440 * 6, heightTwips};
-    fr.rcPage = fr.rc;
-    fr.chrg = {cpMin, -1};
-    return fr;
+    return enginepdf::pageRange(target, p, 1440 * 6, heightTwips, cpMin);
 }
 
 // The pages' first positions, measured only or rendered into img.

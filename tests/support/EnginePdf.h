@@ -18,6 +18,20 @@
 
 namespace enginepdf {
 
+// The range of a page widthTwips by heightTwips from cpMin, drawn with p (measured only when
+// null) for target.
+inline richedit::FORMATRANGE pageRange(QPaintDevice *target, QPainter *p, int widthTwips,
+                                       int heightTwips, int cpMin)
+{
+    richedit::FORMATRANGE fr;
+    fr.hdc = p;
+    fr.hdcTarget = target;
+    fr.rc = {0, 0, widthTwips, heightTwips};
+    fr.rcPage = fr.rc;
+    fr.chrg = {cpMin, -1};
+    return fr;
+}
+
 // The first position of every page widthTwips by heightTwips, measured for target or, with
 // render, drawn into it page after page.
 inline QList<int> pageStarts(richedit::RichEdit &e, QPaintDevice &target, int widthTwips,
@@ -29,12 +43,8 @@ inline QList<int> pageStarts(richedit::RichEdit &e, QPaintDevice &target, int wi
         QPainter p;
         if (render)
             p.begin(&target);
-        richedit::FORMATRANGE fr;
-        fr.hdc = render ? &p : nullptr;
-        fr.hdcTarget = &target;
-        fr.rc = {0, 0, widthTwips, heightTwips};
-        fr.rcPage = fr.rc;
-        fr.chrg = {cp, -1};
+        const richedit::FORMATRANGE fr =
+            pageRange(&target, render ? &p : nullptr, widthTwips, heightTwips, cp);
         const int next = e.formatRange(&fr, render);
         if (next <= cp)
             break;
