@@ -214,15 +214,7 @@ bool copiesRunByRun(const QTextDocument &source)
 void copyRuns(const QTextDocument &source, QTextDocument &part, const QTextBlock &first,
               const QTextBlock &last)
 {
-    ParagraphWalk walk(source, first.position());
-    ParagraphAppender append(source, part);
-    const int end = last.position();
-    WalkParagraph p;
-    for (bool firstParagraph = true; walk.next(p) && p.position <= end; firstParagraph = false) {
-        if (!firstParagraph)
-            append.appendMark(p);
-        append.appendRuns(p);
-    }
+    appendParagraphs(source, part, first.position(), last.position());
 }
 
 // A document with source's settings holding source's text [from, to): from lies in paragraph

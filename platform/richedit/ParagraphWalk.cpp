@@ -170,4 +170,17 @@ void ParagraphAppender::appendRuns(const WalkParagraph &p)
                          charFormat(run.format));
 }
 
+void appendParagraphs(const QTextDocument &source, QTextDocument &target, int from,
+                      int lastStart)
+{
+    ParagraphWalk walk(source, from);
+    ParagraphAppender append(source, target);
+    WalkParagraph p;
+    for (bool first = true; walk.next(p) && p.position <= lastStart; first = false) {
+        if (!first)
+            append.appendMark(p);
+        append.appendRuns(p);
+    }
+}
+
 } // namespace richedit

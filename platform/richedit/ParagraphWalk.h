@@ -86,4 +86,10 @@ private:
     std::vector<int> m_blockFormats;
 };
 
+// Appends source's paragraphs from the one holding `from` to the one starting at `lastStart`
+// (to the end by default) to target: the first one's text goes into target's last paragraph,
+// each one after it starts with its own mark.
+void appendParagraphs(const QTextDocument &source, QTextDocument &target, int from = 0,
+                      int lastStart = INT_MAX);
+
 } // namespace richedit

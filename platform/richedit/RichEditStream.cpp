@@ -253,14 +253,7 @@ void RichEdit::copyDocumentOf(const QTextDocument &source)
         // Paragraphs alone are copied run by run from a walk of the source's trees: a
         // fragment of a long run of them costs more than writing and reading it as Rich Text.
         into.beginEditBlock();
-        ParagraphWalk walk(source);
-        ParagraphAppender append(source, *fresh);
-        WalkParagraph p;
-        for (bool firstParagraph = true; walk.next(p); firstParagraph = false) {
-            if (!firstParagraph)
-                append.appendMark(p);
-            append.appendRuns(p);
-        }
+        appendParagraphs(source, *fresh);
         into.endEditBlock();
     } else {
         // Placed inside an edit block, the cursor lays nothing of the source out: outside

@@ -184,14 +184,7 @@ private slots:
         into.setBlockFormat(first.blockFormat());
         into.setBlockCharFormat(first.charFormat());
         into.beginEditBlock();
-        ParagraphWalk walk(source, from);
-        ParagraphAppender append(source, target);
-        WalkParagraph p;
-        for (bool firstParagraph = true; walk.next(p); firstParagraph = false) {
-            if (!firstParagraph)
-                append.appendMark(p);
-            append.appendRuns(p);
-        }
+        appendParagraphs(source, target, from);
         into.endEditBlock();
 
         QTextDocument expected;
