@@ -2,6 +2,7 @@
 
 #include "BlockAtHeight.h"
 #include "FormatRange.h"
+#include "PageUnits.h"
 #include "ResolutionDevice.h"
 #include "Formats.h"
 #include "Pictures.h"
@@ -1240,7 +1241,8 @@ void RichEdit::paintBullets(QPainter &p, const QRect &area)
         const QRectF r = doc->documentLayout()->blockBoundingRect(b).translated(-dx, -dy);
         if (r.top() > area.bottom())
             break;
-        drawParagraphMarker(p, b, QPointF(-dx, -dy));
+        // (a paragraph in a table cell is laid out in the cell's place)
+        drawParagraphMarker(p, b, blockOffset(b) - QPointF(dx, dy));
     }
 }
 

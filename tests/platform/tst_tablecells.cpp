@@ -311,6 +311,39 @@ private slots:
         QVERIFY(e->textCursor().hasSelection());
         QVERIFY(e->textCursor().selectionStart() <= table->cellAt(1, 1).lastPosition());
     }
+
+    // Given a cell of the price table, when bullets are switched on there with the keys, then
+    // the bullet shows in the cell in front of its text, and nothing is drawn beside the
+    // document's first line (where a cell's bullet used to land).
+    void aBulletInACellShowsInTheCell()
+    {
+        WindowDriver w(m_dir.path(), {}, {kPrices});
+        TRxRichEdit *e = w->Editor;
+        QTextTable *table = tableAt(e->document());
+        QVERIFY(table);
+        const int coffee = table->cellAt(2, 0).firstPosition();
+        const QRect firstLine = e->cursorRect(QTextCursor(e->document()));
+        const QImage before = e->viewport()->grab().toImage();
+        clickAt(e, coffee);
+        const QRect unbulleted = e->cursorRect();
+        w.press(QKeySequence(QStringLiteral("Ctrl+Alt+B")));
+        const QRect text = e->cursorRect();
+        QVERIFY(text.x() > unbulleted.x() + 4);
+        const QImage after = e->viewport()->grab().toImage();
+        auto darkIn = [](const QImage &image, const QRect &area) {
+            int dark = 0;
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x)
+                    dark += qGray(image.pixel(x, y)) < 128;
+            return dark;
+        };
+        QVERIFY(darkIn(after, QRect(QPoint(unbulleted.x(), text.top()),
+                                    QPoint(text.x() - 2, text.bottom())))
+                > 0);
+        const QRect besideFirstLine(QPoint(0, firstLine.top()),
+                                    QPoint(firstLine.x() - 1, firstLine.bottom()));
+        QCOMPARE(after.copy(besideFirstLine), before.copy(besideFirstLine));
+    }
 };
 
 QTEST_MAIN(TestTableCells)
