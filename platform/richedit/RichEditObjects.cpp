@@ -3,6 +3,7 @@
 #include "RichEdit.h"
 
 #include "FormatMapping.h"
+#include "PageUnits.h"
 #include "Pictures.h"
 #include "RichEditOle.h"
 #include "TableCells.h"
@@ -298,8 +299,10 @@ int RichEdit::pictureAt(const QPoint &viewportPoint) const
             continue;
         const qreal x1 = line.cursorToX(cp - b.position());
         const qreal x2 = line.cursorToX(cp - b.position() + 1);
-        const QRectF area(l->position().x() + qMin(x1, x2), l->position().y() + line.y(),
-                          qAbs(x2 - x1), line.height());
+        // (a paragraph in a table cell is laid out in the cell's place)
+        const QPointF origin = blockOffset(b) + l->position();
+        const QRectF area(origin.x() + qMin(x1, x2), origin.y() + line.y(), qAbs(x2 - x1),
+                          line.height());
         if (area.contains(at))
             return cp;
     }

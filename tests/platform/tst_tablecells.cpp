@@ -5,7 +5,9 @@
 #include <QtTest>
 
 #include "app/Main.h"
+#include "richedit/RichEditOle.h"
 #include "richedit/RichEditTypes.h"
+#include "support/SolidPng.h"
 #include "support/WindowDriver.h"
 
 #include <QClipboard>
@@ -343,6 +345,30 @@ private slots:
         const QRect besideFirstLine(QPoint(0, firstLine.top()),
                                     QPoint(firstLine.x() - 1, firstLine.bottom()));
         QCOMPARE(after.copy(besideFirstLine), before.copy(besideFirstLine));
+    }
+
+    // Given a picture in a table cell, when it is clicked, then it is selected as one
+    // character, as a picture outside a table is.
+    void aClickSelectsAPictureInACell()
+    {
+        const QByteArray png = testsupport::solidPng(60, 40, Qt::red).toHex();
+        const QString file = writeRtf(
+            QStringLiteral("picture.rtf"),
+            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\pard Above\\par\n"
+            "\\trowd\\cellx3000\\cellx6000\\pard\\intbl x\\cell ab{\\pict\\pngblip\\picw60"
+            "\\pich40\\picwgoal900\\pichgoal600 " + png + "}cd\\cell\\row\n\\pard Below\\par}");
+        WindowDriver w(m_dir.path(), {}, {file});
+        TRxRichEdit *e = w->Editor;
+        QTextTable *table = tableAt(e->document());
+        QVERIFY(table);
+        const int picture = table->cellAt(0, 1).firstPosition() + 2;
+        QCOMPARE(e->document()->characterAt(picture), QChar(QChar::ObjectReplacementCharacter));
+        const QPoint left = pointOf(e, picture), right = pointOf(e, picture + 1);
+        QTest::mouseClick(e->viewport(), Qt::LeftButton, {},
+                          QPoint((left.x() + right.x()) / 2, right.y()));
+        QCOMPARE(e->SelectionStart(), picture);
+        QCOMPARE(e->SelectionLength(), 1);
+        QCOMPARE(e->selectionType(), richedit::SEL_OBJECT);
     }
 };
 
