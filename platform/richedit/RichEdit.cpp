@@ -1040,9 +1040,10 @@ void RichEdit::keyPressEvent(QKeyEvent *e)
     }
     if ((e->key() == Qt::Key_Up || e->key() == Qt::Key_Down)
         && (mods == Qt::NoModifier || mods == Qt::ShiftModifier)) {
-        // Into a table from the paragraph next to it: the cell under the caret, where the
-        // control on its own goes to the table's first or last cell whatever the column.
-        if (const auto move = verticalMoveIntoTable(textCursor(), e->key() == Qt::Key_Up)) {
+        // Into or out of a table: under the caret, where the control on its own goes to the
+        // table's first or last cell whatever the column, and out of it at the x the caret
+        // had inside its cell.
+        if (const auto move = verticalMoveAcrossTableEdge(textCursor(), e->key() == Qt::Key_Up)) {
             QTextCursor c = textCursor();
             c.setPosition(move->position, mods == Qt::ShiftModifier ? QTextCursor::KeepAnchor
                                                                     : QTextCursor::MoveAnchor);

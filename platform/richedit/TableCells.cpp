@@ -330,7 +330,62 @@ std::optional<QTextTableCell> neighbourCell(const QTextCursor &cursor, bool back
     return cells.at(i);
 }
 
-std::optional<VerticalMove> verticalMoveIntoTable(const QTextCursor &cursor, bool up)
+namespace {
+
+// The table whose top (up: bottom) edge lies right below (up: above) the caret's paragraph,
+// which the caret enters; or the table whose first (up) or last (down) row holds the
+// paragraph as a cell's first (last) paragraph, which the caret leaves.
+struct TableEdge {
+    const QTextTable *table = nullptr;
+    bool entering = false;
+};
+
+TableEdge tableEdgeAt(const QTextBlock &block, bool up)
+{
+    const QTextDocument *doc = block.document();
+    if (const QTextBlock neighbour = up ? block.previous() : block.next(); neighbour.isValid()) {
+        for (QTextFrame *f = doc->frameAt(neighbour.position()); f; f = f->parentFrame()) {
+            const auto *t = qobject_cast<const QTextTable *>(f);
+            if (t && (up ? t->lastPosition() + 1 == block.position()
+                         : t->firstPosition() == neighbour.position()))
+                return {t, true};
+        }
+    }
+    const auto *table = qobject_cast<const QTextTable *>(doc->frameAt(block.position()));
+    if (!table)
+        return {};
+    const QTextTableCell cell = table->cellAt(block.position());
+    const bool edge = up ? cell.row() == 0 && cell.firstPosition() == block.position()
+                         : cell.row() + cell.rowSpan() == table->rows()
+                               && cell.lastPosition() == block.position() + block.length() - 1;
+    return edge ? TableEdge{table, false} : TableEdge{};
+}
+
+// The cell of the table's row whose text area lies nearest to x.
+QTextTableCell cellNearest(const QTextTable &table, int row, qreal x)
+{
+    const QTextDocument *doc = table.document();
+    QTextTableCell best;
+    qreal bestDistance = std::numeric_limits<qreal>::max();
+    for (int c = 0; c < table.columns(); ++c) {
+        const QTextTableCell cell = table.cellAt(row, c);
+        if (cell.column() != c)
+            continue;
+        const QRectF area =
+            doc->documentLayout()->blockBoundingRect(doc->findBlock(cell.firstPosition()));
+        const qreal distance = x < area.left() ? area.left() - x
+                               : x > area.right() ? x - area.right() : 0;
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = cell;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+std::optional<VerticalMove> verticalMoveAcrossTableEdge(const QTextCursor &cursor, bool up)
 {
     const QTextDocument *doc = cursor.document();
     const QTextBlock block = cursor.block();
@@ -340,48 +395,23 @@ std::optional<VerticalMove> verticalMoveIntoTable(const QTextCursor &cursor, boo
     const QTextLine line = layout->lineForTextPosition(cursor.positionInBlock());
     if (!line.isValid() || line.lineNumber() != (up ? 0 : layout->lineCount() - 1))
         return std::nullopt;
-    const QTextBlock neighbour = up ? block.previous() : block.next();
-    if (!neighbour.isValid())
-        return std::nullopt;
-    // The table that ends right above (starts right below) the caret's paragraph: the
-    // neighbour's own table or one of the tables round it.
-    const QTextTable *table = nullptr;
-    for (QTextFrame *f = doc->frameAt(neighbour.position()); f; f = f->parentFrame()) {
-        const auto *t = qobject_cast<const QTextTable *>(f);
-        if (t && (up ? t->lastPosition() + 1 == block.position()
-                     : t->firstPosition() == neighbour.position())) {
-            table = t;
-            break;
-        }
-    }
-    if (!table)
+    const TableEdge edge = tableEdgeAt(block, up);
+    if (!edge.table)
         return std::nullopt;
     const int vertical = cursor.verticalMovementX();
     const qreal x = layoutOrigin(doc, block).x()
         + (vertical >= 0 ? qreal(vertical) : line.cursorToX(cursor.positionInBlock()));
-    // The cell of the row whose text area lies nearest to x.
-    const int row = up ? table->rows() - 1 : 0;
-    QTextTableCell best;
-    qreal bestDistance = std::numeric_limits<qreal>::max();
-    for (int c = 0; c < table->columns(); ++c) {
-        const QTextTableCell cell = table->cellAt(row, c);
-        if (cell.column() != c)
-            continue;
-        const QRectF area = doc->documentLayout()->blockBoundingRect(
-            doc->findBlock(cell.firstPosition()));
-        if (area.isNull())
+    QTextBlock target;
+    if (edge.entering) {
+        const QTextTableCell cell = cellNearest(*edge.table, up ? edge.table->rows() - 1 : 0, x);
+        if (!cell.isValid())
             return std::nullopt;
-        const qreal distance = x < area.left() ? area.left() - x
-                               : x > area.right() ? x - area.right() : 0;
-        if (distance < bestDistance) {
-            bestDistance = distance;
-            best = cell;
-        }
+        target = doc->findBlock(up ? cell.lastPosition() : cell.firstPosition());
+    } else {
+        target = up ? doc->findBlock(edge.table->firstPosition()).previous()
+                    : doc->findBlock(edge.table->lastPosition() + 1);
     }
-    if (!best.isValid())
-        return std::nullopt;
-    const QTextBlock target = doc->findBlock(up ? best.lastPosition() : best.firstPosition());
-    const QTextLayout *targetLayout = target.layout();
+    const QTextLayout *targetLayout = target.isValid() ? target.layout() : nullptr;
     if (!targetLayout || targetLayout->lineCount() == 0)
         return std::nullopt;
     const QTextLine targetLine = targetLayout->lineAt(up ? targetLayout->lineCount() - 1 : 0);

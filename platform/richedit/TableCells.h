@@ -63,14 +63,16 @@ QTextTableCell appendRowLikeLast(QTextTable *table);
 // each cell once (cells covered by a merge are skipped); nullopt past the last (or first).
 std::optional<QTextTableCell> neighbourCell(const QTextCursor &cursor, bool backwards);
 
-// Where the caret goes when it moves one line up (or down) out of the paragraph right below
-// (above) a table: the last (first) line of the cell of the table's last (first) row that
-// lies nearest to the caret's x position, at that x. nullopt when the caret is not on such a
-// line; the caller moves as usual then.
+// Where the caret goes when it moves one line up (or down) across a table's edge, at its x
+// position: into the table from the paragraph right below (above) it, to the last (first)
+// line of the nearest cell of its last (first) row; or out of a cell of its first (last) row to
+// the paragraph above (below) the table. nullopt for any other move; the caller moves as usual
+// then (the control on its own enters a table at its first or last cell and leaves it at the
+// x the caret had inside its cell).
 struct VerticalMove {
     int position = 0;
     int x = 0; // the x to keep for further moves up or down (QTextCursor::verticalMovementX)
 };
-std::optional<VerticalMove> verticalMoveIntoTable(const QTextCursor &cursor, bool up);
+std::optional<VerticalMove> verticalMoveAcrossTableEdge(const QTextCursor &cursor, bool up);
 
 } // namespace richedit

@@ -271,7 +271,8 @@ private slots:
 
     // Given a table between two long lines, when the caret goes down from the line above at
     // the second column's place, then it lands in the second column's first cell, goes on down
-    // that column, and coming up from the line below it lands in that column's last cell.
+    // that column and out under it; going up it comes back the same way; and coming up from
+    // anywhere on the line below at that place it lands in that column's last cell.
     void upAndDownEnterTheCellUnderTheCaret()
     {
         const QString file = writeRtf(
@@ -298,9 +299,19 @@ private slots:
         QCOMPARE(cellOfCaret(), QPoint(1, 0));
         w.press(QKeySequence(Qt::Key_Down));
         QCOMPARE(cellOfCaret(), QPoint(1, 1));
+        // Out of the table below the second column, not at the line's start.
         w.press(QKeySequence(Qt::Key_Down));
         QCOMPARE(e->textCursor().block().text().left(6), QStringLiteral("A line"));
         QVERIFY(e->textCursor().block().position() > table->lastPosition());
+        QVERIFY(qAbs(e->cursorRect().x() - column) < 12);
+        // Back up into the table, on up through the column and out above it.
+        w.press(QKeySequence(Qt::Key_Up));
+        QCOMPARE(cellOfCaret(), QPoint(1, 1));
+        w.press(QKeySequence(Qt::Key_Up));
+        QCOMPARE(cellOfCaret(), QPoint(1, 0));
+        w.press(QKeySequence(Qt::Key_Up));
+        QCOMPARE(e->textCursor().block().position(), 0);
+        QVERIFY(qAbs(e->cursorRect().x() - column) < 12);
 
         QTest::mouseClick(e->viewport(), Qt::LeftButton, {},
                           QPoint(column, pointOf(e, table->lastPosition() + 1).y()));
