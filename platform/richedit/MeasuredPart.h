@@ -27,7 +27,10 @@ struct MeasuredLine {
     int end = 0;     // after its last character, trailing spaces included
     qreal top = 0;
     qreal extent = 0; // as PageUnit::extent
-    int paragraph = 0; // index in paragraphs()
+    int paragraph = 0; // index in paragraphs(); of a row, its last paragraph's
+    bool row = false;  // a table's row (as the page units have them) rather than a line
+    qreal below = 0;   // of a row: as PageUnit::below and PageUnit::border
+    qreal border = 0;
 };
 
 struct MeasuredParagraph {
@@ -62,12 +65,15 @@ public:
     int lineAt(int position) const;
 
 private:
+    bool measureFlow(const QTextDocument &source, const QTextBlock &first,
+                     const QTextBlock &last, int dpiX, int dpiY, int widthTwips);
+
     std::vector<MeasuredParagraph> m_paragraphs;
     std::vector<MeasuredLine> m_lines;
 };
 
 // The end of the page that starts at cpMin, as the format-range operation finds it for a
-// document without tables (length is the source's text length, pageHeight in device pixels),
+// document (length is the source's text length, pageHeight in device pixels),
 // from lines measured in the cache's measured part; -1 when the source cannot be measured so.
 int measuredPageEnd(FormatRangeCache &cache, const QTextDocument &source, int length, int cpMin,
                     int dpiX, int dpiY, int widthTwips, qreal pageHeight);
