@@ -85,7 +85,6 @@ public:
 
     const QTextDocument &source() const { return m_source; }
     int dpiY() const { return m_dpiY; }
-    QFixed pageWidth() const { return m_pageWidth; }
     MeasuredParagraphFormat &paragraphFormat(int index);
 
 private:

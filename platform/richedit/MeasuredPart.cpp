@@ -239,17 +239,15 @@ bool FlowMeasurer::paragraph(const WalkParagraph &p, int position,
     paragraphs.push_back(paragraph);
     if (fit) {
         // The widest stretch that cannot be broken, as the layout finds it with the paragraph
-        // on one line: a line of its own holds it whole, longer ones (which may have broken a
-        // word anywhere) are laid out so again.
-        QFixed widest = layout.lineCount() > 0
-            ? QFixed::fromReal(layout.lineAt(0).naturalTextWidth()) : QFixed();
+        // on one line: a paragraph of one line was laid out so already, longer ones (which
+        // may have broken a word anywhere) are laid out so again.
         if (layout.lineCount() > 1) {
             layout.beginLayout();
             for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
                 line.setLineWidth((QFIXED_MAX - (m_right - right) - left).toReal());
             layout.endLayout();
-            widest = QFixed::fromReal(layout.minimumWidth());
         }
+        const QFixed widest = QFixed::fromReal(layout.minimumWidth());
         fit->minimumWidth = widest + left + f.rightMargin + (rtl ? f.indent : QFixed());
     }
     return true;

@@ -200,7 +200,6 @@ bool measureTable(FlowMeasurer &flow, const QTextTable &table, ParagraphWalk &wa
     const QFixed topMargin = rounded(tf.topMargin());
     const QFixed bottomMargin = rounded(tf.bottomMargin());
     const QFixed leftMargin = rounded(tf.leftMargin());
-    const QFixed rightMargin = rounded(tf.rightMargin());
     const QFixed padding = rounded(tf.padding());
     const QFixed cellPadding = QFixed::fromReal(scaled(tf.cellPadding()));
 
@@ -237,13 +236,8 @@ bool measureTable(FlowMeasurer &flow, const QTextTable &table, ParagraphWalk &wa
     positions[0] = tableLeft;
     for (int c = 1; c < columns; ++c)
         positions[size_t(c)] = positions[size_t(c) - 1] + widths[size_t(c) - 1];
-    // A table wider than the page is laid out again with words broken anywhere.
-    const QFixed contentsWidth = positions.back() + widths.back() + padding - tableLeft;
-    const QFixed room = QFixed::fromReal(qMax<qreal>(0, flow.pageWidth().toReal())) - 2 * padding
-        - leftMargin - rightMargin;
-    if (contentsWidth > room
-        && flow.source().defaultTextOption().wrapMode() == QTextOption::WrapAtWordBoundaryOrAnywhere)
-        return false;
+    // A table wider than the page has its columns' least widths found again with words
+    // broken anywhere, which leaves fixed columns as they are and its rows as they were.
 
     auto paddingOf = [&](const QTextTableCellFormat &f, Side side) {
         const QVariant v = f.property(kPaddings[side]);
