@@ -1,10 +1,11 @@
 #pragma once
-// The lines of a part of a plain document (no tables, lists, pictures or other objects) as a
-// page is filled with them, measured without copying the part into a document of its own:
+// The lines and table rows of a part of a document of paragraphs and tables (no lists,
+// pictures or other objects) as a page is filled with them, measured without copying the part into a document of its own:
 // each paragraph of the source is laid out by a text layout of its own, at the device's
 // resolution and the page width, and placed as the document layout places the paragraphs of
 // such a copy (the same line widths, line heights and gaps between paragraphs, in the same
-// fixed-point steps), so that the pages come out exactly as those of the copy. Copying a part
+// fixed-point steps); tables are measured row by row (see MeasuredTable.h). The pages come out
+// exactly as those of the copy. Copying a part
 // and having the document layout lay it out cost about three times as much as this, most of
 // the time of paginating a long document.
 //
@@ -43,15 +44,16 @@ struct MeasuredParagraph {
 
 class MeasuredPart {
 public:
-    // Whether the source's paragraphs can be measured here at all: no tables, lists, pictures
-    // or other objects, and no option that adds room to the lines for shown separators.
+    // Whether the source's paragraphs can be measured here at all: no lists, pictures, other
+    // objects or frames other than tables, and no option that adds room to the lines for
+    // shown separators.
     static bool suits(const QTextDocument &source);
 
     // Measures the whole paragraphs from first to last at the device's resolution and the
     // width in twips. Fails (and holds nothing) when one of them is beyond what this
     // measuring reproduces exactly: text runs whose shaping the copy would split otherwise
     // (several runs in a paragraph of 4096 characters or more, a run in capitals among
-    // others) or object characters.
+    // others), object characters, or tables of a kind MeasuredTable.h leaves to the copy.
     bool measure(const QTextDocument &source, const QTextBlock &first, const QTextBlock &last,
                  int dpiX, int dpiY, int widthTwips);
 
