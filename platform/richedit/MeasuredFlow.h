@@ -52,6 +52,7 @@ struct ParagraphFit {
     QFixed minimumWidth; // its widest unbreakable stretch, with its side margins
     bool overflow = false; // a line is wider than the room it was given
     qreal height = 0;      // of its lines' bounding rectangle
+    QFixed top;            // where it was placed in its flow
 };
 
 class FlowMeasurer {

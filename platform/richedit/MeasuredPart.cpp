@@ -220,8 +220,10 @@ bool FlowMeasurer::paragraph(const WalkParagraph &p, int position,
     layout.endLayout();
     m_y = qMax(m_y, bottom);
 
-    if (fit)
+    if (fit) {
         fit->height = layout.boundingRect().height();
+        fit->top = top;
+    }
     const qreal y = top.toReal();
     const int index = int(paragraphs.size());
     paragraph.lineCount = layout.lineCount();

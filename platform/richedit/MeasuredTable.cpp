@@ -10,6 +10,7 @@
 #include <QtGui/private/qguiapplication_p.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace richedit {
 
@@ -131,14 +132,14 @@ private:
     std::vector<CellSpan> m_cells;
 };
 
-// Whether a row keeps a height of its own (\trrh): the layout of such rows is changed after
-// laying them out.
-bool hasRowHeight(const QTextTableCellFormat &f)
+// The height a row keeps (\trrh) in twips, negative when exact, as its first cell's format
+// keeps it; 0 for none.
+int rowHeightTwips(const QTextTableCellFormat &f)
 {
     if (!f.hasProperty(prop::RowLook))
-        return false;
+        return 0;
     const QList<int> look = f.property(prop::RowLook).value<QList<int>>();
-    return look.size() >= 4 && look.at(3) != 0;
+    return look.size() >= 4 ? look.at(3) : 0;
 }
 
 // The line the layout draws between row - 1 and row, unscaled: as PageUnits' lineAbove, from
@@ -186,7 +187,7 @@ bool measureTable(FlowMeasurer &flow, const QTextTable &table, ParagraphWalk &wa
     for (const Grid::CellSpan &cell : grid.cells()) {
         const QTextTableCellFormat &f = grid.format(cell.row, cell.column);
         if (f.verticalAlignment() == QTextCharFormat::AlignMiddle
-            || f.verticalAlignment() == QTextCharFormat::AlignBottom || hasRowHeight(f))
+            || f.verticalAlignment() == QTextCharFormat::AlignBottom)
             return false;
     }
     const int rows = grid.rows();
@@ -253,6 +254,8 @@ bool measureTable(FlowMeasurer &flow, const QTextTable &table, ParagraphWalk &wa
     std::vector<QFixed> heights(static_cast<size_t>(rows));
     std::vector<QFixed> cellTops(grid.cells().size()); // top padding and border
     std::vector<QFixed> minimum(grid.cells().size());
+    std::vector<QFixed> contentHeights(grid.cells().size()); // without padding and borders
+    std::vector<qreal> contentBottoms(grid.cells().size());  // of the last paragraph
     std::vector<int> rowParagraphs(size_t(rows) + 1);
     const FlowMeasurer::Flow outerFlow = flow.startFlow(0);
     size_t index = 0;
@@ -277,11 +280,13 @@ bool measureTable(FlowMeasurer &flow, const QTextTable &table, ParagraphWalk &wa
                 return false;
             }
             least = qMax(least, fit.minimumWidth);
+            contentBottoms[index] = fit.top.toReal() + fit.height;
             have = walk.next(p);
         }
         const QFixed height = (flow.y() + inner(cell, Bottom) + top).round();
         heights[size_t(cell.row)] = qMax(heights[size_t(cell.row)], height);
         cellTops[index] = top;
+        contentHeights[index] = flow.y();
         minimum[index] = least + inner(cell, Left) + inner(cell, Right);
         ++index;
     }
@@ -312,35 +317,93 @@ bool measureTable(FlowMeasurer &flow, const QTextTable &table, ParagraphWalk &wa
 
     // Rows one under the other; the table ends below the last one, with its bottom edge.
     std::vector<QFixed> rowTops(static_cast<size_t>(rows));
-    rowTops[0] = topMargin + padding + edge[Top];
-    for (int r = 1; r < rows; ++r)
-        rowTops[size_t(r)] = rowTops[size_t(r) - 1] + heights[size_t(r) - 1];
-    const QFixed height = rowTops.back() + heights.back() + padding + bottomMargin
-        + edge[Bottom] + padding;
-    // The rectangle the layout gives the table is moved by the place of its first cell's
-    // content (it is looked up by the table's first position, which lies in that cell).
-    const qreal tableTop = (tableY + rowTops[0] + cellTops[0]).toReal();
-    const qreal tableBottom = tableTop + height.toReal();
+    QFixed height;
+    auto stack = [&] {
+        rowTops[0] = topMargin + padding + edge[Top];
+        for (int r = 1; r < rows; ++r)
+            rowTops[size_t(r)] = rowTops[size_t(r) - 1] + heights[size_t(r) - 1];
+        height = rowTops.back() + heights.back() + padding + bottomMargin + edge[Bottom] + padding;
+    };
+    stack();
 
     // The rows as page units, as PageUnitWalker finds them in the copy's layout: a row starts
-    // at the highest of its cells' content, less the room above it.
+    // at the highest of its cells' content, less the room above it; the first one at the
+    // table's rectangle, which the layout moves by the place of its first cell's content (it
+    // is looked up by the table's first position, which lies in that cell).
     const qreal scale = dpiY / 96.0;
-    std::vector<qreal> heads(size_t(rows), qInf());
-    index = 0;
-    for (const Grid::CellSpan &cell : grid.cells()) {
-        const qreal top = (tableY + rowTops[size_t(cell.row)] + cellTops[index++]).toReal();
-        heads[size_t(cell.row)] = qMin(heads[size_t(cell.row)], top);
-    }
-    std::vector<int> rowStarts(static_cast<size_t>(rows));
-    for (const Grid::CellSpan &cell : grid.cells())
-        if (cell.column == 0)
-            rowStarts[size_t(cell.row)] = cell.first;
+    std::vector<qreal> insets(static_cast<size_t>(rows));
     for (int r = 0; r < rows; ++r) {
         qreal inset = tf.cellPadding() + tf.border();
         for (int c = 0; c < columns; ++c)
             inset = qMax(inset, tf.cellPadding()
                                     + grid.format(r, c).doubleProperty(QTextFormat::TableCellTopBorder));
-        inset *= scale;
+        insets[size_t(r)] = inset * scale;
+    }
+    std::vector<qreal> heads(static_cast<size_t>(rows));
+    qreal tableTop = 0;
+    qreal tableBottom = 0;
+    auto place = [&] {
+        std::fill(heads.begin(), heads.end(), qInf());
+        size_t i = 0;
+        for (const Grid::CellSpan &cell : grid.cells()) {
+            const qreal top = (tableY + rowTops[size_t(cell.row)] + cellTops[i++]).toReal();
+            heads[size_t(cell.row)] = qMin(heads[size_t(cell.row)], top);
+        }
+        tableTop = (tableY + rowTops[0] + cellTops[0]).toReal();
+        tableBottom = tableTop + height.toReal();
+    };
+    place();
+
+    // Rows of a set height that came out lower are grown, all from this layout, as the
+    // copy's rows are grown after laying it out: the first of the cells whose content reaches
+    // lowest gets the missing height as bottom padding.
+    bool grown = false;
+    index = 0;
+    for (int r = 0; r < rows; ++r) {
+        const size_t first = index;
+        while (index < grid.cells().size() && grid.cells()[index].row == r)
+            ++index;
+        const int twips = rowHeightTwips(grid.format(r, 0));
+        if (twips == 0)
+            continue;
+        const qreal top = heads[size_t(r)] - insets[size_t(r)];
+        const qreal end =
+            r + 1 < rows ? heads[size_t(r) + 1] - insets[size_t(r) + 1] : tableBottom;
+        const qreal needed = std::abs(twips) * qreal(dpiY) / 1440.0;
+        if (end - top >= needed)
+            continue;
+        size_t tallest = first;
+        qreal lowest = -1;
+        for (size_t i = first; i < index; ++i) {
+            const qreal bottom =
+                (tableY + rowTops[size_t(r)] + cellTops[i]).toReal() + contentBottoms[i];
+            if (bottom > lowest) {
+                lowest = bottom;
+                tallest = i;
+            }
+        }
+        const Grid::CellSpan &cell = grid.cells()[tallest];
+        const QTextTableCellFormat &f = grid.format(cell.row, cell.column);
+        const qreal before = f.hasProperty(QTextFormat::TableCellBottomPadding)
+            ? f.bottomPadding() : tf.cellPadding();
+        const qreal extra = (needed - (end - top)) / scale;
+        const QFixed bottom = QFixed::fromReal((before + extra) * deviceScale)
+            + QFixed::fromReal(grid.axisBorder(cell, Bottom) / 2 * deviceScale);
+        heights[size_t(r)] = qMax(heights[size_t(r)],
+                                  (contentHeights[tallest] + bottom + cellTops[tallest]).round());
+        grown = true;
+    }
+    if (grown) {
+        stack();
+        place();
+    }
+
+    std::vector<int> rowStarts(static_cast<size_t>(rows));
+    for (const Grid::CellSpan &cell : grid.cells())
+        if (cell.column == 0)
+            rowStarts[size_t(cell.row)] = cell.first;
+    for (int r = 0; r < rows; ++r) {
+        const qreal inset = insets[size_t(r)];
         const bool last = r + 1 == rows;
         MeasuredLine unit;
         unit.row = true;

@@ -8,8 +8,8 @@
 //
 // Only the common tables are measured so: columns of fixed widths that their content does not
 // widen, collapsed borders without a grid, cells aligned to the top, no cells merged down, no
-// heading rows, no rows of a set height, no tables inside cells. Anything else is left to the
-// copy.
+// heading rows, no tables inside cells. Rows of a set height are grown as applyRowHeights
+// grows them in the copy. Anything else is left to the copy.
 
 #include <vector>
 
