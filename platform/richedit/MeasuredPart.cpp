@@ -298,9 +298,11 @@ bool MeasuredPart::measure(const QTextDocument &source, const QTextBlock &first,
 {
     m_paragraphs.clear();
     m_lines.clear();
+    m_tables.clear();
     if (!measureFlow(source, first, last, dpiX, dpiY, widthTwips)) {
         m_paragraphs.clear();
         m_lines.clear();
+        m_tables.clear();
         return false;
     }
     return true;
@@ -322,13 +324,28 @@ bool MeasuredPart::measureFlow(const QTextDocument &source, const QTextBlock &fi
     WalkParagraph p;
     bool have = walk.next(p);
     bool afterTable = false;
+    qreal bottomBefore = 0; // of the paragraph before a table: its band of heading rows starts there
     while (have && p.position <= end) {
         const QTextTable *table = nextTable < tables.size() ? tables[nextTable] : nullptr;
         if (!table && nextTable < tables.size())
             return false; // a frame of another kind
         if (table && p.position >= table->firstPosition()) {
+            const size_t firstRow = m_lines.size();
             if (!measureTable(flow, *table, walk, p, have, base, m_paragraphs, m_lines))
                 return false;
+            // The band of heading rows repeated on later pages: from the table's top (or the
+            // end of the paragraph before it, when that reaches lower) to the first row below
+            // them.
+            MeasuredHeading heading;
+            heading.rows = table->format().headerRowCount();
+            heading.top = qMin(m_lines[firstRow].top, bottomBefore);
+            heading.bottom = heading.top;
+            for (size_t i = firstRow; i < m_lines.size(); ++i) {
+                m_lines[i].table = int(m_tables.size());
+                if (heading.rows > 0 && m_lines[i].firstRow == heading.rows)
+                    heading.bottom = m_lines[i].top;
+            }
+            m_tables.push_back(heading);
             ++nextTable;
             afterTable = true;
             continue;
@@ -345,14 +362,16 @@ bool MeasuredPart::measureFlow(const QTextDocument &source, const QTextBlock &fi
             return false;
         const bool hiddenAfter = !beforeTable && afterTable && p.length == 1;
         const QFixed y = flow.y();
-        const qreal bottomBefore = flow.previousBottomMargin();
+        const qreal marginBefore = flow.previousBottomMargin();
         ParagraphFit fit;
         if (!flow.paragraph(p, p.position - base, m_paragraphs, &m_lines, &fit))
             return false;
+        bottomBefore = fit.top.toReal() + fit.height;
         if (beforeTable) {
-            flow.setY(y + QFixed::fromReal(qMax(bottomBefore, format.topMargin())));
+            flow.setY(y + QFixed::fromReal(qMax(marginBefore, format.topMargin())));
         } else if (hiddenAfter) {
             m_lines.back().top -= fit.height;
+            bottomBefore = y.toReal();
             flow.setY(y);
         }
         afterTable = false;
@@ -374,11 +393,17 @@ int measuredPageEnd(FormatRangeCache &cache, const QTextDocument &source, int le
         const int base = cache.measuredBase();
         const std::vector<MeasuredLine> &lines = part->lines();
         const std::vector<MeasuredParagraph> &paragraphs = part->paragraphs();
+        const std::vector<MeasuredHeading> &tables = part->tables();
         qreal y0 = -1;
         int next = length;
         bool placed = false;
         bool more = false; // the page ended before the part did
         int lastPlaced = part->paragraphAt(cpMin - base);
+        qreal room = pageHeight; // below the heading rows repeated at the page's top
+        // Heading rows that the page holds at its bottom, with no row of their table under
+        // them yet, go to the next page with that row: their table and first position.
+        int headingTable = -1;
+        int headingStart = -1;
         const size_t from = size_t(part->lineAt(cpMin - base));
         // A page that goes on inside a row (cut on the page before) is left to the copy.
         if (from < lines.size() && lines[from].row && lines[from].start != cpMin - base)
@@ -387,26 +412,44 @@ int measuredPageEnd(FormatRangeCache &cache, const QTextDocument &source, int le
             const MeasuredLine &line = lines[i];
             const MeasuredParagraph &paragraph = paragraphs[size_t(line.paragraph)];
             const int start = base + line.start;
+            const int headers = line.row ? tables[size_t(line.table)].rows : 0;
             if (placed && line.paragraph != lastPlaced && line.start == paragraph.position
                 && paragraph.breakBefore) {
                 next = start;
                 more = true;
-            } else if (start >= length && placed) {
+                continue;
+            }
+            if (start >= length && placed) {
                 more = true;
-            } else {
-                if (y0 < 0)
-                    y0 = line.top;
-                const bool fits = line.top + line.extent - y0 <= pageHeight;
-                if (!fits && line.row && line.extent > pageHeight)
-                    return -1; // a row taller than a page is cut between its lines there
-                if (placed && !fits) {
-                    next = start;
-                    more = true;
-                } else {
-                    placed = true;
-                    lastPlaced = line.paragraph;
+                continue;
+            }
+            if (y0 < 0) {
+                y0 = line.top;
+                if (headers > 0 && line.firstRow >= headers) {
+                    const MeasuredHeading &h = tables[size_t(line.table)];
+                    if (h.bottom > h.top && h.bottom - h.top <= pageHeight / 2)
+                        room = pageHeight - (h.bottom - h.top);
                 }
             }
+            const bool fits = !(line.top + line.extent - y0 > room);
+            if (!fits && line.row && line.extent > room)
+                return -1; // a row taller than a page is cut between its lines there
+            if (placed && !fits) {
+                next = headingTable >= 0 && line.row && line.table == headingTable
+                        && line.firstRow >= headers
+                    ? headingStart : start;
+                more = true;
+                continue;
+            }
+            if (!(line.row && line.table == headingTable && line.firstRow < headers)) {
+                headingTable = -1;
+                if (headers > 0 && line.firstRow == 0 && placed) {
+                    headingTable = line.table;
+                    headingStart = start;
+                }
+            }
+            placed = true;
+            lastPlaced = line.paragraph;
         }
         // A page that runs past the end of a part that is not the document's end is measured
         // again in a longer part from the page on.

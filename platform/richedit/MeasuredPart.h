@@ -32,6 +32,16 @@ struct MeasuredLine {
     bool row = false;  // a table's row (as the page units have them) rather than a line
     qreal below = 0;   // of a row: as PageUnit::below and PageUnit::border
     qreal border = 0;
+    int table = -1;    // of a row: its table's index in tables(), and its row there
+    int firstRow = 0;
+};
+
+// A measured table's heading rows, as the pages repeat them: their band runs from top to
+// bottom (bottom not above top: none to repeat).
+struct MeasuredHeading {
+    int rows = 0; // headerRowCount
+    qreal top = 0;
+    qreal bottom = 0;
 };
 
 struct MeasuredParagraph {
@@ -59,6 +69,8 @@ public:
 
     const std::vector<MeasuredParagraph> &paragraphs() const { return m_paragraphs; }
     const std::vector<MeasuredLine> &lines() const { return m_lines; }
+    // The part's tables, in order.
+    const std::vector<MeasuredHeading> &tables() const { return m_tables; }
     // The paragraph holding the position (counted from the part's start); the last one for
     // positions past the end.
     int paragraphAt(int position) const;
@@ -72,6 +84,7 @@ private:
 
     std::vector<MeasuredParagraph> m_paragraphs;
     std::vector<MeasuredLine> m_lines;
+    std::vector<MeasuredHeading> m_tables;
 };
 
 // The end of the page that starts at cpMin, as the format-range operation finds it for a

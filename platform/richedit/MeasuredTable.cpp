@@ -164,7 +164,7 @@ qreal lineAbove(const Grid &grid, const QTextTableFormat &tf, int row)
 bool tableSuitsMeasuring(const QTextTable &table)
 {
     const QTextTableFormat tf = table.format();
-    if (!tf.borderCollapse() || tf.border() != 0 || tf.headerRowCount() > 0
+    if (!tf.borderCollapse() || tf.border() != 0 || tf.headerRowCount() >= table.rows()
         || tf.width().type() != QTextLength::VariableLength || !table.childFrames().isEmpty()
         || table.rows() == 0 || table.columns() == 0)
         return false;
@@ -354,6 +354,25 @@ bool measureTable(FlowMeasurer &flow, const QTextTable &table, ParagraphWalk &wa
     };
     place();
 
+    // With heading rows, the layout keeps each cell's content below the page's top margin,
+    // which it counts from the table's top edge and, below the heading rows, their height and
+    // half the border under them: where that would move content down, the table is left to
+    // the copy.
+    const int headers = tf.headerRowCount();
+    if (headers > 0) {
+        const QFixed headerHeight = rowTops[size_t(headers) - 1] + heights[size_t(headers) - 1]
+            - rowTops[0];
+        size_t i = 0;
+        for (const Grid::CellSpan &cell : grid.cells()) {
+            const Grid::CellSpan under{headers - 1, grid.start(headers - 1, cell.column), 1, 0, 0};
+            const QFixed margin = topMargin + padding + (cell.row >= headers ? headerHeight : 0)
+                + paddingOf(grid.format(cell.row, cell.column), Top)
+                + QFixed::fromReal(scaled(grid.axisBorder(under, Bottom)) / 2);
+            if (margin > tableY + rowTops[size_t(cell.row)] + cellTops[i++])
+                return false;
+        }
+    }
+
     // Rows of a set height that came out lower are grown, all from this layout, as the
     // copy's rows are grown after laying it out: the first of the cells whose content reaches
     // lowest gets the missing height as bottom padding.
@@ -415,6 +434,7 @@ bool measureTable(FlowMeasurer &flow, const QTextTable &table, ParagraphWalk &wa
         unit.below = last ? 0 : inset;
         unit.border = last ? 0 : qMin(unit.below, lineAbove(grid, tf, r + 1) * scale);
         unit.paragraph = rowParagraphs[size_t(r) + 1] - 1;
+        unit.firstRow = r;
         const int unitIndex = int(lines.size());
         lines.push_back(unit);
         for (int i = rowParagraphs[size_t(r)]; i < rowParagraphs[size_t(r) + 1]; ++i) {

@@ -8,7 +8,7 @@
 //
 // Only the common tables are measured so: columns of fixed widths that their content does not
 // widen, collapsed borders without a grid, cells aligned to the top, no cells merged down, no
-// heading rows, no tables inside cells. Rows of a set height are grown as applyRowHeights
+// tables inside cells, heading rows only where the layout does not move content below them. Rows of a set height are grown as applyRowHeights
 // grows them in the copy. Anything else is left to the copy.
 
 #include <vector>

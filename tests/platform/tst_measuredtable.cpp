@@ -155,6 +155,14 @@ QList<QPair<QString, QByteArray>> shapes()
         "Before.\\par\n" + heights + "\\pard\\par\n" + row({{b1, "last"}}, "\\trrh1500") + "\\pard End.");
     add(QStringLiteral("a table of one row of a set height"),
         "Before.\\par\n" + row({{b1, "alone"}}, "\\trrh1500") + "\\pard End.");
+    QByteArray headed;
+    for (int r = 0; r < 30; ++r)
+        headed += row({{b1, r < 2 ? "Heading " + words(r + 1) : words(1 + r % 6)},
+                       {borders(r == 1 ? 60 : 10), words(2)}},
+                      r < 2 ? "\\trhdr" : "");
+    add(QStringLiteral("heading rows, tables one after another"),
+        "Text before.\\par\n" + headed + "\\pard\\par\n" + headed + "\\pard Between.\\par\n"
+            + headed + "\\pard\\sa300 After.\\par");
     add(QStringLiteral("many rows, tables one after another"),
         tall + "\\pard\\par\n" + tall + "\\pard Between.\\par\n" + tall + "\\pard\\par");
     return out;
@@ -229,7 +237,6 @@ private slots:
     {
         QTest::addColumn<QByteArray>("document");
         const QByteArray b1 = borders(10);
-        QTest::newRow("heading rows") << rtfDocument(row({{b1, "head"}}, "\\trhdr") + row({{b1, "body"}}) + "\\pard x");
         QTest::newRow("cells merged down") << rtfDocument(row({{b1 + "\\clvmgf", "a"}, {b1, "b"}}) + row({{b1 + "\\clvmrg", ""}, {b1, "c"}}) + "\\pard x");
         QTest::newRow("a cell centred down") << rtfDocument(row({{b1 + "\\clvertalc", "a"}, {b1, words(30)}}) + "\\pard x");
     }
