@@ -319,6 +319,10 @@ bool MeasuredPart::measureFlow(const QTextDocument &source, const QTextBlock &fi
     for (QTextFrame *frame : source.rootFrame()->childFrames())
         if (frame->firstPosition() > base && frame->lastPosition() < end)
             tables.push_back(qobject_cast<const QTextTable *>(frame));
+    // Tables of a kind left to the copy are found before any paragraph is measured.
+    if (!std::all_of(tables.cbegin(), tables.cend(),
+                     [](const QTextTable *t) { return t && tableSuitsMeasuring(*t); }))
+        return false;
     size_t nextTable = 0;
     ParagraphWalk walk(source, base);
     WalkParagraph p;
@@ -327,8 +331,6 @@ bool MeasuredPart::measureFlow(const QTextDocument &source, const QTextBlock &fi
     qreal bottomBefore = 0; // of the paragraph before a table: its band of heading rows starts there
     while (have && p.position <= end) {
         const QTextTable *table = nextTable < tables.size() ? tables[nextTable] : nullptr;
-        if (!table && nextTable < tables.size())
-            return false; // a frame of another kind
         if (table && p.position >= table->firstPosition()) {
             const size_t firstRow = m_lines.size();
             if (!measureTable(flow, *table, walk, p, have, base, m_paragraphs, m_lines))
