@@ -49,6 +49,7 @@ struct MeasuredParagraphFormat {
 
 // What laying a paragraph out found besides its lines.
 struct ParagraphFit {
+    bool wantsMinimum = false; // asked for: minimumWidth (which costs a second layout)
     QFixed minimumWidth; // its widest unbreakable stretch, with its side margins
     bool overflow = false; // a line is wider than the room it was given
     qreal height = 0;      // of its lines' bounding rectangle

@@ -148,7 +148,8 @@ bool FlowMeasurer::paragraph(const WalkParagraph &p, int position,
                              std::vector<MeasuredLine> *lines, ParagraphFit *fit)
 {
     QTextLayout layout(p.text);
-    layout.setCacheEnabled(fit != nullptr); // shaped once for both layouts of a cell's paragraph
+    const bool minimum = fit && fit->wantsMinimum;
+    layout.setCacheEnabled(minimum); // shaped once for both layouts of a cell's paragraph
     if (!lay(layout, p))
         return false;
     MeasuredParagraphFormat &f = paragraphFormat(p.blockFormat);
@@ -239,7 +240,7 @@ bool FlowMeasurer::paragraph(const WalkParagraph &p, int position,
         paragraph.lineCount = 1;
     }
     paragraphs.push_back(paragraph);
-    if (fit) {
+    if (minimum) {
         // The widest stretch that cannot be broken, as the layout finds it with the paragraph
         // on one line: a paragraph of one line was laid out so already, longer ones (which
         // may have broken a word anywhere) are laid out so again.

@@ -275,6 +275,7 @@ bool measureTable(FlowMeasurer &flow, const QTextTable &table, ParagraphWalk &wa
         QFixed least;
         while (have && p.position <= cell.last) {
             ParagraphFit fit;
+            fit.wantsMinimum = true;
             if (!flow.paragraph(p, p.position - base, paragraphs, nullptr, &fit) || fit.overflow) {
                 flow.endFlow(outerFlow);
                 return false;
