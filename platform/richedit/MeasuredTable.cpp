@@ -3,6 +3,7 @@
 #include "MeasuredFlow.h"
 #include "ParagraphWalk.h"
 #include "RichEditTypes.h"
+#include "RowHeights.h"
 
 #include <QTextDocument>
 #include <QTextTable>
@@ -450,7 +451,7 @@ void TableMeasure::growSetHeights()
             continue;
         const qreal top = m_heads[size_t(r)] - m_insets[size_t(r)];
         const qreal end = r + 1 < m_rows ? m_heads[size_t(r) + 1] - m_insets[size_t(r) + 1]
-                                         : m_tableBottom;
+                                         : m_tableBottom - lastRowEndAbove(m_table, m_dpiY);
         const qreal needed = std::abs(twips) * qreal(m_dpiY) / 1440.0;
         if (end - top >= needed)
             continue;

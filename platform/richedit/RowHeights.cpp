@@ -9,6 +9,9 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
+#include <QtGui/private/qfixed_p.h>
+#include <QtGui/private/qfont_p.h>
+#include <QtGui/private/qguiapplication_p.h>
 
 #include <algorithm>
 #include <cmath>
@@ -116,7 +119,50 @@ qreal rowTop(QTextDocument &doc, const QTextTable &table, int row, qreal scale)
     return head.top - inset * scale;
 }
 
+// The border a cell gives one of its sides, unscaled: a side with a style has the width set
+// there (3 without one), a side without a style none.
+qreal ownBorder(const QTextTableCellFormat &f, QTextFormat::Property style,
+                QTextFormat::Property width)
+{
+    if (!f.hasProperty(style))
+        return 0;
+    return f.hasProperty(width) ? f.property(width).toDouble() : 3;
+}
+
 } // namespace
+
+qreal lastRowEndAbove(const QTextTable &table, int dpiY)
+{
+    // In the layout's fixed-point steps, as it places the table's first row and its content.
+    const qreal deviceScale = qreal(dpiY) / qreal(qt_defaultDpi());
+    auto scaled = [&](qreal v) { return v * dpiY / qreal(qt_defaultDpi()); };
+    auto rounded = [&](qreal v) { return QFixed::fromReal(scaled(v)).round(); };
+    const QTextTableFormat tf = table.format();
+    qreal widestTop = 0;
+    qreal widestBottom = 0;
+    const int last = table.rows() - 1;
+    for (int c = 0; c < table.columns(); ++c) {
+        widestTop = qMax(widestTop, ownBorder(table.cellAt(0, c).format().toTableCellFormat(),
+                                              QTextFormat::TableCellTopBorderStyle,
+                                              QTextFormat::TableCellTopBorder));
+        widestBottom = qMax(widestBottom,
+                            ownBorder(table.cellAt(last, c).format().toTableCellFormat(),
+                                      QTextFormat::TableCellBottomBorderStyle,
+                                      QTextFormat::TableCellBottomBorder));
+    }
+    const QTextTableCellFormat first = table.cellAt(0, 0).format().toTableCellFormat();
+    const QVariant firstPadding = first.property(QTextFormat::TableCellTopPadding);
+    const QFixed contentTop = rounded(tf.topMargin()) + rounded(tf.padding())
+        + QFixed::fromReal(scaled(widestTop / 2)).round()
+        + (firstPadding.isNull() ? QFixed::fromReal(scaled(tf.cellPadding()))
+                                 : QFixed::fromReal(firstPadding.toReal() * deviceScale))
+        + QFixed::fromReal(ownBorder(first, QTextFormat::TableCellTopBorderStyle,
+                                     QTextFormat::TableCellTopBorder)
+                           / 2 * deviceScale);
+    const QFixed below = rounded(tf.padding()) * 2 + rounded(tf.bottomMargin())
+        + QFixed::fromReal(scaled(widestBottom / 2)).round();
+    return (contentTop + below).toReal() + widestBottom / 2 * dpiY / 96.0;
+}
 
 bool applyRowHeights(QTextDocument &doc)
 {
@@ -155,8 +201,9 @@ bool applyRowHeights(QTextDocument &doc)
             const qreal top = nextRow == r ? nextTop : rowTop(doc, *table, r, scale);
             nextRow = r + 1;
             nextTop = r + 1 < table->rows() ? rowTop(doc, *table, r + 1, scale) : -1;
-            const qreal end = r + 1 < table->rows() ? nextTop
-                                                    : layout->frameBoundingRect(table).bottom();
+            const qreal end = r + 1 < table->rows()
+                ? nextTop
+                : layout->frameBoundingRect(table).bottom() - lastRowEndAbove(*table, int(dpiY));
             const qreal needed = std::abs(twips) * dpiY / 1440.0;
             if (top < 0 || end < 0 || end - top >= needed)
                 continue;

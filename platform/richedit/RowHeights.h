@@ -6,7 +6,10 @@
 // The document itself is never changed, so what is saved stays as it was read. A row whose
 // content is taller than an exact height keeps all of its content.
 
+#include <QtGlobal>
+
 class QTextDocument;
+class QTextTable;
 
 namespace richedit {
 
@@ -14,5 +17,12 @@ namespace richedit {
 // earlier call added (for another width); doc must be laid out. Returns whether anything
 // changed, which lays the document out again when it is next asked for a place.
 bool applyRowHeights(QTextDocument &doc);
+
+// How far above the bottom of the layout's rectangle of the table, at the vertical resolution
+// dpiY, the line under its last row starts: where that row ends. The rectangle is moved down
+// by the place of the table's first cell's content (the layout finds it by the table's first
+// position, which lies in that cell), so its bottom is below the table's own by as much, and
+// below the last row by the table's bottom margin, padding and outer border as well.
+qreal lastRowEndAbove(const QTextTable &table, int dpiY);
 
 } // namespace richedit

@@ -155,6 +155,12 @@ QList<QPair<QString, QByteArray>> shapes()
         "Before.\\par\n" + heights + "\\pard\\par\n" + row({{b1, "last"}}, "\\trrh1500") + "\\pard End.");
     add(QStringLiteral("a table of one row of a set height"),
         "Before.\\par\n" + row({{b1, "alone"}}, "\\trrh1500") + "\\pard End.");
+    QByteArray lastSet = row({{borders(60) + "\\clpadt120\\clpadft3", words(3)}, {b1, "b"}},
+                             "\\trpaddt45\\trpaddft3");
+    lastSet += row({{b1, words(2)}, {borders(90, "b") + borders(10, "tlr"), words(30)}},
+                   "\\trrh-900");
+    add(QStringLiteral("a last row of an exact height, a padded first cell"),
+        "Before.\\par\n" + lastSet + "\\pard\\par\n" + lastSet + "\\pard End.");
     QByteArray headed;
     for (int r = 0; r < 30; ++r)
         headed += row({{b1, r < 2 ? "Heading " + words(r + 1) : words(1 + r % 6)},

@@ -131,6 +131,39 @@ private slots:
                  qPrintable(QString::number(tops.at(1) - tops.at(0))));
     }
 
+    void aTablesLastRowHasItsHeight_data()
+    {
+        QTest::addColumn<int>("dpi");
+        QTest::addColumn<QList<int>>("heights");
+        const QList<int> dpis{96, 300};
+        for (int dpi : dpis) {
+            const QByteArray at = " at " + QByteArray::number(dpi) + " dpi";
+            QTest::newRow("one row, at least an inch" + at) << dpi << QList<int>{1440};
+            QTest::newRow("one row, exactly an inch" + at) << dpi << QList<int>{-1440};
+            QTest::newRow("last of four, at least an inch" + at) << dpi
+                                                                 << QList<int>{0, 0, 0, 1440};
+            QTest::newRow("last of four, exactly an inch" + at) << dpi
+                                                                << QList<int>{0, 720, 0, -1440};
+        }
+    }
+    // Given a table whose last row has a set height, when a page is drawn, then that row is as
+    // high as set (it came out short by the place of the table's first cell's content, which
+    // the layout's rectangle of the table is moved by).
+    void aTablesLastRowHasItsHeight()
+    {
+        QFETCH(int, dpi);
+        QFETCH(QList<int>, heights);
+        RichEdit e;
+        loadRtf(e, rows(heights, QList<int>(heights.size(), 1)));
+        const QList<int> tops = lineTops(e, dpi);
+        QCOMPARE(tops.size(), heights.size() + 1);
+        const int n = int(tops.size());
+        QVERIFY2(qAbs(tops.at(n - 1) - tops.at(n - 2) - dpi) <= 2,
+                 qPrintable(QString::number(tops.at(n - 1) - tops.at(n - 2))));
+        if (heights.size() > 2) // the row above, of half an inch or of its text, is unchanged
+            QVERIFY(heights.at(1) == 0 || qAbs(tops.at(2) - tops.at(1) - dpi / 2) <= 2);
+    }
+
     // Given a row of a set height drawn at one width, when the same pages are drawn at
     // another width, then the row keeps its height: what was added for the first width is not
     // added again.
