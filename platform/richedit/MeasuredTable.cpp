@@ -240,6 +240,8 @@ private:
     std::vector<QFixed> m_minimum;        // least width
     std::vector<QFixed> m_contentHeights; // without padding and borders
     std::vector<qreal> m_contentBottoms;  // of the last paragraph, in the cell
+    std::vector<QFixed> m_cellBottoms;    // bottom padding (grown for a set height) and border
+    std::vector<QFixed> m_offsets;        // of a cell's content aligned to the middle or bottom
     // By row:
     std::vector<QFixed> m_heights;
     std::vector<QFixed> m_rowTops;
@@ -301,6 +303,8 @@ TableMeasure::TableMeasure(FlowMeasurer &flow, const QTextTable &table, const Gr
     m_minimum.resize(cells);
     m_contentHeights.resize(cells);
     m_contentBottoms.resize(cells);
+    m_cellBottoms.resize(cells);
+    m_offsets.resize(cells);
     m_heights.resize(size_t(m_rows));
     m_rowTops.resize(size_t(m_rows));
     m_rowParagraphs.resize(size_t(m_rows) + 1);
@@ -351,6 +355,7 @@ bool TableMeasure::layCells(ParagraphWalk &walk, WalkParagraph &p, bool &have, i
         const QFixed height = (m_flow.y() + inner(cell, Bottom) + top).round();
         m_heights[size_t(cell.row)] = qMax(m_heights[size_t(cell.row)], height);
         m_cellTops[index] = top;
+        m_cellBottoms[index] = inner(cell, Bottom);
         m_contentHeights[index] = m_flow.y();
         m_minimum[index] = least + inner(cell, Left) + inner(cell, Right);
         ++index;
@@ -400,15 +405,34 @@ void TableMeasure::stack()
 // A row's head is the highest of its cells' content. The layout's rectangle of the table is
 // moved by the place of its first cell's content: it is looked up by the table's first
 // position, which lies in that cell.
+//
+// A cell aligned to the middle or the bottom has its content moved down within its row by
+// half or all of the room its content leaves, once the row's height is known: the row keeps
+// its height, but its head may move down.
 void TableMeasure::place()
 {
     std::fill(m_heads.begin(), m_heads.end(), qInf());
     size_t i = 0;
     for (const Grid::CellSpan &cell : m_grid.cells()) {
-        const qreal top = (m_tableY + m_rowTops[size_t(cell.row)] + m_cellTops[i++]).toReal();
+        const QFixed room = m_heights[size_t(cell.row)]
+            - (m_contentHeights[i] + m_cellTops[i] + m_cellBottoms[i]);
+        switch (m_grid.format(cell.row, cell.column).verticalAlignment()) {
+        case QTextCharFormat::AlignMiddle:
+            m_offsets[i] = room / 2;
+            break;
+        case QTextCharFormat::AlignBottom:
+            m_offsets[i] = room;
+            break;
+        default:
+            m_offsets[i] = 0;
+            break;
+        }
+        const qreal top =
+            (m_tableY + m_rowTops[size_t(cell.row)] + m_cellTops[i] + m_offsets[i]).toReal();
         m_heads[size_t(cell.row)] = qMin(m_heads[size_t(cell.row)], top);
+        ++i;
     }
-    m_tableTop = (m_tableY + m_rowTops[0] + m_cellTops[0]).toReal();
+    m_tableTop = (m_tableY + m_rowTops[0] + m_cellTops[0] + m_offsets[0]).toReal();
     m_tableBottom = m_tableTop + m_height.toReal();
 }
 
@@ -458,7 +482,8 @@ void TableMeasure::growSetHeights()
         size_t tallest = first;
         qreal lowest = -1;
         for (size_t i = first; i < index; ++i) {
-            const qreal bottom = (m_tableY + m_rowTops[size_t(r)] + m_cellTops[i]).toReal()
+            const qreal bottom =
+                (m_tableY + m_rowTops[size_t(r)] + m_cellTops[i] + m_offsets[i]).toReal()
                 + m_contentBottoms[i];
             if (bottom > lowest) {
                 lowest = bottom;
@@ -472,6 +497,7 @@ void TableMeasure::growSetHeights()
         const qreal extra = (needed - (end - top)) / m_scale;
         const QFixed bottom = QFixed::fromReal((before + extra) * m_deviceScale)
             + QFixed::fromReal(m_grid.axisBorder(cell, Bottom) / 2 * m_deviceScale);
+        m_cellBottoms[tallest] = bottom;
         m_heights[size_t(r)] = qMax(m_heights[size_t(r)],
                                     (m_contentHeights[tallest] + bottom + m_cellTops[tallest]).round());
         grown = true;
@@ -523,12 +549,6 @@ bool measureTable(FlowMeasurer &flow, const QTextTable &table, ParagraphWalk &wa
     const Grid grid(table);
     if (grid.mergedDown())
         return false;
-    for (const Grid::CellSpan &cell : grid.cells()) {
-        const QTextTableCellFormat &f = grid.format(cell.row, cell.column);
-        if (f.verticalAlignment() == QTextCharFormat::AlignMiddle
-            || f.verticalAlignment() == QTextCharFormat::AlignBottom)
-            return false;
-    }
     TableMeasure measure(flow, table, grid);
     if (!measure.layCells(walk, p, have, base, paragraphs) || !measure.columnsHold())
         return false;
