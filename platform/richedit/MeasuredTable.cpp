@@ -58,8 +58,6 @@ public:
                 m_start[i] = c;
                 m_formats[i] = cell.format().toTableCellFormat();
                 m_cells.push_back({r, c, 1, cell.firstPosition(), cell.lastPosition()});
-                if (r > 0 && table.cellAt(r - 1, c) == cell)
-                    m_mergedDown = true;
                 previous = cell;
             }
         }
@@ -80,7 +78,6 @@ public:
 
     int rows() const { return m_rows; }
     int columns() const { return m_columns; }
-    bool mergedDown() const { return m_mergedDown; }
     // The first column of the cell at (row, column).
     int start(int row, int column) const { return m_start[index(row, column)]; }
     const QTextTableCellFormat &format(int row, int column) const
@@ -127,7 +124,6 @@ private:
 
     int m_rows;
     int m_columns;
-    bool m_mergedDown = false;
     std::vector<int> m_start;
     std::vector<QTextTableCellFormat> m_formats;
     std::vector<CellSpan> m_cells;
@@ -170,10 +166,18 @@ bool tableSuitsMeasuring(const QTextTable &table)
         || table.rows() == 0 || table.columns() == 0)
         return false;
     const QList<QTextLength> constraints = tf.columnWidthConstraints();
-    return constraints.size() == table.columns()
-        && std::all_of(constraints.cbegin(), constraints.cend(), [](const QTextLength &l) {
+    if (constraints.size() != table.columns()
+        || !std::all_of(constraints.cbegin(), constraints.cend(), [](const QTextLength &l) {
                return l.type() == QTextLength::FixedLength;
-           });
+           }))
+        return false;
+    // Cells merged down are left to the copy: found here, before any of the part's
+    // paragraphs is measured, rather than once the table is reached.
+    for (int r = 0; r + 1 < table.rows(); ++r)
+        for (int c = 0; c < table.columns(); ++c)
+            if (table.cellAt(r, c).rowSpan() > 1)
+                return false;
+    return true;
 }
 
 namespace {
@@ -547,8 +551,6 @@ bool measureTable(FlowMeasurer &flow, const QTextTable &table, ParagraphWalk &wa
     if (!tableSuitsMeasuring(table))
         return false;
     const Grid grid(table);
-    if (grid.mergedDown())
-        return false;
     TableMeasure measure(flow, table, grid);
     if (!measure.layCells(walk, p, have, base, paragraphs) || !measure.columnsHold())
         return false;

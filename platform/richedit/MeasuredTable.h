@@ -25,7 +25,8 @@ struct MeasuredLine;
 struct MeasuredParagraph;
 struct WalkParagraph;
 
-// Whether the table is one that measureTable reproduces (its content aside).
+// Whether the table is one that measureTable reproduces (its content aside): asked of a part's
+// tables before its paragraphs are measured, so that a table left to the copy costs nothing.
 bool tableSuitsMeasuring(const QTextTable &table);
 
 // Measures the table that starts at paragraph p of the walk, placed at the flow's current

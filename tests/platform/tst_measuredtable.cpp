@@ -6,6 +6,7 @@
 
 #include "richedit/FormatRange.h"
 #include "richedit/MeasuredPart.h"
+#include "richedit/MeasuredTable.h"
 #include "richedit/PageUnits.h"
 #include "richedit/RichEdit.h"
 #include "support/EnginePdf.h"
@@ -14,6 +15,7 @@
 #include <QDirIterator>
 #include <QImage>
 #include <QTextDocument>
+#include <QTextTable>
 
 using namespace richedit;
 
@@ -252,6 +254,10 @@ private slots:
         QTest::addColumn<QByteArray>("document");
         const QByteArray b1 = borders(10);
         QTest::newRow("cells merged down") << rtfDocument(row({{b1 + "\\clvmgf", "a"}, {b1, "b"}}) + row({{b1 + "\\clvmrg", ""}, {b1, "c"}}) + "\\pard x");
+        QTest::newRow("cells merged down in a table after text and another table")
+            << rtfDocument("Text.\\par\n" + row({{b1, "a"}, {b1, "b"}}) + "\\pard Between.\\par\n"
+                           + row({{b1, "c"}, {b1 + "\\clvmgf", words(5)}})
+                           + row({{b1, "d"}, {b1 + "\\clvmrg", ""}}) + "\\pard x");
     }
     void whatTheMeasuringCannotReproduceIsLeftToTheCopy()
     {
@@ -263,6 +269,12 @@ private slots:
         MeasuredPart part;
         QVERIFY(!part.measure(*e.document(), e.document()->begin(), e.document()->lastBlock(),
                               300, 300, 1440 * 7));
+        // Found from the table's shape, before any paragraph is laid out.
+        const QList<QTextFrame *> frames = e.document()->rootFrame()->childFrames();
+        QVERIFY(std::any_of(frames.cbegin(), frames.cend(), [](QTextFrame *f) {
+            auto *table = qobject_cast<QTextTable *>(f);
+            return table && !tableSuitsMeasuring(*table);
+        }));
         QCOMPARE(paginate(e, 300, 300, 1440 * 7, 700, false),
                  paginate(e, 300, 300, 1440 * 7, 700, true));
     }
