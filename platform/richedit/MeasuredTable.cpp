@@ -39,32 +39,42 @@ qreal ownBorder(const QTextTableCellFormat &f, Side side)
 }
 
 // The table's cells on its grid, each with its format, looked up once: asking a cell for its
-// row, column or format searches the document each time.
+// row, column or format searches the document each time. A cell merged across columns or
+// down covers several places of the grid; each place knows where its cell begins.
 class Grid {
 public:
     explicit Grid(const QTextTable &table) : m_rows(table.rows()), m_columns(table.columns())
     {
-        m_start.resize(size_t(m_rows * m_columns));
-        m_formats.resize(m_start.size());
+        m_origin.resize(size_t(m_rows * m_columns));
+        m_formats.resize(m_origin.size());
+        std::vector<QTextTableCell> above(static_cast<size_t>(m_columns));
         for (int r = 0; r < m_rows; ++r) {
             QTextTableCell previous;
             for (int c = 0; c < m_columns; ++c) {
                 const QTextTableCell cell = table.cellAt(r, c);
                 const size_t i = index(r, c);
                 if (c > 0 && cell == previous) {
-                    m_start[i] = m_start[i - 1];
-                    continue;
+                    m_origin[i] = m_origin[i - 1];
+                } else if (r > 0 && cell == above[size_t(c)]) {
+                    m_origin[i] = m_origin[i - size_t(m_columns)];
+                    m_mergedDown = true;
+                } else {
+                    m_origin[i] = i;
+                    m_formats[i] = cell.format().toTableCellFormat();
+                    m_cells.push_back({r, c, 1, 1, cell.firstPosition(), cell.lastPosition()});
                 }
-                m_start[i] = c;
-                m_formats[i] = cell.format().toTableCellFormat();
-                m_cells.push_back({r, c, 1, cell.firstPosition(), cell.lastPosition()});
+                above[size_t(c)] = cell;
                 previous = cell;
             }
         }
         for (CellSpan &cell : m_cells) {
+            const size_t origin = index(cell.row, cell.column);
             while (cell.column + cell.span < m_columns
-                   && start(cell.row, cell.column + cell.span) == cell.column)
+                   && m_origin[index(cell.row, cell.column + cell.span)] == origin)
                 ++cell.span;
+            while (cell.row + cell.rowSpan < m_rows
+                   && m_origin[index(cell.row + cell.rowSpan, cell.column)] == origin)
+                ++cell.rowSpan;
         }
     }
 
@@ -72,24 +82,35 @@ public:
         int row;
         int column;
         int span;
+        int rowSpan;
         int first;
         int last;
     };
 
     int rows() const { return m_rows; }
     int columns() const { return m_columns; }
-    // The first column of the cell at (row, column).
-    int start(int row, int column) const { return m_start[index(row, column)]; }
+    bool mergedDown() const { return m_mergedDown; }
+    // The first column and the first row of the cell at (row, column).
+    int start(int row, int column) const { return int(m_origin[index(row, column)]) % m_columns; }
+    int startRow(int row, int column) const
+    {
+        return int(m_origin[index(row, column)]) / m_columns;
+    }
+    // Whether the places hold the same cell.
+    bool same(int row, int column, int otherRow, int otherColumn) const
+    {
+        return m_origin[index(row, column)] == m_origin[index(otherRow, otherColumn)];
+    }
     const QTextTableCellFormat &format(int row, int column) const
     {
-        return m_formats[index(row, start(row, column))];
+        return m_formats[m_origin[index(row, column)]];
     }
-    // The cells in document order: row by row, left to right.
+    // The cells in document order: row by row, left to right, each at the place it begins.
     const std::vector<CellSpan> &cells() const { return m_cells; }
 
     // The width of the border between the cell and its neighbour on that side: with collapsed
-    // borders the wider of the two sides that meet there, and for a neighbour above or below
-    // that starts further left also the border of the cell beside this one under (over) it.
+    // borders the wider of the two sides that meet there, and for a neighbour that starts
+    // further left (above) also the border of the cell of this row (column) where it starts.
     qreal axisBorder(const CellSpan &cell, Side side) const
     {
         const int r = cell.row;
@@ -98,7 +119,7 @@ public:
         switch (side) {
         case Top:
         case Bottom: {
-            const int other = side == Top ? r - 1 : r + 1;
+            const int other = side == Top ? r - 1 : r + cell.rowSpan;
             if (other < 0 || other >= m_rows)
                 break;
             const int a = start(other, c);
@@ -108,13 +129,16 @@ public:
             break;
         }
         case Left:
-            if (c > 0)
-                width = qMax(width, ownBorder(format(r, c - 1), Right));
+        case Right: {
+            const int other = side == Left ? c - 1 : c + cell.span;
+            if (other < 0 || other >= m_columns)
+                break;
+            const int a = startRow(r, other);
+            width = qMax(width, ownBorder(format(r, other), side == Left ? Right : Left));
+            if (a != r)
+                width = qMax(width, ownBorder(format(a, c), side));
             break;
-        case Right:
-            if (c + cell.span < m_columns)
-                width = qMax(width, ownBorder(format(r, c + cell.span), Left));
-            break;
+        }
         }
         return width;
     }
@@ -124,7 +148,8 @@ private:
 
     int m_rows;
     int m_columns;
-    std::vector<int> m_start;
+    bool m_mergedDown = false;
+    std::vector<size_t> m_origin;
     std::vector<QTextTableCellFormat> m_formats;
     std::vector<CellSpan> m_cells;
 };
@@ -150,6 +175,8 @@ qreal lineAbove(const Grid &grid, const QTextTableFormat &tf, int row)
     };
     qreal widest = tf.border();
     for (int c = 0; c < grid.columns(); ++c) {
+        if (grid.same(row - 1, c, row, c))
+            continue; // a cell merged down across the line draws none there
         widest = qMax(widest, width(grid.format(row - 1, c), Bottom));
         widest = qMax(widest, width(grid.format(row, c), Top));
     }
@@ -171,12 +198,6 @@ bool tableSuitsMeasuring(const QTextTable &table)
                return l.type() == QTextLength::FixedLength;
            }))
         return false;
-    // Cells merged down are left to the copy: found here, before any of the part's
-    // paragraphs is measured, rather than once the table is reached.
-    for (int r = 0; r + 1 < table.rows(); ++r)
-        for (int c = 0; c < table.columns(); ++c)
-            if (table.cellAt(r, c).rowSpan() > 1)
-                return false;
     return true;
 }
 
@@ -220,6 +241,7 @@ private:
     // The layout scales lengths by the vertical resolution, across as well as down.
     qreal scaled(qreal v) const { return v * m_dpiY / qreal(qt_defaultDpi()); }
     void place();
+    void rowHeights();
 
     FlowMeasurer &m_flow;
     const QTextTable &m_table;
@@ -241,6 +263,7 @@ private:
     QFixed m_tableY;
     // By cell, in the grid's order:
     std::vector<QFixed> m_cellTops;       // top padding and border
+    std::vector<QFixed> m_cellHeights;    // with padding and borders, rounded
     std::vector<QFixed> m_minimum;        // least width
     std::vector<QFixed> m_contentHeights; // without padding and borders
     std::vector<qreal> m_contentBottoms;  // of the last paragraph, in the cell
@@ -304,6 +327,7 @@ TableMeasure::TableMeasure(FlowMeasurer &flow, const QTextTable &table, const Gr
 
     const size_t cells = grid.cells().size();
     m_cellTops.resize(cells);
+    m_cellHeights.resize(cells);
     m_minimum.resize(cells);
     m_contentHeights.resize(cells);
     m_contentBottoms.resize(cells);
@@ -331,9 +355,10 @@ bool TableMeasure::layCells(ParagraphWalk &walk, WalkParagraph &p, bool &have, i
     const FlowMeasurer::Flow outer = m_flow.startFlow(0);
     size_t index = 0;
     bool ok = true;
+    int rowsStarted = 0;
     for (const Grid::CellSpan &cell : m_grid.cells()) {
-        if (cell.column == 0)
-            m_rowParagraphs[size_t(cell.row)] = int(paragraphs.size());
+        while (rowsStarted <= cell.row) // rows all of whose cells come from above hold none
+            m_rowParagraphs[size_t(rowsStarted++)] = int(paragraphs.size());
         const size_t last = size_t(cell.column + cell.span - 1);
         const QFixed width = m_positions[last] + m_widths[last] - m_positions[size_t(cell.column)]
             - inner(cell, Left) - inner(cell, Right);
@@ -356,8 +381,7 @@ bool TableMeasure::layCells(ParagraphWalk &walk, WalkParagraph &p, bool &have, i
         if (!ok)
             break;
         const QFixed top = inner(cell, Top);
-        const QFixed height = (m_flow.y() + inner(cell, Bottom) + top).round();
-        m_heights[size_t(cell.row)] = qMax(m_heights[size_t(cell.row)], height);
+        m_cellHeights[index] = (m_flow.y() + inner(cell, Bottom) + top).round();
         m_cellTops[index] = top;
         m_cellBottoms[index] = inner(cell, Bottom);
         m_contentHeights[index] = m_flow.y();
@@ -365,8 +389,39 @@ bool TableMeasure::layCells(ParagraphWalk &walk, WalkParagraph &p, bool &have, i
         ++index;
     }
     m_flow.endFlow(outer);
-    m_rowParagraphs[size_t(m_rows)] = int(paragraphs.size());
+    while (rowsStarted <= m_rows)
+        m_rowParagraphs[size_t(rowsStarted++)] = int(paragraphs.size());
+    if (ok)
+        rowHeights();
     return ok;
+}
+
+// A row is as high as its highest cell of that row alone. A cell merged down grows only the
+// last row it covers, by what the rows above that leave of its height.
+void TableMeasure::rowHeights()
+{
+    std::vector<QFixed> toDistribute(static_cast<size_t>(m_columns));
+    const std::vector<Grid::CellSpan> &cells = m_grid.cells();
+    size_t i = 0;
+    for (int r = 0; r < m_rows; ++r) {
+        QFixed &height = m_heights[size_t(r)];
+        for (; i < cells.size() && cells[i].row == r; ++i) {
+            if (cells[i].rowSpan > 1)
+                toDistribute[size_t(cells[i].column)] = m_cellHeights[i];
+            else
+                height = qMax(height, m_cellHeights[i]);
+        }
+        if (!m_grid.mergedDown())
+            continue;
+        for (int c = 0; c < m_columns; ++c) {
+            if (m_grid.start(r, c) != c || m_grid.startRow(r, c) == r
+                || (r + 1 < m_rows && m_grid.same(r, c, r + 1, c)))
+                continue;
+            height = qMax(height, toDistribute[size_t(c)]).round();
+        }
+        for (QFixed &left : toDistribute)
+            left = qMax(left - height, QFixed(0));
+    }
 }
 
 bool TableMeasure::columnsHold() const
@@ -418,7 +473,8 @@ void TableMeasure::place()
     std::fill(m_heads.begin(), m_heads.end(), qInf());
     size_t i = 0;
     for (const Grid::CellSpan &cell : m_grid.cells()) {
-        const QFixed room = m_heights[size_t(cell.row)]
+        const size_t end = size_t(cell.row + cell.rowSpan - 1);
+        const QFixed room = m_rowTops[end] + m_heights[end] - m_rowTops[size_t(cell.row)]
             - (m_contentHeights[i] + m_cellTops[i] + m_cellBottoms[i]);
         switch (m_grid.format(cell.row, cell.column).verticalAlignment()) {
         case QTextCharFormat::AlignMiddle:
@@ -452,7 +508,7 @@ bool TableMeasure::headingsKeepContent() const
         - m_rowTops[0];
     size_t i = 0;
     for (const Grid::CellSpan &cell : m_grid.cells()) {
-        const Grid::CellSpan under{headers - 1, m_grid.start(headers - 1, cell.column), 1, 0, 0};
+        const Grid::CellSpan under{headers - 1, m_grid.start(headers - 1, cell.column), 1, 1, 0, 0};
         const QFixed margin = m_topMargin + m_padding + (cell.row >= headers ? headerHeight : 0)
             + paddingOf(m_grid.format(cell.row, cell.column), Top)
             + QFixed::fromReal(scaled(m_grid.axisBorder(under, Bottom)) / 2);
@@ -515,27 +571,39 @@ void TableMeasure::growSetHeights()
 void TableMeasure::appendUnits(int base, std::vector<MeasuredParagraph> &paragraphs,
                                std::vector<MeasuredLine> &lines) const
 {
-    std::vector<int> rowStarts(static_cast<size_t>(m_rows));
-    for (const Grid::CellSpan &cell : m_grid.cells())
-        if (cell.column == 0)
+    // Each row's first position and the row after the last one its cells reach down to.
+    std::vector<int> rowStarts(static_cast<size_t>(m_rows), -1);
+    std::vector<int> reach(static_cast<size_t>(m_rows));
+    for (int r = 0; r < m_rows; ++r)
+        reach[size_t(r)] = r + 1;
+    for (const Grid::CellSpan &cell : m_grid.cells()) {
+        if (rowStarts[size_t(cell.row)] < 0)
             rowStarts[size_t(cell.row)] = cell.first;
-    for (int r = 0; r < m_rows; ++r) {
-        const qreal inset = m_insets[size_t(r)];
-        const bool last = r + 1 == m_rows;
+        reach[size_t(cell.row)] = qMax(reach[size_t(cell.row)], cell.row + cell.rowSpan);
+    }
+    // Rows that cells of the rows before them reach into, and rows all of whose cells come
+    // from above, go with the row before them: a unit never cuts a cell.
+    for (int r = 0; r < m_rows;) {
+        const int first = r;
+        int spanEnd = reach[size_t(r)];
+        for (++r; r < m_rows && (r < spanEnd || rowStarts[size_t(r)] < 0); ++r)
+            spanEnd = qMax(spanEnd, reach[size_t(r)]);
+        const qreal inset = m_insets[size_t(first)];
+        const bool last = r == m_rows;
         MeasuredLine unit;
         unit.row = true;
-        unit.start = rowStarts[size_t(r)] - base;
-        unit.end = (last ? m_table.lastPosition() + 1 : rowStarts[size_t(r) + 1]) - base;
-        unit.top = r == 0 ? m_tableTop : qMax<qreal>(0, m_heads[size_t(r)] - inset);
-        const qreal bottom = last ? m_tableBottom : m_heads[size_t(r) + 1] - inset;
+        unit.start = rowStarts[size_t(first)] - base;
+        unit.end = (last ? m_table.lastPosition() + 1 : rowStarts[size_t(r)]) - base;
+        unit.top = first == 0 ? m_tableTop : qMax<qreal>(0, m_heads[size_t(first)] - inset);
+        const qreal bottom = last ? m_tableBottom : m_heads[size_t(r)] - inset;
         unit.extent = qMax<qreal>(0, bottom - unit.top);
         unit.below = last ? 0 : inset;
-        unit.border = last ? 0 : qMin(unit.below, lineAbove(m_grid, m_format, r + 1) * m_scale);
-        unit.paragraph = m_rowParagraphs[size_t(r) + 1] - 1;
-        unit.firstRow = r;
+        unit.border = last ? 0 : qMin(unit.below, lineAbove(m_grid, m_format, r) * m_scale);
+        unit.paragraph = m_rowParagraphs[size_t(r)] - 1;
+        unit.firstRow = first;
         const int unitIndex = int(lines.size());
         lines.push_back(unit);
-        for (int i = m_rowParagraphs[size_t(r)]; i < m_rowParagraphs[size_t(r) + 1]; ++i) {
+        for (int i = m_rowParagraphs[size_t(first)]; i < m_rowParagraphs[size_t(r)]; ++i) {
             paragraphs[size_t(i)].firstLine = unitIndex;
             paragraphs[size_t(i)].lineCount = 1;
         }
@@ -551,6 +619,15 @@ bool measureTable(FlowMeasurer &flow, const QTextTable &table, ParagraphWalk &wa
     if (!tableSuitsMeasuring(table))
         return false;
     const Grid grid(table);
+    // Cells merged down are measured in tables without rows of a set height or heading rows.
+    if (grid.mergedDown()) {
+        if (table.format().headerRowCount() > 0)
+            return false;
+        for (int r = 0; r < grid.rows(); ++r)
+            for (int c = 0; c < grid.columns(); ++c)
+                if (rowHeightTwips(grid.format(r, c)) != 0)
+                    return false;
+    }
     TableMeasure measure(flow, table, grid);
     if (!measure.layCells(walk, p, have, base, paragraphs) || !measure.columnsHold())
         return false;

@@ -7,11 +7,13 @@
 // the line under it.
 //
 // Only the common tables are measured so: columns of fixed widths that their content does not
-// widen, collapsed borders without a grid, no cells merged down, no
-// tables inside cells, heading rows only where the layout does not move content below them.
-// Rows of a set height are grown as applyRowHeights grows them in the copy; cells aligned to
-// the middle or the bottom have their content moved down in their row as the layout moves
-// it. Anything else is left to the copy.
+// widen, collapsed borders without a grid, no tables inside cells, heading rows only where the
+// layout does not move content below them. Rows of a set height are grown as applyRowHeights
+// grows them in the copy; cells aligned to the middle or the bottom have their content moved
+// down in their row as the layout moves it; a cell merged down grows the last row it covers
+// by what the rows above leave of its height, and the rows it covers are one unit (a table
+// with such cells is measured when it has no heading rows and no rows of a set height).
+// Anything else is left to the copy.
 
 #include <vector>
 
