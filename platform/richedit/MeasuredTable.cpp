@@ -198,6 +198,15 @@ bool tableSuitsMeasuring(const QTextTable &table)
                return l.type() == QTextLength::FixedLength;
            }))
         return false;
+    // Cells merged down are measured only in tables without heading rows or rows of a set
+    // height: those are looked for first, as they are found row by row.
+    bool guarded = tf.headerRowCount() > 0;
+    for (int r = 0; !guarded && r < table.rows(); ++r)
+        guarded = rowHeightTwips(table.cellAt(r, 0).format().toTableCellFormat()) != 0;
+    for (int r = 0; guarded && r + 1 < table.rows(); ++r)
+        for (int c = 0; c < table.columns(); ++c)
+            if (table.cellAt(r, c).rowSpan() > 1)
+                return false;
     return true;
 }
 
@@ -619,15 +628,6 @@ bool measureTable(FlowMeasurer &flow, const QTextTable &table, ParagraphWalk &wa
     if (!tableSuitsMeasuring(table))
         return false;
     const Grid grid(table);
-    // Cells merged down are measured in tables without rows of a set height or heading rows.
-    if (grid.mergedDown()) {
-        if (table.format().headerRowCount() > 0)
-            return false;
-        for (int r = 0; r < grid.rows(); ++r)
-            for (int c = 0; c < grid.columns(); ++c)
-                if (rowHeightTwips(grid.format(r, c)) != 0)
-                    return false;
-    }
     TableMeasure measure(flow, table, grid);
     if (!measure.layCells(walk, p, have, base, paragraphs) || !measure.columnsHold())
         return false;

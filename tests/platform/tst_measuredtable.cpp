@@ -291,6 +291,12 @@ private slots:
         MeasuredPart part;
         QVERIFY(!part.measure(*e.document(), e.document()->begin(), e.document()->lastBlock(),
                               300, 300, 1440 * 7));
+        // Found from the table's shape, before any paragraph is laid out.
+        const QList<QTextFrame *> frames = e.document()->rootFrame()->childFrames();
+        QVERIFY(std::any_of(frames.cbegin(), frames.cend(), [](QTextFrame *f) {
+            auto *table = qobject_cast<QTextTable *>(f);
+            return table && !tableSuitsMeasuring(*table);
+        }));
         QCOMPARE(paginate(e, 300, 300, 1440 * 7, 700, false),
                  paginate(e, 300, 300, 1440 * 7, 700, true));
     }
