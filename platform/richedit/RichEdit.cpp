@@ -6,6 +6,7 @@
 #include "Formats.h"
 #include "Pictures.h"
 #include "RichEditOle.h"
+#include "TableJoint.h"
 #include "TypingLayout.h"
 #include "rtf/Rtf.h"
 
@@ -506,6 +507,19 @@ void RichEdit::replaceSel(const QString &text, bool canUndo)
 
 // Tab in a table: the next cell (Shift+Tab the one before), its text selected as word
 // processors do; Tab in the last cell adds a row.
+// The last cell of the table in reading order: the last that starts in its last row.
+static QTextTableCell lastCellOf(const QTextTable &table)
+{
+    const int row = table.rows() - 1;
+    for (int column = table.columns() - 1; column > 0; --column) {
+        const QTextTableCell cell = table.cellAt(row, column);
+        if (cell.row() == row && cell.column() == column
+            && !cell.format().boolProperty(prop::CellFiller))
+            return cell;
+    }
+    return table.cellAt(row, 0);
+}
+
 void RichEdit::moveToNextCell(bool backwards)
 {
     QTextCursor c = textCursor();
@@ -521,6 +535,17 @@ void RichEdit::moveToNextCell(bool backwards)
         }
     qsizetype i = cells.indexOf(here);
     i += backwards ? -1 : 1;
+    // Past the table's ends, into the table it continues or that continues it (TableJoint.h).
+    const QTextTable *joined = i < 0                  ? tableBeforeJoint(*table)
+                               : i >= cells.size()    ? tableAfterJoint(*table)
+                                                      : nullptr;
+    if (joined) {
+        const QTextTableCell to = i < 0 ? lastCellOf(*joined) : joined->cellAt(0, 0);
+        c = to.firstCursorPosition();
+        c.setPosition(to.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+        setTextCursor(c);
+        return;
+    }
     if (i < 0)
         return;
     if (i >= cells.size()) {

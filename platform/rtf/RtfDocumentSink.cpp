@@ -1,5 +1,7 @@
 #include "RtfDocumentSink.h"
 
+#include "richedit/RichEditTypes.h"
+
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextTable>
@@ -210,9 +212,52 @@ void RtfDocumentSink::beginRow(const TableRow &definition)
         enterTable();
     if (m_column > 0 || m_inCell)
         return;
+    if (m_row > 0 && startsTableOfItsOwn(definition))
+        continueInNewTable();
     if (m_row >= m_table->rows())
         appendRows();
     m_starts = fitRowToGrid(*m_table, m_row, definition);
+}
+
+// A row placed unlike the table (its own indent or alignment) is drawn where the file places
+// it only in a table of its own: the engine's table has one indent and one alignment. A row
+// that continues a vertical merge stays in its table, placed as the table is.
+bool RtfDocumentSink::startsTableOfItsOwn(const TableRow &definition) const
+{
+    if (definition.cells.empty() || placedAsTable(*m_table, definition))
+        return false;
+    return std::none_of(definition.cells.begin(), definition.cells.end(), [](const TableCell &c) {
+        return c.verticalMerge == TableCell::Merged;
+    });
+}
+
+// Ends the table after the rows read so far and starts another right behind it. The engine
+// keeps a paragraph between two tables: it is marked a joint, which nothing writes, counts
+// or shows (richedit/TableJoint.h), and takes the formats of the paragraph after the table.
+void RtfDocumentSink::continueInNewTable()
+{
+    QTextTable &above = *m_table;
+    if (m_row < above.rows())
+        above.removeRows(m_row, above.rows() - m_row);
+    drawInnerBorderBelow(above, m_row - 1);
+    m_cursor.setPosition(above.lastPosition() + 1);
+    QTextBlockFormat after = m_cursor.blockFormat();
+    const QTextCharFormat afterMark = m_cursor.blockCharFormat();
+    m_table = nullptr;
+    enterTable();
+    QTextDocument *document = m_cursor.document();
+    QTextCursor joint(document->findBlock(m_table->firstPosition() - 1));
+    QTextBlockFormat jointFormat = after;
+    jointFormat.setProperty(richedit::prop::TableJoint, true);
+    joint.setBlockFormat(jointFormat);
+    joint.setBlockCharFormat(afterMark);
+    QTextCursor behind(document);
+    behind.setPosition(m_table->lastPosition() + 1);
+    after.clearProperty(richedit::prop::TableJoint);
+    if (behind.blockFormat() != after)
+        behind.setBlockFormat(after);
+    if (behind.blockCharFormat() != afterMark)
+        behind.setBlockCharFormat(afterMark);
 }
 
 // Adds rows in batches of a quarter of the table; the unused ones are removed at the end:
