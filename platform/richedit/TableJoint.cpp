@@ -19,23 +19,19 @@ bool isTableJoint(const QTextBlock &block)
     if (!block.isValid() || block.length() != 1
         || !block.blockFormat().boolProperty(prop::TableJoint))
         return false;
-    // The characters around it: the end of one frame and, as its own mark, the start of the
-    // next; both frames are tables of the document's top level.
+    // The characters around it: the end of one table and, as its own mark, the start of the
+    // next. (Only the characters: the document's frames are brought up to date only at the
+    // end of an edit, and the reader asks while it builds the tables.)
     const QTextDocument *document = block.document();
     const int at = block.position();
-    if (at == 0 || document->characterAt(at - 1) != kFrameEnd
-        || document->characterAt(at) != kFrameStart)
-        return false;
-    const auto *before = qobject_cast<QTextTable *>(document->frameAt(at - 1));
-    const auto *after = qobject_cast<QTextTable *>(document->frameAt(at + 1));
-    return before && after && before->lastPosition() == at - 1 && after->firstPosition() == at + 1
-           && before->parentFrame() == document->rootFrame()
-           && after->parentFrame() == document->rootFrame();
+    return at > 0 && document->characterAt(at - 1) == kFrameEnd
+           && document->characterAt(at) == kFrameStart;
 }
 
 bool continuesTable(const QTextTable &table)
 {
-    return tableBeforeJoint(table) != nullptr;
+    return table.firstPosition() >= 2
+           && isTableJoint(table.document()->findBlock(table.firstPosition() - 1));
 }
 
 QTextTable *tableAfterJoint(const QTextTable &table)

@@ -233,27 +233,30 @@ bool RtfDocumentSink::startsTableOfItsOwn(const TableRow &definition) const
 
 // Ends the table after the rows read so far and starts another right behind it. The engine
 // keeps a paragraph between two tables: it is marked a joint, which nothing writes, counts
-// or shows (richedit/TableJoint.h), and takes the formats of the paragraph after the table.
+// or shows (richedit/TableJoint.h). Text typed into it takes the character format of the
+// table's last paragraph; the paragraph after the new table keeps the formats it had.
 void RtfDocumentSink::continueInNewTable()
 {
     QTextTable &above = *m_table;
     if (m_row < above.rows())
         above.removeRows(m_row, above.rows() - m_row);
     drawInnerBorderBelow(above, m_row - 1);
+    QTextDocument *document = m_cursor.document();
+    QTextCursor tableEnd(document);
+    tableEnd.setPosition(above.lastPosition());
+    const QTextCharFormat lastMark = tableEnd.charFormat();
     m_cursor.setPosition(above.lastPosition() + 1);
-    QTextBlockFormat after = m_cursor.blockFormat();
+    const QTextBlockFormat after = m_cursor.blockFormat();
     const QTextCharFormat afterMark = m_cursor.blockCharFormat();
     m_table = nullptr;
     enterTable();
-    QTextDocument *document = m_cursor.document();
     QTextCursor joint(document->findBlock(m_table->firstPosition() - 1));
-    QTextBlockFormat jointFormat = after;
+    QTextBlockFormat jointFormat;
     jointFormat.setProperty(richedit::prop::TableJoint, true);
     joint.setBlockFormat(jointFormat);
-    joint.setBlockCharFormat(afterMark);
+    joint.setBlockCharFormat(lastMark);
     QTextCursor behind(document);
     behind.setPosition(m_table->lastPosition() + 1);
-    after.clearProperty(richedit::prop::TableJoint);
     if (behind.blockFormat() != after)
         behind.setBlockFormat(after);
     if (behind.blockCharFormat() != afterMark)
