@@ -220,11 +220,13 @@ void RtfDocumentSink::beginRow(const TableRow &definition)
 }
 
 // A row placed unlike the table (its own indent or alignment) is drawn where the file places
-// it only in a table of its own: the engine's table has one indent and one alignment. A row
-// that continues a vertical merge stays in its table, placed as the table is.
+// it only in a table of its own: the engine's table has one indent and one alignment. So is a
+// row whose boundaries would give the table more columns than it may have. A row that
+// continues a vertical merge stays in its table, placed as the table is.
 bool RtfDocumentSink::startsTableOfItsOwn(const TableRow &definition) const
 {
-    if (definition.cells.empty() || placedAsTable(*m_table, definition))
+    if (definition.cells.empty()
+        || (placedAsTable(*m_table, definition) && sharesGrid(*m_table, definition)))
         return false;
     return std::none_of(definition.cells.begin(), definition.cells.end(), [](const TableCell &c) {
         return c.verticalMerge == TableCell::Merged;

@@ -97,6 +97,9 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
 // a boundary left of the table, or more columns than a table may have): its cells then take
 // the columns in order.
 std::vector<int> fitRowToGrid(QTextTable &table, int row, const TableRow &definition);
+// Whether the row's boundaries and the table's grid together make no more columns than a
+// table may have; a row that would make more starts a table of its own.
+bool sharesGrid(const QTextTable &table, const TableRow &definition);
 // Adds a column at the grid's right end for a cell the row's definition lacks, one inch wide;
 // rows above the given one get a filler cell there. Returns the new column, or -1 when the
 // table has as many columns as it may have.

@@ -190,6 +190,32 @@ private slots:
         QCOMPARE(rtftest::writeDocument(*rtftest::readDocument(headingRtf)), headingRtf);
     }
 
+    // Given two rows placed alike whose boundaries together would make more columns than a
+    // table may have, when read, then the second row is a table of its own with its own
+    // columns; written, each row gives its own boundaries again.
+    void rowsWhoseGridsCannotBeSharedAreTablesOfTheirOwn()
+    {
+        QByteArray first;
+        QByteArray second;
+        QByteArray text;
+        for (int c = 1; c <= 40; ++c) {
+            first += "\\cellx" + QByteArray::number(c * 100);
+            second += "\\cellx" + QByteArray::number(c * 100 + 50);
+            text += c < 40 ? "\\cell" : ""; // (row() ends the last cell)
+        }
+        const auto d = rtftest::readDocument("{\\rtf1\\ansi" + row({}, first, text)
+                                             + row({}, second, text) + "\\pard after\\par}");
+        const QList<QTextTable *> tables = tablesOf(*d);
+        QCOMPARE(tables.size(), 2);
+        QCOMPARE(tables[0]->columns(), 40);
+        QCOMPARE(tables[1]->columns(), 40);
+        const QByteArray rtf = rtftest::writeDocument(*d);
+        QVERIFY2(rtf.contains("\\trleft0" + first + "\\pard"), rtf.constData());
+        QVERIFY2(rtf.contains("\\trleft0" + second + "\\cell"), rtf.constData());
+        QCOMPARE(rtf.count("\\cellx"), 80);
+        QCOMPARE(rtftest::writeDocument(*rtftest::readDocument(rtf)), rtf);
+    }
+
     // Given joined tables, when text is typed into the joint, then it is a paragraph of its
     // own between two tables, written and read back as such; when it is emptied again, it is
     // a joint again and nothing is written for it.
