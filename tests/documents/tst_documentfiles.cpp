@@ -314,7 +314,25 @@ private slots:
             QCOMPARE(boxes[i].top(), boxes[i - 1].bottom());
         QCOMPARE(m_w->Editor->Lines.LineCount(), doc->blockCount() - 4);
 
+        // Delete at the end of a row, Backspace at the start of the next, or either in the
+        // joint between them join nothing.
         m_w->Editor->setFocus();
+        const QString before = m_w->Editor->windowText();
+        const int joint = tables()[0]->lastPosition() + 1;
+        const std::pair<int, Qt::Key> presses[] = {{joint - 1, Qt::Key_Delete},
+                                                   {joint, Qt::Key_Delete},
+                                                   {joint, Qt::Key_Backspace},
+                                                   {joint + 1, Qt::Key_Backspace}};
+        for (const auto &[at, key] : presses) {
+            QTextCursor c(doc);
+            c.setPosition(at);
+            m_w->Editor->setTextCursor(c);
+            QTest::keyClick(m_w->Editor, key);
+            QCOMPARE(m_w->Editor->windowText(), before);
+        }
+        QCOMPARE(m_w->Editor->windowText(), before);
+        QCOMPARE(tables().size(), 5);
+
         m_w->Editor->setTextCursor(tables()[0]->cellAt(1, 2).firstCursorPosition());
         const QList<std::pair<QString, QString>> steps = {
             {QStringLiteral("Indented"), QStringLiteral("Moved")},
