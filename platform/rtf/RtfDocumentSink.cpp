@@ -246,7 +246,9 @@ void RtfDocumentSink::continueInNewTable()
     QTextDocument *document = m_cursor.document();
     QTextCursor tableEnd(document);
     tableEnd.setPosition(above.lastPosition());
-    const QTextCharFormat lastMark = tableEnd.charFormat();
+    QTextCharFormat lastMark = tableEnd.charFormat();
+    if (lastMark.isImageFormat()) // (a cell ending in a picture: typed text is no picture)
+        lastMark = QTextCharFormat();
     m_cursor.setPosition(above.lastPosition() + 1);
     const QTextBlockFormat after = m_cursor.blockFormat();
     const QTextCharFormat afterMark = m_cursor.blockCharFormat();
