@@ -284,6 +284,9 @@ enum : int {
     // The empty paragraph the engine needs between two tables that are one table of the file,
     // split where a row is placed unlike the rows before it (see TableJoint.h).
     TableJoint = QTextFormat::UserProperty + 72,       // bool, on the block format
+    // A table after a joint whose chain of tables starts with heading rows: pages that start
+    // in it repeat those rows.
+    TableHeadingBefore = QTextFormat::UserProperty + 73, // bool, on the table format
 };
 }
 

@@ -236,7 +236,8 @@ bool RtfDocumentSink::startsTableOfItsOwn(const TableRow &definition) const
 // Ends the table after the rows read so far and starts another right behind it. The engine
 // keeps a paragraph between two tables: it is marked a joint, which nothing writes, counts
 // or shows (richedit/TableJoint.h). Text typed into it takes the character format of the
-// table's last paragraph; the paragraph after the new table keeps the formats it had.
+// table's last paragraph; the paragraph after the new table keeps the formats it had. The
+// new table repeats on pages the heading rows of the table it continues.
 void RtfDocumentSink::continueInNewTable()
 {
     QTextTable &above = *m_table;
@@ -252,8 +253,15 @@ void RtfDocumentSink::continueInNewTable()
     m_cursor.setPosition(above.lastPosition() + 1);
     const QTextBlockFormat after = m_cursor.blockFormat();
     const QTextCharFormat afterMark = m_cursor.blockCharFormat();
+    const QTextTableFormat aboveFormat = above.format();
     m_table = nullptr;
     enterTable();
+    if (aboveFormat.headerRowCount() > 0
+        || aboveFormat.boolProperty(richedit::prop::TableHeadingBefore)) {
+        QTextTableFormat tf = m_table->format();
+        tf.setProperty(richedit::prop::TableHeadingBefore, true);
+        m_table->setFormat(tf);
+    }
     QTextCursor joint(document->findBlock(m_table->firstPosition() - 1));
     QTextBlockFormat jointFormat;
     jointFormat.setProperty(richedit::prop::TableJoint, true);
