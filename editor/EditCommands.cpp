@@ -4,6 +4,7 @@
 #include "app/Main.h"
 
 #include "editor/ParaFmt.h"
+#include "richedit/TableCells.h"
 #include "shell/Shell.h"
 #include "text/CodePage.h"
 
@@ -367,13 +368,9 @@ void TfrmMainEditor::btnParagraphAttributesClick()
     // Every paragraph the dialog may write, with its complete format, so that Cancel can put
     // each one back exactly as it was.
     QTextDocument *doc = Editor->document();
-    const QTextCursor selection = Editor->textCursor();
     std::vector<std::pair<int, QTextBlockFormat>> kept;
-    for (QTextBlock b = doc->findBlock(selection.selectionStart()); b.isValid(); b = b.next()) {
+    for (const QTextBlock &b : richedit::selectedParagraphs(Editor->textCursor()))
         kept.emplace_back(b.blockNumber(), b.blockFormat());
-        if (b.contains(selection.selectionEnd()))
-            break;
-    }
     const bool modified = Editor->DocumentModified();
 
     shell::pumpEvents();

@@ -227,7 +227,9 @@ void SpellChecking::paintUnderlines(QPainter &painter, const QRect &area)
             continue;
         // Only the lines in the area, and the words on them: a long paragraph holds many
         // thousands of lines and misspelled words.
-        const QPointF at = lines->position() - offset;
+        // Where the layout's lines are drawn: a paragraph in a table cell is laid out in the
+        // cell's place, which the bounding box holds (its own position does not).
+        const QPointF at = box.topLeft();
         const int firstLine = lineAtY(*lines, area.top() - at.y());
         const int lastLine = lineAtY(*lines, area.bottom() - at.y());
         const int visibleFrom = lines->lineAt(firstLine).textStart();

@@ -676,12 +676,22 @@ int RichEdit::formatRange(const FORMATRANGE *fr, bool render)
         p.scale(hdcDpiX / dpiX, hdcDpiY / dpiY);
         const bool ownLinesOnly =
             p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
+        // A table set wider than the rectangle (its columns made for narrower margins) runs
+        // on into the right margin, as far as the page goes: clipped at the rectangle, its
+        // right-hand columns were lost from the page.
+        qreal clipWidth = widthTwips * dpiX / 1440.0;
+        const qreal pageRight = (fr->rcPage.right - fr->rc.left) * dpiX / 1440.0;
+        for (const TableRun &run : tableRuns) {
+            if (!run.table)
+                continue;
+            const qreal right = doc->documentLayout()->frameBoundingRect(run.table).right();
+            clipWidth = qMax(clipWidth, qMin(pageRight, right));
+        }
         if (header.isValid()) {
-            drawHeaderBand(p, *doc, header, widthTwips * dpiX / 1440.0, ownLinesOnly,
-                           *document(), base);
+            drawHeaderBand(p, *doc, header, clipWidth, ownLinesOnly, *document(), base);
             p.translate(0, header.height());
         }
-        const QRectF clip(0, 0, widthTwips * dpiX / 1440.0, clipBottom + lineBelow);
+        const QRectF clip(0, 0, clipWidth, clipBottom + lineBelow);
         p.setClipRect(clip, Qt::IntersectClip);
         p.translate(0, -y0);
         p.setPen(Qt::black);

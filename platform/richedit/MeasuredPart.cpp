@@ -1,5 +1,8 @@
 #include "MeasuredPart.h"
 
+#include "MeasuredFlow.h"
+#include "MeasuredTable.h"
+
 #include "FormatRange.h"
 #include "LineReflow.h"
 #include "PageUnits.h"
@@ -10,6 +13,7 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextLayout>
+#include <QTextTable>
 #include <QtGui/private/qfont_p.h>
 #include <QtGui/private/qguiapplication_p.h>
 #include <QtGui/private/qtextdocument_p.h>
@@ -26,30 +30,6 @@ namespace {
 // paragraph's shaping into items of at most 4096 characters, counted from each run's start in
 // a document and from the paragraph's start in a text layout of its own.
 constexpr int kMaxItem = 4096;
-
-// What a run's format takes for its measuring.
-struct RunFormat {
-    bool known = false;
-    bool plain = false; // its font alone lays it out as the copy's layout does
-    bool capitals = false; // by format: the engine itemizes those per run in a document
-    QFont font;           // at the device's resolution
-    QTextCharFormat format;
-};
-
-// What a paragraph format gives the placing of its lines, worked out once per format.
-struct ParagraphFormat {
-    bool known = false;
-    QTextBlockFormat format;
-    qreal topMargin = 0;
-    qreal bottomMargin = 0;
-    QFixed leftMargin;  // scaled to the device as the copy scales it
-    QFixed rightMargin;
-    QFixed textIndent;
-    QFixed indent;      // by levels
-    Qt::LayoutDirection direction = Qt::LayoutDirectionAuto; // Auto: found from the text
-    bool breakBefore = false;
-    std::optional<QTextOption> options[2]; // left to right, right to left
-};
 
 // The direction of a paragraph's text from its first strongly directed character, as the
 // document finds it when neither the paragraph's format nor the document's option give one.
@@ -72,46 +52,23 @@ Qt::LayoutDirection directionOfText(const QString &text)
     return Qt::LeftToRight;
 }
 
-// Measures paragraphs one after the other, keeping what their formats give for measuring.
-class Measurer {
-public:
-    Measurer(const QTextDocument &source, int dpiX, int dpiY, int widthTwips)
-        : m_source(source), m_formats(QTextDocumentPrivate::get(&source)->formatCollection()),
-          m_device(dpiX, dpiY), m_scaleX(dpiX / 96.0),
-          m_scaleY(qreal(dpiY) / qreal(qt_defaultDpi())),
-          m_lineScaling(dpiY != qt_defaultDpi() ? m_scaleY : 1),
-          m_right(QFixed::fromReal(widthTwips * double(dpiX) / 1440.0)),
-          m_defaultFont(source.defaultFont(), &m_device)
-    {
-        m_runs.resize(size_t(m_formats->numFormats()));
-        m_paragraphFormats.resize(m_runs.size());
-    }
+} // namespace
 
-    bool paragraph(const WalkParagraph &p, int position,
-                   std::vector<MeasuredParagraph> &paragraphs, std::vector<MeasuredLine> &lines);
-
-private:
-    const RunFormat &run(int index);
-    ParagraphFormat &paragraphFormat(int index);
-    bool lay(QTextLayout &layout, const WalkParagraph &p);
-
-    const QTextDocument &m_source;
-    const QTextFormatCollection *m_formats;
-    ResolutionDevice m_device;
-    qreal m_scaleX;
-    qreal m_scaleY;
-    qreal m_lineScaling; // of line heights: none at the layout's own resolution
-    QFixed m_right; // the right edge of the text: the page width
-    QFont m_defaultFont;
-    std::vector<RunFormat> m_runs;
-    std::vector<ParagraphFormat> m_paragraphFormats;
-    QFixed m_y; // the next paragraph's top, before the gap above it
-    const ParagraphFormat *m_previous = nullptr;
-};
-
-ParagraphFormat &Measurer::paragraphFormat(int index)
+FlowMeasurer::FlowMeasurer(const QTextDocument &source, int dpiX, int dpiY, int widthTwips)
+    : m_source(source), m_formats(QTextDocumentPrivate::get(&source)->formatCollection()),
+      m_device(dpiX, dpiY), m_dpiY(dpiY), m_scaleX(dpiX / 96.0),
+      m_scaleY(qreal(dpiY) / qreal(qt_defaultDpi())),
+      m_lineScaling(dpiY != qt_defaultDpi() ? m_scaleY : 1),
+      m_pageWidth(QFixed::fromReal(widthTwips * double(dpiX) / 1440.0)), m_right(m_pageWidth),
+      m_defaultFont(source.defaultFont(), &m_device)
 {
-    ParagraphFormat &f = m_paragraphFormats[size_t(index)];
+    m_runs.resize(size_t(m_formats->numFormats()));
+    m_paragraphFormats.resize(m_runs.size());
+}
+
+MeasuredParagraphFormat &FlowMeasurer::paragraphFormat(int index)
+{
+    MeasuredParagraphFormat &f = m_paragraphFormats[size_t(index)];
     if (f.known)
         return f;
     f.known = true;
@@ -136,9 +93,9 @@ ParagraphFormat &Measurer::paragraphFormat(int index)
     return f;
 }
 
-const RunFormat &Measurer::run(int index)
+const MeasuredRunFormat &FlowMeasurer::run(int index)
 {
-    RunFormat &r = m_runs[size_t(index)];
+    MeasuredRunFormat &r = m_runs[size_t(index)];
     if (r.known)
         return r;
     r.known = true;
@@ -158,7 +115,7 @@ const RunFormat &Measurer::run(int index)
 // Gives the layout its text and fonts as the document gives them to the paragraph's layout.
 // An empty paragraph takes its height from its mark's font, a paragraph of one plain run from
 // that run's font; others have their runs' formats.
-bool Measurer::lay(QTextLayout &layout, const WalkParagraph &p)
+bool FlowMeasurer::lay(QTextLayout &layout, const WalkParagraph &p)
 {
     if (p.text.contains(QChar::ObjectReplacementCharacter))
         return false;
@@ -186,15 +143,16 @@ bool Measurer::lay(QTextLayout &layout, const WalkParagraph &p)
     return true;
 }
 
-bool Measurer::paragraph(const WalkParagraph &p, int position,
-                         std::vector<MeasuredParagraph> &paragraphs,
-                         std::vector<MeasuredLine> &lines)
+bool FlowMeasurer::paragraph(const WalkParagraph &p, int position,
+                             std::vector<MeasuredParagraph> &paragraphs,
+                             std::vector<MeasuredLine> *lines, ParagraphFit *fit)
 {
     QTextLayout layout(p.text);
-    layout.setCacheEnabled(false);
+    const bool minimum = fit && fit->wantsMinimum;
+    layout.setCacheEnabled(minimum); // shaped once for both layouts of a cell's paragraph
     if (!lay(layout, p))
         return false;
-    ParagraphFormat &f = paragraphFormat(p.blockFormat);
+    MeasuredParagraphFormat &f = paragraphFormat(p.blockFormat);
     const QTextBlockFormat &format = f.format;
     // The gap between two paragraphs is the larger of the margins that meet there; the first
     // paragraph's top margin adds nothing.
@@ -223,7 +181,7 @@ bool Measurer::paragraph(const WalkParagraph &p, int position,
     MeasuredParagraph paragraph;
     paragraph.position = position;
     paragraph.length = p.length;
-    paragraph.firstLine = int(lines.size());
+    paragraph.firstLine = lines ? int(lines->size()) : -1;
     paragraph.breakBefore = f.breakBefore;
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
@@ -247,6 +205,8 @@ bool Measurer::paragraph(const WalkParagraph &p, int position,
                     layout.setTextOption(option);
                 }
                 line.setLineWidth(qMax<qreal>(line.naturalTextWidth(), width.toReal()));
+                if (fit)
+                    fit->overflow = true;
                 if (either) {
                     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
                     layout.setTextOption(option);
@@ -261,30 +221,77 @@ bool Measurer::paragraph(const WalkParagraph &p, int position,
     layout.endLayout();
     m_y = qMax(m_y, bottom);
 
+    if (fit) {
+        fit->height = layout.boundingRect().height();
+        fit->top = top;
+    }
     const qreal y = top.toReal();
     const int index = int(paragraphs.size());
     paragraph.lineCount = layout.lineCount();
-    for (int i = 0; i < paragraph.lineCount; ++i) {
+    for (int i = 0; lines && i < paragraph.lineCount; ++i) {
         const QTextLine line = layout.lineAt(i);
-        lines.push_back({position + line.textStart(),
-                         position + line.textStart() + line.textLength(), y + line.y(),
-                         lineExtent(format, &layout, i), index});
+        lines->push_back({position + line.textStart(),
+                          position + line.textStart() + line.textLength(), y + line.y(),
+                          lineExtent(format, &layout, i), index});
     }
     if (paragraph.lineCount == 0) { // a page still takes the paragraph, with no height
-        lines.push_back({position, position, y, 0, index});
+        if (lines)
+            lines->push_back({position, position, y, 0, index});
         paragraph.lineCount = 1;
     }
     paragraphs.push_back(paragraph);
+    if (minimum) {
+        // The widest stretch that cannot be broken, as the layout finds it with the paragraph
+        // on one line: a paragraph of one line was laid out so already, longer ones (which
+        // may have broken a word anywhere) are laid out so again.
+        if (layout.lineCount() > 1) {
+            layout.beginLayout();
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
+                line.setLineWidth((QFIXED_MAX - (m_right - right) - left).toReal());
+            layout.endLayout();
+        }
+        const QFixed widest = QFixed::fromReal(layout.minimumWidth());
+        fit->minimumWidth = widest + left + f.rightMargin + (rtl ? f.indent : QFixed());
+    }
     return true;
 }
 
-} // namespace
+FlowMeasurer::Flow FlowMeasurer::startFlow(QFixed width)
+{
+    const Flow outer{m_y, m_right, m_previous};
+    m_y = 0;
+    m_right = width;
+    m_previous = nullptr;
+    return outer;
+}
+
+void FlowMeasurer::endFlow(const Flow &outer)
+{
+    m_y = outer.y;
+    m_right = outer.right;
+    m_previous = outer.previous;
+}
 
 bool MeasuredPart::suits(const QTextDocument &source)
 {
     const QTextOption::Flags shown = QTextOption::AddSpaceForLineAndParagraphSeparators
         | QTextOption::ShowLineAndParagraphSeparators;
-    return !(source.defaultTextOption().flags() & shown) && holdsPlainParagraphsOnly(source);
+    if (source.defaultTextOption().flags() & shown)
+        return false;
+    if (holdsPlainParagraphsOnly(source))
+        return true;
+    // Paragraphs and tables of such paragraphs: each table is looked at when it is measured.
+    const QList<QTextFrame *> frames = source.rootFrame()->childFrames();
+    if (!std::all_of(frames.cbegin(), frames.cend(),
+                     [](QTextFrame *f) { return qobject_cast<QTextTable *>(f); }))
+        return false;
+    const QList<QTextFormat> formats = source.allFormats();
+    return std::none_of(formats.cbegin(), formats.cend(), [](const QTextFormat &f) {
+        return f.isListFormat() || f.isImageFormat()
+            || (f.isCharFormat() && f.objectType() != QTextFormat::NoObject
+                && f.objectType() != QTextFormat::TableCellObject)
+            || (f.isBlockFormat() && f.objectIndex() >= 0);
+    });
 }
 
 bool MeasuredPart::measure(const QTextDocument &source, const QTextBlock &first,
@@ -292,23 +299,92 @@ bool MeasuredPart::measure(const QTextDocument &source, const QTextBlock &first,
 {
     m_paragraphs.clear();
     m_lines.clear();
-    Measurer measurer(source, dpiX, dpiY, widthTwips);
-    ParagraphWalk walk(source, first.position());
-    const int base = first.position();
-    const int end = last.position();
-    WalkParagraph p;
-    while (walk.next(p) && p.position <= end) {
-        if (!measurer.paragraph(p, p.position - base, m_paragraphs, m_lines)) {
-            m_paragraphs.clear();
-            m_lines.clear();
-            return false;
-        }
+    m_tables.clear();
+    if (!measureFlow(source, first, last, dpiX, dpiY, widthTwips)) {
+        m_paragraphs.clear();
+        m_lines.clear();
+        m_tables.clear();
+        return false;
     }
     return true;
 }
 
-// The loop of formatRange for a document without tables, over measured lines: the same
-// tests in the same order, so that a page ends where it ends there.
+bool MeasuredPart::measureFlow(const QTextDocument &source, const QTextBlock &first,
+                               const QTextBlock &last, int dpiX, int dpiY, int widthTwips)
+{
+    FlowMeasurer flow(source, dpiX, dpiY, widthTwips);
+    const int base = first.position();
+    const int end = last.position();
+    // The part's tables, in order: parts hold tables whole.
+    std::vector<const QTextTable *> tables;
+    for (QTextFrame *frame : source.rootFrame()->childFrames())
+        if (frame->firstPosition() > base && frame->lastPosition() < end)
+            tables.push_back(qobject_cast<const QTextTable *>(frame));
+    // Tables of a kind left to the copy are found before any paragraph is measured.
+    if (!std::all_of(tables.cbegin(), tables.cend(),
+                     [](const QTextTable *t) { return t && tableSuitsMeasuring(*t); }))
+        return false;
+    size_t nextTable = 0;
+    ParagraphWalk walk(source, base);
+    WalkParagraph p;
+    bool have = walk.next(p);
+    bool afterTable = false;
+    qreal bottomBefore = 0; // of the paragraph before a table: its band of heading rows starts there
+    while (have && p.position <= end) {
+        const QTextTable *table = nextTable < tables.size() ? tables[nextTable] : nullptr;
+        if (table && p.position >= table->firstPosition()) {
+            const size_t firstRow = m_lines.size();
+            if (!measureTable(flow, *table, walk, p, have, base, m_paragraphs, m_lines))
+                return false;
+            // The band of heading rows repeated on later pages: from the table's top (or the
+            // end of the paragraph before it, when that reaches lower) to the first row below
+            // them.
+            MeasuredHeading heading;
+            heading.rows = table->format().headerRowCount();
+            heading.top = qMin(m_lines[firstRow].top, bottomBefore);
+            heading.bottom = heading.top;
+            for (size_t i = firstRow; i < m_lines.size(); ++i) {
+                m_lines[i].table = int(m_tables.size());
+                if (heading.rows > 0 && m_lines[i].firstRow == heading.rows)
+                    heading.bottom = m_lines[i].top;
+            }
+            m_tables.push_back(heading);
+            ++nextTable;
+            afterTable = true;
+            continue;
+        }
+        // The layout hides an empty paragraph right before a table in the table's top edge,
+        // and one right after a table under its bottom: neither takes room. A paragraph after
+        // a table that opens with a line break is moved up by a line.
+        const QTextBlockFormat &format = flow.paragraphFormat(p.blockFormat).format;
+        const bool beforeTable = table && p.length == 1
+            && table->firstPosition() == p.position + 1
+            && !format.hasProperty(QTextFormat::BlockTrailingHorizontalRulerWidth)
+            && !format.hasProperty(QTextFormat::BackgroundBrush);
+        if (!beforeTable && afterTable && p.length > 1 && p.text.startsWith(QChar::LineSeparator))
+            return false;
+        const bool hiddenAfter = !beforeTable && afterTable && p.length == 1;
+        const QFixed y = flow.y();
+        const qreal marginBefore = flow.previousBottomMargin();
+        ParagraphFit fit;
+        if (!flow.paragraph(p, p.position - base, m_paragraphs, &m_lines, &fit))
+            return false;
+        bottomBefore = fit.top.toReal() + fit.height;
+        if (beforeTable) {
+            flow.setY(y + QFixed::fromReal(qMax(marginBefore, format.topMargin())));
+        } else if (hiddenAfter) {
+            m_lines.back().top -= fit.height;
+            bottomBefore = y.toReal();
+            flow.setY(y);
+        }
+        afterTable = false;
+        have = walk.next(p);
+    }
+    return nextTable == tables.size();
+}
+
+// The loop of formatRange over measured lines and rows: the same tests in the same order, so
+// that a page ends where it ends there.
 int measuredPageEnd(FormatRangeCache &cache, const QTextDocument &source, int length, int cpMin,
                     int dpiX, int dpiY, int widthTwips, qreal pageHeight)
 {
@@ -320,32 +396,63 @@ int measuredPageEnd(FormatRangeCache &cache, const QTextDocument &source, int le
         const int base = cache.measuredBase();
         const std::vector<MeasuredLine> &lines = part->lines();
         const std::vector<MeasuredParagraph> &paragraphs = part->paragraphs();
+        const std::vector<MeasuredHeading> &tables = part->tables();
         qreal y0 = -1;
         int next = length;
         bool placed = false;
         bool more = false; // the page ended before the part did
         int lastPlaced = part->paragraphAt(cpMin - base);
-        for (size_t i = size_t(part->lineAt(cpMin - base)); i < lines.size() && !more; ++i) {
+        qreal room = pageHeight; // below the heading rows repeated at the page's top
+        // Heading rows that the page holds at its bottom, with no row of their table under
+        // them yet, go to the next page with that row: their table and first position.
+        int headingTable = -1;
+        int headingStart = -1;
+        const size_t from = size_t(part->lineAt(cpMin - base));
+        // A page that goes on inside a row (cut on the page before) is left to the copy.
+        if (from < lines.size() && lines[from].row && lines[from].start != cpMin - base)
+            return -1;
+        for (size_t i = from; i < lines.size() && !more; ++i) {
             const MeasuredLine &line = lines[i];
             const MeasuredParagraph &paragraph = paragraphs[size_t(line.paragraph)];
             const int start = base + line.start;
+            const int headers = line.row ? tables[size_t(line.table)].rows : 0;
             if (placed && line.paragraph != lastPlaced && line.start == paragraph.position
                 && paragraph.breakBefore) {
                 next = start;
                 more = true;
-            } else if (start >= length && placed) {
+                continue;
+            }
+            if (start >= length && placed) {
                 more = true;
-            } else {
-                if (y0 < 0)
-                    y0 = line.top;
-                if (placed && line.top + line.extent - y0 > pageHeight) {
-                    next = start;
-                    more = true;
-                } else {
-                    placed = true;
-                    lastPlaced = line.paragraph;
+                continue;
+            }
+            if (y0 < 0) {
+                y0 = line.top;
+                if (headers > 0 && line.firstRow >= headers) {
+                    const MeasuredHeading &h = tables[size_t(line.table)];
+                    if (h.bottom > h.top && h.bottom - h.top <= pageHeight / 2)
+                        room = pageHeight - (h.bottom - h.top);
                 }
             }
+            const bool fits = !(line.top + line.extent - y0 > room);
+            if (!fits && line.row && line.extent > room)
+                return -1; // a row taller than a page is cut between its lines there
+            if (placed && !fits) {
+                next = headingTable >= 0 && line.row && line.table == headingTable
+                        && line.firstRow >= headers
+                    ? headingStart : start;
+                more = true;
+                continue;
+            }
+            if (!(line.row && line.table == headingTable && line.firstRow < headers)) {
+                headingTable = -1;
+                if (headers > 0 && line.firstRow == 0 && placed) {
+                    headingTable = line.table;
+                    headingStart = start;
+                }
+            }
+            placed = true;
+            lastPlaced = line.paragraph;
         }
         // A page that runs past the end of a part that is not the document's end is measured
         // again in a longer part from the page on.

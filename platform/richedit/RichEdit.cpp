@@ -2,10 +2,12 @@
 
 #include "BlockAtHeight.h"
 #include "FormatRange.h"
+#include "PageUnits.h"
 #include "ResolutionDevice.h"
 #include "Formats.h"
 #include "Pictures.h"
 #include "RichEditOle.h"
+#include "TableCells.h"
 #include "TableJoint.h"
 #include "TypingLayout.h"
 #include "rtf/Rtf.h"
@@ -22,7 +24,6 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QTextTable>
 #include <QTextLayout>
 #include <QTextTable>
 #include <QTimer>
@@ -283,21 +284,22 @@ CHARFORMAT2 RichEdit::getCharFormat(int scf) const
         return cf;
     }
     // Over a selection: the first run's values, with the mask narrowed to what all runs share.
-    const int from = c.selectionStart();
-    const int to = c.selectionEnd();
     bool first = true;
-    for (QTextBlock b = document()->findBlock(from); b.isValid() && b.position() < to; b = b.next()) {
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment frag = it.fragment();
-            if (frag.position() + frag.length() <= from || frag.position() >= to)
-                continue;
-            CHARFORMAT2 run;
-            readCharFormat(frag.charFormat(), defaults, run);
-            if (first) {
-                cf = run;
-                first = false;
-            } else {
-                narrowCharMask(cf, run);
+    for (const auto &[from, to] : selectedSpans(c)) {
+        for (QTextBlock b = document()->findBlock(from); b.isValid() && b.position() < to;
+             b = b.next()) {
+            for (auto it = b.begin(); !it.atEnd(); ++it) {
+                const QTextFragment frag = it.fragment();
+                if (frag.position() + frag.length() <= from || frag.position() >= to)
+                    continue;
+                CHARFORMAT2 run;
+                readCharFormat(frag.charFormat(), defaults, run);
+                if (first) {
+                    cf = run;
+                    first = false;
+                } else {
+                    narrowCharMask(cf, run);
+                }
             }
         }
     }
@@ -335,31 +337,33 @@ QTextCursor RichEdit::wordCursorAt(int pos) const
 bool RichEdit::setCharFormat(int scf, const CHARFORMAT2 &cf)
 {
     QTextDocument *doc = document();
-    auto applyTo = [&](QTextCursor range) {
+    auto applyTo = [&](const QTextCursor &range) {
         // Run by run, so that removals (automatic colour) and partial masks keep each run's
         // other attributes.
-        const int from = range.selectionStart();
-        const int to = range.selectionEnd();
         QTextCursor edit(doc);
         edit.beginEditBlock();
         QList<std::pair<std::pair<int, int>, QTextCharFormat>> runs;
-        for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() < to; b = b.next()) {
-            for (auto it = b.begin(); !it.atEnd(); ++it) {
-                const QTextFragment frag = it.fragment();
-                const int s = qMax(from, frag.position());
-                const int e = qMin(to, frag.position() + frag.length());
-                if (s >= e)
-                    continue;
-                QTextCharFormat f = frag.charFormat();
-                writeCharFormat(f, cf);
-                runs.append({{s, e}, f});
-            }
-            if (b.position() + b.length() - 1 >= from && b.position() + b.length() - 1 < to) {
-                // The paragraph mark carries the block's character format too.
-                QTextCharFormat bf = b.charFormat();
-                writeCharFormat(bf, cf);
-                QTextCursor bc(b);
-                bc.setBlockCharFormat(bf);
+        for (const auto &[from, to] : selectedSpans(range)) {
+            for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() < to;
+                 b = b.next()) {
+                for (auto it = b.begin(); !it.atEnd(); ++it) {
+                    const QTextFragment frag = it.fragment();
+                    const int s = qMax(from, frag.position());
+                    const int e = qMin(to, frag.position() + frag.length());
+                    if (s >= e)
+                        continue;
+                    QTextCharFormat f = frag.charFormat();
+                    writeCharFormat(f, cf);
+                    runs.append({{s, e}, f});
+                }
+                const int mark = b.position() + b.length() - 1;
+                if (mark >= from && mark < to) {
+                    // The paragraph mark carries the block's character format too.
+                    QTextCharFormat bf = b.charFormat();
+                    writeCharFormat(bf, cf);
+                    QTextCursor bc(b);
+                    bc.setBlockCharFormat(bf);
+                }
             }
         }
         for (const auto &[span, f] : runs) {
@@ -414,14 +418,11 @@ bool RichEdit::setCharFormat(int scf, const CHARFORMAT2 &cf)
 PARAFORMAT2 RichEdit::getParaFormat() const
 {
     PARAFORMAT2 pf;
-    const QTextCursor c = textCursor();
-    QTextBlock b = document()->findBlock(c.selectionStart());
-    const QTextBlock last = document()->findBlock(c.selectionEnd());
-    readParaFormat(b.blockFormat(), pf);
-    while (b.isValid() && b != last) {
-        b = b.next();
+    const QList<QTextBlock> blocks = selectedParagraphs(textCursor());
+    readParaFormat(blocks.first().blockFormat(), pf);
+    for (qsizetype i = 1; i < blocks.size(); ++i) {
         PARAFORMAT2 other;
-        readParaFormat(b.blockFormat(), other);
+        readParaFormat(blocks.at(i).blockFormat(), other);
         narrowParaMask(pf, other);
     }
     return pf;
@@ -430,19 +431,19 @@ PARAFORMAT2 RichEdit::getParaFormat() const
 bool RichEdit::setParaFormat(const PARAFORMAT2 &pf)
 {
     QTextDocument *doc = document();
-    const QTextCursor c = textCursor();
-    QTextBlock b = m_plainMode ? doc->begin() : doc->findBlock(c.selectionStart());
-    const QTextBlock last = m_plainMode ? doc->lastBlock() : doc->findBlock(c.selectionEnd());
-    QTextCursor edit(doc);
-    edit.beginEditBlock();
-    for (;;) {
+    auto apply = [&pf](const QTextBlock &b) {
         QTextBlockFormat f = b.blockFormat();
         writeParaFormat(f, pf);
-        QTextCursor bc(b);
-        bc.setBlockFormat(f);
-        if (b == last || !b.next().isValid())
-            break;
-        b = b.next();
+        QTextCursor(b).setBlockFormat(f);
+    };
+    QTextCursor edit(doc);
+    edit.beginEditBlock();
+    if (m_plainMode) {
+        for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+            apply(b);
+    } else {
+        for (const QTextBlock &b : selectedParagraphs(textCursor()))
+            apply(b);
     }
     edit.endEditBlock();
     viewport()->update();
@@ -506,59 +507,20 @@ void RichEdit::replaceSel(const QString &text, bool canUndo)
 }
 
 // Tab in a table: the next cell (Shift+Tab the one before), its text selected as word
-// processors do; Tab in the last cell adds a row.
-// The last cell of the table in reading order: the last that starts in its last row.
-static QTextTableCell lastCellOf(const QTextTable &table)
-{
-    const int row = table.rows() - 1;
-    for (int column = table.columns() - 1; column > 0; --column) {
-        const QTextTableCell cell = table.cellAt(row, column);
-        if (cell.row() == row && cell.column() == column
-            && !cell.format().boolProperty(prop::CellFiller))
-            return cell;
-    }
-    return table.cellAt(row, 0);
-}
-
+// processors do; Tab in the last cell adds a row made like the last one.
 void RichEdit::moveToNextCell(bool backwards)
 {
     QTextCursor c = textCursor();
+    if (const std::optional<QTextTableCell> cell = neighbourCell(c, backwards)) {
+        c = cell->firstCursorPosition();
+        c.setPosition(cell->lastCursorPosition().position(), QTextCursor::KeepAnchor);
+        setTextCursor(c);
+        return;
+    }
     QTextTable *table = c.currentTable();
-    const QTextTableCell here = table->cellAt(c);
-    // The cells in reading order, each once (cells covered by a merge are skipped).
-    QList<QTextTableCell> cells;
-    for (int r = 0; r < table->rows(); ++r)
-        for (int col = 0; col < table->columns(); ++col) {
-            const QTextTableCell cell = table->cellAt(r, col);
-            if (cell.row() == r && cell.column() == col)
-                cells << cell;
-        }
-    qsizetype i = cells.indexOf(here);
-    i += backwards ? -1 : 1;
-    // Past the table's ends, into the table it continues or that continues it (TableJoint.h).
-    const QTextTable *joined = i < 0                  ? tableBeforeJoint(*table)
-                               : i >= cells.size()    ? tableAfterJoint(*table)
-                                                      : nullptr;
-    if (joined) {
-        const QTextTableCell to = i < 0 ? lastCellOf(*joined) : joined->cellAt(0, 0);
-        c = to.firstCursorPosition();
-        c.setPosition(to.lastCursorPosition().position(), QTextCursor::KeepAnchor);
-        setTextCursor(c);
+    if (backwards || !allowEdit(table->lastPosition(), table->lastPosition()))
         return;
-    }
-    if (i < 0)
-        return;
-    if (i >= cells.size()) {
-        if (!allowEdit(table->lastPosition(), table->lastPosition()))
-            return;
-        table->appendRows(1);
-        c = table->cellAt(table->rows() - 1, 0).firstCursorPosition();
-        setTextCursor(c);
-        return;
-    }
-    c = cells.at(i).firstCursorPosition();
-    c.setPosition(cells.at(i).lastCursorPosition().position(), QTextCursor::KeepAnchor);
-    setTextCursor(c);
+    setTextCursor(appendRowLikeLast(table).firstCursorPosition());
 }
 
 void RichEdit::clearSelection()
@@ -583,72 +545,11 @@ int RichEdit::textLength() const
     return document()->characterCount() - 1;
 }
 
-static bool hasTables(const QTextDocument *doc)
-{
-    return !doc->rootFrame()->childFrames().isEmpty();
-}
-
-// The engine's characters in [from, to), paragraph and cell marks included.
-static QString rawRange(const QTextDocument *doc, int from, int to)
-{
-    const int end = doc->characterCount() - 1;
-    from = qBound(0, from, end);
-    to = qBound(0, to, end);
-    if (from > to)
-        std::swap(from, to);
-    // Read block by block, not through a text cursor: placing a cursor lays the document out
-    // up to it (a whole layout, for the whole text, that a headless job never needs), and a
-    // cursor's selection that starts or ends in a table takes whole cells, not the characters
-    // between its ends. A range over much of the document is cut from the document's raw text
-    // instead: one copy, where a million short paragraphs take a million look-ups.
-    if (qint64(to - from) * 4 >= end)
-        return doc->toRawText().mid(from, to - from);
-    QString s;
-    for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() < to; b = b.next()) {
-        QString t = b.text();
-        t += doc->characterAt(b.position() + b.length() - 1);
-        const int lo = qMax(from - b.position(), 0);
-        const int hi = qMin(to - b.position(), int(t.size()));
-        s += QStringView(t).mid(lo, hi - lo);
-    }
-    return s;
-}
-
-// The engine's table markers (U+FDD0 before each cell, U+FDD1 after a table) as the text of
-// the control shows them, one for one: a cell after the first of its row is a tab, the first
-// cell of a row and the end of the table end a line.
-static void mapTableMarkers(const QTextDocument *doc, int from, QString &s)
-{
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        const char16_t ch = s.at(i).unicode();
-        if (ch != 0xFDD0 && ch != 0xFDD1)
-            continue;
-        s[i] = QChar::ParagraphSeparator;
-        if (ch == 0xFDD1)
-            continue;
-        // The frame, not a text cursor: placing a cursor would lay the document out up to it.
-        const int position = from + int(i) + 1;
-        if (const auto *table = qobject_cast<const QTextTable *>(doc->frameAt(position))) {
-            // A cell after another that starts in the same row (cells a merge from the row
-            // above covers have no marker of their own).
-            const QTextTableCell cell = table->cellAt(position);
-            for (int column = 0; column < cell.column(); ++column) {
-                if (table->cellAt(cell.row(), column).row() == cell.row()) {
-                    s[i] = QLatin1Char('\t');
-                    break;
-                }
-            }
-        }
-    }
-}
-
 QString RichEdit::textRange(int cpMin, int cpMax) const
 {
     if (cpMax < 0)
         cpMax = textLength();
-    QString s = rawRange(document(), cpMin, cpMax);
-    if (hasTables(document()))
-        mapTableMarkers(document(), qBound(0, qMin(cpMin, cpMax), textLength()), s);
+    QString s = controlText(document(), cpMin, cpMax);
     s.replace(QChar::ParagraphSeparator, QLatin1Char('\r'));
     s.replace(QChar::LineSeparator, QLatin1Char('\v'));
     return s;
@@ -656,9 +557,7 @@ QString RichEdit::textRange(int cpMin, int cpMax) const
 
 QString RichEdit::windowText() const
 {
-    QString s = rawRange(document(), 0, textLength());
-    if (hasTables(document()))
-        mapTableMarkers(document(), 0, s);
+    QString s = controlText(document(), 0, textLength());
     s.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
     s.replace(QChar::LineSeparator, QLatin1Char('\v'));
     return s;
@@ -1142,6 +1041,21 @@ void RichEdit::keyPressEvent(QKeyEvent *e)
             return;
         }
     }
+    if ((e->key() == Qt::Key_Up || e->key() == Qt::Key_Down)
+        && (mods == Qt::NoModifier || mods == Qt::ShiftModifier)) {
+        // Into or out of a table: under the caret, where the control on its own goes to the
+        // table's first or last cell whatever the column, and out of it at the x the caret
+        // had inside its cell.
+        if (const auto move = verticalMoveAcrossTableEdge(textCursor(), e->key() == Qt::Key_Up)) {
+            QTextCursor c = textCursor();
+            c.setPosition(move->position, mods == Qt::ShiftModifier ? QTextCursor::KeepAnchor
+                                                                    : QTextCursor::MoveAnchor);
+            c.setVerticalMovementX(move->x);
+            setTextCursor(c);
+            ensureCursorVisible();
+            return;
+        }
+    }
     const bool backtab = e->key() == Qt::Key_Backtab
                          || (e->key() == Qt::Key_Tab && mods == Qt::ShiftModifier);
     if ((backtab || (e->key() == Qt::Key_Tab && mods == Qt::NoModifier)) && !tabChangesFocus()
@@ -1331,7 +1245,8 @@ void RichEdit::paintBullets(QPainter &p, const QRect &area)
         const QRectF r = doc->documentLayout()->blockBoundingRect(b).translated(-dx, -dy);
         if (r.top() > area.bottom())
             break;
-        drawParagraphMarker(p, b, QPointF(-dx, -dy));
+        // (a paragraph in a table cell is laid out in the cell's place)
+        drawParagraphMarker(p, b, blockOffset(b) - QPointF(dx, dy));
     }
 }
 

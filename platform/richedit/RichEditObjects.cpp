@@ -3,8 +3,10 @@
 #include "RichEdit.h"
 
 #include "FormatMapping.h"
+#include "PageUnits.h"
 #include "Pictures.h"
 #include "RichEditOle.h"
+#include "TableCells.h"
 #include "rtf/Rtf.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -50,27 +52,56 @@ std::optional<QByteArray> throughStorage(QIODevice &storage, const QByteArray &d
     return back;
 }
 
+// The selection for the clipboard: the formats the engine writes itself (Rich Text, plain
+// text, pictures) and those of the text control (HTML, ...), which it makes only when they
+// are asked for. The control's own plain text would replace the engine's when it makes them.
+class SelectionMimeData : public QMimeData {
+public:
+    explicit SelectionMimeData(QMimeData *rich) : m_rich(rich) {}
+    QStringList formats() const override
+    {
+        QStringList all = QMimeData::formats();
+        for (const QString &f : m_rich->formats())
+            if (!all.contains(f))
+                all << f;
+        return all;
+    }
+    bool hasFormat(const QString &format) const override { return formats().contains(format); }
+
+protected:
+    QVariant retrieveData(const QString &format, QMetaType type) const override
+    {
+        if (QMimeData::formats().contains(format))
+            return QMimeData::retrieveData(format, type);
+        return m_rich->data(format);
+    }
+
+private:
+    std::unique_ptr<QMimeData> m_rich;
+};
+
 } // namespace
 
 // ---- clipboard and drop -------------------------------------------------------------------
 
 QMimeData *RichEdit::createMimeDataFromSelection() const
 {
-    QMimeData *data = QTextEdit::createMimeDataFromSelection();
+    auto *data = new SelectionMimeData(QTextEdit::createMimeDataFromSelection());
     const QTextCursor c = textCursor();
     QByteArray rtfBytes;
-    rtf::writeRtf(*document(), c.selectionStart(), c.selectionEnd(),
-                  [&rtfBytes](const char *d, qint64 n) {
-                      rtfBytes.append(d, n);
-                      return true;
-                  });
+    const auto sink = [&rtfBytes](const char *d, qint64 n) {
+        rtfBytes.append(d, n);
+        return true;
+    };
+    // A block of table cells is copied as a table of those cells alone; its positions would
+    // take in cells beside the block and leave out the last cell's text.
+    if (const std::unique_ptr<QTextDocument> cells = copyOfSelectedCells(c))
+        rtf::writeRtf(*cells, 0, cells->characterCount() - 1, sink);
+    else
+        rtf::writeRtf(*document(), c.selectionStart(), c.selectionEnd(), sink);
     data->setData(kRtfTypes[0], rtfBytes);
     data->setData(kRtfTypes[1], rtfBytes);
-    QString plain = c.selectedText();
-    plain.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    plain.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    plain.remove(QChar::ObjectReplacementCharacter);
-    data->setText(plain);
+    data->setText(plainTextOfSelection(c));
     if (selectionType() == SEL_OBJECT) { // one picture: also as a picture for other programs
         QTextCursor at = c;
         at.setPosition(c.selectionEnd());
@@ -268,8 +299,10 @@ int RichEdit::pictureAt(const QPoint &viewportPoint) const
             continue;
         const qreal x1 = line.cursorToX(cp - b.position());
         const qreal x2 = line.cursorToX(cp - b.position() + 1);
-        const QRectF area(l->position().x() + qMin(x1, x2), l->position().y() + line.y(),
-                          qAbs(x2 - x1), line.height());
+        // (a paragraph in a table cell is laid out in the cell's place)
+        const QPointF origin = blockOffset(b) + l->position();
+        const QRectF area(origin.x() + qMin(x1, x2), origin.y() + line.y(), qAbs(x2 - x1),
+                          line.height());
         if (area.contains(at))
             return cp;
     }

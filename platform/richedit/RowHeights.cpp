@@ -176,6 +176,12 @@ bool applyRowHeights(QTextDocument &doc)
         g.cell.setFormat(f);
     }
     batch.endEditBlock();
+    // A table's first cell keeps its format on the mark that opens the table, and a change
+    // there alone did not have the layout lay the table out again: a table whose only grown
+    // row was its first kept that row as low as its text.
+    for (const Growth &g : growths)
+        doc.markContentsDirty(g.table->firstPosition(),
+                              g.table->lastPosition() - g.table->firstPosition() + 1);
     return !growths.isEmpty();
 }
 

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTextTable>
 #include <QTimer>
 #include <QToolButton>
 #include <functional>
@@ -408,6 +409,79 @@ private slots:
         QVERIFY(ed->DocumentModified());
 
         window.SetModifiedState(false);
+    }
+
+    // Given a block of table cells whose last cell holds two paragraphs, when the dialog
+    // changes the alignment and is cancelled, then every selected paragraph is as it was; when
+    // it is confirmed, every selected paragraph, the last cell's second one too, takes it and
+    // the cell beside the block keeps its own.
+    void blockOfCellsCancelAndOk()
+    {
+        m_dialog.reset();
+        m_editor.reset();
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("cells.rtf"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\pard Before\\par\n"
+                "\\trowd\\cellx3000\\cellx6000\\pard\\intbl a\\cell b\\cell\\row\n"
+                "\\trowd\\cellx3000\\cellx6000\\pard\\intbl c\\cell d\\par e\\cell\\row\n"
+                "\\pard After\\par}");
+        f.close();
+        ScriptedDialogs dialogs;
+        TfrmMainEditor window;
+        window.setSettingsPath(dir.filePath(QStringLiteral("DeskTopDock.ini")));
+        window.setStartArguments({file});
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        TRxRichEdit *ed = window.Editor;
+        QTextTable *table = nullptr;
+        for (QTextFrame *frame : ed->document()->rootFrame()->childFrames())
+            table = qobject_cast<QTextTable *>(frame);
+        QVERIFY(table);
+        auto clickAt = [&](int position, Qt::KeyboardModifiers modifiers) {
+            QTextCursor c(ed->document());
+            c.setPosition(position);
+            QTest::mouseClick(ed->viewport(), Qt::LeftButton, modifiers,
+                              ed->cursorRect(c).center() + QPoint(1, 0));
+        };
+        // The second column: "b", then "d" and "e".
+        clickAt(table->cellAt(0, 1).firstPosition(), {});
+        clickAt(table->cellAt(1, 1).lastPosition(), Qt::ShiftModifier);
+        QVERIFY(ed->textCursor().hasComplexSelection());
+        auto alignments = [&] {
+            QList<int> out;
+            for (int position : {table->cellAt(0, 1).firstPosition(),
+                                 table->cellAt(1, 1).firstPosition(),
+                                 table->cellAt(1, 1).lastPosition(),
+                                 table->cellAt(1, 0).firstPosition()})
+                out << int(ed->document()->findBlock(position).blockFormat().alignment()
+                           & Qt::AlignHorizontal_Mask);
+            return out;
+        };
+        const QList<int> before = alignments();
+        QCOMPARE(before, QList<int>(4, int(Qt::AlignLeft)));
+
+        whenDialogShows([&](TParaFormatDlg *d) {
+            clickItem(d->AlignmentItems->button(2));
+            QTest::mouseClick(d->RbButton1, Qt::LeftButton);
+        });
+        QTest::mouseClick(window.btnParagraphAttributes, Qt::LeftButton, {}, QPoint(20, 20));
+        QCOMPARE(alignments(), before);
+
+        whenDialogShows([&](TParaFormatDlg *d) {
+            clickItem(d->AlignmentItems->button(2));
+            QTest::mouseClick(d->RbButton2, Qt::LeftButton);
+        });
+        QTest::mouseClick(window.btnParagraphAttributes, Qt::LeftButton, {}, QPoint(20, 20));
+        const QList<int> after = alignments();
+        QVERIFY(after.at(0) != int(Qt::AlignLeft));
+        QCOMPARE(after.at(1), after.at(0));
+        QCOMPARE(after.at(2), after.at(0));
+        QCOMPARE(after.at(3), int(Qt::AlignLeft));
+        window.SetModifiedState(false);
+        ed->setDocumentModified(false);
     }
 
     // A paragraph without tab stops gets 32 at 36, 72, ... 1152 points on OK.

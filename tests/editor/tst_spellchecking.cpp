@@ -195,6 +195,29 @@ private slots:
         QCOMPARE(w->StatusBar1->panelText(5), QString());
     }
 
+    // Given a document with a misspelled word in a table cell, when it is opened, then the
+    // word shows the line under it in the cell, and nothing is drawn beside the first line
+    // (where the cell's underline used to land).
+    void misspelledWordInATableCell()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("table.rtf"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\pard Prices:\\par\n"
+                "\\trowd\\cellx3000\\cellx6000\\pard\\intbl Juice Jucie\\cell 1.90\\cell\\row\n"
+                "\\pard Thank you.\\par}");
+        f.close();
+        auto w = start({path});
+        settle(w.get());
+        const QString text = w->Editor->toPlainText();
+        QVERIFY(underlined(w.get(), int(text.indexOf(QStringLiteral("Jucie"))), 5));
+        QVERIFY(!underlined(w.get(), int(text.indexOf(QStringLiteral("Juice"))), 5));
+        QTextCursor start(w->Editor->document());
+        const QRect first = w->Editor->cursorRect(start);
+        const QImage image = w->Editor->viewport()->grab().toImage();
+        QCOMPARE(redPixels(image.copy(QRect(0, first.top(), image.width(), first.height() + 5))), 0);
+    }
+
     // Given a French dictionary beside the English one and a document whose first paragraph
     // is French, the second English and the third without a language, then each paragraph is
     // checked in its own language and the one without in the settings file's (English).

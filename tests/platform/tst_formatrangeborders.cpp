@@ -9,6 +9,7 @@
 #include "support/RtfTestSupport.h"
 #include "support/EnginePdf.h"
 #include "support/PdfInspect.h"
+#include "support/WindowDriver.h"
 
 #include <QImage>
 #include <QPainter>
@@ -264,6 +265,38 @@ private slots:
             thinnest = qMin(thinnest, lines.at(i).ink);
         QVERIFY2(lines.last().ink * 10 >= thinnest * 9,
                  qPrintable(QStringLiteral("%1 < %2").arg(lines.last().ink).arg(thinnest)));
+    }
+
+    // Given a table made for narrower margins (its right edge beyond the text rectangle but
+    // on the paper), when it is exported from the window as a text PDF, then its right-hand
+    // border and the text of its last column are on the page, in the right margin.
+    void aTableWiderThanTheTextReachesIntoTheMargin()
+    {
+        if (!pdfinspect::haveTool("pdftoppm"))
+            QSKIP("pdftoppm is not installed");
+        QTemporaryDir dir;
+        WindowDriver w(dir.path(), {},
+                       {QStringLiteral(SCV_TEST_DATA_DIR "/rtf/table_merged.libreoffice.rtf")});
+        const QString pdf = dir.filePath(QStringLiteral("wide.pdf"));
+        w.dialogs().answerFile(pdf, 7);
+        w.choose(QStringLiteral("Export Document As..."));
+        QVERIFY(w.dialogs().allAnswered());
+        const QImage page = pdfinspect::renderPage(pdf, 1, 72, dir.filePath(QStringLiteral("p")));
+        QVERIFY(!page.isNull());
+        // The text rectangle ends an inch from the paper's right edge; the table's right edge
+        // lies 9638 twips right of its left edge, an inch from the paper's left edge.
+        const int textRight = page.width() - 72;
+        const int tableRight = 72 + 9638 / 20;
+        QVERIFY(tableRight > textRight + 20);
+        auto darkInColumns = [&](int from, int to) {
+            int dark = 0;
+            for (int y = 0; y < page.height() / 3; ++y)
+                for (int x = from; x <= to; ++x)
+                    dark += qGray(page.pixel(x, y)) < 100;
+            return dark;
+        };
+        QVERIFY(darkInColumns(tableRight - 2, tableRight + 2) > 30); // the right border
+        QVERIFY(darkInColumns(textRight + 2, tableRight - 4) > 0);   // "Afternoon", "Museum"
     }
 };
 

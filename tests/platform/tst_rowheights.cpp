@@ -111,6 +111,26 @@ private slots:
         QCOMPARE(writeRtf(e), before);
     }
 
+    void aTablesFirstRowHasItsHeight_data()
+    {
+        QTest::addColumn<QList<int>>("heights");
+        QTest::newRow("the first of two rows") << QList<int>{1440, 0};
+        QTest::newRow("the first of three rows") << QList<int>{1440, 0, 0};
+    }
+    // Given a table whose only row of a set height is its first, when a page is drawn, then
+    // that row is as high as set (the growth of a table's first cell alone went unseen by the
+    // layout, and the row stayed as low as its text).
+    void aTablesFirstRowHasItsHeight()
+    {
+        QFETCH(QList<int>, heights);
+        RichEdit e;
+        loadRtf(e, rows(heights, QList<int>(heights.size(), 1)));
+        const QList<int> tops = lineTops(e, 96);
+        QCOMPARE(tops.size(), heights.size() + 1);
+        QVERIFY2(qAbs(tops.at(1) - tops.at(0) - 96) <= 2,
+                 qPrintable(QString::number(tops.at(1) - tops.at(0))));
+    }
+
     // Given a row of a set height drawn at one width, when the same pages are drawn at
     // another width, then the row keeps its height: what was added for the first width is not
     // added again.
