@@ -190,6 +190,12 @@ QList<QPair<QString, QByteArray>> shapes()
     whole += row({{b1, "end"}, {b1, "end"}});
     add(QStringLiteral("rows all of whose cells come from above, cells merged both ways"),
         whole + "\\pard End.");
+    QByteArray apart;
+    for (int r = 0; r < 6; ++r)
+        apart += row({{b1, words(2 + r)}, {b1, words(3)}},
+                     r < 2 ? "" : r < 4 ? "\\trleft600" : "\\trqc");
+    add(QStringLiteral("rows placed apart, joined across empty paragraphs"),
+        "Before.\\par\n" + apart + "\\pard After.");
     QByteArray headed;
     for (int r = 0; r < 30; ++r)
         headed += row({{b1, r < 2 ? "Heading " + words(r + 1) : words(1 + r % 6)},
