@@ -1240,7 +1240,7 @@ void RichEdit::paintBullets(QPainter &p, const QRect &area)
     m_paintedTop = QTextCursor(top);
     for (QTextBlock b = top; b.isValid(); b = b.next()) {
         const QRectF r = doc->documentLayout()->blockBoundingRect(b).translated(-dx, -dy);
-        if (r.top() > area.bottom())
+        if (r.top() > area.bottom() && laterParagraphsBelow(*doc, b))
             break;
         // (a paragraph in a table cell is laid out in the cell's place)
         drawParagraphMarker(p, b, blockOffset(b) - QPointF(dx, dy));
