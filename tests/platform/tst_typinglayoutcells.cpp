@@ -1,9 +1,16 @@
 // Keys typed into a table cell of a shown control leave every paragraph, cell and line exactly
 // where Qt's full layout puts them, whether the edit was laid out in the cell alone or by Qt's
 // layout, and plain typing in a cell is laid out in the cell alone.
+#include "app/Main.h"
+#include "editor/RxRichEd.h"
 #include "richedit/RichEdit.h"
 #include "richedit/TypingLayout.h"
+#include "support/ScriptedDialogs.h"
+#include "support/WindowDriver.h"
 
+#include <QFile>
+#include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -121,6 +128,7 @@ private slots:
     void typingInACellLeavesTheFullLayout();
     void undoAfterTypingInACell();
     void paragraphBelowTheTableAfterTypingInACell();
+    void typingInACellOfALongTableInTheWindow();
 };
 
 void TestTypingLayoutCells::typingInACellLeavesTheFullLayout_data()
@@ -236,6 +244,87 @@ void TestTypingLayoutCells::paragraphBelowTheTableAfterTypingInACell()
     const int hit = shown.editor.document()->documentLayout()->hitTest(
         last.topLeft() + QPointF(2, 3), Qt::FuzzyHit);
     QCOMPARE(hit, shown.editor.document()->lastBlock().position());
+}
+
+// A Rich Text file of one table of `rows` rows in three columns of fixed widths; cell (r, c)
+// reads "rRcC".
+QByteArray longTableRtf(int rows)
+{
+    QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Times New Roman;}}\\pard\\f0\\fs24\n";
+    for (int r = 0; r < rows; ++r) {
+        rtf += "\\trowd\\trgaph108\\cellx2000\\cellx6000\\cellx9000\n";
+        for (int c = 0; c < 3; ++c)
+            rtf += "\\pard\\intbl r" + QByteArray::number(r) + "c" + QByteArray::number(c)
+                   + "\\cell ";
+        rtf += "\\row\n";
+    }
+    return rtf + "\\pard After the table\\par}";
+}
+
+QTextTable *firstTable(QTextDocument *doc)
+{
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        if (QTextTable *table = QTextCursor(b).currentTable())
+            return table;
+    }
+    return nullptr;
+}
+
+void TestTypingLayoutCells::typingInACellOfALongTableInTheWindow()
+{
+    // Given a file of a table of 400 rows, opened with Open
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("rows.rtf"));
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(longTableRtf(400));
+    }
+    WindowDriver w(dir.path());
+    TRxRichEdit *editor = w->Editor;
+    w.dialogs().answerFile(file);
+    w.choose(QStringLiteral("Open"));
+    QTextDocument *doc = editor->document();
+    TypingLayout *layout = qobject_cast<TypingLayout *>(doc->documentLayout());
+    QVERIFY(layout);
+    QTRY_COMPARE(layout->layoutStatus(), 100);
+    QTextTable *table = firstTable(doc);
+    QVERIFY(table);
+    QCOMPARE(table->rows(), 400);
+
+    // When a click lands at the end of the text of cell (250, 1), scrolled into view
+    const QTextBlock cellBlock = doc->findBlock(table->cellAt(250, 1).firstPosition());
+    QCOMPARE(cellBlock.text(), QStringLiteral("r250c1"));
+    const QRectF box = doc->documentLayout()->blockBoundingRect(cellBlock);
+    editor->verticalScrollBar()->setValue(int(box.top()) - 40);
+    const QPoint at(int(box.right()) - 4 - editor->horizontalScrollBar()->value(),
+                    int(box.center().y()) - editor->verticalScrollBar()->value());
+    QTest::mouseClick(editor->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QCOMPARE(editor->textCursor().position(), cellBlock.position() + cellBlock.length() - 1);
+
+    // and letters are typed, then one is taken back with Backspace
+    const int before = layout->shortcutEdits();
+    QTest::keyClicks(editor, QStringLiteral("xyz"));
+    QTest::keyClick(editor, Qt::Key_Backspace);
+
+    // Then the cell holds them, the caret follows them, and they were laid out in the cell
+    QCOMPARE(cellBlock.text(), QStringLiteral("r250c1xy"));
+    QCOMPARE(editor->textCursor().position(), cellBlock.position() + 8);
+    QCOMPARE(layout->shortcutEdits(), before + 4);
+    const QStringList typed = geometry(doc);
+    QCOMPARE(typed, fullLayoutGeometry(doc));
+
+    // And Save writes them into the cell
+    w.press(QKeySequence(Qt::CTRL | Qt::Key_S));
+    TRxRichEdit reopened;
+    reopened.Lines.LoadDocumentFile(file);
+    QTextTable *saved = firstTable(reopened.document());
+    QVERIFY(saved);
+    QCOMPARE(saved->rows(), 400);
+    QCOMPARE(reopened.document()->findBlock(saved->cellAt(250, 1).firstPosition()).text(),
+             QStringLiteral("r250c1xy"));
+    QCOMPARE(reopened.document()->findBlock(saved->cellAt(250, 2).firstPosition()).text(),
+             QStringLiteral("r250c2"));
 }
 
 QTEST_MAIN(TestTypingLayoutCells)
