@@ -175,6 +175,344 @@ bool tableSuitsMeasuring(const QTextTable &table)
            });
 }
 
+namespace {
+
+// Measures one table step by step, as the layout lays it out: its columns, its cells'
+// content, its rows one under the other, rows of a set height grown, and the rows as units.
+class TableMeasure {
+public:
+    TableMeasure(FlowMeasurer &flow, const QTextTable &table, const Grid &grid);
+
+    // Lays the cells' paragraphs out, consuming them from the walk; fails for a paragraph the
+    // measuring does not reproduce or one that is not where the grid has its cell.
+    bool layCells(ParagraphWalk &walk, WalkParagraph &p, bool &have, int base,
+                  std::vector<MeasuredParagraph> &paragraphs);
+    // Whether the columns keep their fixed widths: content that cannot break widens them.
+    bool columnsHold() const;
+    // Stacks the rows and places them as the page units have them.
+    void stack();
+    // Whether heading rows leave every cell's content where it is (see below).
+    bool headingsKeepContent() const;
+    // Grows the rows of a set height that came out lower, then stacks them again.
+    void growSetHeights();
+    // The rows as page units, appended to lines; the rows' paragraphs take them as lines.
+    void appendUnits(int base, std::vector<MeasuredParagraph> &paragraphs,
+                     std::vector<MeasuredLine> &lines) const;
+    QFixed bottom() const { return m_tableY + m_height; }
+
+private:
+    QFixed paddingOf(const QTextTableCellFormat &f, Side side) const
+    {
+        const QVariant v = f.property(kPaddings[side]);
+        return v.isNull() ? m_cellPadding : QFixed::fromReal(v.toReal() * m_deviceScale);
+    }
+    // The cell's padding on that side with half the border there.
+    QFixed inner(const Grid::CellSpan &cell, Side side) const
+    {
+        return paddingOf(m_grid.format(cell.row, cell.column), side)
+            + QFixed::fromReal(m_grid.axisBorder(cell, side) / 2 * m_deviceScale);
+    }
+    // The layout scales lengths by the vertical resolution, across as well as down.
+    qreal scaled(qreal v) const { return v * m_dpiY / qreal(qt_defaultDpi()); }
+    void place();
+
+    FlowMeasurer &m_flow;
+    const QTextTable &m_table;
+    const Grid &m_grid;
+    const QTextTableFormat m_format;
+    const int m_rows;
+    const int m_columns;
+    const int m_dpiY;
+    const qreal m_deviceScale;
+    const qreal m_scale; // of the page units' insets
+    QFixed m_topMargin;
+    QFixed m_bottomMargin;
+    QFixed m_padding;
+    QFixed m_cellPadding;
+    QFixed m_edge[4];
+    std::vector<QFixed> m_fixed;     // the columns' widths as set
+    std::vector<QFixed> m_widths;    // rounded
+    std::vector<QFixed> m_positions;
+    QFixed m_tableY;
+    // By cell, in the grid's order:
+    std::vector<QFixed> m_cellTops;       // top padding and border
+    std::vector<QFixed> m_minimum;        // least width
+    std::vector<QFixed> m_contentHeights; // without padding and borders
+    std::vector<qreal> m_contentBottoms;  // of the last paragraph, in the cell
+    // By row:
+    std::vector<QFixed> m_heights;
+    std::vector<QFixed> m_rowTops;
+    std::vector<int> m_rowParagraphs; // index of each row's first paragraph, and the end
+    std::vector<qreal> m_insets;
+    std::vector<qreal> m_heads;
+    QFixed m_height;
+    qreal m_tableTop = 0;
+    qreal m_tableBottom = 0;
+};
+
+TableMeasure::TableMeasure(FlowMeasurer &flow, const QTextTable &table, const Grid &grid)
+    : m_flow(flow), m_table(table), m_grid(grid), m_format(table.format()),
+      m_rows(grid.rows()), m_columns(grid.columns()), m_dpiY(flow.dpiY()),
+      m_deviceScale(scaled(1)), m_scale(m_dpiY / 96.0)
+{
+    auto rounded = [&](qreal v) { return QFixed::fromReal(scaled(v)).round(); };
+    m_topMargin = rounded(m_format.topMargin());
+    m_bottomMargin = rounded(m_format.bottomMargin());
+    m_padding = rounded(m_format.padding());
+    m_cellPadding = QFixed::fromReal(scaled(m_format.cellPadding()));
+
+    // The table's outer edges take half the widest outermost border of their cells.
+    qreal outer[4] = {0, 0, 0, 0};
+    for (const Grid::CellSpan &cell : grid.cells()) {
+        const QTextTableCellFormat &f = grid.format(cell.row, cell.column);
+        if (cell.row == 0)
+            outer[Top] = qMax(outer[Top], ownBorder(f, Top));
+        if (cell.row == m_rows - 1)
+            outer[Bottom] = qMax(outer[Bottom], ownBorder(f, Bottom));
+        if (cell.column == 0)
+            outer[Left] = qMax(outer[Left], ownBorder(f, Left));
+        if (cell.column + cell.span == m_columns)
+            outer[Right] = qMax(outer[Right], ownBorder(f, Right));
+    }
+    for (int side = Top; side <= Right; ++side)
+        m_edge[side] = QFixed::fromReal(scaled(outer[side] / 2)).round();
+
+    // Column widths: the fixed ones, rounded so that the rounding errors do not add up. (A
+    // table wider than the page has its columns' least widths found again with words broken
+    // anywhere, which leaves fixed columns as they are and its rows as they were.)
+    const QList<QTextLength> constraints = m_format.columnWidthConstraints();
+    m_fixed.resize(size_t(m_columns));
+    m_widths.resize(size_t(m_columns));
+    m_positions.resize(size_t(m_columns));
+    QFixed error;
+    for (size_t c = 0; c < size_t(m_columns); ++c) {
+        m_fixed[c] = QFixed::fromReal(constraints.at(int(c)).rawValue()) * QFixed(m_dpiY)
+            / QFixed(qt_defaultDpi());
+        m_widths[c] = (m_fixed[c] - error).round();
+        error = m_widths[c] - m_fixed[c];
+    }
+    m_positions[0] = rounded(m_format.leftMargin()) + m_padding + m_edge[Left];
+    for (size_t c = 1; c < size_t(m_columns); ++c)
+        m_positions[c] = m_positions[c - 1] + m_widths[c - 1];
+
+    const size_t cells = grid.cells().size();
+    m_cellTops.resize(cells);
+    m_minimum.resize(cells);
+    m_contentHeights.resize(cells);
+    m_contentBottoms.resize(cells);
+    m_heights.resize(size_t(m_rows));
+    m_rowTops.resize(size_t(m_rows));
+    m_rowParagraphs.resize(size_t(m_rows) + 1);
+    m_heads.resize(size_t(m_rows));
+    m_insets.resize(size_t(m_rows));
+    for (int r = 0; r < m_rows; ++r) {
+        qreal inset = m_format.cellPadding() + m_format.border();
+        for (int c = 0; c < m_columns; ++c)
+            inset = qMax(inset, m_format.cellPadding()
+                                    + grid.format(r, c).doubleProperty(QTextFormat::TableCellTopBorder));
+        m_insets[size_t(r)] = inset * m_scale;
+    }
+}
+
+bool TableMeasure::layCells(ParagraphWalk &walk, WalkParagraph &p, bool &have, int base,
+                            std::vector<MeasuredParagraph> &paragraphs)
+{
+    // Each cell's paragraphs at the cell's width; a row is as high as its highest cell.
+    m_tableY = m_flow.y();
+    const FlowMeasurer::Flow outer = m_flow.startFlow(0);
+    size_t index = 0;
+    bool ok = true;
+    for (const Grid::CellSpan &cell : m_grid.cells()) {
+        if (cell.column == 0)
+            m_rowParagraphs[size_t(cell.row)] = int(paragraphs.size());
+        const size_t last = size_t(cell.column + cell.span - 1);
+        const QFixed width = m_positions[last] + m_widths[last] - m_positions[size_t(cell.column)]
+            - inner(cell, Left) - inner(cell, Right);
+        m_flow.endFlow(outer);
+        m_flow.startFlow(width);
+        if (!have || p.position != cell.first) {
+            ok = false;
+            break;
+        }
+        QFixed least;
+        while (ok && have && p.position <= cell.last) {
+            ParagraphFit fit;
+            fit.wantsMinimum = true;
+            ok = m_flow.paragraph(p, p.position - base, paragraphs, nullptr, &fit)
+                && !fit.overflow;
+            least = qMax(least, fit.minimumWidth);
+            m_contentBottoms[index] = fit.top.toReal() + fit.height;
+            have = walk.next(p);
+        }
+        if (!ok)
+            break;
+        const QFixed top = inner(cell, Top);
+        const QFixed height = (m_flow.y() + inner(cell, Bottom) + top).round();
+        m_heights[size_t(cell.row)] = qMax(m_heights[size_t(cell.row)], height);
+        m_cellTops[index] = top;
+        m_contentHeights[index] = m_flow.y();
+        m_minimum[index] = least + inner(cell, Left) + inner(cell, Right);
+        ++index;
+    }
+    m_flow.endFlow(outer);
+    m_rowParagraphs[size_t(m_rows)] = int(paragraphs.size());
+    return ok;
+}
+
+bool TableMeasure::columnsHold() const
+{
+    // Each cell's least width is shared out over the columns it spans, as the layout does.
+    std::vector<QFixed> least(static_cast<size_t>(m_columns), QFixed(1));
+    for (int c = 0; c < m_columns; ++c) {
+        size_t index = 0;
+        for (const Grid::CellSpan &cell : m_grid.cells()) {
+            const size_t i = index++;
+            if (cell.column != c)
+                continue;
+            QFixed share = m_minimum[i];
+            for (int n = 0; n < cell.span; ++n) {
+                const size_t col = size_t(c + n);
+                least[col] = qMax(least[col], share / (cell.span - n)).ceil();
+                share -= least[col];
+                if (share <= 0)
+                    break;
+            }
+        }
+    }
+    for (size_t c = 0; c < size_t(m_columns); ++c)
+        if (least[c] > m_fixed[c])
+            return false;
+    return true;
+}
+
+void TableMeasure::stack()
+{
+    // Rows one under the other; the table ends below the last one, with its bottom edge.
+    m_rowTops[0] = m_topMargin + m_padding + m_edge[Top];
+    for (size_t r = 1; r < size_t(m_rows); ++r)
+        m_rowTops[r] = m_rowTops[r - 1] + m_heights[r - 1];
+    m_height = m_rowTops.back() + m_heights.back() + m_padding + m_bottomMargin + m_edge[Bottom]
+        + m_padding;
+    place();
+}
+
+// A row's head is the highest of its cells' content. The layout's rectangle of the table is
+// moved by the place of its first cell's content: it is looked up by the table's first
+// position, which lies in that cell.
+void TableMeasure::place()
+{
+    std::fill(m_heads.begin(), m_heads.end(), qInf());
+    size_t i = 0;
+    for (const Grid::CellSpan &cell : m_grid.cells()) {
+        const qreal top = (m_tableY + m_rowTops[size_t(cell.row)] + m_cellTops[i++]).toReal();
+        m_heads[size_t(cell.row)] = qMin(m_heads[size_t(cell.row)], top);
+    }
+    m_tableTop = (m_tableY + m_rowTops[0] + m_cellTops[0]).toReal();
+    m_tableBottom = m_tableTop + m_height.toReal();
+}
+
+// With heading rows, the layout keeps each cell's content below the page's top margin, which
+// it counts from the table's top edge and, below the heading rows, their height and half the
+// border under them: where that would move content down, the table is left to the copy.
+bool TableMeasure::headingsKeepContent() const
+{
+    const int headers = m_format.headerRowCount();
+    if (headers <= 0)
+        return true;
+    const QFixed headerHeight = m_rowTops[size_t(headers) - 1] + m_heights[size_t(headers) - 1]
+        - m_rowTops[0];
+    size_t i = 0;
+    for (const Grid::CellSpan &cell : m_grid.cells()) {
+        const Grid::CellSpan under{headers - 1, m_grid.start(headers - 1, cell.column), 1, 0, 0};
+        const QFixed margin = m_topMargin + m_padding + (cell.row >= headers ? headerHeight : 0)
+            + paddingOf(m_grid.format(cell.row, cell.column), Top)
+            + QFixed::fromReal(scaled(m_grid.axisBorder(under, Bottom)) / 2);
+        if (margin > m_tableY + m_rowTops[size_t(cell.row)] + m_cellTops[i++])
+            return false;
+    }
+    return true;
+}
+
+// Rows of a set height that came out lower are grown, all from the first stacking, as the
+// copy's rows are grown after laying it out: the first of the cells whose content reaches
+// lowest gets the missing height as bottom padding.
+void TableMeasure::growSetHeights()
+{
+    bool grown = false;
+    size_t index = 0;
+    const std::vector<Grid::CellSpan> &cells = m_grid.cells();
+    for (int r = 0; r < m_rows; ++r) {
+        const size_t first = index;
+        while (index < cells.size() && cells[index].row == r)
+            ++index;
+        const int twips = rowHeightTwips(m_grid.format(r, 0));
+        if (twips == 0)
+            continue;
+        const qreal top = m_heads[size_t(r)] - m_insets[size_t(r)];
+        const qreal end = r + 1 < m_rows ? m_heads[size_t(r) + 1] - m_insets[size_t(r) + 1]
+                                         : m_tableBottom;
+        const qreal needed = std::abs(twips) * qreal(m_dpiY) / 1440.0;
+        if (end - top >= needed)
+            continue;
+        size_t tallest = first;
+        qreal lowest = -1;
+        for (size_t i = first; i < index; ++i) {
+            const qreal bottom = (m_tableY + m_rowTops[size_t(r)] + m_cellTops[i]).toReal()
+                + m_contentBottoms[i];
+            if (bottom > lowest) {
+                lowest = bottom;
+                tallest = i;
+            }
+        }
+        const Grid::CellSpan &cell = cells[tallest];
+        const QTextTableCellFormat &f = m_grid.format(cell.row, cell.column);
+        const qreal before = f.hasProperty(QTextFormat::TableCellBottomPadding)
+            ? f.bottomPadding() : m_format.cellPadding();
+        const qreal extra = (needed - (end - top)) / m_scale;
+        const QFixed bottom = QFixed::fromReal((before + extra) * m_deviceScale)
+            + QFixed::fromReal(m_grid.axisBorder(cell, Bottom) / 2 * m_deviceScale);
+        m_heights[size_t(r)] = qMax(m_heights[size_t(r)],
+                                    (m_contentHeights[tallest] + bottom + m_cellTops[tallest]).round());
+        grown = true;
+    }
+    if (grown)
+        stack();
+}
+
+// The rows as PageUnitWalker finds them in the copy's layout: a row starts at its head less
+// the room above it (the first one at the table's rectangle) and reaches to the next one's.
+void TableMeasure::appendUnits(int base, std::vector<MeasuredParagraph> &paragraphs,
+                               std::vector<MeasuredLine> &lines) const
+{
+    std::vector<int> rowStarts(static_cast<size_t>(m_rows));
+    for (const Grid::CellSpan &cell : m_grid.cells())
+        if (cell.column == 0)
+            rowStarts[size_t(cell.row)] = cell.first;
+    for (int r = 0; r < m_rows; ++r) {
+        const qreal inset = m_insets[size_t(r)];
+        const bool last = r + 1 == m_rows;
+        MeasuredLine unit;
+        unit.row = true;
+        unit.start = rowStarts[size_t(r)] - base;
+        unit.end = (last ? m_table.lastPosition() + 1 : rowStarts[size_t(r) + 1]) - base;
+        unit.top = r == 0 ? m_tableTop : qMax<qreal>(0, m_heads[size_t(r)] - inset);
+        const qreal bottom = last ? m_tableBottom : m_heads[size_t(r) + 1] - inset;
+        unit.extent = qMax<qreal>(0, bottom - unit.top);
+        unit.below = last ? 0 : inset;
+        unit.border = last ? 0 : qMin(unit.below, lineAbove(m_grid, m_format, r + 1) * m_scale);
+        unit.paragraph = m_rowParagraphs[size_t(r) + 1] - 1;
+        unit.firstRow = r;
+        const int unitIndex = int(lines.size());
+        lines.push_back(unit);
+        for (int i = m_rowParagraphs[size_t(r)]; i < m_rowParagraphs[size_t(r) + 1]; ++i) {
+            paragraphs[size_t(i)].firstLine = unitIndex;
+            paragraphs[size_t(i)].lineCount = 1;
+        }
+    }
+}
+
+} // namespace
+
 bool measureTable(FlowMeasurer &flow, const QTextTable &table, ParagraphWalk &walk,
                   WalkParagraph &p, bool &have, int base,
                   std::vector<MeasuredParagraph> &paragraphs, std::vector<MeasuredLine> &lines)
@@ -190,260 +528,15 @@ bool measureTable(FlowMeasurer &flow, const QTextTable &table, ParagraphWalk &wa
             || f.verticalAlignment() == QTextCharFormat::AlignBottom)
             return false;
     }
-    const int rows = grid.rows();
-    const int columns = grid.columns();
-    const QTextTableFormat tf = table.format();
-    const int dpiY = flow.dpiY();
-    // The layout scales lengths by the vertical resolution, across as well as down.
-    auto scaled = [dpiY](qreal v) { return v * dpiY / qreal(qt_defaultDpi()); };
-    const qreal deviceScale = scaled(1);
-    auto rounded = [&](qreal v) { return QFixed::fromReal(scaled(v)).round(); };
-    const QFixed topMargin = rounded(tf.topMargin());
-    const QFixed bottomMargin = rounded(tf.bottomMargin());
-    const QFixed leftMargin = rounded(tf.leftMargin());
-    const QFixed padding = rounded(tf.padding());
-    const QFixed cellPadding = QFixed::fromReal(scaled(tf.cellPadding()));
-
-    // The table's outer edges take half the widest outermost border of their cells.
-    qreal outer[4] = {0, 0, 0, 0};
-    for (const Grid::CellSpan &cell : grid.cells()) {
-        const QTextTableCellFormat &f = grid.format(cell.row, cell.column);
-        if (cell.row == 0)
-            outer[Top] = qMax(outer[Top], ownBorder(f, Top));
-        if (cell.row == rows - 1)
-            outer[Bottom] = qMax(outer[Bottom], ownBorder(f, Bottom));
-        if (cell.column == 0)
-            outer[Left] = qMax(outer[Left], ownBorder(f, Left));
-        if (cell.column + cell.span == columns)
-            outer[Right] = qMax(outer[Right], ownBorder(f, Right));
-    }
-    QFixed edge[4];
-    for (int side = Top; side <= Right; ++side)
-        edge[side] = QFixed::fromReal(scaled(outer[side] / 2)).round();
-
-    // Column widths: the fixed ones, rounded so that the rounding errors do not add up.
-    const QList<QTextLength> constraints = tf.columnWidthConstraints();
-    std::vector<QFixed> fixed(static_cast<size_t>(columns));
-    std::vector<QFixed> widths(static_cast<size_t>(columns));
-    std::vector<QFixed> positions(static_cast<size_t>(columns));
-    QFixed error;
-    for (int c = 0; c < columns; ++c) {
-        fixed[size_t(c)] = QFixed::fromReal(constraints.at(c).rawValue()) * QFixed(dpiY)
-            / QFixed(qt_defaultDpi());
-        widths[size_t(c)] = (fixed[size_t(c)] - error).round();
-        error = widths[size_t(c)] - fixed[size_t(c)];
-    }
-    const QFixed tableLeft = leftMargin + padding + edge[Left];
-    positions[0] = tableLeft;
-    for (int c = 1; c < columns; ++c)
-        positions[size_t(c)] = positions[size_t(c) - 1] + widths[size_t(c) - 1];
-    // A table wider than the page has its columns' least widths found again with words
-    // broken anywhere, which leaves fixed columns as they are and its rows as they were.
-
-    auto paddingOf = [&](const QTextTableCellFormat &f, Side side) {
-        const QVariant v = f.property(kPaddings[side]);
-        return v.isNull() ? cellPadding : QFixed::fromReal(v.toReal() * deviceScale);
-    };
-    auto inner = [&](const Grid::CellSpan &cell, Side side) {
-        return paddingOf(grid.format(cell.row, cell.column), side)
-            + QFixed::fromReal(grid.axisBorder(cell, side) / 2 * deviceScale);
-    };
-
-    // Each cell's paragraphs at the cell's width; a row is as high as its highest cell.
-    const QFixed tableY = flow.y();
-    std::vector<QFixed> heights(static_cast<size_t>(rows));
-    std::vector<QFixed> cellTops(grid.cells().size()); // top padding and border
-    std::vector<QFixed> minimum(grid.cells().size());
-    std::vector<QFixed> contentHeights(grid.cells().size()); // without padding and borders
-    std::vector<qreal> contentBottoms(grid.cells().size());  // of the last paragraph
-    std::vector<int> rowParagraphs(size_t(rows) + 1);
-    const FlowMeasurer::Flow outerFlow = flow.startFlow(0);
-    size_t index = 0;
-    for (const Grid::CellSpan &cell : grid.cells()) {
-        if (cell.column == 0)
-            rowParagraphs[size_t(cell.row)] = int(paragraphs.size());
-        const QFixed top = inner(cell, Top);
-        const QFixed width = positions[size_t(cell.column + cell.span - 1)]
-            + widths[size_t(cell.column + cell.span - 1)] - positions[size_t(cell.column)]
-            - inner(cell, Left) - inner(cell, Right);
-        flow.endFlow(outerFlow);
-        flow.startFlow(width);
-        if (!have || p.position != cell.first) {
-            flow.endFlow(outerFlow);
-            return false;
-        }
-        QFixed least;
-        while (have && p.position <= cell.last) {
-            ParagraphFit fit;
-            fit.wantsMinimum = true;
-            if (!flow.paragraph(p, p.position - base, paragraphs, nullptr, &fit) || fit.overflow) {
-                flow.endFlow(outerFlow);
-                return false;
-            }
-            least = qMax(least, fit.minimumWidth);
-            contentBottoms[index] = fit.top.toReal() + fit.height;
-            have = walk.next(p);
-        }
-        const QFixed height = (flow.y() + inner(cell, Bottom) + top).round();
-        heights[size_t(cell.row)] = qMax(heights[size_t(cell.row)], height);
-        cellTops[index] = top;
-        contentHeights[index] = flow.y();
-        minimum[index] = least + inner(cell, Left) + inner(cell, Right);
-        ++index;
-    }
-    flow.endFlow(outerFlow);
-    rowParagraphs[size_t(rows)] = int(paragraphs.size());
-
-    // Content wider than its columns widens them: such tables are left to the copy.
-    std::vector<QFixed> least(static_cast<size_t>(columns), QFixed(1));
-    for (int c = 0; c < columns; ++c) {
-        index = 0;
-        for (const Grid::CellSpan &cell : grid.cells()) {
-            const size_t i = index++;
-            if (cell.column != c)
-                continue;
-            QFixed share = minimum[i];
-            for (int n = 0; n < cell.span; ++n) {
-                const size_t col = size_t(c + n);
-                least[col] = qMax(least[col], share / (cell.span - n)).ceil();
-                share -= least[col];
-                if (share <= 0)
-                    break;
-            }
-        }
-    }
-    for (int c = 0; c < columns; ++c)
-        if (least[size_t(c)] > fixed[size_t(c)])
-            return false;
-
-    // Rows one under the other; the table ends below the last one, with its bottom edge.
-    std::vector<QFixed> rowTops(static_cast<size_t>(rows));
-    QFixed height;
-    auto stack = [&] {
-        rowTops[0] = topMargin + padding + edge[Top];
-        for (int r = 1; r < rows; ++r)
-            rowTops[size_t(r)] = rowTops[size_t(r) - 1] + heights[size_t(r) - 1];
-        height = rowTops.back() + heights.back() + padding + bottomMargin + edge[Bottom] + padding;
-    };
-    stack();
-
-    // The rows as page units, as PageUnitWalker finds them in the copy's layout: a row starts
-    // at the highest of its cells' content, less the room above it; the first one at the
-    // table's rectangle, which the layout moves by the place of its first cell's content (it
-    // is looked up by the table's first position, which lies in that cell).
-    const qreal scale = dpiY / 96.0;
-    std::vector<qreal> insets(static_cast<size_t>(rows));
-    for (int r = 0; r < rows; ++r) {
-        qreal inset = tf.cellPadding() + tf.border();
-        for (int c = 0; c < columns; ++c)
-            inset = qMax(inset, tf.cellPadding()
-                                    + grid.format(r, c).doubleProperty(QTextFormat::TableCellTopBorder));
-        insets[size_t(r)] = inset * scale;
-    }
-    std::vector<qreal> heads(static_cast<size_t>(rows));
-    qreal tableTop = 0;
-    qreal tableBottom = 0;
-    auto place = [&] {
-        std::fill(heads.begin(), heads.end(), qInf());
-        size_t i = 0;
-        for (const Grid::CellSpan &cell : grid.cells()) {
-            const qreal top = (tableY + rowTops[size_t(cell.row)] + cellTops[i++]).toReal();
-            heads[size_t(cell.row)] = qMin(heads[size_t(cell.row)], top);
-        }
-        tableTop = (tableY + rowTops[0] + cellTops[0]).toReal();
-        tableBottom = tableTop + height.toReal();
-    };
-    place();
-
-    // With heading rows, the layout keeps each cell's content below the page's top margin,
-    // which it counts from the table's top edge and, below the heading rows, their height and
-    // half the border under them: where that would move content down, the table is left to
-    // the copy.
-    const int headers = tf.headerRowCount();
-    if (headers > 0) {
-        const QFixed headerHeight = rowTops[size_t(headers) - 1] + heights[size_t(headers) - 1]
-            - rowTops[0];
-        size_t i = 0;
-        for (const Grid::CellSpan &cell : grid.cells()) {
-            const Grid::CellSpan under{headers - 1, grid.start(headers - 1, cell.column), 1, 0, 0};
-            const QFixed margin = topMargin + padding + (cell.row >= headers ? headerHeight : 0)
-                + paddingOf(grid.format(cell.row, cell.column), Top)
-                + QFixed::fromReal(scaled(grid.axisBorder(under, Bottom)) / 2);
-            if (margin > tableY + rowTops[size_t(cell.row)] + cellTops[i++])
-                return false;
-        }
-    }
-
-    // Rows of a set height that came out lower are grown, all from this layout, as the
-    // copy's rows are grown after laying it out: the first of the cells whose content reaches
-    // lowest gets the missing height as bottom padding.
-    bool grown = false;
-    index = 0;
-    for (int r = 0; r < rows; ++r) {
-        const size_t first = index;
-        while (index < grid.cells().size() && grid.cells()[index].row == r)
-            ++index;
-        const int twips = rowHeightTwips(grid.format(r, 0));
-        if (twips == 0)
-            continue;
-        const qreal top = heads[size_t(r)] - insets[size_t(r)];
-        const qreal end =
-            r + 1 < rows ? heads[size_t(r) + 1] - insets[size_t(r) + 1] : tableBottom;
-        const qreal needed = std::abs(twips) * qreal(dpiY) / 1440.0;
-        if (end - top >= needed)
-            continue;
-        size_t tallest = first;
-        qreal lowest = -1;
-        for (size_t i = first; i < index; ++i) {
-            const qreal bottom =
-                (tableY + rowTops[size_t(r)] + cellTops[i]).toReal() + contentBottoms[i];
-            if (bottom > lowest) {
-                lowest = bottom;
-                tallest = i;
-            }
-        }
-        const Grid::CellSpan &cell = grid.cells()[tallest];
-        const QTextTableCellFormat &f = grid.format(cell.row, cell.column);
-        const qreal before = f.hasProperty(QTextFormat::TableCellBottomPadding)
-            ? f.bottomPadding() : tf.cellPadding();
-        const qreal extra = (needed - (end - top)) / scale;
-        const QFixed bottom = QFixed::fromReal((before + extra) * deviceScale)
-            + QFixed::fromReal(grid.axisBorder(cell, Bottom) / 2 * deviceScale);
-        heights[size_t(r)] = qMax(heights[size_t(r)],
-                                  (contentHeights[tallest] + bottom + cellTops[tallest]).round());
-        grown = true;
-    }
-    if (grown) {
-        stack();
-        place();
-    }
-
-    std::vector<int> rowStarts(static_cast<size_t>(rows));
-    for (const Grid::CellSpan &cell : grid.cells())
-        if (cell.column == 0)
-            rowStarts[size_t(cell.row)] = cell.first;
-    for (int r = 0; r < rows; ++r) {
-        const qreal inset = insets[size_t(r)];
-        const bool last = r + 1 == rows;
-        MeasuredLine unit;
-        unit.row = true;
-        unit.start = rowStarts[size_t(r)] - base;
-        unit.end = (last ? table.lastPosition() + 1 : rowStarts[size_t(r) + 1]) - base;
-        unit.top = r == 0 ? tableTop : qMax<qreal>(0, heads[size_t(r)] - inset);
-        const qreal bottom = last ? tableBottom : heads[size_t(r) + 1] - inset;
-        unit.extent = qMax<qreal>(0, bottom - unit.top);
-        unit.below = last ? 0 : inset;
-        unit.border = last ? 0 : qMin(unit.below, lineAbove(grid, tf, r + 1) * scale);
-        unit.paragraph = rowParagraphs[size_t(r) + 1] - 1;
-        unit.firstRow = r;
-        const int unitIndex = int(lines.size());
-        lines.push_back(unit);
-        for (int i = rowParagraphs[size_t(r)]; i < rowParagraphs[size_t(r) + 1]; ++i) {
-            paragraphs[size_t(i)].firstLine = unitIndex;
-            paragraphs[size_t(i)].lineCount = 1;
-        }
-    }
-    flow.setY(tableY + height);
+    TableMeasure measure(flow, table, grid);
+    if (!measure.layCells(walk, p, have, base, paragraphs) || !measure.columnsHold())
+        return false;
+    measure.stack();
+    if (!measure.headingsKeepContent())
+        return false;
+    measure.growSetHeights();
+    measure.appendUnits(base, paragraphs, lines);
+    flow.setY(measure.bottom());
     flow.breakFlow();
     return true;
 }
