@@ -378,7 +378,12 @@ bool RichEdit::setCharFormat(int scf, const CHARFORMAT2 &cf)
             QTextCharFormat f;
             f.setFont(doc->defaultFont());
             writeCharFormat(f, cf);
-            doc->setDefaultFont(f.font());
+            // Qt lays the whole document out again for a new default font, even an equal one
+            // (seconds for a long table): the window sets it again on every activation.
+            const QFont font = f.font();
+            const QFont current = doc->defaultFont();
+            if (font != current || font.resolveMask() != current.resolveMask())
+                doc->setDefaultFont(font);
             if (doc->isEmpty()) {
                 QTextCharFormat cur = currentCharFormat();
                 writeCharFormat(cur, cf);
