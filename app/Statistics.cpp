@@ -1,6 +1,7 @@
 #include "app/Statistics.h"
 
 #include "richedit/ParagraphWalk.h"
+#include "richedit/TableJoint.h"
 #include "text/CodePage.h"
 
 #include <QTextBlock>
@@ -136,6 +137,13 @@ StatisticsCache::BlockCounts StatisticsCache::countBlock(const QString &text)
     return {c.words, c.characters};
 }
 
+StatisticsCache::BlockCounts StatisticsCache::countBlock(const QTextBlock &block)
+{
+    if (block.length() == 1 && richedit::isTableJoint(block))
+        return {0, 0, true};
+    return countBlock(block.text());
+}
+
 void StatisticsCache::appendPieces(std::vector<Piece> &out, int from, int to) const
 {
     // Read from the document's text store: the paragraph may be millions of characters long,
@@ -220,15 +228,17 @@ void StatisticsCache::rebuild()
     m_blocks.clear();
     m_words = 0;
     m_blockCharacters = 0;
+    m_joints = 0;
     m_revision = m_document ? m_document->revision() : -1;
     if (!m_document)
         return;
     m_blocks.reserve(size_t(m_document->blockCount()));
     for (QTextBlock b = m_document->begin(); b.isValid(); b = b.next()) {
-        const BlockCounts c = countBlock(b.text());
+        const BlockCounts c = countBlock(b);
         m_blocks.push_back(c);
         m_words += c.words;
         m_blockCharacters += c.characters;
+        m_joints += c.joint;
     }
 }
 
@@ -243,7 +253,11 @@ void StatisticsCache::contentsChange(int position, int removed, int added)
 
     // The blocks from the one holding the change's start to the one holding its end are new;
     // the blocks after them are the old ones, shifted by the change in block count.
-    const QTextBlock firstBlock = doc->findBlock(qBound(0, position, lastPosition));
+    QTextBlock firstBlock = doc->findBlock(qBound(0, position, lastPosition));
+    // (an empty paragraph before a change of the document's structure may have become or
+    // stopped being a joint between tables)
+    if (delta != 0 && firstBlock.previous().isValid() && firstBlock.previous().length() == 1)
+        firstBlock = firstBlock.previous();
     const QTextBlock lastBlock = doc->findBlock(qBound(0, position + added, lastPosition));
     const int first = firstBlock.blockNumber();
     const int lastNew = lastBlock.blockNumber();
@@ -257,6 +271,7 @@ void StatisticsCache::contentsChange(int position, int removed, int added)
     for (int i = first; i <= lastOld; ++i) {
         m_words -= m_blocks[size_t(i)].words;
         m_blockCharacters -= m_blocks[size_t(i)].characters;
+        m_joints -= m_blocks[size_t(i)].joint;
     }
     if (delta != 0)
         m_longBlock = -1; // the block numbers moved
@@ -268,10 +283,11 @@ void StatisticsCache::contentsChange(int position, int removed, int added)
         if (!inLong && b.blockNumber() == m_longBlock)
             m_longBlock = -1;
         const BlockCounts c = inLong ? countLongBlock(b, position, removed, added)
-                                     : countBlock(b.text());
+                                     : countBlock(b);
         fresh.push_back(c);
         m_words += c.words;
         m_blockCharacters += c.characters;
+        m_joints += c.joint;
     }
     const auto begin = m_blocks.begin() + first;
     const qsizetype common = qMin<qsizetype>(fresh.size(), lastOld - first + 1);
@@ -288,6 +304,6 @@ TextCounts StatisticsCache::counts()
     if (m_document && (m_document->revision() != m_revision
                        || int(m_blocks.size()) != m_document->blockCount()))
         rebuild();
-    const qint64 breaks = m_blocks.empty() ? 0 : qint64(m_blocks.size()) - 1;
+    const qint64 breaks = m_blocks.empty() ? 0 : qint64(m_blocks.size()) - 1 - m_joints;
     return {m_words, m_blockCharacters + 2 * breaks};
 }

@@ -72,7 +72,8 @@ StatusPanelTexts statusPanelTexts(int caretLine, int caretColumn, const Statisti
 // each paragraph's counts are cached and only the paragraphs an edit touched are counted again.
 // Paragraphs are separated by CR LF, so no word spans two of them and the totals are plain
 // sums. The results equal countText() of the document's window text (paragraphs joined by
-// CR LF) at every moment.
+// CR LF) at every moment, but for the joints between tables (richedit/TableJoint.h), which
+// are no paragraphs of the text.
 class StatisticsCache : public QObject {
     Q_OBJECT
 public:
@@ -105,8 +106,10 @@ private:
     struct BlockCounts {
         qint64 words = 0;
         qint64 characters = 0;
+        bool joint = false; // the joint between two tables: no paragraph, no break of its own
     };
     static BlockCounts countBlock(const QString &text);
+    static BlockCounts countBlock(const QTextBlock &block);
 
     // A stretch of a long paragraph counted by itself. A word running over from one piece into
     // the next is counted in both; the sum takes it off again. No piece ends between the two
@@ -127,6 +130,7 @@ private:
     std::vector<BlockCounts> m_blocks;
     qint64 m_words = 0;
     qint64 m_blockCharacters = 0; // without the paragraph breaks
+    qint64 m_joints = 0;          // joints between tables, whose breaks are not counted
     int m_revision = -1;          // the document revision the cache reflects
     int m_fullCounts = 0;
     int m_longParagraph = 65536;

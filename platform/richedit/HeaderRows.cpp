@@ -2,6 +2,8 @@
 
 #include "FormatRange.h"
 #include "PageUnits.h"
+#include "RichEditTypes.h"
+#include "TableJoint.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
@@ -16,22 +18,36 @@ HeaderBand repeatedHeader(QTextDocument &doc, const PageUnit &first, qreal pageH
 {
     if (!first.row || !first.table)
         return {};
-    const int headers = first.table->format().headerRowCount();
-    if (headers <= 0 || first.firstRow < headers)
+    // Rows that a file places apart from the rows above them are tables of their own after a
+    // joint (TableJoint.h), one table in the file: a page that starts in one of them repeats
+    // the heading rows of the table they continue.
+    QTextTable *table = first.table;
+    int firstRow = first.firstRow;
+    while (table->format().headerRowCount() <= 0
+           && table->format().boolProperty(prop::TableHeadingBefore)) {
+        QTextTable *before = tableBeforeJoint(*table);
+        if (!before)
+            break;
+        table = before;
+        firstRow = table->rows();
+    }
+    const int headers = table->format().headerRowCount();
+    if (headers <= 0 || firstRow < headers)
         return {};
     // The band runs from the table's top to the top of the first unit below the heading rows,
     // as the walker places the units of the table's first rows.
     HeaderBand band;
-    band.table = first.table;
+    band.table = table;
     // The table's frame starts below its top border and padding; the paragraph before it (a
     // table always has one) ends where the table's drawing starts.
-    band.top = doc.documentLayout()->frameBoundingRect(first.table).top();
-    const QTextBlock before = doc.findBlock(first.table->firstPosition() - 1);
-    if (before.isValid() && outermostTableAt(doc, before.position()) != first.table)
+    band.top = doc.documentLayout()->frameBoundingRect(table).top();
+    const QTextBlock before = doc.findBlock(table->firstPosition() - 1);
+    if (before.isValid() && outermostTableAt(doc, before.position()) != table)
         band.top = qMin(band.top, doc.documentLayout()->blockBoundingRect(before).bottom());
-    PageUnitWalker walker(doc, first.table->firstPosition());
+    PageUnitWalker walker(doc, table->firstPosition());
     PageUnit unit;
-    while (walker.next(unit) && unit.row && unit.table == first.table) {
+    bool inTable = false;
+    while ((inTable = walker.next(unit) && unit.row && unit.table == table)) {
         if (unit.firstRow >= headers) {
             band.bottom = unit.top;
             break;
@@ -39,6 +55,8 @@ HeaderBand repeatedHeader(QTextDocument &doc, const PageUnit &first, qreal pageH
         if (unit.endRow > headers)
             return {}; // a cell reaches down from the heading rows into the body
     }
+    if (!inTable && table != first.table) // (a table of heading rows only, continued)
+        band.bottom = doc.documentLayout()->frameBoundingRect(table).bottom();
     if (!band.isValid() || band.height() > pageHeight / 2)
         return {};
     return band;

@@ -8,6 +8,7 @@
 #include "Pictures.h"
 #include "RichEditOle.h"
 #include "TableCells.h"
+#include "TableJoint.h"
 #include "TypingLayout.h"
 #include "rtf/Rtf.h"
 
@@ -627,6 +628,8 @@ void RichEdit::replaceAll(const QString &text)
 namespace {
 int blockLines(const QTextBlock &b)
 {
+    if (b.length() == 1 && isTableJoint(b))
+        return 0; // no line of the text: the layout gives it no height
     const QTextLayout *l = b.layout();
     return (l && l->lineCount() > 0) ? l->lineCount() : 1;
 }

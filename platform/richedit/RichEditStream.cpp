@@ -5,6 +5,7 @@
 #include "ParagraphWalk.h"
 
 #include "RichEditTypes.h"
+#include "TableJoint.h"
 #include "rtf/Rtf.h"
 #include "text/CodePage.h"
 
@@ -21,11 +22,11 @@ namespace richedit {
 
 namespace {
 
-// Removes from t, the text of [from, ...), the marks of the empty filler cells that end the
-// rows shorter than their table: they are no cells of the row, so no tab in plain text.
-void removeFillerMarks(const QTextDocument &doc, int from, QString &t)
+// The marks in t, the text of [from, ...), of the empty filler cells that end the rows
+// shorter than their table: they are no cells of the row, so no tab in plain text.
+void addFillerMarks(const QTextDocument &doc, int from, const QString &t,
+                    std::vector<qsizetype> &marks)
 {
-    std::vector<qsizetype> marks;
     for (QTextFrame *frame : doc.rootFrame()->childFrames()) {
         const auto *table = qobject_cast<QTextTable *>(frame);
         if (!table || table->lastPosition() < from || table->firstPosition() > from + t.size())
@@ -39,6 +40,28 @@ void removeFillerMarks(const QTextDocument &doc, int from, QString &t)
                 marks.push_back(at);
         }
     }
+}
+
+// The line ends in t, the text of [from, ...), of the joints between tables that are one in
+// the file (TableJoint.h): the end of the table before a joint, so that its last row and the
+// next table's first row are two lines, as two rows of one table are.
+void addJointMarks(const QTextDocument &doc, int from, const QString &t,
+                   std::vector<qsizetype> &marks)
+{
+    for (QTextFrame *frame : doc.rootFrame()->childFrames()) {
+        const qsizetype at = frame->lastPosition() - from;
+        if (at >= 0 && at < t.size() && t.at(at) == QLatin1Char('\r')
+            && isTableJoint(doc.findBlock(frame->lastPosition() + 1)))
+            marks.push_back(at);
+    }
+}
+
+// Removes from t the marks of the engine's table structure that are no text of the user's.
+void removeTableMarks(const QTextDocument &doc, int from, QString &t)
+{
+    std::vector<qsizetype> marks;
+    addFillerMarks(doc, from, t, marks);
+    addJointMarks(doc, from, t, marks);
     std::sort(marks.begin(), marks.end());
     for (auto it = marks.rbegin(); it != marks.rend(); ++it)
         t.remove(*it, 1);
@@ -305,7 +328,7 @@ int RichEdit::streamOut(int format, EDITSTREAM &es)
     } else {
         QString t = textRange(from, to);
         if (!document()->rootFrame()->childFrames().isEmpty())
-            removeFillerMarks(*document(), qMin(from, to), t);
+            removeTableMarks(*document(), qMin(from, to), t);
         // A table that starts the document has the engine's empty paragraph in front of it,
         // which is no line of the text.
         if (from == 0 && t.startsWith(QLatin1Char('\r')) && document()->firstBlock().length() == 1

@@ -281,6 +281,12 @@ enum : int {
     // and units (\clpadf*), and its preferred width and unit (\clwWidth, \clftsWidth).
     CellPadding = QTextFormat::UserProperty + 70,      // QList<int> 4 twips, 4 units
     CellPreferredWidth = QTextFormat::UserProperty + 71, // QList<int> width, unit
+    // The empty paragraph the engine needs between two tables that are one table of the file,
+    // split where a row is placed unlike the rows before it (see TableJoint.h).
+    TableJoint = QTextFormat::UserProperty + 72,       // bool, on the block format
+    // A table after a joint whose chain of tables starts with heading rows: pages that start
+    // in it repeat those rows.
+    TableHeadingBefore = QTextFormat::UserProperty + 73, // bool, on the table format
 };
 }
 

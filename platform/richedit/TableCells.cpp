@@ -2,6 +2,7 @@
 
 #include "FormatMapping.h"
 #include "RichEditTypes.h"
+#include "TableJoint.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QSet>
@@ -310,6 +311,20 @@ QTextTableCell appendRowLikeLast(QTextTable *table)
     return table->cellAt(row, 0);
 }
 
+// The last cell of the table in reading order: the last that starts in its last row, a
+// filler beyond the row's end left out.
+static QTextTableCell lastCellOf(const QTextTable &table)
+{
+    const int row = table.rows() - 1;
+    for (int column = table.columns() - 1; column > 0; --column) {
+        const QTextTableCell cell = table.cellAt(row, column);
+        if (cell.row() == row && cell.column() == column
+            && !cell.format().boolProperty(prop::CellFiller))
+            return cell;
+    }
+    return table.cellAt(row, 0);
+}
+
 std::optional<QTextTableCell> neighbourCell(const QTextCursor &cursor, bool backwards)
 {
     QTextTable *table = cursor.currentTable();
@@ -325,6 +340,12 @@ std::optional<QTextTableCell> neighbourCell(const QTextCursor &cursor, bool back
         }
     }
     const qsizetype i = cells.indexOf(here) + (backwards ? -1 : 1);
+    // Past the table's ends, into the table it continues or that continues it (TableJoint.h):
+    // one table in the file.
+    if (const QTextTable *joined = i < 0                ? tableBeforeJoint(*table)
+                                   : i >= cells.size()  ? tableAfterJoint(*table)
+                                                        : nullptr)
+        return i < 0 ? lastCellOf(*joined) : joined->cellAt(0, 0);
     if (i < 0 || i >= cells.size())
         return std::nullopt;
     return cells.at(i);

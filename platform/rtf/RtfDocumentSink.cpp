@@ -1,5 +1,7 @@
 #include "RtfDocumentSink.h"
 
+#include "richedit/RichEditTypes.h"
+
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextTable>
@@ -210,9 +212,67 @@ void RtfDocumentSink::beginRow(const TableRow &definition)
         enterTable();
     if (m_column > 0 || m_inCell)
         return;
+    if (m_row > 0 && startsTableOfItsOwn(definition))
+        continueInNewTable();
     if (m_row >= m_table->rows())
         appendRows();
     m_starts = fitRowToGrid(*m_table, m_row, definition);
+}
+
+// A row placed unlike the table (its own indent or alignment) is drawn where the file places
+// it only in a table of its own: the engine's table has one indent and one alignment. So is a
+// row whose boundaries would give the table more columns than it may have. A row that
+// continues a vertical merge stays in its table, placed as the table is.
+bool RtfDocumentSink::startsTableOfItsOwn(const TableRow &definition) const
+{
+    if (definition.cells.empty()
+        || (placedAsTable(*m_table, definition) && sharesGrid(*m_table, definition)))
+        return false;
+    return std::none_of(definition.cells.begin(), definition.cells.end(), [](const TableCell &c) {
+        return c.verticalMerge == TableCell::Merged;
+    });
+}
+
+// Ends the table after the rows read so far and starts another right behind it. The engine
+// keeps a paragraph between two tables: it is marked a joint, which nothing writes, counts
+// or shows (richedit/TableJoint.h). Text typed into it takes the character format of the
+// table's last paragraph; the paragraph after the new table keeps the formats it had. The
+// new table repeats on pages the heading rows of the table it continues.
+void RtfDocumentSink::continueInNewTable()
+{
+    QTextTable &above = *m_table;
+    if (m_row < above.rows())
+        above.removeRows(m_row, above.rows() - m_row);
+    drawInnerBorderBelow(above, m_row - 1);
+    QTextDocument *document = m_cursor.document();
+    QTextCursor tableEnd(document);
+    tableEnd.setPosition(above.lastPosition());
+    QTextCharFormat lastMark = tableEnd.charFormat();
+    if (lastMark.isImageFormat()) // (a cell ending in a picture: typed text is no picture)
+        lastMark = QTextCharFormat();
+    m_cursor.setPosition(above.lastPosition() + 1);
+    const QTextBlockFormat after = m_cursor.blockFormat();
+    const QTextCharFormat afterMark = m_cursor.blockCharFormat();
+    const QTextTableFormat aboveFormat = above.format();
+    m_table = nullptr;
+    enterTable();
+    if (aboveFormat.headerRowCount() > 0
+        || aboveFormat.boolProperty(richedit::prop::TableHeadingBefore)) {
+        QTextTableFormat tf = m_table->format();
+        tf.setProperty(richedit::prop::TableHeadingBefore, true);
+        m_table->setFormat(tf);
+    }
+    QTextCursor joint(document->findBlock(m_table->firstPosition() - 1));
+    QTextBlockFormat jointFormat;
+    jointFormat.setProperty(richedit::prop::TableJoint, true);
+    joint.setBlockFormat(jointFormat);
+    joint.setBlockCharFormat(lastMark);
+    QTextCursor behind(document);
+    behind.setPosition(m_table->lastPosition() + 1);
+    if (behind.blockFormat() != after)
+        behind.setBlockFormat(after);
+    if (behind.blockCharFormat() != afterMark)
+        behind.setBlockCharFormat(afterMark);
 }
 
 // Adds rows in batches of a quarter of the table; the unused ones are removed at the end:

@@ -35,6 +35,8 @@ private:
     void breakIfPending();
     void placeInCell();
     int columnOfCell(int cell);
+    bool startsTableOfItsOwn(const TableRow &definition) const;
+    void continueInNewTable();
     void appendRows();
     void takeBlockFormats();
     void appendRun(const QString &text, const QTextCharFormat &format);

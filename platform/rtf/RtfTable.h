@@ -74,6 +74,12 @@ void setTableGrid(QTextTable &table, const std::vector<int> &rights);
 void appendTableColumns(QTextTable &table, int count);
 // Sets the table's own format (placement, gap, alignment) from its first row's definition.
 void setTableLook(QTextTable &table, const TableRow &definition);
+// Whether the row's definition places it as the table is placed (\trleft, alignment): a
+// row placed otherwise starts a table of its own, joined to the one before (TableJoint.h).
+bool placedAsTable(const QTextTable &table, const TableRow &definition);
+// Once a row follows it, even in the table that continues this one, the row's cells that
+// have no bottom border of their own show its inner horizontal border (\trbrdrh) there.
+void drawInnerBorderBelow(QTextTable &table, int row);
 // Sets the row's cells' formats from the definition. starts[c] is the first column of the
 // row's cell c and starts[c + 1] the one after its last; columns from starts.back() on are
 // beyond the row's end. The cells have been made and spanned. Cells marked merged are joined
@@ -91,6 +97,9 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
 // a boundary left of the table, or more columns than a table may have): its cells then take
 // the columns in order.
 std::vector<int> fitRowToGrid(QTextTable &table, int row, const TableRow &definition);
+// Whether the row's boundaries and the table's grid together make no more columns than a
+// table may have; a row that would make more starts a table of its own.
+bool sharesGrid(const QTextTable &table, const TableRow &definition);
 // Adds a column at the grid's right end for a cell the row's definition lacks, one inch wide;
 // rows above the given one get a filler cell there. Returns the new column, or -1 when the
 // table has as many columns as it may have.

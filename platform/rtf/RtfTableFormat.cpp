@@ -4,6 +4,7 @@
 
 #include "richedit/FormatMapping.h"
 #include "richedit/RichEditTypes.h"
+#include "richedit/TableJoint.h"
 
 #include <QTextBlock>
 #include <QTextCursor>
@@ -191,8 +192,8 @@ bool beginsAt(const QTextTable &table, const QTextTableCell &cell, int row, int 
         && (column == 0 || table.cellAt(row, column - 1) != cell);
 }
 
-// Once a row follows it, the cells of the row above that end there and have no bottom
-// border of their own show that row's inner horizontal border (\trbrdrh) at their bottom.
+} // namespace
+
 void drawInnerBorderBelow(QTextTable &table, int row)
 {
     std::array<TableBorder, 6> borders;
@@ -222,6 +223,8 @@ void drawInnerBorderBelow(QTextTable &table, int row)
         cell.setFormat(f);
     }
 }
+
+namespace {
 
 Qt::Alignment qtAlignment(int align)
 {
@@ -372,6 +375,13 @@ QList<int> columnRights(const QTextTable &table)
 
 } // namespace
 
+bool placedAsTable(const QTextTable &table, const TableRow &definition)
+{
+    const QTextTableFormat tf = table.format();
+    return definition.left == intOr(tf, prop::TableLeft)
+           && definition.align == rtfAlignment(tf.alignment());
+}
+
 int intOr(const QTextFormat &format, int id, int fallback)
 {
     return format.hasProperty(id) ? format.intProperty(id) : fallback;
@@ -465,7 +475,11 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
                                         [](const TableBorder &b) { return b.style != TableBorder::None; });
     const QList<int> look = rowLookOf(table, definition);
     const QList<int> borders = rowBorders ? rowBordersList(definition.borders) : QList<int>();
-    const bool leadingHeader = definition.header && table.format().headerRowCount() == row;
+    // The first row of a table that continues another across a joint is no first row: its
+    // top is the line between two rows, and a heading row there heads nothing.
+    const bool continued = row == 0 && richedit::continuesTable(table);
+    const bool leadingHeader =
+        definition.header && table.format().headerRowCount() == row && !continued;
     const QList<int> extras = rowExtrasOf(definition, leadingHeader);
     int keptAt = -1; // the column of the cell that keeps the row's own properties
     // Every cell takes a cell format, those the definition lacks a plain one: the engine keeps
@@ -479,7 +493,7 @@ void applyTableRow(QTextTable &table, int row, const TableRow &definition,
         QTextTableCellFormat f = cellFormat(
             cell.format().toTableCellFormat(), c < cells ? definition.cells[std::size_t(c)] : undefined,
             rowBordersAt(definition, starts[std::size_t(c)], starts[std::size_t(c) + 1] - 1,
-                         rowEnd, row == 0));
+                         rowEnd, row == 0 && !continued));
         // A cell the engine made by copying a neighbour carries the neighbour's marks.
         f.clearProperty(prop::CellFiller);
         f.clearProperty(prop::CellMergedRights);

@@ -126,6 +126,18 @@ std::vector<int> fitRowToGrid(QTextTable &table, int row, const TableRow &defini
     return starts;
 }
 
+bool sharesGrid(const QTextTable &table, const TableRow &definition)
+{
+    const std::vector<int> rights = cellRights(definition);
+    const std::vector<int> grid = gridOf(table);
+    if (definition.cells.empty() || int(rights.size()) > kMaxGridColumns || grid.empty())
+        return true; // (such a row takes the columns in order wherever it is)
+    const auto added = std::count_if(rights.begin(), rights.end(), [&grid](int b) {
+        return !std::binary_search(grid.begin(), grid.end(), b);
+    });
+    return int(grid.size() + std::size_t(added)) <= kMaxGridColumns;
+}
+
 int appendGridColumn(QTextTable &table, int row)
 {
     std::vector<int> grid = gridOf(table);

@@ -3,6 +3,7 @@
 #include "richedit/FormatMapping.h"
 
 #include "richedit/RichEditTypes.h"
+#include "richedit/TableJoint.h"
 #include "text/CodePage.h"
 
 #include <QFont>
@@ -103,7 +104,7 @@ void RtfWriter::collect(int from, int to)
 {
     for (QTextBlock block = m_document.findBlock(from); block.isValid() && block.position() < to;
          block = block.next()) {
-        if (block.length() == 1 && isEmptyFiller(block))
+        if (block.length() == 1 && (isEmptyFiller(block) || richedit::isTableJoint(block)))
             continue; // never written, so it names no font
         if (block.blockFormat().intProperty(prop::Numbering) == richedit::PFN_BULLET)
             m_hasBullets = true;
@@ -359,6 +360,9 @@ void RtfWriter::writeBody(int from, int to)
             }
         }
         if (blockStart == 0 && isLeadInOfTable(block, to))
+            continue;
+        // Between two tables that are one in the file: their rows follow each other.
+        if (block.length() == 1 && richedit::isTableJoint(block))
             continue;
         writeBlock(block, blockStart, blockEnd, from, to, false);
         const int mark = blockEnd - 1;

@@ -3,12 +3,15 @@
 #include <QtTest>
 
 #include "app/Statistics.h"
+#include "richedit/TableJoint.h"
+#include "support/RtfTestSupport.h"
 #include "text/CodePage.h"
 
 #include <QRandomGenerator>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 
 namespace {
 
@@ -152,6 +155,30 @@ private slots:
         QTextCursor(&doc).insertText(QStringLiteral("ignored now"));
         QTextCursor(&other).insertText(QStringLiteral("a "));
         QCOMPARE(cache.counts(), (TextCounts{3, 14}));
+    }
+
+    // Given tables joined where a file's rows are placed apart, when counted, then the joints
+    // count neither as paragraphs nor as breaks; when a table beside a joint is removed or
+    // the removal undone, the cache still equals a fresh count of the document.
+    void jointsBetweenTablesAreNotCounted()
+    {
+        QTextDocument doc;
+        StatisticsCache cache(&doc);
+        rtftest::readInto(&doc, rtftest::fileBytes(QStringLiteral(
+                                    SCV_TEST_DATA_DIR "/rtf/table_row_indents.libreoffice.rtf")));
+        QStringList paragraphs;
+        for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+            if (!richedit::isTableJoint(b))
+                paragraphs.append(b.text());
+        QCOMPARE(paragraphs.size(), doc.blockCount() - 4);
+        QCOMPARE(cache.counts(), countText(paragraphs.join(QStringLiteral("\r\n"))));
+        auto *second = qobject_cast<QTextTable *>(doc.rootFrame()->childFrames().value(1));
+        QVERIFY(second);
+        second->removeRows(0, second->rows());
+        QCOMPARE(cache.counts(), StatisticsCache(&doc).counts());
+        doc.undo();
+        QCOMPARE(cache.counts(), StatisticsCache(&doc).counts());
+        QCOMPARE(cache.counts(), countText(paragraphs.join(QStringLiteral("\r\n"))));
     }
 
     // Given a document under a long run of random edits (typing, deleting across paragraphs,

@@ -11,6 +11,7 @@
 #include "text/CodePage.h"
 
 #include <QDir>
+#include <QAbstractTextDocumentLayout>
 #include <QTextTable>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -282,6 +283,98 @@ private slots:
                                 "\\trowd\\trgaph72\\trleft720\\trqc\\trrh-567\\trbrdrt",
                                 "\\trowd\\trgaph108\\trleft-108\\trqr\\trbrdrt"})
             QVERIFY2(rtf.contains(row), row);
+    }
+
+    // Given a table whose rows are placed apart (indented, centred, right), when it is
+    // opened with Open, then each row shows at its place with no gap between the rows; Tab
+    // goes on from cell to cell across the rows placed apart and Shift+Tab goes back; typing
+    // replaces a cell's text; the joints between the rows are no lines of the text. Saved
+    // with Save As and opened again, the rows keep their places and the typed text.
+    void rowsPlacedApartInTheWindow()
+    {
+        m_dialogs->answerFile(QStringLiteral(SCV_TEST_DATA_DIR "/rtf/table_row_indents.libreoffice.rtf"));
+        m_w->Open1->trigger();
+        QTextDocument *doc = m_w->Editor->document();
+        const auto tables = [this] { // (of the document the editor has now)
+            QList<QTextTable *> list;
+            for (QTextFrame *f : m_w->Editor->document()->rootFrame()->childFrames())
+                list << qobject_cast<QTextTable *>(f);
+            return list;
+        };
+        QCOMPARE(tables().size(), 5);
+        QAbstractTextDocumentLayout *layout = doc->documentLayout();
+        QList<QRectF> boxes;
+        for (QTextTable *t : tables())
+            boxes << layout->frameBoundingRect(t);
+        QVERIFY(boxes[1].left() > boxes[0].left() + 50);
+        QVERIFY(boxes[2].left() > boxes[1].left());
+        QVERIFY(boxes[3].left() > boxes[2].left());
+        QCOMPARE(boxes[4].left(), boxes[0].left());
+        for (qsizetype i = 1; i < boxes.size(); ++i)
+            QCOMPARE(boxes[i].top(), boxes[i - 1].bottom());
+        QCOMPARE(m_w->Editor->Lines.LineCount(), doc->blockCount() - 4);
+
+        // Delete at the end of a row, Backspace at the start of the next, or either in the
+        // joint between them join nothing.
+        m_w->Editor->setFocus();
+        const QString before = m_w->Editor->windowText();
+        const int joint = tables()[0]->lastPosition() + 1;
+        const std::pair<int, Qt::Key> presses[] = {{joint - 1, Qt::Key_Delete},
+                                                   {joint, Qt::Key_Delete},
+                                                   {joint, Qt::Key_Backspace},
+                                                   {joint + 1, Qt::Key_Backspace}};
+        for (const auto &[at, key] : presses) {
+            QTextCursor c(doc);
+            c.setPosition(at);
+            m_w->Editor->setTextCursor(c);
+            QTest::keyClick(m_w->Editor, key);
+            QCOMPARE(m_w->Editor->windowText(), before);
+        }
+        QCOMPARE(m_w->Editor->windowText(), before);
+        QCOMPARE(tables().size(), 5);
+
+        m_w->Editor->setTextCursor(tables()[0]->cellAt(1, 2).firstCursorPosition());
+        const QList<std::pair<QString, QString>> steps = {
+            {QStringLiteral("Indented"), QStringLiteral("Moved")},
+            {QStringLiteral("one inch"), QString()},
+            {QStringLiteral("Centred"), QStringLiteral("Middle")},
+            {QStringLiteral("row"), QString()},
+            {QStringLiteral("Right"), QStringLiteral("Edge")},
+            {QStringLiteral("row"), QString()},
+            {QStringLiteral("Coffee"), QStringLiteral("Milk")}};
+        for (const auto &[selected, typed] : steps) {
+            QTest::keyClick(m_w->Editor, Qt::Key_Tab);
+            QCOMPARE(m_w->Editor->textCursor().selectedText(), selected);
+            QTest::keyClicks(m_w->Editor, typed);
+        }
+        QTest::keyClick(m_w->Editor, Qt::Key_Backtab);
+        QCOMPARE(m_w->Editor->textCursor().selectedText(), QStringLiteral("row"));
+        QTest::keyClick(m_w->Editor, Qt::Key_Backtab);
+        QCOMPARE(m_w->Editor->textCursor().selectedText(), QStringLiteral("Edge"));
+        QCOMPARE(tables().size(), 5);
+
+        const QString saved = path(QStringLiteral("prices.rtf"));
+        m_dialogs->answerFile(saved);
+        m_w->SaveAs1->trigger();
+        const QByteArray rtf = readAll(saved);
+        QCOMPARE(rtf.count("\\row\r\n\\pard"), 1); // (before "Prices" only)
+        m_dialogs->answerFile(saved);
+        m_w->Open1->trigger();
+        QCOMPARE(m_w->DocumentFileName, saved);
+        QCOMPARE(tables().size(), 5);
+        doc = m_w->Editor->document();
+        QStringList firstCells;
+        QList<qreal> lefts;
+        for (QTextTable *t : tables()) {
+            const QTextTableCell cell = t->cellAt(t->rows() - 1, 0);
+            firstCells << doc->findBlock(cell.firstPosition()).text();
+            lefts << doc->documentLayout()->frameBoundingRect(t).left();
+        }
+        QCOMPARE(firstCells, (QStringList{QStringLiteral("Tea"), QStringLiteral("Moved"),
+                                          QStringLiteral("Middle"), QStringLiteral("Edge"),
+                                          QStringLiteral("Milk")}));
+        QCOMPARE(lefts[1], boxes[1].left());
+        QCOMPARE(lefts[3], boxes[3].left());
     }
 
     void promptAnswers()

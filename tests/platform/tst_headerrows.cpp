@@ -152,6 +152,33 @@ private slots:
             QVERIFY(start >= bodyStart || start > table->lastPosition());
     }
 
+    // Given a table whose rows from the fourth on are indented (in the engine a table of
+    // their own after a joint), when its pages are written to a PDF, then every page the
+    // indented rows go on over starts with the heading row of the table they continue, and
+    // every row is on exactly one page.
+    void rowsPlacedApartRepeatTheHeadingOfTheirTable()
+    {
+        QList<QByteArray> parts = headedTable(1, 100).split('\\');
+        QByteArray rtf = parts.takeFirst();
+        int defined = 0;
+        for (const QByteArray &part : parts) {
+            rtf += '\\' + part;
+            if (part == "trowd" && ++defined > 4) // (the heading row and three rows stay)
+                rtf += "\\trleft720";
+        }
+        RichEdit e;
+        loadRtf(e, rtf);
+        QCOMPARE(e.document()->rootFrame()->childFrames().size(), 2);
+        const QList<QStringList> pages = pdfPages(e, 96, 1440 * 6);
+        QVERIFY2(pages.size() >= 3, qPrintable(QString::number(pages.size())));
+        for (int i = 1; i < pages.size(); ++i) {
+            if (pages.at(i).first() != QLatin1String("After."))
+                QCOMPARE(pages.at(i).mid(0, 2), (QStringList{"H0a", "H0b"}));
+        }
+        QCOMPARE(withPrefix(pages, QLatin1Char('r')), numbered('r', 100));
+        QCOMPARE(withPrefix(pages, QLatin1Char('x')), numbered('x', 100));
+    }
+
     // Given a page rendered as a picture that starts below the heading rows, then the heading
     // row's top border is drawn at the top of the page and its text lies above the first row
     // of the page: the page's own rows are moved down by the heading rows' height.
