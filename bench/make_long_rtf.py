@@ -5,6 +5,8 @@ processor's output.
 
     make_long_rtf.py PAGES OUT.rtf            (about 4 KB of RTF a page)
     make_long_rtf.py PAGES OUT.rtf --tables   (a bordered table of 100 cells a page)
+    make_long_rtf.py PAGES OUT.rtf --long-table
+        (the same rows as --tables, but all in one table: no headings between the pages)
 """
 import random
 import sys
@@ -74,11 +76,11 @@ def table(rng):
     return "".join(out)
 
 
-def table_page(rng, page):
-    """A heading and 33 rows of three bordered cells (the header row shaded), one cell in
+def table_page(rng, page, headed=True):
+    """A heading (unless not headed) and 33 rows of three bordered cells (the header row shaded), one cell in
     eleven with a second paragraph."""
     border = "".join(r"\clbrdr%s\brdrs\brdrw10" % side for side in "tlbr")
-    out = [heading("Table %d" % page, 2)]
+    out = [heading("Table %d" % page, 2)] if headed else []
     for row in range(34 if page % 3 == 0 else 33):
         shade = r"\clcbpat3" if row == 0 else ""
         out.append(r"\trowd\trgaph108\trleft0" + "".join(
@@ -89,13 +91,15 @@ def table_page(rng, page):
                 text += r"\par " + sentence(rng, 4)
             out.append(r"\pard\intbl " + text + r"\cell ")
         out.append(r"\row" + "\n")
-    out.append(r"\pard" + "\n")
+    if headed:
+        out.append(r"\pard" + "\n")
     return "".join(out)
 
 
 def main():
     pages = int(sys.argv[1])
     tables = "--tables" in sys.argv[3:]
+    long_table = "--long-table" in sys.argv[3:]
     rng = random.Random(1234)
     out = [r"{\rtf1\ansi\ansicpg1252\deff0{\fonttbl{\f0\froman\fcharset0 Times New Roman;}"
            r"{\f1\fswiss\fcharset0 Arial;}{\f2\fmodern\fcharset0 Courier New;}"
@@ -104,6 +108,9 @@ def main():
            + "\n"
            r"\viewkind4\uc1\pard\f0\fs24" + "\n"]
     for page in range(1, pages + 1):
+        if long_table:
+            out.append(table_page(rng, page, headed=False))
+            continue
         if tables:
             out.append(table_page(rng, page))
             continue
@@ -120,6 +127,8 @@ def main():
         out.append(heading("Subsection %d.1" % page, 3))
         out.append(formatted_paragraph(rng))
         out.append(formatted_paragraph(rng))
+    if long_table:
+        out.append(r"\pard" + "\n")
     out.append("}\n")
     with open(sys.argv[2], "w", encoding="ascii") as f:
         f.write("".join(out))

@@ -220,7 +220,7 @@ void SpellChecking::paintUnderlines(QPainter &painter, const QRect &area)
     m_paintedTop = QTextCursor(first);
     for (QTextBlock b = first; b.isValid(); b = b.next()) {
         const QRectF box = layout->blockBoundingRect(b).translated(-offset);
-        if (box.top() > area.bottom())
+        if (box.top() > area.bottom() && richedit::laterParagraphsBelow(*m_document, b))
             break;
         const QTextLayout *lines = b.layout();
         if (!lines || lines->lineCount() == 0 || !b.isVisible())

@@ -14,11 +14,18 @@ class QTextDocument;
 namespace richedit {
 
 // The paragraph from which painting at height `y` (document coordinates) must start: the last
-// one, in document order, whose box starts at or above y, or the paragraph before the table
-// holding it (the cells of a row share their heights, so one found in a table may come after
-// another that reaches y). Steps from `near` (or the first paragraph) up to `maxSteps`
-// paragraphs; farther away it asks Qt's hit test.
+// one, in document order, whose box starts at or above y, or, in a table, the first paragraph
+// of the row at y (the cells of a row share their heights, so one found in a row may come
+// after another that reaches y; a cell reaching down from a row above starts that row). Steps
+// from `near` (or the first paragraph) up to `maxSteps` paragraphs; farther away it asks Qt's
+// hit test.
 QTextBlock blockAtHeight(const QTextDocument &doc, qreal y, QTextBlock near = {},
                          int maxSteps = 512);
+
+// Whether every paragraph after `block` in the document starts at or below its top, so that
+// painting going down the document may stop at it once it is below the area: a paragraph
+// outside tables, or the first of a table row (not one further down a cell, which the next
+// cell of its row follows).
+bool laterParagraphsBelow(const QTextDocument &doc, const QTextBlock &block);
 
 } // namespace richedit

@@ -379,7 +379,12 @@ bool RichEdit::setCharFormat(int scf, const CHARFORMAT2 &cf)
             QTextCharFormat f;
             f.setFont(doc->defaultFont());
             writeCharFormat(f, cf);
-            doc->setDefaultFont(f.font());
+            // Qt lays the whole document out again for a new default font, even an equal one
+            // (seconds for a long table): the window sets it again on every activation.
+            const QFont font = f.font();
+            const QFont current = doc->defaultFont();
+            if (font != current || font.resolveMask() != current.resolveMask())
+                doc->setDefaultFont(font);
             if (doc->isEmpty()) {
                 QTextCharFormat cur = currentCharFormat();
                 writeCharFormat(cur, cf);
@@ -1243,7 +1248,7 @@ void RichEdit::paintBullets(QPainter &p, const QRect &area)
     m_paintedTop = QTextCursor(top);
     for (QTextBlock b = top; b.isValid(); b = b.next()) {
         const QRectF r = doc->documentLayout()->blockBoundingRect(b).translated(-dx, -dy);
-        if (r.top() > area.bottom())
+        if (r.top() > area.bottom() && laterParagraphsBelow(*doc, b))
             break;
         // (a paragraph in a table cell is laid out in the cell's place)
         drawParagraphMarker(p, b, blockOffset(b) - QPointF(dx, dy));

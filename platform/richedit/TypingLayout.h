@@ -144,6 +144,12 @@ private:
     // Lays the one paragraph that holds the edit out again, when that is all the edit needs;
     // false leaves the work to Qt's layout.
     bool layOutParagraph(int from, int oldLength, int length);
+    // The same for a paragraph in a cell of a table in the main flow, when the paragraph keeps
+    // its height (and with it the cell, the row and the table theirs).
+    bool layOutCellParagraph(int from, int length);
+    // Qt's layout places everything again from `position` (the start of a table changed only
+    // inside, which it then does not lay out again), bringing the position marks up to date.
+    void settleAndPlaceFrom(int position);
     // Qt's layout for the edit, after the position marks behind earlier shortcut edits.
     void passOn(int from, int oldLength, int length);
     // Keeps the shaping and character data of the very long paragraphs the edit touched.

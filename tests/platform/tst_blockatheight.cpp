@@ -18,7 +18,8 @@ using richedit::RichEdit;
 
 namespace {
 
-// Short paragraphs, a 2 x 2 table with two paragraphs in a cell, more short paragraphs, a long
+// Short paragraphs, a table of 12 rows in two columns with two paragraphs in some cells and a
+// cell over three rows, more short paragraphs, a long
 // justified paragraph and a last short one, in a shown control.
 struct Shown {
     RichEdit editor;
@@ -31,11 +32,15 @@ struct Shown {
             c.insertText(QStringLiteral("Paragraph %1.").arg(i));
             c.insertBlock();
         }
-        QTextTable *table = c.insertTable(2, 2);
+        QTextTable *table = c.insertTable(12, 2);
         table->cellAt(0, 0).firstCursorPosition().insertText(
             QStringLiteral("cell one\ncell one again"));
         table->cellAt(0, 1).firstCursorPosition().insertText(QStringLiteral("cell two"));
         table->cellAt(1, 0).firstCursorPosition().insertText(QStringLiteral("cell three"));
+        for (int row = 2; row < 12; ++row)
+            table->cellAt(row, row % 2).firstCursorPosition().insertText(
+                QStringLiteral("row %1\nof two paragraphs").arg(row));
+        table->mergeCells(6, 0, 3, 1); // a cell reaching down over three rows
         c.movePosition(QTextCursor::End);
         for (int i = 0; i < 5; ++i) {
             c.insertBlock();
@@ -53,15 +58,28 @@ struct Shown {
     }
 };
 
-// The paragraph Qt's hit test finds at the height, moved out of any table.
-QTextBlock expectedAt(QTextDocument *doc, qreal y)
+// The paragraph Qt's hit test finds at the height, or in a table the first paragraph of its
+// row (in the first row the paragraph before the table, which reaches into it); and the earliest one painting may start from instead: the one before it, or the first
+// of the row above (a height in a row's padding lies above the row's paragraphs).
+struct Expected {
+    QTextBlock block;
+    QTextBlock earliest;
+};
+
+Expected expectedAt(QTextDocument *doc, qreal y)
 {
-    const int hit = doc->documentLayout()->hitTest(QPointF(0, y), Qt::FuzzyHit);
-    QTextBlock b = doc->findBlock(qMax(0, hit));
-    for (QTextFrame *f = QTextCursor(b).currentFrame(); f && f != doc->rootFrame();
-         f = f->parentFrame())
-        b = doc->findBlock(f->firstPosition() - 1);
-    return b;
+    // (a point in the first column: left of a table Qt finds the paragraph before it)
+    const int hit = doc->documentLayout()->hitTest(QPointF(10, y), Qt::FuzzyHit);
+    const QTextBlock b = doc->findBlock(qMax(0, hit));
+    QTextTable *table = QTextCursor(b).currentTable();
+    if (!table)
+        return {b, b.previous()};
+    const int row = table->cellAt(b.position()).row();
+    const auto rowStart = [&](int r) {
+        return r == 0 ? doc->findBlock(table->firstPosition() - 1)
+                      : doc->findBlock(table->cellAt(r, 0).firstPosition());
+    };
+    return {rowStart(row), row > 0 ? rowStart(row - 1) : rowStart(row).previous()};
 }
 
 } // namespace
@@ -83,18 +101,24 @@ void TestBlockAtHeight::findsQtsParagraphFromAnyStart()
                                       doc->findBlockByNumber(7)};
     // When the paragraph is looked for at heights all down the document, from several places
     for (qreal y = 0; y < height; y += 7) {
-        const QTextBlock expected = expectedAt(doc, y);
+        const Expected expected = expectedAt(doc, y);
         for (const QTextBlock &start : starts) {
             for (int steps : {512, 2}) {
-                // Then it is Qt's, or one before it that starts above the height (in the
-                // space between two paragraphs), never one in a table
+                // Then no paragraph before it reaches below the height (painting from it
+                // misses none), and it is Qt's or one a little before, in a table the first
+                // of a row
                 const QTextBlock found = blockAtHeight(*doc, y, start, steps);
                 QVERIFY2(found.isValid(), qPrintable(QStringLiteral("y %1").arg(y)));
-                QVERIFY2(found.blockNumber() <= expected.blockNumber(),
-                         qPrintable(QStringLiteral("y %1: %2 after %3").arg(y)
-                                        .arg(found.blockNumber()).arg(expected.blockNumber())));
-                QVERIFY(found.blockNumber() >= expected.previous().blockNumber());
-                QVERIFY(!QTextCursor(found).currentTable());
+                for (QTextBlock b = doc->firstBlock(); b != found; b = b.next()) {
+                    QVERIFY2(doc->documentLayout()->blockBoundingRect(b).bottom() <= y,
+                             qPrintable(QStringLiteral("y %1: %2 reaches it, found %3").arg(y)
+                                            .arg(b.blockNumber()).arg(found.blockNumber())));
+                }
+                QVERIFY2(found.blockNumber() >= expected.earliest.blockNumber(),
+                         qPrintable(QStringLiteral("y %1: %2 before %3").arg(y)
+                                        .arg(found.blockNumber())
+                                        .arg(expected.earliest.blockNumber())));
+                QVERIFY(richedit::laterParagraphsBelow(*doc, found));
             }
         }
     }

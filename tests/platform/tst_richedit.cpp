@@ -1,7 +1,8 @@
 // Links found as they are typed: in a short paragraph and in one of many thousands of
 // characters (where only the text around the change is searched), the typed address becomes a
-// link over exactly its characters.
+// link over exactly its characters. The default font set again as it is lays nothing out.
 #include "richedit/RichEdit.h"
+#include "richedit/TypingLayout.h"
 
 #include <QTest>
 #include <QTextBlock>
@@ -67,6 +68,35 @@ private slots:
         QCOMPARE(linksOver(doc, at, longer.size()), QStringList(longer.size(), longer));
         QCOMPARE(doc->firstBlock().text(), words + QStringLiteral("see ") + longer + u' ' + words);
         QCOMPARE(linksOver(doc, at + longer.size(), 5), QStringList(5, QString()));
+    }
+
+    void sameDefaultFontLaysNothingOutAgain()
+    {
+        // Given a shown control with a laid-out document and a default font set
+        RichEdit editor;
+        editor.resize(400, 300);
+        editor.document()->setPlainText(QStringLiteral("Some words\nover two paragraphs"));
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        auto *layout = qobject_cast<richedit::TypingLayout *>(editor.document()->documentLayout());
+        QVERIFY(layout);
+        richedit::CHARFORMAT2 cf;
+        cf.dwMask = richedit::CFM_FACE | richedit::CFM_SIZE;
+        cf.szFaceName = QStringLiteral("Courier New");
+        cf.yHeight = 12 * 20;
+        QVERIFY(editor.setCharFormat(richedit::SCF_DEFAULT, cf));
+        layout->documentSize();
+        const int laidOut = layout->fullEdits();
+
+        // When the same default font is set again (as every activation of the window does)
+        QVERIFY(editor.setCharFormat(richedit::SCF_DEFAULT, cf));
+
+        // Then nothing is laid out again; another size still is
+        QCOMPARE(layout->fullEdits(), laidOut);
+        cf.yHeight = 14 * 20;
+        QVERIFY(editor.setCharFormat(richedit::SCF_DEFAULT, cf));
+        QCOMPARE(editor.document()->defaultFont().pointSize(), 14);
+        QCOMPARE(layout->fullEdits(), laidOut + 1);
     }
 };
 
