@@ -3,6 +3,7 @@
 #include <QTextBlockFormat>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTextObject>
 #include <QtGui/private/qguiapplication_p.h>
 #include <QtGui/private/qtextengine_p.h>
 #include <algorithm>
@@ -140,6 +141,76 @@ Reflow reflowLines(QTextLayout *layout, const QTextBlockFormat &format, qreal sc
     layout->endLayout();
     result.done = fits && !tooMany;
     return result;
+}
+
+Margins marginsOf(const QTextDocument &document, const QTextBlockFormat &format, qreal dpiScale)
+{
+    qreal indent = format.indent();
+    if (const QTextObject *object = document.objectForFormat(format))
+        indent += object->format().toListFormat().indent();
+    Margins m;
+    m.left = QFixed::fromReal(format.leftMargin());
+    if (!qIsNull(indent))
+        m.left += QFixed::fromReal(indent * dpiScale * document.indentWidth());
+    m.right = QFixed::fromReal(format.rightMargin());
+    m.indent = QFixed::fromReal(format.textIndent());
+    return m;
+}
+
+bool sameOption(const QTextOption &a, const QTextOption &b)
+{
+    return a.alignment() == b.alignment() && a.wrapMode() == b.wrapMode()
+           && a.textDirection() == b.textDirection() && a.flags() == b.flags()
+           && a.tabStopDistance() == b.tabStopDistance() && a.tabs() == b.tabs();
+}
+
+std::optional<QFixed> checkedEnd(const QTextLayout &layout, const QTextBlockFormat &format,
+                                 const Margins &margins, QFixed xLeft, QFixed xRight,
+                                 qreal scaling)
+{
+    const QFixed top = QFixed::fromReal(layout.position().y());
+    QFixed y = top;
+    QFixed bottom;
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        const QTextLine line = layout.lineAt(i);
+        const QFixed left = margins.left + (i == 0 ? margins.indent : QFixed());
+        if (QFixed::fromReal(line.x()) != left
+            || xLeft + left + QFixed::fromReal(line.width()) + margins.right != xRight)
+            return std::nullopt;
+        const LineStep step = lineStep(format, line, scaling);
+        if (QFixed::fromReal(line.y()) != y - top - step.adjustment)
+            return std::nullopt;
+        bottom = y + step.bottom;
+        y += step.height;
+    }
+    return qMax(y, bottom);
+}
+
+bool relayLines(QTextLayout &layout, const QTextBlockFormat &format, const Margins &margins,
+                QFixed xLeft, QFixed xRight, qreal scaling, int lineCount, QFixed oldEnd)
+{
+    const QFixed top = QFixed::fromReal(layout.position().y());
+    const QFixed lineLeft = xLeft + margins.left;
+    const QFixed lineRight = xRight - margins.right;
+    QFixed y = top;
+    QFixed bottom;
+    int lines = 0;
+    bool fits = true;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLeadingIncluded(true);
+        const QFixed left = lineLeft + (lines == 0 ? margins.indent : QFixed());
+        line.setLineWidth((lineRight - left).toReal());
+        if (QFixed::fromReal(line.naturalTextWidth()) > lineRight - left)
+            fits = false;
+        const LineStep step = lineStep(format, line, scaling);
+        line.setPosition(QPointF((left - xLeft).toReal(), (y - top - step.adjustment).toReal()));
+        bottom = y + step.bottom;
+        y += step.height;
+        ++lines;
+    }
+    layout.endLayout();
+    return fits && lines == lineCount && qMax(y, bottom) == oldEnd;
 }
 
 } // namespace richedit

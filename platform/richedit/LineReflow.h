@@ -1,9 +1,11 @@
 #pragma once
 // Line placing shared by the control's layout shortcuts: how Qt's document layout steps from
-// one line of a paragraph to the next, and the re-wrapping of a long paragraph around an edit.
+// one line of a paragraph to the next, the checking and laying out again of a paragraph's lines
+// by Qt's rules, and the re-wrapping of a long paragraph around an edit.
 
 #include <QtGui/private/qfixed_p.h>
 #include <climits>
+#include <optional>
 
 #include <QTextOption>
 
@@ -49,5 +51,29 @@ struct Reflow {
 // again from the edit on.
 Reflow reflowLines(QTextLayout *layout, const QTextBlockFormat &format, qreal scaling, int from,
                    int removed, int added, int maxLines = INT_MAX);
+
+// The paragraph's margins in the flow, as Qt's layout adds them up (left to right text only).
+struct Margins {
+    QFixed left, right, indent;
+};
+Margins marginsOf(const QTextDocument &document, const QTextBlockFormat &format, qreal dpiScale);
+
+// Whether two text options lay a paragraph out alike.
+bool sameOption(const QTextOption &a, const QTextOption &b);
+
+// Where the paragraph's lines, as Qt laid them out, end (relative to the flow's top), provided
+// they follow the rules Qt's layout follows: every line from the left margin (the first from the
+// indent) to the right edge, each placed below the last by its step. None when a line is
+// elsewhere (laid out by other rules, or by an older layout).
+std::optional<QFixed> checkedEnd(const QTextLayout &layout, const QTextBlockFormat &format,
+                                 const Margins &margins, QFixed xLeft, QFixed xRight,
+                                 qreal scaling);
+
+// Lays the paragraph out again line by line as Qt's layout makes it, between the same edges;
+// false when the result differs from the old one in what the rest of the layout sees (another
+// number of lines, another end, a word wider than its line that Qt's layout would break
+// anywhere): Qt's layout must then lay it out with the rest.
+bool relayLines(QTextLayout &layout, const QTextBlockFormat &format, const Margins &margins,
+                QFixed xLeft, QFixed xRight, qreal scaling, int lineCount, QFixed oldEnd);
 
 } // namespace richedit

@@ -16,13 +16,6 @@ int nextLineStart(const QScriptLine &line)
     return line.from + line.length + line.trailingSpaces;
 }
 
-bool sameOption(const QTextOption &a, const QTextOption &b)
-{
-    return a.alignment() == b.alignment() && a.wrapMode() == b.wrapMode()
-           && a.textDirection() == b.textDirection() && a.flags() == b.flags()
-           && a.tabStopDistance() == b.tabStopDistance() && a.tabs() == b.tabs();
-}
-
 } // namespace
 
 SlicedParagraph::SlicedParagraph(const QTextBlock &block, const Geometry &geometry,

@@ -7,7 +7,6 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextLayout>
-#include <QTextTable>
 #include <limits>
 #include <QtGui/private/qfixed_p.h>
 #include <QtGui/private/qfont_p.h>
@@ -37,89 +36,6 @@ constexpr qint64 PlaceMs = 150;
 // Lines an edit in a long paragraph wraps again at once (about 20 ms' worth) before the rest
 // follows in slices.
 constexpr int ReflowLines = 1000;
-
-// The paragraph's margins in the flow, as Qt's layout adds them up (left to right text only).
-struct Margins {
-    QFixed left, right, indent;
-};
-
-Margins marginsOf(const QTextDocument &document, const QTextBlockFormat &format, qreal dpiScale)
-{
-    qreal indent = format.indent();
-    if (const QTextObject *object = document.objectForFormat(format))
-        indent += object->format().toListFormat().indent();
-    Margins m;
-    m.left = QFixed::fromReal(format.leftMargin());
-    if (!qIsNull(indent))
-        m.left += QFixed::fromReal(indent * dpiScale * document.indentWidth());
-    m.right = QFixed::fromReal(format.rightMargin());
-    m.indent = QFixed::fromReal(format.textIndent());
-    return m;
-}
-
-bool sameOption(const QTextOption &a, const QTextOption &b)
-{
-    return a.alignment() == b.alignment() && a.wrapMode() == b.wrapMode()
-           && a.textDirection() == b.textDirection() && a.flags() == b.flags()
-           && a.tabStopDistance() == b.tabStopDistance() && a.tabs() == b.tabs();
-}
-
-// Where the paragraph's lines, as Qt laid them out, end (relative to the flow's top), provided
-// they follow the rules Qt's layout follows: every line from the left margin (the first from the
-// indent) to the right edge, each placed below the last by its step. None when a line is
-// elsewhere (laid out by other rules, or by an older layout).
-std::optional<QFixed> checkedEnd(const QTextLayout &layout, const QTextBlockFormat &format,
-                                 const Margins &margins, QFixed xLeft, QFixed xRight,
-                                 qreal scaling)
-{
-    const QFixed top = QFixed::fromReal(layout.position().y());
-    QFixed y = top;
-    QFixed bottom;
-    for (int i = 0; i < layout.lineCount(); ++i) {
-        const QTextLine line = layout.lineAt(i);
-        const QFixed left = margins.left + (i == 0 ? margins.indent : QFixed());
-        if (QFixed::fromReal(line.x()) != left
-            || xLeft + left + QFixed::fromReal(line.width()) + margins.right != xRight)
-            return std::nullopt;
-        const LineStep step = lineStep(format, line, scaling);
-        if (QFixed::fromReal(line.y()) != y - top - step.adjustment)
-            return std::nullopt;
-        bottom = y + step.bottom;
-        y += step.height;
-    }
-    return qMax(y, bottom);
-}
-
-// Lays the paragraph out again line by line as Qt's layout makes it, between the same edges;
-// false when the result differs from the old one in what the rest of the layout sees (another
-// number of lines, another end, a word wider than its line that Qt's layout would break
-// anywhere): Qt's layout must then lay it out with the rest.
-bool relayLines(QTextLayout &layout, const QTextBlockFormat &format, const Margins &margins,
-                QFixed xLeft, QFixed xRight, qreal scaling, int lineCount, QFixed oldEnd)
-{
-    const QFixed top = QFixed::fromReal(layout.position().y());
-    const QFixed lineLeft = xLeft + margins.left;
-    const QFixed lineRight = xRight - margins.right;
-    QFixed y = top;
-    QFixed bottom;
-    int lines = 0;
-    bool fits = true;
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLeadingIncluded(true);
-        const QFixed left = lineLeft + (lines == 0 ? margins.indent : QFixed());
-        line.setLineWidth((lineRight - left).toReal());
-        if (QFixed::fromReal(line.naturalTextWidth()) > lineRight - left)
-            fits = false;
-        const LineStep step = lineStep(format, line, scaling);
-        line.setPosition(QPointF((left - xLeft).toReal(), (y - top - step.adjustment).toReal()));
-        bottom = y + step.bottom;
-        y += step.height;
-        ++lines;
-    }
-    layout.endLayout();
-    return fits && lines == lineCount && qMax(y, bottom) == oldEnd;
-}
 
 bool sameGeometry(const SlicedParagraph::Geometry &a, const SlicedParagraph::Geometry &b)
 {
@@ -533,105 +449,6 @@ bool TypingLayout::layOutParagraph(int from, int oldLength, int length)
 
     emit update(QRectF(0, top.toReal(), qreal(INT_MAX), (oldEnd - top).toReal()));
     return true;
-}
-
-bool TypingLayout::layOutCellParagraph(int from, int length)
-{
-    QTextDocument *doc = document();
-    if (layoutStatus() != 100 || doc->pageSize().height() > 0 || doc->pageSize().width() <= 0)
-        return false;
-    if (doc->defaultTextOption().flags() & QTextOption::AddSpaceForLineAndParagraphSeparators)
-        return false;
-    // A table straight in the main flow, not floating and not inside another table, whose
-    // columns do not follow their cells' contents.
-    auto *table = qobject_cast<QTextTable *>(doc->frameAt(from));
-    if (!table || table->parentFrame() != doc->rootFrame()
-        || table->frameFormat().position() != QTextFrameFormat::InFlow)
-        return false;
-    // Columns without a constraint of their own are variable.
-    const QList<QTextLength> columns = table->format().columnWidthConstraints();
-    if (columns.size() < table->columns())
-        return false;
-    for (const QTextLength &column : columns) {
-        if (column.type() == QTextLength::VariableLength)
-            return false;
-    }
-    const QTextTableCell cell = table->cellAt(from);
-    if (!cell.isValid() || cell.rowSpan() != 1 || cell.columnSpan() != 1)
-        return false;
-    const QTextBlock block = doc->findBlock(from);
-    if (!block.isValid() || doc->findBlock(from + length) != block || !block.isVisible()
-        || from < cell.firstPosition() || from + length > cell.lastPosition())
-        return false;
-    QTextLayout *layout = block.layout();
-    const int lineCount = layout->lineCount();
-    if (lineCount == 0 || block.textDirection() != Qt::LeftToRight
-        || block.text().contains(QChar::ObjectReplacementCharacter))
-        return false;
-    const QTextBlockFormat format = block.blockFormat();
-    if (format.pageBreakPolicy() != QTextFormat::PageBreak_Auto
-        || !sameOption(paragraphOption(*doc, format, Qt::LeftToRight), layout->textOption()))
-        return false;
-
-    const QPaintDevice *device = paintDevice();
-    const qreal dpiScale = device ? qreal(device->logicalDpiY()) / qreal(qt_defaultDpi()) : 1;
-    const qreal scaling = device && device->logicalDpiY() != qt_defaultDpi() ? dpiScale : 1;
-    const Margins margins = marginsOf(*doc, format, dpiScale);
-
-    // The cell's edges, from the first line Qt laid out at the cell's width before the edit;
-    // every other line must agree with them.
-    const QFixed xLeft = QFixed::fromReal(layout->position().x());
-    const QTextLine first = layout->lineAt(0);
-    const QFixed xRight = xLeft + QFixed::fromReal(first.x()) + QFixed::fromReal(first.width())
-                          + margins.right;
-    const std::optional<QFixed> end = checkedEnd(*layout, format, margins, xLeft, xRight, scaling);
-    if (!end)
-        return false;
-    // The next paragraph of the cell sits where the old lines say.
-    const QTextBlock next = block.next();
-    if (next.isValid() && next.position() <= cell.lastPosition()) {
-        if (!next.isVisible() || next.layout()->lineCount() == 0)
-            return false;
-        qreal gap = qMax(next.blockFormat().topMargin(), format.bottomMargin());
-        if (gap > 0 && device)
-            gap *= dpiScale;
-        if (*end + QFixed::fromReal(gap) != QFixed::fromReal(next.layout()->position().y()))
-            return false;
-    }
-
-    // A paragraph's longest word widens its column when the column is narrower: the column keeps
-    // its width only while the paragraph's words fit in it, before the edit and after.
-    const QFixed room = xRight - xLeft - margins.left - margins.right - qMax(QFixed(), margins.indent);
-    if (QFixed::fromReal(layout->minimumWidth()) >= room)
-        return false;
-    if (!relayLines(*layout, format, margins, xLeft, xRight, scaling, lineCount, *end)
-        || QFixed::fromReal(layout->minimumWidth()) >= room)
-        return false; // Qt's layout lays the table out again
-
-    // The paragraph kept its height, so its cell, its row and everything after the table stay
-    // where they are. Qt's position marks past the table are behind it by the edit's length:
-    // Qt's layout brings them up to date from the table's start, placing the table as it is
-    // without laying it out again.
-    const QRectF rect = QTextDocumentLayout::blockBoundingRect(block);
-    settleAndPlaceFrom(table->firstPosition() - 1);
-    emit update(QRectF(0, rect.top(), qreal(INT_MAX), rect.height()));
-    return true;
-}
-
-void TypingLayout::settleAndPlaceFrom(int position)
-{
-    const int pending = m_pendingFrom;
-    m_pendingFrom = -1;
-    m_pendingShift = 0;
-    m_settle.stop();
-    // A change of one character at the document's start (where Qt overlooks one of none) that
-    // ends before the table, so that Qt's layout does not count the table as changed.
-    if (pending >= 0 && pending < position)
-        layOutAfter(pending);
-    else if (position <= 0)
-        QTextDocumentLayout::documentChanged(0, 1, 0);
-    else
-        QTextDocumentLayout::documentChanged(position, 0, 0);
 }
 
 // ---- long paragraphs in slices ------------------------------------------------------------
