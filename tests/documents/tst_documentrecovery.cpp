@@ -8,6 +8,7 @@
 // main window offscreen, types, waits for its copy, reports and then waits to be killed.
 #include <QtTest>
 
+#include "support/EditStreams.h"
 #include "app/Main.h"
 #include "documents/DocumentRecovery.h"
 #include "documents/RecoveryCopy.h"
@@ -29,15 +30,7 @@ namespace {
 
 QByteArray documentRtf(TRxRichEdit *editor)
 {
-    QByteArray rtf;
-    richedit::EDITSTREAM es;
-    es.pfnCallback = [&rtf](char *buffer, int cb, int *pcb) {
-        rtf.append(buffer, cb);
-        *pcb = cb;
-        return 0;
-    };
-    editor->streamOut(richedit::SF_RTF, es);
-    return rtf;
+    return editstream::out(*editor);
 }
 
 // Types "Hello bold world" with "bold" in bold (Ctrl+B), and three steps left: the caret ends

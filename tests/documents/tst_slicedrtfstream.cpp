@@ -3,6 +3,7 @@
 // nothing is emitted as finished; a cancel mid-way is clean.
 #include <QtTest>
 
+#include "support/EditStreams.h"
 #include "documents/SlicedRtfStream.h"
 #include "richedit/RichEdit.h"
 
@@ -13,15 +14,7 @@ namespace {
 
 QByteArray streamedOut(richedit::RichEdit &editor)
 {
-    QByteArray rtf;
-    richedit::EDITSTREAM es;
-    es.pfnCallback = [&rtf](char *buffer, int cb, int *pcb) {
-        rtf.append(buffer, cb);
-        *pcb = cb;
-        return 0;
-    };
-    editor.streamOut(richedit::SF_RTF, es);
-    return rtf;
+    return editstream::out(editor);
 }
 
 // Paragraphs with bold and coloured runs, a bullet list's worth of text and a table.

@@ -3,6 +3,7 @@
 // output and in the program's PDF, presentation and printed pages.
 #include <QtTest>
 
+#include "support/EditStreams.h"
 #include "support/GifDecoder.h"
 #include "support/PdfInspect.h"
 #include "printing/Printing.h"
@@ -128,17 +129,9 @@ private:
         const PictureSource wide = richedit::pictureFromBytes(encoded(halves(3000, 600), "PNG"));
         [&] { QVERIFY(engine.insertPictures({wide})); }();
         const QString file = m_dir.filePath(name);
-        QByteArray rtf;
-        EDITSTREAM es;
-        es.pfnCallback = [&rtf](char *buffer, int cb, int *pcb) {
-            rtf.append(buffer, cb);
-            *pcb = cb;
-            return 0;
-        };
-        engine.streamOut(SF_RTF, es);
         QFile out(file);
         out.open(QIODevice::WriteOnly);
-        out.write(rtf);
+        out.write(editstream::out(engine));
         return file;
     }
     static int convert(const QString &from, const QString &to)

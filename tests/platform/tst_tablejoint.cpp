@@ -3,6 +3,7 @@
 // line in plain text, and lets the rows be drawn where the file places them.
 #include <QtTest>
 
+#include "support/EditStreams.h"
 #include "richedit/FormatRange.h"
 #include "richedit/RichEdit.h"
 #include "richedit/RichEditTypes.h"
@@ -55,15 +56,7 @@ QByteArray row(const QByteArray &placement, const QByteArray &cells, const QByte
 
 QString plainText(RichEdit &e)
 {
-    QByteArray out;
-    EDITSTREAM es;
-    es.pfnCallback = [&out](char *data, int len, int *taken) {
-        out.append(data, len);
-        *taken = len;
-        return 0;
-    };
-    e.streamOut(SF_TEXT, es);
-    return QString::fromLatin1(out);
+    return QString::fromLatin1(editstream::out(e, SF_TEXT));
 }
 
 // The left borders of the rows on a page, top to bottom: the left edge of the ink where it

@@ -1,6 +1,8 @@
 // The control's document layout: keys typed into a shown control leave every paragraph exactly
 // where Qt's full layout puts it, whether the edit took the one-paragraph shortcut or not, and
 // the shortcut is taken for plain typing.
+#include "support/EditStreams.h"
+#include "support/KeyTyping.h"
 #include "richedit/RichEdit.h"
 #include "richedit/TypingLayout.h"
 #include "support/RtfTestSupport.h"
@@ -189,13 +191,7 @@ void TestTypingLayout::typingLeavesTheFullLayout()
 
     // When keys are typed
     for (int i = 0; i < keys.size(); ++i) {
-        const QChar k = keys.at(i);
-        if (k == u'\n')
-            QTest::keyClick(&shown.editor, Qt::Key_Return);
-        else if (k == u'\b')
-            QTest::keyClick(&shown.editor, Qt::Key_Backspace);
-        else
-            QTest::keyClick(&shown.editor, k.toLatin1());
+        typeKey(&shown.editor, keys.at(i));
         if (i == 0)
             QCOMPARE(layout->shortcutEdits() > before, shortcut);
         // Then after each key every paragraph and line is where Qt's full layout puts it
@@ -284,15 +280,7 @@ void TestTypingLayout::paragraphsRunLeftToRightUnlessMarked()
     QCOMPARE(editor.document()->firstBlock().textDirection(), Qt::LeftToRight);
     QCOMPARE(editor.document()->lastBlock().textDirection(), Qt::RightToLeft);
     const QByteArray rtf = "{\\rtf1\\ansi\\uc1 \\u1513?\\u1500?\\u1493?\\u1501?\\par}";
-    int at = 0;
-    richedit::EDITSTREAM stream;
-    stream.pfnCallback = [&](char *buffer, int cb, int *pcb) {
-        *pcb = qMin(cb, int(rtf.size()) - at);
-        memcpy(buffer, rtf.constData() + at, size_t(*pcb));
-        at += *pcb;
-        return 0;
-    };
-    editor.streamIn(richedit::SF_RTF, stream);
+    editstream::in(editor, rtf);
     QCOMPARE(editor.document()->firstBlock().text(), QStringLiteral("\u05E9\u05DC\u05D5\u05DD"));
     QCOMPARE(editor.document()->firstBlock().textDirection(), Qt::LeftToRight);
     QVERIFY(layoutOf(editor)); // a loaded document types as quickly
@@ -358,15 +346,7 @@ void TestTypingLayout::deferredLayoutWaitsForAQuestion()
         e->resize(420, 300);
         e->setAttribute(Qt::WA_DontShowOnScreen); // shown for its width, never painted
         e->show();
-        int at = 0;
-        richedit::EDITSTREAM stream;
-        stream.pfnCallback = [&](char *buffer, int cb, int *pcb) {
-            *pcb = qMin(cb, int(rtf.size()) - at);
-            memcpy(buffer, rtf.constData() + at, size_t(*pcb));
-            at += *pcb;
-            return 0;
-        };
-        e->streamIn(richedit::SF_RTF, stream);
+        editstream::in(*e, rtf);
     }
     QTest::qWait(20); // Qt's layout would go on from its timers meanwhile
     QTextDocument *doc = deferred.document();

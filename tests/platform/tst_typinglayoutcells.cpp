@@ -5,6 +5,7 @@
 #include "editor/RxRichEd.h"
 #include "richedit/RichEdit.h"
 #include "richedit/TypingLayout.h"
+#include "support/KeyTyping.h"
 #include "support/ScriptedDialogs.h"
 #include "support/WindowDriver.h"
 
@@ -185,15 +186,7 @@ void TestTypingLayoutCells::typingInACellLeavesTheFullLayout()
 
     // When keys are typed
     for (int i = 0; i < keys.size(); ++i) {
-        const QChar k = keys.at(i);
-        if (k == u'\n')
-            QTest::keyClick(&shown.editor, Qt::Key_Return);
-        else if (k == u'\b')
-            QTest::keyClick(&shown.editor, Qt::Key_Backspace);
-        else if (k == u'\x7f')
-            QTest::keyClick(&shown.editor, Qt::Key_Delete);
-        else
-            QTest::keyClick(&shown.editor, k.toLatin1());
+        typeKey(&shown.editor, keys.at(i));
         if (i == 0)
             QCOMPARE(layout->shortcutEdits() > before, shortcut);
         // Then after each key every paragraph and line is where Qt's full layout puts it
